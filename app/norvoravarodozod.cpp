@@ -1,0 +1,10 @@
+#include "norvoravarodozod.h"
+
+#include "activedomainobject.h"
+
+NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent) : QMainWindow(parent)
+{
+    setWindowTitle(productTitle());
+}
+
+NorvoRavaRodozod::~NorvoRavaRodozod() = default;

@@ -1,0 +1,68 @@
+#include "activedomainobject.h"
+
+#include "connections.h"
+
+#include <QLocale>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QtDebug>
+
+int ActiveDomainObject::lastInsertId()
+{
+    return lastInsertId(Connections::current());
+}
+
+int ActiveDomainObject::lastInsertId(const QString &connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return 0;
+    QSqlDatabase db = QSqlDatabase::database(connectionName);
+    if (!db.isOpen())
+        return 0;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT last_insert_rowid();")))
+        return 0;
+    int id = 0;
+    while (query.next())
+        id = query.value(0).toInt();
+    return id;
+}
+
+static QString formatWithPattern(const QString &pattern, double value)
+{
+    // Amounts are always shown in US notation, and the rest of the program relies on that
+    // locale being the default once any amount has been formatted.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    return pattern.arg(value, 0, 'f', 2, QLatin1Char(' '));
+}
+
+QString ActiveDomainObject::formatCurrency(double value)
+{
+    return formatWithPattern(QStringLiteral("$%L1"), value);
+}
+
+QString ActiveDomainObject::formatAmount(double value)
+{
+    return formatWithPattern(QStringLiteral("%L1"), value);
+}
+
+bool ActiveDomainObject::execLogged(QSqlQuery &query)
+{
+    if (query.exec())
+        return true;
+    qWarning().noquote() << "SQL statement failed:" << query.lastQuery() << "-"
+                         << query.lastError().text();
+    return false;
+}
+
+QString currentVersion()
+{
+    return QStringLiteral("1.4");
+}
+
+QString productTitle()
+{
+    return QStringLiteral("Norvo Rava Rodozod ") + currentVersion();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+class QSqlQuery;
+
+// Base of every stored record. A record remembers whether it has a row already, so that
+// save() knows whether to insert or update.
+class ActiveDomainObject
+{
+public:
+    // Both return whether every statement succeeded; a failure is also logged with the
+    // database's own error text.
+    virtual bool save() = 0;
+    virtual bool remove() = 0;
+
+    bool isStored() const { return m_stored; }
+    void setStored(bool stored) { m_stored = stored; }
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified) { m_modified = modified; }
+
+    // Row id of the last INSERT on the data file connection, 0 when there is none.
+    static int lastInsertId();
+    static int lastInsertId(const QString &connectionName);
+
+    static QString formatCurrency(double value);
+    static QString formatAmount(double value);
+
+protected:
+    ActiveDomainObject() = default;
+    ActiveDomainObject(const ActiveDomainObject &) = default;
+    ActiveDomainObject &operator=(const ActiveDomainObject &) = default;
+    // Records are always destroyed through their own class, never through this base.
+    ~ActiveDomainObject() = default;
+
+    // Runs a prepared query; on failure logs the statement and the database's error.
+    static bool execLogged(QSqlQuery &query);
+
+private:
+    bool m_stored = false;
+    bool m_modified = false;
+};
+
+QString currentVersion();
+QString productTitle();

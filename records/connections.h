@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// The two named SQLite connections of the program: "current" on the open data file and
+// "system" on system.db. Records look them up by name for every operation.
+class Connections
+{
+public:
+    static QString current() { return QStringLiteral("current"); }
+    static QString system() { return QStringLiteral("system"); }
+
+    // The connection of that name, opened on demand; invalid when it was never registered.
+    static QSqlDatabase database(const QString &connectionName);
+
+    // Registers connectionName anew (dropping an older registration of that name) and opens
+    // it on path. A file held locked by another program makes statements fail after a short
+    // wait instead of hanging the window.
+    static bool open(const QString &connectionName, const QString &path);
+
+    // Closes and unregisters the connection, if it exists.
+    static void close(const QString &connectionName);
+};

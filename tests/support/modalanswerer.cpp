@@ -1,0 +1,31 @@
+#include "modalanswerer.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <QtTest>
+
+ModalAnswerer::ModalAnswerer(std::function<void(QWidget *)> handler, int timeoutMs)
+    : m_handler(std::move(handler)), m_remainingPolls(timeoutMs / 20)
+{
+    connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::poll);
+    m_timer.start(20);
+}
+
+ModalAnswerer::~ModalAnswerer()
+{
+    m_timer.stop();
+    QVERIFY2(m_answered, "ModalAnswerer: no modal dialog appeared");
+}
+
+void ModalAnswerer::poll()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal) {
+        m_timer.stop();
+        m_answered = true;
+        m_handler(modal);
+        return;
+    }
+    if (--m_remainingPolls <= 0)
+        m_timer.stop();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class QWidget;
+
+// Answers a real modal dialog from inside a test: a timer waits for
+// QApplication::activeModalWidget() and hands it to the callback, which clicks or closes it.
+// The destructor fails the test when no modal widget ever appeared.
+class ModalAnswerer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ModalAnswerer(std::function<void(QWidget *)> handler, int timeoutMs = 5000);
+    ~ModalAnswerer() override;
+
+    bool wasAnswered() const { return m_answered; }
+
+private:
+    void poll();
+
+    std::function<void(QWidget *)> m_handler;
+    QTimer m_timer;
+    int m_remainingPolls;
+    bool m_answered = false;
+};
