@@ -126,7 +126,10 @@ Bill Bill::findById(int id)
         if (execLogged(query))
             query.next();
     }
-    bill.setFromRecord(query.record());
+    // Release the statement first: reading may write the bill back.
+    const QSqlRecord record = query.record();
+    query.finish();
+    bill.setFromRecord(record);
     return bill;
 }
 

@@ -150,7 +150,10 @@ BillSchedule BillSchedule::findById(int id)
         if (execLogged(query))
             query.next();
     }
-    schedule.setFromRecord(query.record());
+    // Release the statement first: reading bills may write them back.
+    const QSqlRecord record = query.record();
+    query.finish();
+    schedule.setFromRecord(record);
     return schedule;
 }
 
