@@ -1,0 +1,95 @@
+#pragma once
+
+#include "activedomainobject.h"
+#include "billpayment.h"
+#include "payee.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+class QSqlRecord;
+
+// One amount owed to a payee on one due date. A bill carries a copy of its payee and of its
+// payments; the payments decide whether it is paid.
+class Bill final : public ActiveDomainObject
+{
+public:
+    Bill();
+    Bill(int billScheduleId, const Payee &payee, const QString &description, double amount,
+         const QDate &insertDate, const QDate &dueDate, const QDate &paidDate, bool paid,
+         bool unique, const QString &note, bool deleted);
+    explicit Bill(const QSqlRecord &record);
+
+    bool save() override;
+    // Deletes the listed payments and the bill's row, all or nothing.
+    bool remove() override;
+
+    // Fills the bill from one row, reads its payments and refreshes its paid state. The row
+    // is written back only when that state changed.
+    void setFromRecord(const QSqlRecord &record);
+
+    // A missing row gives a bill with id 0 and invalid dates, marked stored.
+    static Bill findById(int id);
+    static bool createTable();
+
+    QList<BillPayment> payments() const { return m_payments; }
+    void addPayment(const BillPayment &payment) { m_payments.append(payment); }
+    // Replaces the payment list with the stored payments, earliest first.
+    bool loadPayments();
+
+    double balance() const;
+
+    // Paid once the payments cover the amount. The paid date records the day the bill
+    // turned paid and is kept while it stays paid, so that reading a file on a later day
+    // does not move it. Writes the row only when the paid flag or date changed (or an
+    // earlier change could not be written); returns false when that write failed.
+    bool refreshPaidState();
+
+    int id() const { return m_id; }
+    void setId(int id) { m_id = id; }
+    int billScheduleId() const { return m_billScheduleId; }
+    void setBillScheduleId(int billScheduleId) { m_billScheduleId = billScheduleId; }
+    Payee payee() const { return m_payee; }
+    void setPayee(const Payee &payee) { m_payee = payee; }
+    QString description() const { return m_description; }
+    void setDescription(const QString &description) { m_description = description; }
+    double amount() const { return m_amount; }
+    void setAmount(double amount) { m_amount = amount; }
+    QDate insertDate() const { return m_insertDate; }
+    void setInsertDate(const QDate &insertDate) { m_insertDate = insertDate; }
+    QDate dueDate() const { return m_dueDate; }
+    void setDueDate(const QDate &dueDate) { m_dueDate = dueDate; }
+    bool isPaid() const { return m_paid; }
+    void setPaid(bool paid) { m_paid = paid; }
+    QDate paidDate() const { return m_paidDate; }
+    void setPaidDate(const QDate &paidDate) { m_paidDate = paidDate; }
+    bool isUnique() const { return m_unique; }
+    void setUnique(bool unique) { m_unique = unique; }
+    QString note() const { return m_note; }
+    void setNote(const QString &note) { m_note = note; }
+    bool isDeleted() const { return m_deleted; }
+    void setDeleted(bool deleted) { m_deleted = deleted; }
+
+    // The paid date of a bill that has never been paid.
+    static QDate neverPaidDate() { return QDate(2000, 1, 1); }
+
+private:
+    bool removeRow();
+
+    int m_id = 0;
+    int m_billScheduleId = 0;
+    QList<BillPayment> m_payments;
+    Payee m_payee;
+    QString m_description;
+    QDate m_insertDate;
+    double m_amount = 0.0;
+    QDate m_dueDate;
+    bool m_paid = false;
+    QDate m_paidDate;
+    bool m_unique = false;
+    QString m_note;
+    bool m_deleted = false;
+    // A paid state computed in memory that has not reached the row yet.
+    bool m_paidStateUnwritten = false;
+};

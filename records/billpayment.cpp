@@ -1,0 +1,119 @@
+#include "billpayment.h"
+
+#include "bill.h"
+#include "clock.h"
+#include "connections.h"
+#include "recordsql.h"
+#include "transaction.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+BillPayment::BillPayment() : m_paymentDate(Clock::now()) {}
+
+BillPayment::BillPayment(int billId, const QDateTime &paymentDate, double amount)
+    : m_billId(billId), m_paymentDate(paymentDate), m_amount(amount)
+{
+}
+
+BillPayment::BillPayment(const QSqlRecord &record) : BillPayment()
+{
+    setFromRecord(record);
+}
+
+bool BillPayment::save()
+{
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    const bool wasStored = isStored();
+    const int oldId = m_id;
+    bool ok = writeRow();
+    if (ok) {
+        // Loading the bill reads its payments, this one included, and refreshes its state.
+        Bill bill = Bill::findById(m_billId);
+        ok = bill.refreshPaidState();
+    }
+    if (ok)
+        ok = transaction.commit();
+    if (!ok) {
+        transaction.rollback();
+        // The insert was undone with the rest: the payment is new again.
+        m_id = oldId;
+        setStored(wasStored);
+        return false;
+    }
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+bool BillPayment::writeRow()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    const bool update = isStored();
+    const bool prepared =
+        update ? RecordSql::prepare(query,
+                                    QStringLiteral("UPDATE billpayment SET billid = :billid, "
+                                                   "paymentdate = :paymentdate, amount = :amount "
+                                                   "WHERE id = :billpaymentid"))
+               : RecordSql::prepare(query,
+                                    QStringLiteral("INSERT INTO billpayment (id, billid, "
+                                                   "paymentdate, amount) VALUES (NULL, :billid, "
+                                                   ":paymentdate, :amount);"));
+    if (!prepared)
+        return false;
+    if (update)
+        query.bindValue(QStringLiteral(":billpaymentid"), m_id);
+    query.bindValue(QStringLiteral(":billid"), m_billId);
+    query.bindValue(QStringLiteral(":paymentdate"), m_paymentDate);
+    query.bindValue(QStringLiteral(":amount"), m_amount);
+    if (!execLogged(query))
+        return false;
+    if (!update)
+        m_id = lastInsertId();
+    return true;
+}
+
+bool BillPayment::remove()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    if (!RecordSql::prepare(query,
+                            QStringLiteral("DELETE FROM billpayment WHERE id = :billpaymentid")))
+        return false;
+    query.bindValue(QStringLiteral(":billpaymentid"), m_id);
+    return execLogged(query);
+}
+
+void BillPayment::setFromRecord(const QSqlRecord &record)
+{
+    m_id = record.value(QStringLiteral("id")).toInt();
+    m_billId = record.value(QStringLiteral("billid")).toInt();
+    m_paymentDate = record.value(QStringLiteral("paymentdate")).toDateTime();
+    m_amount = record.value(QStringLiteral("amount")).toDouble();
+    setStored(true);
+}
+
+BillPayment BillPayment::findById(int id)
+{
+    BillPayment payment;
+    QSqlQuery query = RecordSql::currentQuery();
+    if (RecordSql::prepare(query,
+                           QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"))) {
+        query.bindValue(QStringLiteral(":billpaymentid"), id);
+        if (execLogged(query))
+            query.next();
+    }
+    payment.setFromRecord(query.record());
+    return payment;
+}
+
+bool BillPayment::createTable()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    return RecordSql::prepare(query, QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "
+                                                    "NULL PRIMARY KEY, billid INTEGER, "
+                                                    "paymentdate DATETIME, amount DECIMAL);")) &&
+           execLogged(query);
+}

@@ -1,0 +1,316 @@
+#include "billschedule.h"
+
+#include "clock.h"
+#include "connections.h"
+#include "recordsql.h"
+#include "transaction.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+#include <QtDebug>
+#include <QtGlobal>
+
+#include <algorithm>
+
+namespace {
+const char *const updateStatement =
+    "UPDATE billschedule SET scheduletype = :scheduletype, dayofmonth = :dayofmonth, dayofweek "
+    "= :dayofweek, frequency = :frequency, frequencyvalue = :frequencyvalue, rangetype = "
+    ":rangetype, rangestartdate = :rangestartdate, rangeenddate = :rangeenddate WHERE id = "
+    ":billscheduleid";
+
+const char *const insertStatement =
+    "INSERT INTO billschedule (id, scheduletype, dayofmonth, dayofweek, frequency, "
+    "frequencyvalue, rangetype, rangestartdate, rangeenddate) VALUES (NULL, :scheduletype, "
+    ":dayofmonth, :dayofweek, :frequency, :frequencyvalue, :rangetype, :rangestartdate, "
+    ":rangeenddate);";
+
+bool isWeekly(const QString &scheduleType)
+{
+    return scheduleType == QLatin1String("WEEKLY") || scheduleType == QLatin1String("BIWEEKLY");
+}
+
+bool isMonthly(const QString &scheduleType)
+{
+    return scheduleType == QLatin1String("MONTHLY");
+}
+
+// The day a monthly bill falls due in the month of date: the chosen day, or the last day
+// of a month that is too short for it.
+QDate dueDayInMonth(const QDate &date, int dayOfMonth)
+{
+    const int day = qBound(1, dayOfMonth, 31);
+    return QDate(date.year(), date.month(), qMin(day, date.daysInMonth()));
+}
+} // namespace
+
+BillSchedule::BillSchedule()
+    : m_scheduleType(QStringLiteral("NOTSET")), m_frequencyValue(QStringLiteral("DAY")),
+      m_rangeType(QStringLiteral("ENDON")), m_rangeStartDate(Clock::today()),
+      m_rangeEndDate(Clock::today())
+{
+}
+
+BillSchedule::BillSchedule(const QString &scheduleType, int dayOfMonth, int dayOfWeek,
+                           int frequency, const QString &frequencyValue, const QString &rangeType,
+                           const QDate &rangeStartDate, const QDate &rangeEndDate)
+    : m_scheduleType(scheduleType), m_dayOfMonth(dayOfMonth), m_dayOfWeek(dayOfWeek),
+      m_frequency(frequency), m_frequencyValue(frequencyValue), m_rangeType(rangeType),
+      m_rangeStartDate(rangeStartDate), m_rangeEndDate(rangeEndDate)
+{
+    loadBills();
+}
+
+BillSchedule::BillSchedule(const QSqlRecord &record) : BillSchedule()
+{
+    setFromRecord(record);
+}
+
+bool BillSchedule::save()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    const bool update = isStored();
+    if (!RecordSql::prepare(query, QLatin1String(update ? updateStatement : insertStatement)))
+        return false;
+    if (update)
+        query.bindValue(QStringLiteral(":billscheduleid"), m_id);
+    query.bindValue(QStringLiteral(":scheduletype"), RecordSql::text(m_scheduleType));
+    query.bindValue(QStringLiteral(":dayofmonth"), m_dayOfMonth);
+    query.bindValue(QStringLiteral(":dayofweek"), m_dayOfWeek);
+    query.bindValue(QStringLiteral(":frequency"), m_frequency);
+    query.bindValue(QStringLiteral(":frequencyvalue"), RecordSql::text(m_frequencyValue));
+    query.bindValue(QStringLiteral(":rangetype"), RecordSql::text(m_rangeType));
+    query.bindValue(QStringLiteral(":rangestartdate"), m_rangeStartDate);
+    query.bindValue(QStringLiteral(":rangeenddate"), m_rangeEndDate);
+    if (!execLogged(query))
+        return false;
+    if (!update)
+        m_id = lastInsertId();
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+bool BillSchedule::remove()
+{
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    bool uniqueRemains = false;
+    for (Bill &bill : m_bills) {
+        if (bill.isUnique())
+            uniqueRemains = true;
+        else if (!bill.remove())
+            return false;
+    }
+    // Unique instances still refer to the schedule, so its row stays for them.
+    if (!uniqueRemains && !removeRow())
+        return false;
+    if (!transaction.commit())
+        return false;
+    // The list keeps only the bills that still exist.
+    m_bills.erase(std::remove_if(m_bills.begin(), m_bills.end(),
+                                 [](const Bill &bill) { return !bill.isUnique(); }),
+                  m_bills.end());
+    return true;
+}
+
+bool BillSchedule::removeRow()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    if (!RecordSql::prepare(query, QStringLiteral("DELETE FROM billschedule WHERE id = :billid")))
+        return false;
+    query.bindValue(QStringLiteral(":billid"), m_id);
+    return execLogged(query);
+}
+
+void BillSchedule::setFromRecord(const QSqlRecord &record)
+{
+    m_id = record.value(QStringLiteral("id")).toInt();
+    m_dayOfMonth = record.value(QStringLiteral("dayofmonth")).toInt();
+    m_dayOfWeek = record.value(QStringLiteral("dayofweek")).toInt();
+    m_frequency = record.value(QStringLiteral("frequency")).toInt();
+    m_scheduleType = record.value(QStringLiteral("scheduletype")).toString();
+    m_frequencyValue = record.value(QStringLiteral("frequencyvalue")).toString();
+    m_rangeType = record.value(QStringLiteral("rangetype")).toString();
+    m_rangeStartDate = record.value(QStringLiteral("rangestartdate")).toDate();
+    m_rangeEndDate = record.value(QStringLiteral("rangeenddate")).toDate();
+    setStored(true);
+    loadBills();
+}
+
+BillSchedule BillSchedule::findById(int id)
+{
+    BillSchedule schedule;
+    QSqlQuery query = RecordSql::currentQuery();
+    if (RecordSql::prepare(
+            query, QStringLiteral("SELECT * FROM billschedule WHERE id = :billscheduleid"))) {
+        query.bindValue(QStringLiteral(":billscheduleid"), id);
+        if (execLogged(query))
+            query.next();
+    }
+    // Release the statement first: reading bills may write them back.
+    const QSqlRecord record = query.record();
+    query.finish();
+    schedule.setFromRecord(record);
+    return schedule;
+}
+
+bool BillSchedule::createTable()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    return RecordSql::prepare(
+               query, QStringLiteral("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, "
+                                     "scheduletype VARCHAR(20), dayofmonth INTEGER, dayofweek "
+                                     "INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
+                                     "rangetype VARCHAR(20), rangestartdate DATETIME, "
+                                     "rangeenddate DATETIME);")) &&
+           execLogged(query);
+}
+
+bool BillSchedule::addBill(Bill &bill)
+{
+    if (!isStored() || m_id == 0) {
+        qWarning() << "A bill cannot join a schedule that has not been stored";
+        return false;
+    }
+    bill.setBillScheduleId(m_id);
+    if (!bill.save())
+        return false;
+    m_bills.append(bill);
+    return true;
+}
+
+bool BillSchedule::loadBills()
+{
+    m_bills.clear();
+    QSqlQuery query = RecordSql::currentQuery();
+    if (!RecordSql::prepare(query, QStringLiteral("SELECT * FROM bills WHERE billscheduleid = "
+                                                  ":billscheduleid AND deleted = 0")))
+        return false;
+    query.setForwardOnly(true);
+    query.bindValue(QStringLiteral(":billscheduleid"), m_id);
+    if (!execLogged(query))
+        return false;
+    // Read every row before building the bills: a bill whose paid state changed writes its
+    // row back, which should not happen under a statement still stepping through the table.
+    QList<QSqlRecord> rows;
+    while (query.next())
+        rows.append(query.record());
+    query.finish();
+    for (const QSqlRecord &row : rows)
+        m_bills.append(Bill(row));
+    return true;
+}
+
+bool BillSchedule::generateBills(const Bill &templateBill)
+{
+    if (hasBills())
+        return true;
+    const QList<QDate> dates = dueDates();
+    if (dates.isEmpty())
+        return true;
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    for (const QDate &dueDate : dates) {
+        Bill instance;
+        instance.setPayee(templateBill.payee());
+        instance.setAmount(templateBill.amount());
+        instance.setDescription(templateBill.description());
+        instance.setNote(templateBill.note());
+        instance.setDueDate(dueDate);
+        // Joining the schedule inserts the instance with the schedule's id in one write.
+        if (!addBill(instance)) {
+            m_bills.clear();
+            return false;
+        }
+    }
+    if (!transaction.commit()) {
+        m_bills.clear();
+        return false;
+    }
+    return true;
+}
+
+bool BillSchedule::updateBills(const Bill &templateBill)
+{
+    if (m_bills.isEmpty())
+        return true;
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    // Edit copies, so that a rolled-back update leaves the list as the file still has it.
+    QList<Bill> updated = m_bills;
+    for (Bill &bill : updated) {
+        if (bill.isUnique())
+            continue;
+        bill.setPayee(templateBill.payee());
+        bill.setAmount(templateBill.amount());
+        bill.setDescription(templateBill.description());
+        bill.setNote(templateBill.note());
+        if (!bill.save())
+            return false;
+    }
+    if (!transaction.commit())
+        return false;
+    m_bills = updated;
+    return true;
+}
+
+QList<QDate> BillSchedule::dueDates() const
+{
+    QList<QDate> dates;
+    if (!m_rangeEndDate.isValid())
+        return dates;
+    for (QDate date = firstDueDate(m_scheduleType, m_rangeStartDate, m_dayOfWeek, m_dayOfMonth);
+         date.isValid() && date <= m_rangeEndDate;
+         date = nextDueDate(m_scheduleType, date, m_dayOfMonth))
+        dates.append(date);
+    return dates;
+}
+
+QDate BillSchedule::firstDueDate(const QString &scheduleType, const QDate &start, int dayOfWeek,
+                                 int dayOfMonth)
+{
+    if (!start.isValid())
+        return QDate();
+    if (isWeekly(scheduleType)) {
+        QDate date = start;
+        if (date.dayOfWeek() > dayOfWeek)
+            date = date.addDays(7 - date.dayOfWeek() + dayOfWeek);
+        if (date.dayOfWeek() < dayOfWeek)
+            date = date.addDays(dayOfWeek - date.dayOfWeek());
+        return date;
+    }
+    if (isMonthly(scheduleType)) {
+        // The due day of the start month when it is still ahead, else that of the next month
+        // (which may be a short month's last day: a day-30 bill from 31 January falls due
+        // on the last day of February, not first in March).
+        const QDate inStartMonth = dueDayInMonth(start, dayOfMonth);
+        if (inStartMonth >= start)
+            return inStartMonth;
+        return dueDayInMonth(QDate(start.year(), start.month(), 1).addMonths(1), dayOfMonth);
+    }
+    return QDate();
+}
+
+QDate BillSchedule::nextDueDate(const QString &scheduleType, const QDate &previous, int dayOfMonth)
+{
+    if (!previous.isValid())
+        return QDate();
+    if (scheduleType == QLatin1String("WEEKLY"))
+        return previous.addDays(7);
+    if (scheduleType == QLatin1String("BIWEEKLY"))
+        return previous.addDays(14);
+    if (!isMonthly(scheduleType))
+        return QDate();
+    // One calendar month on (clamped to a shorter month's last day), then back to the chosen
+    // day when this month has it again.
+    QDate date = previous.addMonths(1);
+    const QDate dueDay = dueDayInMonth(date, dayOfMonth);
+    if (date < dueDay)
+        date = dueDay;
+    return date;
+}

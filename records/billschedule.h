@@ -1,0 +1,91 @@
+#pragma once
+
+#include "activedomainobject.h"
+#include "bill.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+class QSqlRecord;
+
+// When the bills of one series fall due, and the link between them. A schedule generates
+// its instances once, carries later edits over to the instances that still follow it, and
+// deletes its series. The listed bills are held by value: the list is a snapshot of the
+// series that the schedule owns outright.
+class BillSchedule final : public ActiveDomainObject
+{
+public:
+    BillSchedule();
+    BillSchedule(const QString &scheduleType, int dayOfMonth, int dayOfWeek, int frequency,
+                 const QString &frequencyValue, const QString &rangeType,
+                 const QDate &rangeStartDate, const QDate &rangeEndDate);
+    explicit BillSchedule(const QSqlRecord &record);
+
+    bool save() override;
+    // Deletes every instance that is not unique, with its payments, and the schedule's own
+    // row unless a unique instance still refers to it. All or nothing.
+    bool remove() override;
+
+    void setFromRecord(const QSqlRecord &record);
+
+    static BillSchedule findById(int id);
+    static bool createTable();
+
+    QList<Bill> bills() const { return m_bills; }
+    bool hasBills() const { return !m_bills.isEmpty(); }
+    // Gives the caller's bill this schedule's id, saves it and lists a copy of it. Refused
+    // while the schedule has no row of its own, so no bill is ever tied to id 0.
+    bool addBill(Bill &bill);
+    // Lists the schedule's bills as they are stored; writes nothing unless a bill's paid
+    // state has changed since it was last written.
+    bool loadBills();
+
+    // Stores one instance per due date in the range, copied from the template, in one
+    // transaction. Does nothing for a schedule that already lists bills.
+    bool generateBills(const Bill &templateBill);
+    // Copies the template's payee, amount, description and note into every listed bill that
+    // is not unique and saves them, in one transaction. Due dates stay.
+    bool updateBills(const Bill &templateBill);
+
+    // The due dates of the whole range, empty for a type that does not recur.
+    QList<QDate> dueDates() const;
+    // The first due date on or after start, invalid for a type that does not recur.
+    static QDate firstDueDate(const QString &scheduleType, const QDate &start, int dayOfWeek,
+                              int dayOfMonth);
+    // The due date after previous, invalid for a type that does not recur.
+    static QDate nextDueDate(const QString &scheduleType, const QDate &previous, int dayOfMonth);
+
+    int id() const { return m_id; }
+    void setId(int id) { m_id = id; }
+    QString scheduleType() const { return m_scheduleType; }
+    void setScheduleType(const QString &scheduleType) { m_scheduleType = scheduleType; }
+    int dayOfMonth() const { return m_dayOfMonth; }
+    void setDayOfMonth(int dayOfMonth) { m_dayOfMonth = dayOfMonth; }
+    int dayOfWeek() const { return m_dayOfWeek; }
+    void setDayOfWeek(int dayOfWeek) { m_dayOfWeek = dayOfWeek; }
+    int frequency() const { return m_frequency; }
+    void setFrequency(int frequency) { m_frequency = frequency; }
+    QString frequencyValue() const { return m_frequencyValue; }
+    void setFrequencyValue(const QString &frequencyValue) { m_frequencyValue = frequencyValue; }
+    QString rangeType() const { return m_rangeType; }
+    void setRangeType(const QString &rangeType) { m_rangeType = rangeType; }
+    QDate rangeStartDate() const { return m_rangeStartDate; }
+    void setRangeStartDate(const QDate &rangeStartDate) { m_rangeStartDate = rangeStartDate; }
+    QDate rangeEndDate() const { return m_rangeEndDate; }
+    void setRangeEndDate(const QDate &rangeEndDate) { m_rangeEndDate = rangeEndDate; }
+
+private:
+    bool removeRow();
+
+    int m_id = 0;
+    QString m_scheduleType;
+    QList<Bill> m_bills;
+    int m_dayOfMonth = 0;
+    int m_dayOfWeek = 0;
+    int m_frequency = 0;
+    QString m_frequencyValue;
+    QString m_rangeType;
+    QDate m_rangeStartDate;
+    QDate m_rangeEndDate;
+};

@@ -1,0 +1,241 @@
+#include "bill.h"
+#include "billpayment.h"
+#include "clock.h"
+#include "connections.h"
+#include "payee.h"
+#include "scratchdatabase.h"
+#include "testmain.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+const QDate day1(2007, 3, 15);
+const QDate day2(2007, 4, 2);
+const QDate day3(2007, 5, 9);
+
+bool createTables()
+{
+    return Payee::createTable() && Bill::createTable() && BillPayment::createTable();
+}
+
+int storedBill(double amount)
+{
+    Bill bill;
+    bill.setAmount(amount);
+    return bill.save() ? bill.id() : 0;
+}
+
+void setToday(const QDate &date)
+{
+    Clock::setFixed(QDateTime(date, QTime(10, 0)));
+}
+} // namespace
+
+class TestBillPayment : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { setToday(day1); }
+    void cleanup() { Clock::reset(); }
+
+    // Table and statements
+    void createTableWritesTheExactLayout();
+    void saveInsertsOnceThenUpdatesTheSameRow();
+    void newPaymentIsDatedNow();
+    void setFromRecordReadsColumnsByName();
+    void findByIdWithoutRowGivesEmptyStoredPayment();
+
+    // The bill's paid state
+    void paymentsDecideTheBillsPaidState();
+    void removeDeletesOnlyItsRowUntilTheBillIsRead();
+    void billListsTwoPaymentsEarliestFirst();
+
+    // Failures
+    void failedInsertKeepsIdZeroAndLeavesBillAlone();
+    void rejectedBillWriteUndoesThePayment();
+};
+
+void TestBillPayment::createTableWritesTheExactLayout()
+{
+    ScratchDatabase db;
+    QVERIFY(BillPayment::createTable());
+    QCOMPARE(db.scalar("SELECT sql FROM sqlite_master WHERE name = 'billpayment'").toString(),
+             QString("CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, "
+                     "paymentdate DATETIME, amount DECIMAL)"));
+}
+
+void TestBillPayment::saveInsertsOnceThenUpdatesTheSameRow()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    const int billId = storedBill(100.0);
+    const QDateTime when(day1, QTime(14, 30, 15, 250));
+    BillPayment payment(billId, when, 25.5);
+    QVERIFY(!payment.isStored());
+    QVERIFY(payment.save());
+    QCOMPARE(payment.id(), 1);
+    QVERIFY(payment.isStored());
+
+    payment.setAmount(26.0);
+    QVERIFY(payment.save());
+    QCOMPARE(payment.id(), 1);
+    QCOMPARE(db.count("billpayment"), 1);
+    QCOMPARE(db.scalar("SELECT amount FROM billpayment").toDouble(), 26.0);
+    QCOMPARE(db.scalar("SELECT billid FROM billpayment").toInt(), billId);
+    // Stored as ISO text, so ordering by the column is chronological; the time survives.
+    QVERIFY(db.scalar("SELECT paymentdate FROM billpayment")
+                .toString()
+                .startsWith("2007-03-15T14:30:15"));
+    QCOMPARE(BillPayment::findById(1).paymentDate(), when);
+}
+
+void TestBillPayment::newPaymentIsDatedNow()
+{
+    const BillPayment payment;
+    QCOMPARE(payment.paymentDate(), QDateTime(day1, QTime(10, 0)));
+    QCOMPARE(payment.id(), 0);
+    QCOMPARE(payment.billId(), 0);
+    QCOMPARE(payment.amount(), 0.0);
+    QVERIFY(!payment.isStored());
+}
+
+void TestBillPayment::setFromRecordReadsColumnsByName()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    QVERIFY(db.exec("INSERT INTO billpayment VALUES (5, 8, '2007-02-03T04:05:06.000', 7.25)"));
+    QSqlQuery query(Connections::database(Connections::current()));
+    QVERIFY(query.exec("SELECT amount, paymentdate, billid, id FROM billpayment"));
+    QVERIFY(query.next());
+    const BillPayment payment(query.record());
+    QCOMPARE(payment.id(), 5);
+    QCOMPARE(payment.billId(), 8);
+    QCOMPARE(payment.paymentDate(), QDateTime(QDate(2007, 2, 3), QTime(4, 5, 6)));
+    QCOMPARE(payment.amount(), 7.25);
+    QVERIFY(payment.isStored());
+}
+
+void TestBillPayment::findByIdWithoutRowGivesEmptyStoredPayment()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    const BillPayment payment = BillPayment::findById(3);
+    QCOMPARE(payment.id(), 0);
+    QCOMPARE(payment.billId(), 0);
+    QCOMPARE(payment.amount(), 0.0);
+    QVERIFY(payment.paymentDate().isNull());
+    QVERIFY(payment.isStored());
+}
+
+void TestBillPayment::paymentsDecideTheBillsPaidState()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    const int billId = storedBill(100.0);
+
+    BillPayment first(billId, QDateTime(day1, QTime(8, 0)), 60.0);
+    QVERIFY(first.save());
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
+
+    BillPayment second(billId, QDateTime(day1, QTime(9, 0)), 40.0);
+    QVERIFY(second.save());
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 1);
+    QCOMPARE(db.scalar("SELECT paiddate FROM bills").toString(), QString("2007-03-15"));
+
+    // Edited downwards: unpaid again, and the day it was paid stays on record.
+    setToday(day2);
+    second.setAmount(30.0);
+    QVERIFY(second.save());
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
+    QCOMPARE(db.scalar("SELECT paiddate FROM bills").toString(), QString("2007-03-15"));
+    QCOMPARE(Bill::findById(billId).balance(), 10.0);
+
+    setToday(day3);
+    second.setAmount(40.0);
+    QVERIFY(second.save());
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 1);
+    QCOMPARE(db.scalar("SELECT paiddate FROM bills").toString(), QString("2007-05-09"));
+    QCOMPARE(db.count("billpayment"), 2);
+}
+
+void TestBillPayment::removeDeletesOnlyItsRowUntilTheBillIsRead()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    const int billId = storedBill(50.0);
+    BillPayment kept(billId, QDateTime(day1, QTime(8, 0)), 20.0);
+    BillPayment removed(billId, QDateTime(day1, QTime(9, 0)), 30.0);
+    QVERIFY(kept.save());
+    QVERIFY(removed.save());
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 1);
+
+    QVERIFY(removed.remove());
+    QVERIFY(removed.isStored());
+    QCOMPARE(db.count("billpayment"), 1);
+    QCOMPARE(db.scalar("SELECT id FROM billpayment").toInt(), kept.id());
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 1);
+
+    QVERIFY(!Bill::findById(billId).isPaid());
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
+}
+
+void TestBillPayment::billListsTwoPaymentsEarliestFirst()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    const int billId = storedBill(50.0);
+    BillPayment later(billId, QDateTime(day2, QTime(8, 0)), 2.0);
+    BillPayment earlier(billId, QDateTime(day1, QTime(18, 0)), 1.0);
+    QVERIFY(later.save());
+    QVERIFY(earlier.save());
+    const QList<BillPayment> payments = Bill::findById(billId).payments();
+    QCOMPARE(payments.size(), 2);
+    QCOMPARE(payments.at(0).id(), earlier.id());
+    QCOMPARE(payments.at(1).id(), later.id());
+}
+
+void TestBillPayment::failedInsertKeepsIdZeroAndLeavesBillAlone()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    const int billId = storedBill(10.0);
+    BillPayment accepted(billId, QDateTime(day1, QTime(8, 0)), 1.0);
+    QVERIFY(accepted.save());
+    QVERIFY(db.exec("CREATE TRIGGER reject BEFORE INSERT ON billpayment WHEN NEW.amount > 5 "
+                    "BEGIN SELECT RAISE(ABORT, 'rejected'); END;"));
+    BillPayment payment(billId, QDateTime(day1, QTime(9, 0)), 9.0);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rejected"));
+    QVERIFY(!payment.save());
+    QCOMPARE(payment.id(), 0);
+    QVERIFY(!payment.isStored());
+    QCOMPARE(db.count("billpayment"), 1);
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
+}
+
+void TestBillPayment::rejectedBillWriteUndoesThePayment()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    const int billId = storedBill(10.0);
+    QVERIFY(db.exec("CREATE TRIGGER reject BEFORE UPDATE ON bills "
+                    "BEGIN SELECT RAISE(ABORT, 'rejected'); END;"));
+    BillPayment payment(billId, QDateTime(day1, QTime(9, 0)), 10.0);
+    // Reading the bill tries the write once, the refresh after it once more.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rejected"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rejected"));
+    QVERIFY(!payment.save());
+    QCOMPARE(payment.id(), 0);
+    QVERIFY(!payment.isStored());
+    QCOMPARE(db.count("billpayment"), 0);
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
+
+    QVERIFY(db.exec("DROP TRIGGER reject"));
+    QVERIFY(payment.save());
+    QCOMPARE(db.count("billpayment"), 1);
+    QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 1);
+}
+
+NV_TEST_MAIN(TestBillPayment)
+#include "tst_billpayment.moc"
