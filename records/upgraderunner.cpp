@@ -86,6 +86,12 @@ UpgradeRunner::Outcome UpgradeRunner::run()
 {
     Outcome outcome;
     const QString version = m_readVersion();
+    if (version == currentVersion()) {
+        // Nothing to migrate; the outcome only says whether the tables are as they should be.
+        outcome.succeeded = matchesCurrent();
+        outcome.version = version;
+        return outcome;
+    }
     if (!takeBackup(version, &outcome.backupPath)) {
         outcome.backupPath.clear();
         outcome.version = m_readVersion();

@@ -17,9 +17,11 @@
 // rolls back, and the backup is copied over the file so that it is byte for byte what it was;
 // the backup stays where it is either way.
 //
+// A file that already reads the current version is only checked, without a copy.
+//
 // The runner closes and reopens the connection (to copy the file and to put it back), so no
-// QSqlDatabase handle or query may be held on it across run(). The caller tells the user the
-// outcome.
+// QSqlDatabase handle, query or transaction may be held on it across run(). The caller tells
+// the user the outcome.
 class UpgradeRunner
 {
 public:

@@ -54,7 +54,6 @@ class TestFileData : public QObject
 
 private slots:
     // New records
-    void newRecordsStartEmptyOrNull();
     void savedDefaultsWriteEmptyTextsOrNull();
 
     // Saving
@@ -73,23 +72,6 @@ private slots:
     void readVersion();
 };
 
-void TestFileData::newRecordsStartEmptyOrNull()
-{
-    const FileData data;
-    QCOMPARE(data.id(), 0);
-    QVERIFY(!data.isStored());
-    for (const QString &text :
-         {data.firstName(), data.lastName(), data.address(), data.emailAddress(), data.version()}) {
-        QVERIFY(text.isEmpty());
-        QVERIFY(!text.isNull());
-    }
-    const SystemFileData system;
-    for (const QString &text : {system.firstName(), system.lastName(), system.address(),
-                                system.emailAddress(), system.version()})
-        QVERIFY(text.isNull());
-    QVERIFY(!SystemRecentFiles().recentFileLocation().isNull());
-}
-
 void TestFileData::savedDefaultsWriteEmptyTextsOrNull()
 {
     ScratchDatabase current;
@@ -98,6 +80,7 @@ void TestFileData::savedDefaultsWriteEmptyTextsOrNull()
     QVERIFY(SystemFileData::createTable());
     QVERIFY(SystemRecentFiles::createTable());
 
+    // The data file header starts with empty texts, the system header with null ones.
     FileData data;
     QVERIFY(data.save());
     SystemFileData header;

@@ -7,6 +7,7 @@
 #include "testmain.h"
 #include "upgraderunner.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -62,6 +63,7 @@ private slots:
     void versionsCompareAsNumbers();
     void backupNamesAreSafeAndNeverReused();
     void runnerChainsPassesInOrder();
+    void currentFileIsOnlyChecked();
     void failedRunRestoresTheFile_data();
     void failedRunRestoresTheFile();
     void foreignFilesAreNotReadable();
@@ -429,6 +431,21 @@ void TestTableUpgrade::runnerChainsPassesInOrder()
     // Committed, and the connection is usable again.
     QCOMPARE(db.count("trail"), expected.size());
     QCOMPARE(headerVersion(), QString("1.4"));
+}
+
+void TestTableUpgrade::currentFileIsOnlyChecked()
+{
+    ScratchDatabase db(store, "store.db");
+    QVERIFY(db.exec("CREATE TABLE header(version TEXT)"));
+    QVERIFY(db.exec("INSERT INTO header VALUES ('1.4')"));
+    QVERIFY(db.exec("CREATE TABLE trail(entry TEXT)"));
+    QStringList log;
+    UpgradeRunner runner(store, &headerVersion, loggingTables(log));
+    const UpgradeRunner::Outcome outcome = runner.run();
+    QVERIFY(outcome.succeeded);
+    QVERIFY(outcome.backupPath.isEmpty());
+    QCOMPARE(log, QStringList({"first check 1.4", "second check 1.4"}));
+    QCOMPARE(QDir(db.directory()).entryList(QDir::Files), QStringList({"store.db"}));
 }
 
 void TestTableUpgrade::failedRunRestoresTheFile_data()
