@@ -320,9 +320,11 @@ void TestSystemDatabase::failedUpgradeRestoresTheStore()
                    noticeText(version));
     compareMessage(recorder.messages().at(1), QMessageBox::Information, upgradeTitle,
                    failureText(version));
+    // A zero-byte store must still be there, not merely read as empty.
+    QVERIFY(QFile::exists("system.db"));
     QCOMPARE(bytesOf("system.db"), before);
-    QCOMPARE(bytesOf(dir.filePath(backup)), before);
     QVERIFY(QFile::exists(dir.filePath(backup)));
+    QCOMPARE(bytesOf(dir.filePath(backup)), before);
     // The restored store is open again and reads as it did.
     QCOMPARE(SystemFileData::readVersion(), version);
 }
