@@ -1,0 +1,206 @@
+#include "filedata.h"
+
+#include "connections.h"
+#include "sqlcheck.h"
+#include "tableupgrade.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QtDebug>
+
+namespace {
+QSqlDatabase connection()
+{
+    return Connections::database(Connections::current());
+}
+
+const char *const selectById = "SELECT * FROM filedata WHERE id = :filedataid";
+} // namespace
+
+FileData::FileData(const QString &firstName, const QString &lastName, const QString &address,
+                   const QString &emailAddress, const QString &version)
+    : m_firstName(firstName), m_lastName(lastName), m_address(address),
+      m_emailAddress(emailAddress), m_version(version)
+{
+}
+
+FileData::FileData(const QSqlRecord &record)
+{
+    setFromRecord(record);
+}
+
+void FileData::setFromRecord(const QSqlRecord &record)
+{
+    m_id = record.value(QStringLiteral("id")).toInt();
+    m_firstName = record.value(QStringLiteral("firstname")).toString();
+    m_lastName = record.value(QStringLiteral("lastname")).toString();
+    m_address = record.value(QStringLiteral("address")).toString();
+    m_emailAddress = record.value(QStringLiteral("emailaddress")).toString();
+    setStored(true);
+}
+
+bool FileData::load()
+{
+    QSqlQuery query(connection());
+    if (!prepareLogged(query, QLatin1String(selectById)))
+        return false;
+    query.bindValue(QStringLiteral(":filedataid"), 1);
+    const bool found = execQueryLogged(query) && query.next();
+    setFromRecord(query.record());
+    return found;
+}
+
+FileData FileData::findById(int id)
+{
+    FileData record;
+    QSqlQuery query(connection());
+    if (!prepareLogged(query, QLatin1String(selectById)))
+        return record;
+    query.bindValue(QStringLiteral(":filedataid"), id);
+    if (execQueryLogged(query))
+        query.next();
+    record.setFromRecord(query.record());
+    return record;
+}
+
+void FileData::bindTexts(QSqlQuery &query) const
+{
+    query.bindValue(QStringLiteral(":firstname"), m_firstName);
+    query.bindValue(QStringLiteral(":lastname"), m_lastName);
+    query.bindValue(QStringLiteral(":address"), m_address);
+    query.bindValue(QStringLiteral(":emailaddress"), m_emailAddress);
+    query.bindValue(QStringLiteral(":version"), m_version);
+}
+
+bool FileData::save()
+{
+    if (!isStored()) {
+        return insert(QStringLiteral("INSERT INTO filedata(id, firstname, lastname, address, "
+                                     "emailaddress, version) VALUES (NULL, :firstname, "
+                                     ":lastname, :address, :emailaddress, :version);"),
+                      false);
+    }
+    QSqlQuery query(connection());
+    if (!prepareLogged(query, QStringLiteral("UPDATE filedata SET firstname = :firstname, "
+                                             "lastname = :lastname, address = :address, "
+                                             "emailaddress = :emailaddress, version = :version "
+                                             "WHERE id = :filedataid;")))
+        return false;
+    query.bindValue(QStringLiteral(":filedataid"), m_id);
+    bindTexts(query);
+    if (!execQueryLogged(query))
+        return false;
+    if (query.numRowsAffected() < 1) {
+        qWarning() << "FileData: there is no row" << m_id << "to update";
+        return false;
+    }
+    setModified(false);
+    return true;
+}
+
+bool FileData::insertKeepingId()
+{
+    return insert(QStringLiteral("INSERT INTO filedata(id, firstname, lastname, address, "
+                                 "emailaddress, version) VALUES (:filedataid, :firstname, "
+                                 ":lastname, :address, :emailaddress, :version);"),
+                  true);
+}
+
+bool FileData::insert(const QString &statement, bool withId)
+{
+    QSqlQuery query(connection());
+    const bool prepared = prepareLogged(query, statement);
+    if (prepared) {
+        if (withId)
+            query.bindValue(QStringLiteral(":filedataid"), m_id);
+        bindTexts(query);
+    }
+    if (!prepared || !execQueryLogged(query)) {
+        // Whatever id the record held may belong to another row.
+        m_id = 0;
+        return false;
+    }
+    if (!withId)
+        m_id = lastInsertId();
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+bool FileData::remove()
+{
+    return true;
+}
+
+bool FileData::createTable()
+{
+    return runLogged(Connections::current(),
+                     QStringLiteral("CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname "
+                                    "varchar(50), lastname varchar(50), address varchar(200), "
+                                    "emailaddress varchar(200), version varchar(10));"));
+}
+
+QString FileData::readVersion()
+{
+    return TableUpgrade::readVersion(Connections::current(),
+                                     {QStringLiteral("reg"), QStringLiteral("filedata")});
+}
+
+QString FileData::layoutColumns(const QString &version)
+{
+    if (version == QLatin1String("1.0"))
+        return QStringLiteral("none");
+    if (version == QLatin1String("1.1"))
+        return QStringLiteral("filedata,firstname,lastname,address,version");
+    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+        return QStringLiteral("filedata,id,firstname,lastname,address,emailaddress,version");
+    return QString();
+}
+
+bool FileData::layoutMatches(const QString &version)
+{
+    return TableUpgrade::layoutMatches(Connections::current(), layoutColumns(version));
+}
+
+bool FileData::upgradePrepare(const QString &version)
+{
+    return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
+                                 QStringLiteral("ALTER TABLE filedata RENAME TO "),
+                                 &FileData::createTable);
+}
+
+bool FileData::upgradeCopy(const QString &version)
+{
+    return TableUpgrade::copy(
+        Connections::current(), layoutColumns(version), [&version](const QSqlRecord &row) {
+            FileData record;
+            record.convertRecord(row, version);
+            // A current-layout row keeps its id; older rows get new ones.
+            return version == QLatin1String("1.2") ? record.insertKeepingId() : record.save();
+        });
+}
+
+bool FileData::upgradeDrop(const QString &version)
+{
+    return TableUpgrade::drop(Connections::current(), layoutColumns(version));
+}
+
+void FileData::convertRecord(const QSqlRecord &row, const QString &version)
+{
+    if (version != QLatin1String("1.1") && version != QLatin1String("1.2"))
+        return;
+    m_firstName = TableUpgrade::columnText(row, QStringLiteral("firstname"));
+    m_lastName = TableUpgrade::columnText(row, QStringLiteral("lastname"));
+    m_address = TableUpgrade::columnText(row, QStringLiteral("address"));
+    m_emailAddress = TableUpgrade::columnText(row, QStringLiteral("emailaddress"));
+    if (version == QLatin1String("1.1")) {
+        // The old header is copied as a "1.2" header; the next pass of the upgrade then
+        // takes the whole file on from "1.2".
+        m_version = QStringLiteral("1.2");
+    } else {
+        m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
+        m_version = currentVersion();
+    }
+    setStored(false);
+}

@@ -1,0 +1,194 @@
+#include "tableupgrade.h"
+
+#include "connections.h"
+#include "sqlcheck.h"
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtDebug>
+
+namespace {
+// Number of times the columns of the record match the listed items, counting an item once
+// for each column of that name.
+int matchingColumns(const QSqlRecord &record, const QStringList &items)
+{
+    int matches = 0;
+    for (int i = 0; i < record.count(); ++i) {
+        for (int item = 1; item < items.size(); ++item) {
+            if (record.fieldName(i) == items.at(item))
+                ++matches;
+        }
+    }
+    return matches;
+}
+} // namespace
+
+QStringList TableUpgrade::splitLayout(const QString &layout)
+{
+    return layout.split(QLatin1Char(','), Qt::KeepEmptyParts, Qt::CaseSensitive);
+}
+
+QString TableUpgrade::tableName(const QString &layout)
+{
+    return splitLayout(layout).constFirst();
+}
+
+QString TableUpgrade::oldIdColumn(const QString &layout)
+{
+    return splitLayout(layout).value(1);
+}
+
+bool TableUpgrade::isAbsent(const QString &layout)
+{
+    return tableName(layout) == QLatin1String("none");
+}
+
+QString TableUpgrade::tempTable(const QString &layout)
+{
+    return tableName(layout) + QLatin1String("temp");
+}
+
+QString TableUpgrade::linkTable(const QString &layout)
+{
+    return tableName(layout) + QLatin1String("link");
+}
+
+bool TableUpgrade::layoutMatches(const QString &connectionName, const QString &layout)
+{
+    const QStringList items = splitLayout(layout);
+    const QString name = items.constFirst();
+    if (name == QLatin1String("none"))
+        return true;
+
+    QSqlDatabase db = Connections::database(connectionName);
+    int counter = 0;
+    const QStringList tables = db.tables(QSql::Tables);
+    for (const QString &table : tables) {
+        if (table != name)
+            continue;
+        QSqlQuery query(db);
+        const QString statement =
+            QStringLiteral("select * from ") + name + QStringLiteral(" LIMIT 0, 0");
+        if (!prepareLogged(query, statement) || !execQueryLogged(query))
+            return false;
+        ++counter;
+        counter += matchingColumns(query.record(), items);
+    }
+    return counter == items.size();
+}
+
+bool TableUpgrade::prepare(const QString &connectionName, const QString &layout,
+                           const QString &renamePrefix, const std::function<bool()> &createTable,
+                           QStringList *statementErrors)
+{
+    if (!isAbsent(layout)) {
+        QString renameError;
+        const bool renamed =
+            runLogged(connectionName, renamePrefix + tempTable(layout), &renameError);
+        if (statementErrors)
+            statementErrors->append(renameError);
+        if (!renamed)
+            return false;
+
+        QString linkError;
+        const bool linked = runLogged(connectionName,
+                                      QStringLiteral("CREATE TABLE ") + linkTable(layout) +
+                                          QStringLiteral("(id INTEGER, oldid INTEGER);"),
+                                      &linkError);
+        if (statementErrors)
+            statementErrors->append(linkError);
+        if (!linked)
+            return false;
+    }
+    return createTable();
+}
+
+bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
+                        const RowCopy &copyRow)
+{
+    if (isAbsent(layout))
+        return true;
+
+    // All rows are read before the first is written, so that no read is still running on
+    // the connection while the copy writes and the caller may roll back.
+    QList<QSqlRecord> rows;
+    {
+        QSqlQuery query(Connections::database(connectionName));
+        query.setForwardOnly(true);
+        const QString statement = QStringLiteral("SELECT * FROM ") + tempTable(layout);
+        if (!prepareLogged(query, statement) || !execQueryLogged(query))
+            return false;
+        while (query.next())
+            rows.append(query.record());
+    }
+    for (const QSqlRecord &row : std::as_const(rows)) {
+        if (!copyRow(row)) {
+            qWarning().noquote() << "Copying a row of" << tempTable(layout) << "failed";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TableUpgrade::drop(const QString &connectionName, const QString &layout)
+{
+    if (isAbsent(layout))
+        return true;
+    return runLogged(connectionName, QStringLiteral("DROP TABLE ") + tempTable(layout)) &&
+           runLogged(connectionName, QStringLiteral("DROP TABLE ") + linkTable(layout));
+}
+
+bool TableUpgrade::addLink(const QString &connectionName, const QString &layout, int newId,
+                           int oldId)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    if (!prepareLogged(query, QStringLiteral("INSERT INTO ") + linkTable(layout) +
+                                  QStringLiteral("(id, oldid) VALUES (:id, :oldid);")))
+        return false;
+    query.bindValue(QStringLiteral(":id"), newId);
+    query.bindValue(QStringLiteral(":oldid"), oldId);
+    return execQueryLogged(query);
+}
+
+int TableUpgrade::linkedId(const QString &connectionName, const QString &layout, int oldId)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    if (!prepareLogged(query, QStringLiteral("SELECT * FROM ") + linkTable(layout) +
+                                  QStringLiteral(" WHERE oldid = :oldid")))
+        return 0;
+    query.bindValue(QStringLiteral(":oldid"), oldId);
+    if (!execQueryLogged(query) || !query.next())
+        return 0;
+    return query.value(QStringLiteral("id")).toInt();
+}
+
+QString TableUpgrade::readVersion(const QString &connectionName, const QStringList &headerTables)
+{
+    QSqlDatabase db = Connections::database(connectionName);
+    const QStringList tables = db.tables(QSql::Tables);
+    for (const QString &table : tables) {
+        if (!headerTables.contains(table, Qt::CaseSensitive))
+            continue;
+        QSqlQuery query(db);
+        const QString statement =
+            QStringLiteral("SELECT version FROM ") + table + QStringLiteral(";");
+        if (!prepareLogged(query, statement) || !execQueryLogged(query))
+            return QString();
+        return query.next() ? query.value(0).toString() : QString();
+    }
+    return QString();
+}
+
+QVariant TableUpgrade::columnValue(const QSqlRecord &row, const QString &column)
+{
+    const int index = row.indexOf(column);
+    return index < 0 ? QVariant() : row.value(index);
+}
+
+QString TableUpgrade::columnText(const QSqlRecord &row, const QString &column)
+{
+    const int index = row.indexOf(column);
+    return index < 0 ? QStringLiteral("") : row.value(index).toString();
+}

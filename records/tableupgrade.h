@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+
+// The shared steps that rebuild one table of an older file in the current layout. Each record
+// class describes its table with a layout text per version: "name,column,column,...", where
+// the name "none" means that the version has no such table. The class's own upgrade
+// operations hand that text, its rename statement, its createTable and a per-row copy to
+// these helpers.
+//
+// Between prepare() and drop() the old table lives on as name + "temp", next to an id map
+// name + "link" (id of the new row, old id) and the new table. Every helper runs on the named
+// connection, checks each statement, logs a failure with the database's error text and
+// returns false at the first one; the caller runs all steps inside one transaction and rolls
+// back on false.
+class TableUpgrade
+{
+public:
+    // Layout texts are split at "," with empty items kept; the first item is the table name,
+    // the second the old id column.
+    static QStringList splitLayout(const QString &layout);
+    static QString tableName(const QString &layout);
+    static QString oldIdColumn(const QString &layout);
+    static bool isAbsent(const QString &layout);
+    static QString tempTable(const QString &layout);
+    static QString linkTable(const QString &layout);
+
+    // True when the table exists with every column the layout lists (extra columns do not
+    // matter; an item listed twice must be found twice), or when the layout is "none". A
+    // layout of an unknown version (empty text) never matches.
+    static bool layoutMatches(const QString &connectionName, const QString &layout);
+
+    // Unless the layout is "none": runs renamePrefix + tempTable(layout) (for instance
+    // "ALTER TABLE bills RENAME TO " gives "ALTER TABLE bills RENAME TO billstemp") and creates
+    // the link table. Then, in every case, createTable. When statementErrors is given it
+    // receives the error text of the rename and of the link creation (empty when they
+    // succeeded), for tables that log them.
+    static bool prepare(const QString &connectionName, const QString &layout,
+                        const QString &renamePrefix, const std::function<bool()> &createTable,
+                        QStringList *statementErrors = nullptr);
+
+    // Hands every row of the set-aside table, in the order SQLite returns them, to copyRow,
+    // which writes it into the new table (and whatever else it needs) and returns whether that
+    // worked. Stops at the first false. Does nothing for "none".
+    using RowCopy = std::function<bool(const QSqlRecord &row)>;
+    static bool copy(const QString &connectionName, const QString &layout, const RowCopy &copyRow);
+
+    // Drops the temp and link tables; does nothing for "none".
+    static bool drop(const QString &connectionName, const QString &layout);
+
+    // Records in the link table that the old row with oldId became the new row newId.
+    static bool addLink(const QString &connectionName, const QString &layout, int newId, int oldId);
+    // The new id recorded for oldId in the link table, 0 when there is none.
+    static int linkedId(const QString &connectionName, const QString &layout, int oldId);
+
+    // The version in the header table that comes first in the connection's table list among
+    // headerTables; empty when none of them exists, it has no row or it cannot be read.
+    static QString readVersion(const QString &connectionName, const QStringList &headerTables);
+
+    // A column of an old row; a column the row does not have reads as an invalid value, or as
+    // an empty (not null) text.
+    static QVariant columnValue(const QSqlRecord &row, const QString &column);
+    static QString columnText(const QSqlRecord &row, const QString &column);
+};

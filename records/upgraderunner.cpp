@@ -1,0 +1,247 @@
+#include "upgraderunner.h"
+
+#include "activedomainobject.h"
+#include "connections.h"
+#include "transaction.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QtDebug>
+
+#include <optional>
+
+namespace {
+// The parts of a dotted version number, or nothing when the text is not one.
+std::optional<QList<qulonglong>> versionParts(const QString &version)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9]+(\\.[0-9]+)*$"));
+    if (!pattern.match(version).hasMatch())
+        return std::nullopt;
+    QList<qulonglong> parts;
+    const QStringList items = version.split(QLatin1Char('.'));
+    for (const QString &item : items) {
+        bool ok = false;
+        parts.append(item.toULongLong(&ok));
+        if (!ok)
+            return std::nullopt;
+    }
+    return parts;
+}
+
+// A version text read from a file may hold anything; only harmless characters reach the
+// backup's file name.
+QString fileNameSafe(const QString &version)
+{
+    QString safe = version.left(20);
+    for (QChar &c : safe) {
+        const bool allowed = (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                             (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                             (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
+                             c == QLatin1Char('.') || c == QLatin1Char('-');
+        if (!allowed)
+            c = QLatin1Char('_');
+    }
+    return safe;
+}
+
+// Replaces target with the bytes of source in one step, so that a failure half way leaves
+// target as it was.
+bool overwriteWith(const QString &source, const QString &target)
+{
+    QFile in(source);
+    QSaveFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
+        qWarning().noquote() << "Cannot copy" << source << "over" << target;
+        return false;
+    }
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(64 * 1024);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            qWarning().noquote() << "Cannot copy" << source << "over" << target;
+            out.cancelWriting();
+            out.commit();
+            return false;
+        }
+    }
+    return out.commit();
+}
+} // namespace
+
+UpgradeRunner::UpgradeRunner(const QString &connectionName, std::function<QString()> readVersion,
+                             QList<Table> tables)
+    : m_connectionName(connectionName),
+      m_filePath(
+          QFileInfo(Connections::database(connectionName).databaseName()).absoluteFilePath()),
+      m_readVersion(std::move(readVersion)), m_tables(std::move(tables))
+{
+}
+
+UpgradeRunner::Outcome UpgradeRunner::run()
+{
+    Outcome outcome;
+    const QString version = m_readVersion();
+    if (version == currentVersion()) {
+        // Nothing to migrate; the outcome only says whether the tables are as they should be.
+        outcome.succeeded = matchesCurrent();
+        outcome.version = version;
+        return outcome;
+    }
+    if (!takeBackup(version, &outcome.backupPath)) {
+        outcome.backupPath.clear();
+        outcome.version = m_readVersion();
+        return outcome;
+    }
+    outcome.succeeded = migrate(version);
+    if (!outcome.succeeded)
+        outcome.restored = restore(outcome.backupPath);
+    outcome.version = m_readVersion();
+    return outcome;
+}
+
+bool UpgradeRunner::takeBackup(const QString &version, QString *backupPath)
+{
+    *backupPath = backupPathFor(m_filePath, version);
+    // Closed, the file holds everything the connection wrote and nothing half done.
+    Connections::close(m_connectionName);
+    const bool copied = !backupPath->isEmpty() && QFile::copy(m_filePath, *backupPath);
+    if (!copied)
+        qWarning().noquote() << "Cannot copy" << m_filePath << "to" << *backupPath
+                             << "- the file is left as it is";
+    return reopen() && copied;
+}
+
+bool UpgradeRunner::migrate(const QString &version)
+{
+    Transaction transaction(m_connectionName);
+    if (!transaction.isActive())
+        return false;
+    QString from = version;
+    for (;;) {
+        if (!runPasses(from))
+            return false;
+        const QString reached = m_readVersion();
+        // Each pass must move the file forward, so this ends after the known versions.
+        if (!isKnownOlder(reached) || compareVersions(reached, from) <= 0)
+            break;
+        from = reached;
+    }
+    if (!matchesCurrent())
+        return false;
+    return transaction.commit();
+}
+
+bool UpgradeRunner::runPasses(const QString &version)
+{
+    using Step = std::function<bool(const QString &)> Table::*;
+    const std::pair<Step, const char *> steps[] = {{&Table::layoutMatches, "layout check"},
+                                                   {&Table::upgradePrepare, "prepare"},
+                                                   {&Table::upgradeCopy, "copy"},
+                                                   {&Table::upgradeDrop, "drop"}};
+    for (const auto &[step, stepName] : steps) {
+        for (const Table &table : std::as_const(m_tables)) {
+            if (!(table.*step)(version)) {
+                qWarning().noquote() << "Upgrade from version" << version << "failed:" << stepName
+                                     << "of" << table.name;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool UpgradeRunner::matchesCurrent()
+{
+    for (const Table &table : std::as_const(m_tables)) {
+        if (!table.layoutMatches(currentVersion())) {
+            qWarning().noquote() << "After the upgrade" << table.name
+                                 << "does not have the current layout";
+            return false;
+        }
+    }
+    const QString reached = m_readVersion();
+    if (reached == currentVersion())
+        return true;
+    qWarning().noquote() << "After the upgrade the file reads version" << reached;
+    return false;
+}
+
+bool UpgradeRunner::restore(const QString &backupPath)
+{
+    Connections::close(m_connectionName);
+    const bool copied = overwriteWith(backupPath, m_filePath);
+    const bool reopened = reopen();
+    if (!copied)
+        qWarning().noquote() << "Could not put" << backupPath << "back over" << m_filePath;
+    return copied && reopened;
+}
+
+bool UpgradeRunner::reopen()
+{
+    return Connections::open(m_connectionName, m_filePath);
+}
+
+int UpgradeRunner::compareVersions(const QString &left, const QString &right)
+{
+    const auto leftParts = versionParts(left);
+    const auto rightParts = versionParts(right);
+    if (!leftParts || !rightParts) {
+        if (leftParts)
+            return 1;
+        if (rightParts)
+            return -1;
+        const int order = QString::compare(left, right);
+        return order < 0 ? -1 : (order > 0 ? 1 : 0);
+    }
+    const qsizetype count = qMax(leftParts->size(), rightParts->size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const qulonglong a = leftParts->value(i, 0);
+        const qulonglong b = rightParts->value(i, 0);
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return 0;
+}
+
+bool UpgradeRunner::isNewerThanCurrent(const QString &version)
+{
+    return versionParts(version).has_value() && compareVersions(version, currentVersion()) > 0;
+}
+
+bool UpgradeRunner::isKnownOlder(const QString &version)
+{
+    return version == QLatin1String("1.0") || version == QLatin1String("1.1") ||
+           version == QLatin1String("1.2");
+}
+
+QString UpgradeRunner::backupPathFor(const QString &filePath, const QString &version)
+{
+    const QFileInfo info(filePath);
+    const QString stem = info.fileName() + QStringLiteral(".v") + fileNameSafe(version);
+    const QDir dir = info.absoluteDir();
+    QString candidate = dir.filePath(stem + QStringLiteral(".bak"));
+    for (int counter = 1; QFileInfo::exists(candidate); ++counter) {
+        if (counter > 9999)
+            return QString();
+        candidate = dir.filePath(stem + QStringLiteral(".%1.bak").arg(counter));
+    }
+    return candidate;
+}
+
+bool UpgradeRunner::isReadableDatabase(const QString &connectionName)
+{
+    QSqlDatabase db = Connections::database(connectionName);
+    if (!db.isOpen())
+        return false;
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) && query.next())
+        return true;
+    qWarning().noquote() << db.databaseName() << "cannot be read as a database -"
+                         << query.lastError().text();
+    return false;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+// Brings an open SQLite file of an older version to the current version, all or nothing.
+//
+// Before the first step the file is copied beside itself as NAME.vVERSION.bak (NAME.vVERSION.1.bak
+// and so on when such a copy exists already). The passes then run inside one transaction:
+// every table's layout is checked against the file's version, then upgradePrepare for every
+// table, upgradeCopy for every table and upgradeDrop for every table, in the order given. While
+// the version read afterwards is an older known version, the passes run again from there, so
+// one run takes a "1.1" file through "1.2" to the current version. The run succeeds when every
+// table then matches the current layout and the file reads the current version. Anything else
+// rolls back, and the backup is copied over the file so that it is byte for byte what it was;
+// the backup stays where it is either way.
+//
+// A file that already reads the current version is only checked, without a copy.
+//
+// The runner closes and reopens the connection (to copy the file and to put it back), so no
+// QSqlDatabase handle, query or transaction may be held on it across run(). The caller tells
+// the user the outcome.
+class UpgradeRunner
+{
+public:
+    // The upgrade operations of one record class, each given the version being upgraded from.
+    struct Table
+    {
+        QString name; // for the log
+        std::function<bool(const QString &version)> layoutMatches;
+        std::function<bool(const QString &version)> upgradePrepare;
+        std::function<bool(const QString &version)> upgradeCopy;
+        std::function<bool(const QString &version)> upgradeDrop;
+    };
+
+    struct Outcome
+    {
+        bool succeeded = false;
+        QString version;       // what the file reads after the run
+        QString backupPath;    // empty when no copy could be taken (then nothing was changed)
+        bool restored = false; // a failed run put the copy back over the file
+    };
+
+    UpgradeRunner(const QString &connectionName, std::function<QString()> readVersion,
+                  QList<Table> tables);
+
+    Outcome run();
+
+    // Versions compare as dotted numbers ("1.10" is after "1.4"). Texts that are not such
+    // numbers (an empty version, for instance) compare as older than any number.
+    static int compareVersions(const QString &left, const QString &right);
+    static bool isNewerThanCurrent(const QString &version);
+    // "1.0", "1.1" and "1.2": the versions whose layouts the tables know.
+    static bool isKnownOlder(const QString &version);
+
+    // The first free backup name beside filePath for a file of that version.
+    static QString backupPathFor(const QString &filePath, const QString &version);
+
+    // False when the file behind the connection cannot be read as an SQLite database (a text
+    // file, random bytes, a damaged file). A zero-byte file is an empty database and passes.
+    static bool isReadableDatabase(const QString &connectionName);
+
+private:
+    bool takeBackup(const QString &version, QString *backupPath);
+    bool migrate(const QString &version);
+    bool runPasses(const QString &version);
+    bool matchesCurrent();
+    bool restore(const QString &backupPath);
+    bool reopen();
+
+    QString m_connectionName;
+    QString m_filePath;
+    std::function<QString()> m_readVersion;
+    QList<Table> m_tables;
+};

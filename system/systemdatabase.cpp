@@ -1,0 +1,180 @@
+#include "systemdatabase.h"
+
+#include "activedomainobject.h"
+#include "connections.h"
+#include "messagehelper.h"
+#include "sqlcheck.h"
+#include "systemfiledata.h"
+#include "systemrecentfiles.h"
+#include "transaction.h"
+#include "upgraderunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtDebug>
+
+namespace {
+QString upgradeTitle()
+{
+    return QStringLiteral("Norvo Rava Rodozod File Upgrade");
+}
+
+QString errorTitle()
+{
+    return QStringLiteral("Norvo Rava Rodozod File Error");
+}
+
+void showInvalidFile()
+{
+    MessageHelper::show(QMessageBox::Critical, errorTitle(),
+                        QStringLiteral("The system file you are trying to open is invalid.\n"));
+}
+
+QList<UpgradeRunner::Table> upgradeTables()
+{
+    return {{QStringLiteral("recentfiles"), &SystemRecentFiles::layoutMatches,
+             &SystemRecentFiles::upgradePrepare, &SystemRecentFiles::upgradeCopy,
+             &SystemRecentFiles::upgradeDrop},
+            {QStringLiteral("systemfiledata"), &SystemFileData::layoutMatches,
+             &SystemFileData::upgradePrepare, &SystemFileData::upgradeCopy,
+             &SystemFileData::upgradeDrop}};
+}
+} // namespace
+
+SystemDatabase::SystemDatabase()
+{
+    open();
+}
+
+bool SystemDatabase::open()
+{
+    if (QFileInfo::exists(fileName()))
+        return openExisting();
+    return createNew();
+}
+
+bool SystemDatabase::createNew()
+{
+    if (!openConnection(fileName()))
+        return false;
+    if (createFile())
+        return true;
+    // The store did not exist before this call; a half made one is not left behind, so that
+    // the next start sets it up afresh.
+    Connections::close(Connections::system());
+    QFile::remove(QDir::current().absoluteFilePath(fileName()));
+    return false;
+}
+
+bool SystemDatabase::openExisting()
+{
+    if (!openConnection(fileName()))
+        return false;
+    // A file of another kind under this name is not ours to change: it is reported and left
+    // alone, and the program runs on without remembering files.
+    if (!UpgradeRunner::isReadableDatabase(Connections::system())) {
+        Connections::close(Connections::system());
+        showInvalidFile();
+        return false;
+    }
+    const QString version = SystemFileData::readVersion();
+    if (UpgradeRunner::isNewerThanCurrent(version)) {
+        // A newer program may still need this store as it is, so nothing writes to it.
+        Connections::close(Connections::system());
+        MessageHelper::show(QMessageBox::Critical, errorTitle(),
+                            QStringLiteral("The system file version (") + version +
+                                QStringLiteral(") is newer than the current file version (") +
+                                currentVersion() +
+                                QStringLiteral(").\nPlease use a newer version of Norvo Rava "
+                                               "Rodozod."));
+        return false;
+    }
+    if (version != currentVersion()) {
+        MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+                            QStringLiteral("The system file version (") + version +
+                                QStringLiteral(") you are opening is older than the current "
+                                               "file version (") +
+                                currentVersion() + QStringLiteral(").\nUpgrading file now."));
+        return upgrade();
+    }
+    if (!isValid()) {
+        showInvalidFile();
+        return false;
+    }
+    return true;
+}
+
+bool SystemDatabase::openConnection(const QString &fileName)
+{
+    return Connections::open(Connections::system(), QDir::current().absoluteFilePath(fileName));
+}
+
+bool SystemDatabase::createFile()
+{
+    Transaction transaction(Connections::system());
+    if (!transaction.isActive())
+        return false;
+    if (!SystemRecentFiles::createTable() || !SystemFileData::createTable())
+        return false;
+    SystemRecentFiles recentFile;
+    if (!recentFile.save())
+        return false;
+    SystemFileData header;
+    header.setVersion(currentVersion());
+    if (!header.save())
+        return false;
+    return transaction.commit();
+}
+
+bool SystemDatabase::isValid()
+{
+    return SystemRecentFiles::layoutMatches(SystemFileData::readVersion());
+}
+
+bool SystemDatabase::upgrade()
+{
+    UpgradeRunner runner(Connections::system(), &SystemFileData::readVersion, upgradeTables());
+    const UpgradeRunner::Outcome outcome = runner.run();
+    if (outcome.succeeded) {
+        MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+                            QStringLiteral("The system file is now version (") + outcome.version +
+                                QStringLiteral(")).\nUpdate successful."));
+        return true;
+    }
+    if (!outcome.backupPath.isEmpty() && !outcome.restored)
+        qWarning().noquote() << "The system file could not be restored; its copy is"
+                             << outcome.backupPath;
+    MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+                        QStringLiteral("The system file is still version (") + outcome.version +
+                            QStringLiteral(")).\nUpdate was not successful.  Replacing current "
+                                           "file with backup file."));
+    return false;
+}
+
+QString SystemDatabase::recentFileLocation()
+{
+    if (!isConnectionOpen())
+        return QString();
+    return SystemRecentFiles::findById(1).recentFileLocation();
+}
+
+bool SystemDatabase::setRecentFileLocation(const QString &path)
+{
+    if (!isConnectionOpen())
+        return false;
+    QSqlQuery query(Connections::database(Connections::system()));
+    if (!prepareLogged(query, QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
+                                             ":recentfilelocation  WHERE id = 1;")))
+        return false;
+    query.bindValue(QStringLiteral(":recentfilelocation"), path);
+    return execQueryLogged(query) && query.numRowsAffected() == 1;
+}
+
+bool SystemDatabase::isConnectionOpen()
+{
+    return QSqlDatabase::contains(Connections::system()) &&
+           QSqlDatabase::database(Connections::system(), false).isOpen();
+}

@@ -1,0 +1,175 @@
+#include "systemrecentfiles.h"
+
+#include "connections.h"
+#include "sqlcheck.h"
+#include "tableupgrade.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+#include <QtDebug>
+
+namespace {
+QSqlDatabase connection()
+{
+    return Connections::database(Connections::system());
+}
+
+const char *const selectById = "SELECT * FROM recentfiles WHERE id = :id";
+} // namespace
+
+SystemRecentFiles::SystemRecentFiles(const QString &recentFileLocation)
+    : m_recentFileLocation(recentFileLocation)
+{
+}
+
+SystemRecentFiles::SystemRecentFiles(const QSqlRecord &record)
+{
+    setFromRecord(record);
+}
+
+void SystemRecentFiles::setFromRecord(const QSqlRecord &record)
+{
+    m_id = record.value(QStringLiteral("id")).toInt();
+    m_recentFileLocation = record.value(QStringLiteral("recentfilelocation")).toString();
+    setStored(true);
+}
+
+bool SystemRecentFiles::load()
+{
+    QSqlQuery query(connection());
+    if (!prepareLogged(query, QLatin1String(selectById)))
+        return false;
+    query.bindValue(QStringLiteral(":id"), 1);
+    const bool found = execQueryLogged(query) && query.next();
+    setFromRecord(query.record());
+    return found;
+}
+
+SystemRecentFiles SystemRecentFiles::findById(int id)
+{
+    SystemRecentFiles record;
+    QSqlQuery query(connection());
+    if (!prepareLogged(query, QLatin1String(selectById)))
+        return record;
+    query.bindValue(QStringLiteral(":id"), id);
+    if (execQueryLogged(query))
+        query.next();
+    record.setFromRecord(query.record());
+    return record;
+}
+
+bool SystemRecentFiles::save()
+{
+    if (!isStored()) {
+        return insert(QStringLiteral("INSERT INTO recentfiles (id, recentfilelocation) VALUES "
+                                     "(NULL, :recentfilelocation);"),
+                      false);
+    }
+    QSqlQuery query(connection());
+    if (!prepareLogged(query, QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
+                                             ":recentfilelocation WHERE id = :id;")))
+        return false;
+    query.bindValue(QStringLiteral(":id"), m_id);
+    query.bindValue(QStringLiteral(":recentfilelocation"), m_recentFileLocation);
+    if (!execQueryLogged(query))
+        return false;
+    if (query.numRowsAffected() < 1) {
+        qWarning() << "SystemRecentFiles: there is no row" << m_id << "to update";
+        return false;
+    }
+    setModified(false);
+    return true;
+}
+
+bool SystemRecentFiles::insertKeepingId()
+{
+    return insert(QStringLiteral("INSERT INTO recentfiles (id, recentfilelocation) VALUES "
+                                 "(:id, :recentfilelocation);"),
+                  true);
+}
+
+bool SystemRecentFiles::insert(const QString &statement, bool withId)
+{
+    QSqlQuery query(connection());
+    const bool prepared = prepareLogged(query, statement);
+    if (prepared) {
+        if (withId)
+            query.bindValue(QStringLiteral(":id"), m_id);
+        query.bindValue(QStringLiteral(":recentfilelocation"), m_recentFileLocation);
+    }
+    if (!prepared || !execQueryLogged(query)) {
+        // Whatever id the record held may belong to another row.
+        m_id = 0;
+        return false;
+    }
+    if (!withId)
+        m_id = lastInsertId(Connections::system());
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+bool SystemRecentFiles::remove()
+{
+    return true;
+}
+
+bool SystemRecentFiles::createTable()
+{
+    return runLogged(Connections::system(),
+                     QStringLiteral("CREATE TABLE recentfiles(id INTEGER PRIMARY KEY, "
+                                    "recentfilelocation VARCHAR(200));"));
+}
+
+QString SystemRecentFiles::layoutColumns(const QString &version)
+{
+    if (version == QLatin1String("1.0"))
+        return QStringLiteral("none");
+    if (version == QLatin1String("1.1"))
+        return QStringLiteral("recentfiles,fileid,filename");
+    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+        return QStringLiteral("recentfiles,id,recentfilelocation");
+    return QString();
+}
+
+bool SystemRecentFiles::layoutMatches(const QString &version)
+{
+    return TableUpgrade::layoutMatches(Connections::system(), layoutColumns(version));
+}
+
+bool SystemRecentFiles::upgradePrepare(const QString &version)
+{
+    return TableUpgrade::prepare(Connections::system(), layoutColumns(version),
+                                 QStringLiteral("ALTER TABLE recentfiles RENAME TO "),
+                                 &SystemRecentFiles::createTable);
+}
+
+bool SystemRecentFiles::upgradeCopy(const QString &version)
+{
+    return TableUpgrade::copy(
+        Connections::system(), layoutColumns(version), [&version](const QSqlRecord &row) {
+            SystemRecentFiles record;
+            record.convertRecord(row, version);
+            // Row 1 is the remembered file, so a current-layout row
+            // must keep its id.
+            return version == QLatin1String("1.2") ? record.insertKeepingId() : record.save();
+        });
+}
+
+bool SystemRecentFiles::upgradeDrop(const QString &version)
+{
+    return TableUpgrade::drop(Connections::system(), layoutColumns(version));
+}
+
+void SystemRecentFiles::convertRecord(const QSqlRecord &row, const QString &version)
+{
+    if (version == QLatin1String("1.1")) {
+        m_recentFileLocation = TableUpgrade::columnText(row, QStringLiteral("filename"));
+        setStored(false);
+    } else if (version == QLatin1String("1.2")) {
+        m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
+        m_recentFileLocation = TableUpgrade::columnText(row, QStringLiteral("recentfilelocation"));
+        setStored(false);
+    }
+}
