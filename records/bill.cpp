@@ -99,9 +99,25 @@ bool Bill::removeRow()
 
 void Bill::setFromRecord(const QSqlRecord &record)
 {
+    readColumns(record);
+    setPayee(Payee::findById(record.value(QStringLiteral("payeeid")).toInt()));
+    loadPayments();
+    refreshPaidState();
+}
+
+void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
+                         const QList<BillPayment> &payments)
+{
+    readColumns(record);
+    setPayee(payee);
+    m_payments = payments;
+    refreshPaidState();
+}
+
+void Bill::readColumns(const QSqlRecord &record)
+{
     m_id = record.value(QStringLiteral("id")).toInt();
     m_billScheduleId = record.value(QStringLiteral("billscheduleid")).toInt();
-    setPayee(Payee::findById(record.value(QStringLiteral("payeeid")).toInt()));
     m_description = record.value(QStringLiteral("description")).toString();
     m_note = record.value(QStringLiteral("note")).toString();
     m_amount = record.value(QStringLiteral("amount")).toDouble();
@@ -113,8 +129,6 @@ void Bill::setFromRecord(const QSqlRecord &record)
     m_deleted = record.value(QStringLiteral("deleted")).toBool();
     m_paidStateUnwritten = false;
     setStored(true);
-    loadPayments();
-    refreshPaidState();
 }
 
 Bill Bill::findById(int id)

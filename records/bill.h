@@ -28,6 +28,10 @@ public:
     // Fills the bill from one row, reads its payments and refreshes its paid state. The row
     // is written back only when that state changed.
     void setFromRecord(const QSqlRecord &record);
+    // The same with the payee and the payments (earliest first) already at hand, so that a
+    // whole file can be read with a few queries instead of two more per bill.
+    void setFromRecord(const QSqlRecord &record, const Payee &payee,
+                       const QList<BillPayment> &payments);
 
     // A missing row gives a bill with id 0 and invalid dates, marked stored.
     static Bill findById(int id);
@@ -76,6 +80,7 @@ public:
 
 private:
     bool removeRow();
+    void readColumns(const QSqlRecord &record);
 
     int m_id = 0;
     int m_billScheduleId = 0;

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Whole-file reads and writes for tests that check a file was left byte for byte alone.
+QByteArray fileBytes(const QString &path);
+bool writeFileBytes(const QString &path, const QByteArray &bytes);
