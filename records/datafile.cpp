@@ -1,0 +1,358 @@
+#include "datafile.h"
+
+#include "activedomainobject.h"
+#include "bill.h"
+#include "billpayment.h"
+#include "billschedule.h"
+#include "connections.h"
+#include "filedata.h"
+#include "messagehelper.h"
+#include "payee.h"
+#include "sqlcheck.h"
+#include "transaction.h"
+#include "upgraderunner.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
+
+namespace {
+QString upgradeTitle()
+{
+    return QStringLiteral("Norvo Rava Rodozod File Upgrade");
+}
+
+QString errorTitle()
+{
+    return QStringLiteral("Norvo Rava Rodozod File Error");
+}
+
+void showInvalidFile()
+{
+    MessageHelper::show(QMessageBox::Critical, errorTitle(),
+                        QStringLiteral("The file you are trying to open is invalid.\nPlease check "
+                                       "the file you are opening."));
+}
+
+// The tables in the order the upgrade works on them: referenced tables before the tables
+// that refer to them.
+QList<UpgradeRunner::Table> upgradeTables()
+{
+    return {
+        {QStringLiteral("payees"), &Payee::layoutMatches, &Payee::upgradePrepare,
+         &Payee::upgradeCopy, &Payee::upgradeDrop},
+        {QStringLiteral("billschedule"), &BillSchedule::layoutMatches,
+         &BillSchedule::upgradePrepare, &BillSchedule::upgradeCopy, &BillSchedule::upgradeDrop},
+        {QStringLiteral("bills"), &Bill::layoutMatches, &Bill::upgradePrepare, &Bill::upgradeCopy,
+         &Bill::upgradeDrop},
+        {QStringLiteral("billpayment"), &BillPayment::layoutMatches, &BillPayment::upgradePrepare,
+         &BillPayment::upgradeCopy, &BillPayment::upgradeDrop},
+        {QStringLiteral("filedata"), &FileData::layoutMatches, &FileData::upgradePrepare,
+         &FileData::upgradeCopy, &FileData::upgradeDrop},
+    };
+}
+
+// Runs a query that takes no values and hands back all its rows, so that nothing is still
+// reading while the rows are turned into records (which may write).
+bool readAll(const QString &statement, QList<QSqlRecord> *rows)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    query.setForwardOnly(true);
+    if (!prepareLogged(query, statement) || !execQueryLogged(query))
+        return false;
+    while (query.next())
+        rows->append(query.record());
+    return true;
+}
+
+// Every payee a bill may name, deleted ones included: a bill keeps showing the payee it was
+// entered for.
+bool readAllPayees(QHash<int, Payee> *payees)
+{
+    QList<QSqlRecord> rows;
+    if (!readAll(QStringLiteral("SELECT * FROM payees"), &rows))
+        return false;
+    for (const QSqlRecord &row : rows) {
+        const Payee payee(row);
+        payees->insert(payee.id(), payee);
+    }
+    return true;
+}
+
+// The payments of every bill, each bill's earliest first.
+bool readAllPayments(QHash<int, QList<BillPayment>> *payments)
+{
+    QList<QSqlRecord> rows;
+    if (!readAll(QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), &rows))
+        return false;
+    for (const QSqlRecord &row : rows) {
+        const BillPayment payment(row);
+        (*payments)[payment.billId()].append(payment);
+    }
+    return true;
+}
+} // namespace
+
+DataFile::DataFile(SystemDatabase *systemDatabase) : m_systemDatabase(systemDatabase) {}
+
+DataFile::~DataFile() = default;
+
+bool DataFile::open(const QString &path)
+{
+    return open(path, false);
+}
+
+bool DataFile::open(const QString &path, bool reopening)
+{
+    clearCollections();
+    const bool opened = QFileInfo::exists(path) ? openExisting(path) : openNew(path);
+    if (!opened)
+        return openFailed(reopening);
+    m_path = path;
+    return true;
+}
+
+bool DataFile::openNew(const QString &path)
+{
+    if (!openConnection(path))
+        return false;
+    if (createFile())
+        return true;
+    // The file did not exist before; a half made one is not left behind.
+    Connections::close(Connections::current());
+    QFile::remove(path);
+    return false;
+}
+
+bool DataFile::openExisting(const QString &path)
+{
+    if (!openConnection(path))
+        return false;
+    // Anything that is not an SQLite database (a text file, a zero-byte file, random bytes)
+    // is refused before a single statement could change it.
+    if (QFileInfo(path).size() == 0 || !UpgradeRunner::isReadableDatabase(Connections::current())) {
+        showInvalidFile();
+        return false;
+    }
+    const QString version = FileData::readVersion();
+    if (UpgradeRunner::isNewerThanCurrent(version)) {
+        MessageHelper::show(QMessageBox::Critical, errorTitle(),
+                            QStringLiteral("The file version (") + version +
+                                QStringLiteral(") is newer than the current file version (") +
+                                currentVersion() +
+                                QStringLiteral(").\nPlease use a newer version of Norvo Rava "
+                                               "Rodozod."));
+        return false;
+    }
+    if (version != currentVersion())
+        return offerUpgrade(version);
+    if (!isValid()) {
+        showInvalidFile();
+        return false;
+    }
+    return true;
+}
+
+bool DataFile::offerUpgrade(const QString &version)
+{
+    const bool wanted = MessageHelper::confirm(
+        QMessageBox::Warning, upgradeTitle(),
+        QStringLiteral("The file version (") + version +
+            QStringLiteral(") you are opening is older than the current file version (") +
+            currentVersion() + QStringLiteral(").\nWould you like to upgrade the file?"),
+        QStringLiteral("Upgrade"), QStringLiteral("Cancel"));
+    if (wanted)
+        return upgrade();
+    MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+                        QStringLiteral("You cannot open the file if you do not upgrade.\nIf you "
+                                       "want to open the file please use Norvo Rava Rodozod ") +
+                            version + QStringLiteral("."));
+    return false;
+}
+
+// The file that was open before is opened again, once; with none before (or when that fails
+// too) no file is left open, so nothing can write into a file that was refused.
+bool DataFile::openFailed(bool reopening)
+{
+    if (!reopening && !m_path.isEmpty() && open(m_path, true))
+        return false;
+    Connections::close(Connections::current());
+    m_path.clear();
+    return false;
+}
+
+bool DataFile::openConnection(const QString &path)
+{
+    return Connections::open(Connections::current(), path);
+}
+
+bool DataFile::createFile()
+{
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    if (!Bill::createTable() || !BillPayment::createTable() || !BillSchedule::createTable() ||
+        !FileData::createTable() || !Payee::createTable())
+        return false;
+    FileData header;
+    header.setVersion(currentVersion());
+    return header.save() && transaction.commit();
+}
+
+bool DataFile::isValid()
+{
+    const QString version = FileData::readVersion();
+    return Bill::layoutMatches(version) && BillPayment::layoutMatches(version) &&
+           BillSchedule::layoutMatches(version) && FileData::layoutMatches(version) &&
+           Payee::layoutMatches(version);
+}
+
+bool DataFile::upgrade()
+{
+    UpgradeRunner runner(Connections::current(), &FileData::readVersion, upgradeTables());
+    const UpgradeRunner::Outcome outcome = runner.run();
+    if (outcome.succeeded) {
+        MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+                            QStringLiteral("The file is now version (") + outcome.version +
+                                QStringLiteral(")).\nUpdate successful."));
+        return true;
+    }
+    MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+                        QStringLiteral("The file is still version (") + outcome.version +
+                            QStringLiteral(")).\nUpdate was not successful.  Replacing current "
+                                           "file with backup file."));
+    return false;
+}
+
+bool DataFile::loadCurrentBills()
+{
+    return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 ORDER BY duedate ASC"),
+                     BillSelection::Unpaid) &&
+           loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
+}
+
+bool DataFile::loadPaidBills()
+{
+    return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND paid = 1 ORDER BY "
+                                    "duedate ASC"),
+                     BillSelection::Paid) &&
+           loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
+}
+
+bool DataFile::reloadPayees()
+{
+    return loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0"));
+}
+
+// Reads the bills of the statement with three queries in all (bills, payees, payments)
+// rather than two more per bill. Bills whose paid state changed since they were stored are
+// written back, together, in one transaction.
+bool DataFile::loadBills(const QString &statement, BillSelection selection)
+{
+    m_billsById.clear();
+    m_billList.clear();
+
+    QList<QSqlRecord> rows;
+    QHash<int, Payee> payees;
+    QHash<int, QList<BillPayment>> payments;
+    if (!readAll(statement, &rows) || !readAllPayees(&payees) || !readAllPayments(&payments))
+        return false;
+
+    Transaction transaction(Connections::current());
+    Payee missingPayee;
+    missingPayee.setStored(true);
+    for (const QSqlRecord &row : rows) {
+        auto bill = std::make_shared<Bill>();
+        const int payeeId = row.value(QStringLiteral("payeeid")).toInt();
+        const int billId = row.value(QStringLiteral("id")).toInt();
+        bill->setFromRecord(row, payees.value(payeeId, missingPayee), payments.value(billId));
+        m_billsById.insert(bill->id(), bill);
+        if (selection == BillSelection::Paid || !bill->isPaid())
+            m_billList.append(bill);
+    }
+    return transaction.commit();
+}
+
+bool DataFile::loadPayees(const QString &statement)
+{
+    m_payeesById.clear();
+    QList<QSqlRecord> rows;
+    if (!readAll(statement, &rows))
+        return false;
+    for (const QSqlRecord &row : rows) {
+        auto payee = std::make_shared<Payee>(row);
+        m_payeesById.insert(payee->id(), payee);
+    }
+    return true;
+}
+
+void DataFile::clearCollections()
+{
+    m_billsById.clear();
+    m_payeesById.clear();
+    m_billList.clear();
+}
+
+bool DataFile::savePayee(Payee *payee)
+{
+    const bool saved = payee->save();
+    return loadCurrentBills() && saved;
+}
+
+bool DataFile::deleteBill(Bill *bill)
+{
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    // Payments recorded since the bill was loaded go with it too.
+    if (!bill->loadPayments() || !bill->remove())
+        return false;
+
+    QSqlQuery query(Connections::database(Connections::current()));
+    if (!prepareLogged(query, QStringLiteral("SELECT COUNT(*) FROM bills WHERE billscheduleid = "
+                                             ":billscheduleid")))
+        return false;
+    query.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
+    if (!execQueryLogged(query) || !query.next())
+        return false;
+    const bool lastOfSchedule = query.value(0).toInt() == 0;
+    query.finish();
+    if (lastOfSchedule) {
+        QSqlQuery remove(Connections::database(Connections::current()));
+        if (!prepareLogged(remove,
+                           QStringLiteral("DELETE FROM billschedule WHERE id = :billscheduleid")))
+            return false;
+        remove.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
+        if (!execQueryLogged(remove))
+            return false;
+    }
+    return transaction.commit();
+}
+
+bool DataFile::deletePayee(Payee *payee)
+{
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    payee->setDeleted(true);
+    if (!payee->save())
+        return false;
+    QSqlQuery query(Connections::database(Connections::current()));
+    if (!prepareLogged(query,
+                       QStringLiteral("UPDATE bills SET deleted = 1 WHERE payeeid = :payeeid")))
+        return false;
+    query.bindValue(QStringLiteral(":payeeid"), payee->id());
+    return execQueryLogged(query) && transaction.commit();
+}
+
+QString DataFile::formatCurrency(double value) const
+{
+    return ActiveDomainObject::formatCurrency(value);
+}
+
+QString DataFile::formatAmount(double value) const
+{
+    return ActiveDomainObject::formatAmount(value);
+}

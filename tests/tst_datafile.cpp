@@ -1,0 +1,552 @@
+#include "bill.h"
+#include "billpayment.h"
+#include "billschedule.h"
+#include "clock.h"
+#include "connections.h"
+#include "datafile.h"
+#include "filebytes.h"
+#include "filedata.h"
+#include "messagerecorder.h"
+#include "payee.h"
+#include "scopedworkdir.h"
+#include "testmain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+
+namespace {
+const QString upgradeTitle = QStringLiteral("Norvo Rava Rodozod File Upgrade");
+const QString errorTitle = QStringLiteral("Norvo Rava Rodozod File Error");
+const QString invalidText = QStringLiteral(
+    "The file you are trying to open is invalid.\nPlease check the file you are opening.");
+const QDate today(2026, 3, 18);
+
+QVariant scalar(const QString &statement)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    return query.exec(statement) && query.next() ? query.value(0) : QVariant();
+}
+
+bool run(const QString &statement)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    return query.exec(statement);
+}
+
+QString openFileName()
+{
+    if (!QSqlDatabase::contains(Connections::current()))
+        return QString();
+    QSqlDatabase db = QSqlDatabase::database(Connections::current(), false);
+    return db.isOpen() ? db.databaseName() : QString();
+}
+
+Payee addPayee(const QString &name)
+{
+    Payee payee;
+    payee.setPayeeName(name);
+    payee.save();
+    return payee;
+}
+
+// A single bill on its own "SINGLE" schedule, as the bill dialog stores one.
+Bill addBill(const Payee &payee, const QString &description, double amount, const QDate &due)
+{
+    BillSchedule schedule;
+    schedule.setScheduleType(QStringLiteral("SINGLE"));
+    schedule.save();
+    Bill bill;
+    bill.setPayee(payee);
+    bill.setDescription(description);
+    bill.setAmount(amount);
+    bill.setDueDate(due);
+    schedule.addBill(bill);
+    return bill;
+}
+
+void pay(const Bill &bill, double amount)
+{
+    BillPayment payment(bill.id(), Clock::now(), amount);
+    QVERIFY(payment.save());
+}
+
+QStringList descriptions(const QList<DataFile::BillPtr> &bills)
+{
+    QStringList result;
+    for (const auto &bill : bills)
+        result.append(bill->description());
+    return result;
+}
+} // namespace
+
+class TestDataFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    // Opening and creating
+    void newFileGetsTablesAndHeader();
+    void currentFileOpensWithoutQuestions();
+    void newFileInMissingFolderKeepsPreviousFile();
+    void foreignFileIsRefusedUntouched_data();
+    void foreignFileIsRefusedUntouched();
+    void newerFileIsRefusedUntouched_data();
+    void newerFileIsRefusedUntouched();
+    void damagedCurrentFileIsInvalid();
+
+    // Upgrade question
+    void refusedUpgradeKeepsPreviousFileOpen();
+    void refusedUpgradeAtStartLeavesNoFileOpen();
+    void failedUpgradeRestoresFileAndKeepsPreviousOpen();
+
+    // Loading
+    void currentAndPaidViewsSplitTheBills();
+    void deletedRowsAreFilteredOut();
+    void coveredBillTurnsPaidWhileLoading();
+    void plainLoadWritesNothing();
+    void reloadsReleaseRecordsButKeepHeldOnes();
+
+    // Deleting
+    void deleteBillTakesPaymentsAndLastSchedule();
+    void deleteBillKeepsScheduleOfRemainingSeries();
+    void failedDeleteBillChangesNothing();
+    void deletePayeeMarksPayeeAndItsBills();
+    void failedDeletePayeeChangesNothing();
+
+private:
+    std::unique_ptr<ScopedWorkDir> m_dir;
+    std::unique_ptr<MessageRecorder> m_messages;
+    std::unique_ptr<DataFile> m_file;
+};
+
+void TestDataFile::init()
+{
+    Clock::setFixed(QDateTime(today, QTime(9, 30)));
+    m_dir = std::make_unique<ScopedWorkDir>();
+    m_messages = std::make_unique<MessageRecorder>();
+    m_file = std::make_unique<DataFile>(nullptr);
+}
+
+void TestDataFile::cleanup()
+{
+    m_file.reset();
+    Connections::close(Connections::current());
+    m_messages.reset();
+    m_dir.reset();
+    Clock::reset();
+}
+
+void TestDataFile::newFileGetsTablesAndHeader()
+{
+    const QString path = m_dir->filePath("bills.nvbf");
+    QVERIFY(m_file->open(path));
+    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(m_file->path(), path);
+    QVERIFY(QFileInfo::exists(path));
+
+    QStringList tables = Connections::database(Connections::current()).tables();
+    tables.sort();
+    QCOMPARE(tables, QStringList({"billpayment", "bills", "billschedule", "filedata", "payees"}));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM filedata").toInt(), 1);
+    QCOMPARE(scalar("SELECT id FROM filedata").toInt(), 1);
+    QCOMPARE(scalar("SELECT version FROM filedata").toString(), QString("1.4"));
+    QVERIFY(m_file->isValid());
+}
+
+void TestDataFile::currentFileOpensWithoutQuestions()
+{
+    const QString path = m_dir->filePath("bills.nvbf");
+    QVERIFY(m_file->open(path));
+    addBill(addPayee("Power Co"), "March", 80.0, today);
+
+    DataFile again(nullptr);
+    QVERIFY(again.open(path));
+    QCOMPARE(m_messages->count(), 0);
+    QVERIFY(again.loadCurrentBills());
+    QCOMPARE(descriptions(again.billList()), QStringList({"March"}));
+}
+
+void TestDataFile::newFileInMissingFolderKeepsPreviousFile()
+{
+    const QString first = m_dir->filePath("first.nvbf");
+    QVERIFY(m_file->open(first));
+    QVERIFY(!m_file->open(m_dir->filePath("no/such/folder/second.nvbf")));
+    QCOMPARE(m_file->path(), first);
+    QCOMPARE(openFileName(), first);
+}
+
+void TestDataFile::foreignFileIsRefusedUntouched_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("text file") << QByteArray("Rent 450\nPower 80\n");
+    QTest::newRow("zero bytes") << QByteArray();
+    QByteArray random(8192, '\0');
+    QRandomGenerator generator(7);
+    for (char &byte : random)
+        byte = char(generator.bounded(256));
+    QTest::newRow("random bytes") << random;
+}
+
+void TestDataFile::foreignFileIsRefusedUntouched()
+{
+    QFETCH(QByteArray, bytes);
+    const QString first = m_dir->filePath("first.nvbf");
+    QVERIFY(m_file->open(first));
+    const QString foreign = m_dir->filePath("foreign.nvbf");
+    QVERIFY(writeFileBytes(foreign, bytes));
+
+    QVERIFY(!m_file->open(foreign));
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().icon, QMessageBox::Critical);
+    QCOMPARE(m_messages->last().title, errorTitle);
+    QCOMPARE(m_messages->last().text, invalidText);
+    QCOMPARE(fileBytes(foreign), bytes);
+    QCOMPARE(m_file->path(), first);
+    QCOMPARE(openFileName(), first);
+    QCOMPARE(QDir(m_dir->path()).entryList({"*.bak"}, QDir::Files), QStringList());
+}
+
+void TestDataFile::newerFileIsRefusedUntouched_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::newRow("1.5") << "1.5";
+    QTest::newRow("1.10") << "1.10";
+    QTest::newRow("2.0") << "2.0";
+}
+
+void TestDataFile::newerFileIsRefusedUntouched()
+{
+    QFETCH(QString, version);
+    const QString path = m_dir->filePath("newer.nvbf");
+    QVERIFY(m_file->open(path));
+    QVERIFY(run("UPDATE filedata SET version = '" + version + "'"));
+    Connections::close(Connections::current());
+    const QByteArray before = fileBytes(path);
+
+    DataFile fresh(nullptr);
+    QVERIFY(!fresh.open(path));
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().icon, QMessageBox::Critical);
+    QCOMPARE(m_messages->last().title, errorTitle);
+    QCOMPARE(m_messages->last().text,
+             "The file version (" + version +
+                 ") is newer than the current file version (1.4).\nPlease use a newer version "
+                 "of Norvo Rava Rodozod.");
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(fresh.path(), QString());
+    QCOMPARE(openFileName(), QString());
+}
+
+void TestDataFile::damagedCurrentFileIsInvalid()
+{
+    const QString first = m_dir->filePath("first.nvbf");
+    const QString damaged = m_dir->filePath("damaged.nvbf");
+    QVERIFY(m_file->open(damaged));
+    QVERIFY(run("DROP TABLE billpayment"));
+    QVERIFY(run("CREATE TABLE billpayment (id INTEGER, billid INTEGER)"));
+    QVERIFY(m_file->open(first));
+
+    QVERIFY(!m_file->open(damaged));
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().text, invalidText);
+    QCOMPARE(m_file->path(), first);
+    QCOMPARE(openFileName(), first);
+}
+
+void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
+{
+    // A database that has no header table at all reads as version "".
+    const QString old = m_dir->filePath("old.nvbf");
+    QVERIFY(Connections::open("builder", old));
+    QVERIFY(QSqlQuery(Connections::database("builder")).exec("CREATE TABLE notes(text TEXT)"));
+    Connections::close("builder");
+    const QByteArray before = fileBytes(old);
+
+    const QString first = m_dir->filePath("first.nvbf");
+    QVERIFY(m_file->open(first));
+    m_messages->answer("Cancel");
+    QVERIFY(!m_file->open(old));
+
+    QCOMPARE(m_messages->count(), 2);
+    const auto &question = m_messages->messages().at(0);
+    QCOMPARE(question.icon, QMessageBox::Warning);
+    QCOMPARE(question.title, upgradeTitle);
+    QCOMPARE(question.text, QString("The file version () you are opening is older than the "
+                                    "current file version (1.4).\nWould you like to upgrade the "
+                                    "file?"));
+    QCOMPARE(question.buttons, QStringList({"Upgrade", "Cancel"}));
+    QCOMPARE(question.defaultButton, 0);
+    QCOMPARE(question.escapeButton, 1);
+    const auto &refusal = m_messages->messages().at(1);
+    QCOMPARE(refusal.icon, QMessageBox::Information);
+    QCOMPARE(refusal.text, QString("You cannot open the file if you do not upgrade.\nIf you want "
+                                   "to open the file please use Norvo Rava Rodozod ."));
+    QCOMPARE(m_file->path(), first);
+    QCOMPARE(openFileName(), first);
+    QCOMPARE(fileBytes(old), before);
+}
+
+void TestDataFile::refusedUpgradeAtStartLeavesNoFileOpen()
+{
+    const QString old = m_dir->filePath("old.nvbf");
+    QVERIFY(Connections::open("builder", old));
+    QVERIFY(QSqlQuery(Connections::database("builder")).exec("CREATE TABLE notes(text TEXT)"));
+    Connections::close("builder");
+
+    m_messages->answerEscape();
+    QVERIFY(!m_file->open(old));
+    QCOMPARE(m_messages->count(), 2);
+    QCOMPARE(m_messages->messages().at(0).answer, QString("Cancel"));
+    QCOMPARE(m_file->path(), QString());
+    QCOMPARE(openFileName(), QString());
+}
+
+void TestDataFile::failedUpgradeRestoresFileAndKeepsPreviousOpen()
+{
+    // No layout is known for an empty version, so the upgrade cannot succeed.
+    const QString old = m_dir->filePath("old.nvbf");
+    QVERIFY(Connections::open("builder", old));
+    QVERIFY(QSqlQuery(Connections::database("builder")).exec("CREATE TABLE notes(text TEXT)"));
+    Connections::close("builder");
+    const QByteArray before = fileBytes(old);
+
+    const QString first = m_dir->filePath("first.nvbf");
+    QVERIFY(m_file->open(first));
+    m_messages->answer("Upgrade");
+    QVERIFY(!m_file->open(old));
+
+    QCOMPARE(m_messages->count(), 2);
+    QCOMPARE(m_messages->last().icon, QMessageBox::Information);
+    QCOMPARE(m_messages->last().title, upgradeTitle);
+    QCOMPARE(m_messages->last().text,
+             QString("The file is still version ()).\nUpdate was not successful.  Replacing "
+                     "current file with backup file."));
+    QCOMPARE(fileBytes(old), before);
+    QCOMPARE(m_file->path(), first);
+    QCOMPARE(openFileName(), first);
+}
+
+void TestDataFile::currentAndPaidViewsSplitTheBills()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee power = addPayee("Power Co");
+    addBill(power, "later", 30.0, today.addDays(20));
+    const Bill settled = addBill(power, "settled", 50.0, today.addDays(-3));
+    addBill(power, "soon", 20.0, today.addDays(2));
+    addBill(power, "late", 10.0, today.addDays(-10));
+    pay(settled, 50.0);
+
+    QVERIFY(m_file->loadCurrentBills());
+    QCOMPARE(descriptions(m_file->billList()), QStringList({"late", "soon", "later"}));
+    QCOMPARE(m_file->billsById().size(), 4);
+    QVERIFY(m_file->billsById().value(settled.id())->isPaid());
+    QCOMPARE(m_file->billsById().value(settled.id())->payee().payeeName(), QString("Power Co"));
+    QCOMPARE(m_file->payeesById().size(), 1);
+
+    QVERIFY(m_file->loadPaidBills());
+    QCOMPARE(descriptions(m_file->billList()), QStringList({"settled"}));
+    QCOMPARE(m_file->billList().first()->payments().size(), 1);
+    QCOMPARE(m_file->billList().first()->balance(), 0.0);
+}
+
+void TestDataFile::deletedRowsAreFilteredOut()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee kept = addPayee("Water");
+    Payee gone = addPayee("Old Phone");
+    addBill(kept, "water", 25.0, today);
+    const Bill hidden = addBill(kept, "hidden", 5.0, today);
+    QVERIFY(run(QString("UPDATE bills SET deleted = 1 WHERE id = %1").arg(hidden.id())));
+    gone.setDeleted(true);
+    QVERIFY(gone.save());
+
+    QVERIFY(m_file->loadCurrentBills());
+    QCOMPARE(descriptions(m_file->billList()), QStringList({"water"}));
+    QVERIFY(!m_file->billsById().contains(hidden.id()));
+    QCOMPARE(m_file->payeesById().keys(), QList<int>({kept.id()}));
+    QVERIFY(m_file->reloadPayees());
+    QCOMPARE(m_file->payeesById().keys(), QList<int>({kept.id()}));
+}
+
+void TestDataFile::coveredBillTurnsPaidWhileLoading()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Bill bill = addBill(addPayee("Gas"), "gas", 40.0, today.addDays(-40));
+    // Payments written behind the bill's back, as an older program could leave them.
+    QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, '2026-01-05T10:00:00', 15)")
+                    .arg(bill.id())));
+    QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, '2026-01-02T10:00:00', 25)")
+                    .arg(bill.id())));
+    QVERIFY(m_file->loadCurrentBills());
+    QVERIFY(m_file->billList().isEmpty());
+    const auto loaded = m_file->billsById().value(bill.id());
+    QVERIFY(loaded->isPaid());
+    QCOMPARE(loaded->payments().first().amount(), 25.0); // earliest first
+    QCOMPARE(scalar(QString("SELECT paid FROM bills WHERE id = %1").arg(bill.id())).toInt(), 1);
+    QCOMPARE(scalar(QString("SELECT paiddate FROM bills WHERE id = %1").arg(bill.id())).toDate(),
+             today);
+}
+
+void TestDataFile::plainLoadWritesNothing()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Rent");
+    const Bill paid = addBill(payee, "paid", 10.0, today);
+    addBill(payee, "open", 10.0, today);
+    pay(paid, 10.0);
+    QVERIFY(run("CREATE TABLE writes(n INTEGER)"));
+    QVERIFY(run("CREATE TRIGGER count_writes AFTER UPDATE ON bills BEGIN INSERT INTO writes "
+                "VALUES (1); END"));
+
+    Clock::setFixed(QDateTime(today.addDays(30), QTime(8, 0)));
+    QVERIFY(m_file->loadCurrentBills());
+    QVERIFY(m_file->loadPaidBills());
+    QCOMPARE(scalar("SELECT COUNT(*) FROM writes").toInt(), 0);
+    QCOMPARE(m_file->billList().first()->paidDate(), today);
+}
+
+void TestDataFile::reloadsReleaseRecordsButKeepHeldOnes()
+{
+    QVERIFY(m_file->open(m_dir->filePath("big.nvbf")));
+    const Payee payee = addPayee("Bank");
+    BillSchedule schedule;
+    schedule.setScheduleType("WEEKLY");
+    schedule.setDayOfWeek(3);
+    schedule.setRangeStartDate(QDate(2010, 1, 1));
+    schedule.setRangeEndDate(QDate(2010, 1, 1).addDays(7 * 1000 - 1));
+    QVERIFY(schedule.save());
+    Bill templateBill;
+    templateBill.setPayee(payee);
+    templateBill.setAmount(12.5);
+    templateBill.setDescription("loan");
+    QVERIFY(schedule.generateBills(templateBill));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 1000);
+
+    QVERIFY(m_file->loadCurrentBills());
+    const DataFile::BillPtr selected = m_file->billList().at(500);
+    const int selectedId = selected->id();
+    QList<std::weak_ptr<Bill>> firstLoad;
+    for (const auto &bill : m_file->billsById())
+        firstLoad.append(bill);
+
+    std::weak_ptr<Bill> previousLoadSample;
+    for (int reload = 0; reload < 200; ++reload) {
+        QVERIFY(m_file->loadCurrentBills());
+        QVERIFY(previousLoadSample.expired());
+        previousLoadSample = m_file->billList().first();
+    }
+    int alive = 0;
+    for (const auto &weak : firstLoad)
+        alive += weak.expired() ? 0 : 1;
+    // Only the bill the window still holds is left of the first load.
+    QCOMPARE(alive, 1);
+    QCOMPARE(selected->id(), selectedId);
+    QCOMPARE(selected->description(), QString("loan"));
+    QCOMPARE(m_file->billsById().size(), 1000);
+}
+
+void TestDataFile::deleteBillTakesPaymentsAndLastSchedule()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Phone");
+    const Bill keep = addBill(payee, "keep", 30.0, today);
+    const Bill bill = addBill(payee, "drop", 30.0, today);
+    pay(bill, 10.0);
+    QVERIFY(m_file->loadCurrentBills());
+    Bill *loaded = m_file->billsById().value(bill.id()).get();
+    pay(bill, 5.0); // recorded after the load
+
+    QVERIFY(m_file->deleteBill(loaded));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 0);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billschedule").toInt(), 1);
+    QCOMPARE(scalar("SELECT id FROM billschedule").toInt(), keep.billScheduleId());
+}
+
+void TestDataFile::deleteBillKeepsScheduleOfRemainingSeries()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    BillSchedule schedule;
+    schedule.setScheduleType("MONTHLY");
+    schedule.setDayOfMonth(5);
+    schedule.setRangeStartDate(QDate(2026, 1, 1));
+    schedule.setRangeEndDate(QDate(2026, 3, 31));
+    QVERIFY(schedule.save());
+    Bill templateBill;
+    templateBill.setPayee(addPayee("Insurer"));
+    templateBill.setAmount(60.0);
+    QVERIFY(schedule.generateBills(templateBill));
+    QVERIFY(m_file->loadCurrentBills());
+    QCOMPARE(m_file->billList().size(), 3);
+
+    QVERIFY(m_file->deleteBill(m_file->billList().at(0).get()));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billschedule").toInt(), 1);
+    QVERIFY(m_file->deleteBill(m_file->billList().at(1).get()));
+    QVERIFY(m_file->deleteBill(m_file->billList().at(2).get()));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 0);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billschedule").toInt(), 0);
+}
+
+void TestDataFile::failedDeleteBillChangesNothing()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Bill bill = addBill(addPayee("Phone"), "drop", 30.0, today);
+    pay(bill, 10.0);
+    QVERIFY(run("CREATE TRIGGER keep_schedules BEFORE DELETE ON billschedule BEGIN SELECT "
+                "RAISE(ABORT, 'kept'); END"));
+    QVERIFY(m_file->loadCurrentBills());
+
+    QVERIFY(!m_file->deleteBill(m_file->billList().first().get()));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billschedule").toInt(), 1);
+}
+
+void TestDataFile::deletePayeeMarksPayeeAndItsBills()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee gone = addPayee("Old Gym");
+    const Payee kept = addPayee("Library");
+    const Bill goneBill = addBill(gone, "gym", 20.0, today);
+    const Bill paidGoneBill = addBill(gone, "gym paid", 20.0, today.addDays(-30));
+    pay(paidGoneBill, 20.0);
+    addBill(kept, "fine", 2.0, today);
+    QVERIFY(m_file->loadCurrentBills());
+
+    QVERIFY(m_file->deletePayee(m_file->payeesById().value(gone.id()).get()));
+    QCOMPARE(scalar(QString("SELECT deleted FROM payees WHERE id = %1").arg(gone.id())).toInt(),
+             1);
+    QCOMPARE(scalar(QString("SELECT COUNT(*) FROM bills WHERE deleted = 1 AND payeeid = %1")
+                        .arg(gone.id()))
+                 .toInt(),
+             2);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 3);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 1);
+
+    QVERIFY(m_file->loadCurrentBills());
+    QCOMPARE(descriptions(m_file->billList()), QStringList({"fine"}));
+    QCOMPARE(m_file->payeesById().keys(), QList<int>({kept.id()}));
+    QVERIFY(!m_file->billsById().contains(goneBill.id()));
+}
+
+void TestDataFile::failedDeletePayeeChangesNothing()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Old Gym");
+    addBill(payee, "gym", 20.0, today);
+    QVERIFY(run("CREATE TRIGGER keep_bills BEFORE UPDATE ON bills BEGIN SELECT RAISE(ABORT, "
+                "'kept'); END"));
+    QVERIFY(m_file->loadCurrentBills());
+
+    QVERIFY(!m_file->deletePayee(m_file->payeesById().value(payee.id()).get()));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM payees WHERE deleted = 0").toInt(), 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills WHERE deleted = 0").toInt(), 1);
+}
+
+NV_TEST_MAIN(TestDataFile)
+#include "tst_datafile.moc"
