@@ -186,28 +186,27 @@ bool FileData::upgradeCopy(const QString &version)
 
 bool FileData::replaceLegacyHeader()
 {
-    // The header row and the removal of reg land together: with both tables in the file,
-    // the one listed first would decide the version.
+    // Dropping reg and writing the header row land together or not at all: with both
+    // tables in the file, the one listed first would decide the version.
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
-    const bool hasLegacyHeader =
-        connection().tables(QSql::Tables).contains(QStringLiteral("reg"), Qt::CaseSensitive);
     QSqlRecord row;
-    if (hasLegacyHeader) {
-        QSqlQuery query(connection());
-        if (!prepareLogged(query, QStringLiteral("SELECT * FROM reg")) || !execQueryLogged(query))
+    if (connection().tables(QSql::Tables).contains(QStringLiteral("reg"), Qt::CaseSensitive)) {
+        {
+            QSqlQuery query(connection());
+            if (!prepareLogged(query, QStringLiteral("SELECT * FROM reg")) ||
+                !execQueryLogged(query))
+                return false;
+            if (query.next())
+                row = query.record();
+        }
+        if (!runLogged(Connections::current(), QStringLiteral("DROP TABLE reg")))
             return false;
-        if (query.next())
-            row = query.record();
     }
     FileData header;
     header.convertRecord(row, QStringLiteral("1.0"));
-    if (!header.save())
-        return false;
-    if (hasLegacyHeader && !runLogged(Connections::current(), QStringLiteral("DROP TABLE reg")))
-        return false;
-    return transaction.commit();
+    return header.save() && transaction.commit();
 }
 
 bool FileData::upgradeDrop(const QString &version)
