@@ -279,16 +279,15 @@ bool Bill::upgradePrepare(const QString &version)
 
 bool Bill::upgradeCopy(const QString &version)
 {
-    return TableUpgrade::copy(Connections::current(), layoutColumns(version),
-                              [&version](const QSqlRecord &row) {
-                                  if (isOlderLayout(version))
-                                      return copyOldRow(row, version);
-                                  // Rows of the current layout keep their ids, schedules and paid
-                                  // states: the payments that decide the paid state are copied only
-                                  // after the bills.
-                                  Bill bill;
-                                  return bill.convertRecord(row, version) && bill.insertKeepingId();
-                              });
+    const auto copyRow = [&version](const QSqlRecord &row) {
+        if (isOlderLayout(version))
+            return copyOldRow(row, version);
+        // Rows of the current layout keep their ids, schedules and paid states: the payments
+        // that decide the paid state are copied only after the bills.
+        Bill bill;
+        return bill.convertRecord(row, version) && bill.insertKeepingId();
+    };
+    return TableUpgrade::copy(Connections::current(), layoutColumns(version), copyRow);
 }
 
 bool Bill::upgradeDrop(const QString &version)

@@ -169,15 +169,14 @@ bool BillPayment::upgradePrepare(const QString &version)
 
 bool BillPayment::upgradeCopy(const QString &version)
 {
-    return TableUpgrade::copy(Connections::current(), layoutColumns(version),
-                              [&version](const QSqlRecord &row) {
-                                  BillPayment payment;
-                                  payment.convertRecord(row, version);
-                                  // Only the current layout has payments. Saving one would
-                                  // recompute its bill's paid state while the copy is half
-                                  // done, so only the row is written.
-                                  return payment.insertKeepingId();
-                              });
+    const auto copyRow = [&version](const QSqlRecord &row) {
+        BillPayment payment;
+        payment.convertRecord(row, version);
+        // Only the current layout has payments. Saving one would recompute its bill's paid
+        // state while the copy is half done, so only the row is written.
+        return payment.insertKeepingId();
+    };
+    return TableUpgrade::copy(Connections::current(), layoutColumns(version), copyRow);
 }
 
 bool BillPayment::upgradeDrop(const QString &version)

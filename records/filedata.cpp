@@ -216,8 +216,8 @@ bool FileData::upgradeDrop(const QString &version)
 
 void FileData::convertRecord(const QSqlRecord &row, const QString &version)
 {
-    const bool legacy = version == QLatin1String("1.0");
-    if (!legacy && version != QLatin1String("1.1") && version != QLatin1String("1.2"))
+    if (version != QLatin1String("1.0") && version != QLatin1String("1.1") &&
+        version != QLatin1String("1.2"))
         return;
     // The legacy header (a row of reg) has owner columns only in some files; missing ones
     // read as empty texts.
