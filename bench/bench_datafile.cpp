@@ -86,7 +86,7 @@ int main(int argc, char **argv)
     timer.restart();
     for (int i = 0; i < reloads; ++i)
         file.loadPaidBills();
-    out << "loadPaidBills: " << elapsedMs(timer) / reloads << " ms each, "
-        << file.billList().size() << " paid\n";
+    out << "loadPaidBills: " << elapsedMs(timer) / reloads << " ms each, " << file.billList().size()
+        << " paid\n";
     return 0;
 }

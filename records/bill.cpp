@@ -1,13 +1,16 @@
 #include "bill.h"
 
+#include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
 #include "recordsql.h"
+#include "tableupgrade.h"
 #include "transaction.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
+#include <QtDebug>
 #include <QtGlobal>
 
 namespace {
@@ -24,6 +27,34 @@ const char *const insertStatement =
     "paiddate, isunique, billscheduleid, paid, note, deleted) VALUES (NULL, :billscheduleid, "
     ":payeeid, :description, :amount, :insertdate, :duedate, :paiddate, :isunique, "
     ":billscheduleid, :paid, :note, :deleted);";
+
+const char *const insertKeepingIdStatement =
+    "INSERT INTO bills(id, billscheduleid, payeeid, description, amount, insertdate, duedate, "
+    "paiddate, isunique, paid, note, deleted) VALUES (:billid, :billscheduleid, :payeeid, "
+    ":description, :amount, :insertdate, :duedate, :paiddate, :isunique, :paid, :note, "
+    ":deleted);";
+
+// The oldest layout keeps the due date twice: as a date and as a text that rows written
+// before the date column existed still rely on, in either of the two ways it was written.
+QDate oldestDueDate(const QSqlRecord &row)
+{
+    const QDate date = TableUpgrade::columnValue(row, QStringLiteral("duedate")).toDate();
+    if (date.isValid())
+        return date;
+    const QString text = TableUpgrade::columnText(row, QStringLiteral("duedatestring")).trimmed();
+    for (const QString &format :
+         {QStringLiteral("yyyy-MM-dd"), QStringLiteral("MM/dd/yyyy"), QStringLiteral("M/d/yyyy")}) {
+        const QDate parsed = QDate::fromString(text, format);
+        if (parsed.isValid())
+            return parsed;
+    }
+    return QDate();
+}
+
+bool isOlderLayout(const QString &version)
+{
+    return version == QLatin1String("1.0") || version == QLatin1String("1.1");
+}
 } // namespace
 
 Bill::Bill()
@@ -55,6 +86,39 @@ bool Bill::save()
         return false;
     if (update)
         query.bindValue(QStringLiteral(":billid"), m_id);
+    bindColumns(query);
+    if (!execLogged(query))
+        return false;
+    if (!update)
+        m_id = lastInsertId();
+    m_paidStateUnwritten = false;
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+bool Bill::insertKeepingId()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    bool ok = RecordSql::prepare(query, QLatin1String(insertKeepingIdStatement));
+    if (ok) {
+        query.bindValue(QStringLiteral(":billid"), m_id);
+        bindColumns(query);
+        ok = execLogged(query);
+    }
+    if (!ok) {
+        // The id may belong to another row already.
+        m_id = 0;
+        return false;
+    }
+    m_paidStateUnwritten = false;
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+void Bill::bindColumns(QSqlQuery &query) const
+{
     query.bindValue(QStringLiteral(":billscheduleid"), m_billScheduleId);
     query.bindValue(QStringLiteral(":payeeid"), m_payee.id());
     query.bindValue(QStringLiteral(":description"), RecordSql::text(m_description));
@@ -66,14 +130,6 @@ bool Bill::save()
     query.bindValue(QStringLiteral(":paid"), RecordSql::flag(m_paid));
     query.bindValue(QStringLiteral(":note"), RecordSql::text(m_note));
     query.bindValue(QStringLiteral(":deleted"), RecordSql::flag(m_deleted));
-    if (!execLogged(query))
-        return false;
-    if (!update)
-        m_id = lastInsertId();
-    m_paidStateUnwritten = false;
-    setStored(true);
-    setModified(false);
-    return true;
 }
 
 bool Bill::remove()
@@ -101,6 +157,7 @@ void Bill::setFromRecord(const QSqlRecord &record)
 {
     readColumns(record);
     setPayee(Payee::findById(record.value(QStringLiteral("payeeid")).toInt()));
+    setStored(true);
     loadPayments();
     refreshPaidState();
 }
@@ -110,6 +167,7 @@ void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
 {
     readColumns(record);
     setPayee(payee);
+    setStored(true);
     m_payments = payments;
     refreshPaidState();
 }
@@ -128,7 +186,6 @@ void Bill::readColumns(const QSqlRecord &record)
     m_unique = record.value(QStringLiteral("isunique")).toBool();
     m_deleted = record.value(QStringLiteral("deleted")).toBool();
     m_paidStateUnwritten = false;
-    setStored(true);
 }
 
 Bill Bill::findById(int id)
@@ -198,4 +255,124 @@ bool Bill::refreshPaidState()
         m_paidStateUnwritten = true;
     }
     return !m_paidStateUnwritten || save();
+}
+
+QString Bill::layoutColumns(const QString &version)
+{
+    if (version == QLatin1String("1.0"))
+        return QStringLiteral("bills,billid,payeeid,description,amount,duedatestring,duedate,paid,"
+                              "note");
+    if (version == QLatin1String("1.1"))
+        return QStringLiteral("bills,billid,payeeid,description,amount,duedate,paiddate,billtype,"
+                              "billscheduleid,paid,note,deleted");
+    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+        return QStringLiteral("bills,id,billscheduleid,payeeid,description,amount,insertdate,"
+                              "duedate,paiddate,isunique,billscheduleid,paid,note,deleted");
+    return QString();
+}
+
+bool Bill::layoutMatches(const QString &version)
+{
+    return TableUpgrade::layoutMatches(Connections::current(), layoutColumns(version));
+}
+
+bool Bill::upgradePrepare(const QString &version)
+{
+    QStringList statementErrors;
+    const bool prepared = TableUpgrade::prepare(Connections::current(), layoutColumns(version),
+                                                QStringLiteral("ALTER TABLE bills RENAME TO "),
+                                                &Bill::createTable, &statementErrors);
+    for (const QString &error : std::as_const(statementErrors))
+        qDebug().noquote() << error;
+    return prepared;
+}
+
+bool Bill::upgradeCopy(const QString &version)
+{
+    const auto copyRow = [&version](const QSqlRecord &row) {
+        if (isOlderLayout(version))
+            return copyOldRow(row, version);
+        // Rows of the current layout keep their ids, schedules and paid states: the payments
+        // that decide the paid state are copied only after the bills.
+        Bill bill;
+        return bill.convertRecord(row, version) && bill.insertKeepingId();
+    };
+    return TableUpgrade::copy(Connections::current(), layoutColumns(version), copyRow);
+}
+
+bool Bill::upgradeDrop(const QString &version)
+{
+    return TableUpgrade::drop(Connections::current(), layoutColumns(version));
+}
+
+bool Bill::convertRecord(const QSqlRecord &row, const QString &version)
+{
+    if (isOlderLayout(version))
+        return convertOldRecord(row, version);
+    if (version == QLatin1String("1.2")) {
+        readColumns(row);
+        // A payee id whose row has gone stays as it was, rather than turning into 0.
+        m_payee.setId(TableUpgrade::columnValue(row, QStringLiteral("payeeid")).toInt());
+    }
+    setStored(false);
+    return true;
+}
+
+bool Bill::convertOldRecord(const QSqlRecord &row, const QString &version)
+{
+    bool ok = false;
+    const int payeeId =
+        newPayeeId(TableUpgrade::columnValue(row, QStringLiteral("payeeid")).toInt(), version, &ok);
+    if (!ok)
+        return false;
+    const Payee payee = Payee::findById(payeeId);
+    if (payee.id() != payeeId) {
+        qWarning() << "The copied payee" << payeeId << "cannot be read";
+        return false;
+    }
+    setPayee(payee);
+    m_description = TableUpgrade::columnText(row, QStringLiteral("description"));
+    m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
+    m_insertDate = Clock::today();
+    m_dueDate = version == QLatin1String("1.0")
+                    ? oldestDueDate(row)
+                    : TableUpgrade::columnValue(row, QStringLiteral("duedate")).toDate();
+    m_paidDate = neverPaidDate();
+    m_unique = true;
+    m_paid = TableUpgrade::columnValue(row, QStringLiteral("paid")).toBool();
+    m_note = TableUpgrade::columnText(row, QStringLiteral("note"));
+    m_deleted = TableUpgrade::columnValue(row, QStringLiteral("deleted")).toBool();
+    setStored(false);
+    return true;
+}
+
+bool Bill::copyOldRow(const QSqlRecord &row, const QString &version)
+{
+    Bill bill;
+    if (!bill.convertRecord(row, version))
+        return false;
+    BillSchedule schedule;
+    schedule.setScheduleType(QStringLiteral("SINGLE"));
+    // Joining the schedule inserts the bill with the schedule's id in one write.
+    return schedule.save() && schedule.addBill(bill) && bill.carryOverPaidState(row);
+}
+
+bool Bill::carryOverPaidState(const QSqlRecord &row)
+{
+    // Older files marked a bill paid by its flag alone, but a bill now counts as paid only
+    // when payments cover it; without one, every bill paid in the old file would turn
+    // unpaid, and overdue, the first time it is read. A payment of the whole amount keeps
+    // it paid, dated when the old file says it was paid, or else on its due date.
+    if (!m_paid || qRound64(m_amount * 100.0) <= 0)
+        return true;
+    QDate paidOn = TableUpgrade::columnValue(row, QStringLiteral("paiddate")).toDate();
+    if (!paidOn.isValid() || paidOn == neverPaidDate())
+        paidOn = m_dueDate.isValid() ? m_dueDate : Clock::today();
+    BillPayment payment(m_id, QDateTime(paidOn, QTime(0, 0)), m_amount);
+    return payment.save();
+}
+
+int Bill::newPayeeId(int oldId, const QString &version, bool *ok)
+{
+    return TableUpgrade::linkedId(Connections::current(), Payee::layoutColumns(version), oldId, ok);
 }

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+class QSqlQuery;
 class QSqlRecord;
 
 // One amount owed to a payee on one due date. A bill carries a copy of its payee and of its
@@ -24,6 +25,9 @@ public:
     bool save() override;
     // Deletes the listed payments and the bill's row, all or nothing.
     bool remove() override;
+    // Inserts the bill's row under its own id, exactly as the fields are: its paid state is
+    // not recomputed. For a copy that must keep the ids payments hold.
+    bool insertKeepingId();
 
     // Fills the bill from one row, reads its payments and refreshes its paid state. The row
     // is written back only when that state changed.
@@ -36,6 +40,23 @@ public:
     // A missing row gives a bill with id 0 and invalid dates, marked stored.
     static Bill findById(int id);
     static bool createTable();
+
+    // Upgrade of the table from an older file version (see TableUpgrade). The statements of
+    // upgradePrepare write their error texts to the debug output.
+    static QString layoutColumns(const QString &version);
+    static bool layoutMatches(const QString &version);
+    static bool upgradePrepare(const QString &version);
+    // Bills of an older layout each get a "SINGLE" schedule of their own; bills of the
+    // current layout keep their ids and schedules.
+    static bool upgradeCopy(const QString &version);
+    static bool upgradeDrop(const QString &version);
+    // Fills this default-constructed bill from one row of the version's layout, looking its
+    // payee up through the payee link; it is left not stored and its payments are not read.
+    // False when a lookup failed.
+    bool convertRecord(const QSqlRecord &row, const QString &version);
+    // The id that the payee with oldId received in the copy, 0 when it has none. ok, when
+    // given, is false when the lookup itself failed.
+    static int newPayeeId(int oldId, const QString &version, bool *ok = nullptr);
 
     QList<BillPayment> payments() const { return m_payments; }
     void addPayment(const BillPayment &payment) { m_payments.append(payment); }
@@ -81,6 +102,10 @@ public:
 private:
     bool removeRow();
     void readColumns(const QSqlRecord &record);
+    void bindColumns(QSqlQuery &query) const;
+    bool convertOldRecord(const QSqlRecord &row, const QString &version);
+    static bool copyOldRow(const QSqlRecord &row, const QString &version);
+    bool carryOverPaidState(const QSqlRecord &row);
 
     int m_id = 0;
     int m_billScheduleId = 0;

@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "connections.h"
 #include "recordsql.h"
+#include "tableupgrade.h"
 #include "transaction.h"
 
 #include <QSqlQuery>
@@ -66,13 +67,40 @@ bool BillPayment::writeRow()
         return false;
     if (update)
         query.bindValue(QStringLiteral(":billpaymentid"), m_id);
-    query.bindValue(QStringLiteral(":billid"), m_billId);
-    query.bindValue(QStringLiteral(":paymentdate"), m_paymentDate);
-    query.bindValue(QStringLiteral(":amount"), m_amount);
+    bindColumns(query);
     if (!execLogged(query))
         return false;
     if (!update)
         m_id = lastInsertId();
+    return true;
+}
+
+void BillPayment::bindColumns(QSqlQuery &query) const
+{
+    query.bindValue(QStringLiteral(":billid"), m_billId);
+    query.bindValue(QStringLiteral(":paymentdate"), m_paymentDate);
+    query.bindValue(QStringLiteral(":amount"), m_amount);
+}
+
+bool BillPayment::insertKeepingId()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    bool ok = RecordSql::prepare(query, QStringLiteral("INSERT INTO billpayment (id, billid, "
+                                                       "paymentdate, amount) VALUES "
+                                                       "(:billpaymentid, :billid, :paymentdate, "
+                                                       ":amount);"));
+    if (ok) {
+        query.bindValue(QStringLiteral(":billpaymentid"), m_id);
+        bindColumns(query);
+        ok = execLogged(query);
+    }
+    if (!ok) {
+        // The id may belong to another row already.
+        m_id = 0;
+        return false;
+    }
+    setStored(true);
+    setModified(false);
     return true;
 }
 
@@ -116,4 +144,53 @@ bool BillPayment::createTable()
                                                     "NULL PRIMARY KEY, billid INTEGER, "
                                                     "paymentdate DATETIME, amount DECIMAL);")) &&
            execLogged(query);
+}
+
+QString BillPayment::layoutColumns(const QString &version)
+{
+    if (version == QLatin1String("1.0") || version == QLatin1String("1.1"))
+        return QStringLiteral("none");
+    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+        return QStringLiteral("billpayment,id,billid,paymentdate,amount");
+    return QString();
+}
+
+bool BillPayment::layoutMatches(const QString &version)
+{
+    return TableUpgrade::layoutMatches(Connections::current(), layoutColumns(version));
+}
+
+bool BillPayment::upgradePrepare(const QString &version)
+{
+    return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
+                                 QStringLiteral("ALTER TABLE billpayment RENAME TO "),
+                                 &BillPayment::createTable);
+}
+
+bool BillPayment::upgradeCopy(const QString &version)
+{
+    const auto copyRow = [&version](const QSqlRecord &row) {
+        BillPayment payment;
+        payment.convertRecord(row, version);
+        // Only the current layout has payments. Saving one would recompute its bill's paid
+        // state while the copy is half done, so only the row is written.
+        return payment.insertKeepingId();
+    };
+    return TableUpgrade::copy(Connections::current(), layoutColumns(version), copyRow);
+}
+
+bool BillPayment::upgradeDrop(const QString &version)
+{
+    return TableUpgrade::drop(Connections::current(), layoutColumns(version));
+}
+
+void BillPayment::convertRecord(const QSqlRecord &row, const QString &version)
+{
+    if (version == QLatin1String("1.2")) {
+        m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
+        m_billId = TableUpgrade::columnValue(row, QStringLiteral("billid")).toInt();
+        m_paymentDate = TableUpgrade::columnValue(row, QStringLiteral("paymentdate")).toDateTime();
+        m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
+    }
+    setStored(false);
 }

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "connections.h"
 #include "recordsql.h"
+#include "tableupgrade.h"
 #include "transaction.h"
 
 #include <QSqlQuery>
@@ -75,6 +76,42 @@ bool BillSchedule::save()
         return false;
     if (update)
         query.bindValue(QStringLiteral(":billscheduleid"), m_id);
+    bindColumns(query);
+    if (!execLogged(query))
+        return false;
+    if (!update)
+        m_id = lastInsertId();
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+bool BillSchedule::insertKeepingId()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    bool ok = RecordSql::prepare(
+        query, QStringLiteral("INSERT INTO billschedule (id, scheduletype, dayofmonth, "
+                              "dayofweek, frequency, frequencyvalue, rangetype, rangestartdate, "
+                              "rangeenddate) VALUES (:billscheduleid, :scheduletype, "
+                              ":dayofmonth, :dayofweek, :frequency, :frequencyvalue, "
+                              ":rangetype, :rangestartdate, :rangeenddate);"));
+    if (ok) {
+        query.bindValue(QStringLiteral(":billscheduleid"), m_id);
+        bindColumns(query);
+        ok = execLogged(query);
+    }
+    if (!ok) {
+        // The id may belong to another row already.
+        m_id = 0;
+        return false;
+    }
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+void BillSchedule::bindColumns(QSqlQuery &query) const
+{
     query.bindValue(QStringLiteral(":scheduletype"), RecordSql::text(m_scheduleType));
     query.bindValue(QStringLiteral(":dayofmonth"), m_dayOfMonth);
     query.bindValue(QStringLiteral(":dayofweek"), m_dayOfWeek);
@@ -83,13 +120,6 @@ bool BillSchedule::save()
     query.bindValue(QStringLiteral(":rangetype"), RecordSql::text(m_rangeType));
     query.bindValue(QStringLiteral(":rangestartdate"), m_rangeStartDate);
     query.bindValue(QStringLiteral(":rangeenddate"), m_rangeEndDate);
-    if (!execLogged(query))
-        return false;
-    if (!update)
-        m_id = lastInsertId();
-    setStored(true);
-    setModified(false);
-    return true;
 }
 
 bool BillSchedule::remove()
@@ -127,6 +157,13 @@ bool BillSchedule::removeRow()
 
 void BillSchedule::setFromRecord(const QSqlRecord &record)
 {
+    readColumns(record);
+    setStored(true);
+    loadBills();
+}
+
+void BillSchedule::readColumns(const QSqlRecord &record)
+{
     m_id = record.value(QStringLiteral("id")).toInt();
     m_dayOfMonth = record.value(QStringLiteral("dayofmonth")).toInt();
     m_dayOfWeek = record.value(QStringLiteral("dayofweek")).toInt();
@@ -136,8 +173,6 @@ void BillSchedule::setFromRecord(const QSqlRecord &record)
     m_rangeType = record.value(QStringLiteral("rangetype")).toString();
     m_rangeStartDate = record.value(QStringLiteral("rangestartdate")).toDate();
     m_rangeEndDate = record.value(QStringLiteral("rangeenddate")).toDate();
-    setStored(true);
-    loadBills();
 }
 
 BillSchedule BillSchedule::findById(int id)
@@ -313,4 +348,55 @@ QDate BillSchedule::nextDueDate(const QString &scheduleType, const QDate &previo
     if (date < dueDay)
         date = dueDay;
     return date;
+}
+
+QString BillSchedule::layoutColumns(const QString &version)
+{
+    if (version == QLatin1String("1.0"))
+        return QStringLiteral("none");
+    if (version == QLatin1String("1.1"))
+        return QStringLiteral("billschedule,billscheduleid,billscheduletype,weeklydayofweek,"
+                              "monthlydayofmonth,rangetype,rangestartdate,rangeenddate");
+    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+        return QStringLiteral("billschedule,id,scheduletype,dayofmonth,dayofweek,frequency,"
+                              "frequencyvalue,rangetype,rangestartdate,rangeenddate");
+    return QString();
+}
+
+bool BillSchedule::layoutMatches(const QString &version)
+{
+    return TableUpgrade::layoutMatches(Connections::current(), layoutColumns(version));
+}
+
+bool BillSchedule::upgradePrepare(const QString &version)
+{
+    return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
+                                 QStringLiteral("ALTER TABLE billschedule RENAME TO "),
+                                 &BillSchedule::createTable);
+}
+
+bool BillSchedule::upgradeCopy(const QString &version)
+{
+    return TableUpgrade::copy(
+        Connections::current(), layoutColumns(version), [&version](const QSqlRecord &row) {
+            BillSchedule schedule;
+            schedule.convertRecord(row, version);
+            // Rows of the current layout keep their ids, which their bills hold. No bill of
+            // an older file refers to its old schedules: those bills get schedules of their own.
+            return version == QLatin1String("1.2") ? schedule.insertKeepingId() : schedule.save();
+        });
+}
+
+bool BillSchedule::upgradeDrop(const QString &version)
+{
+    return TableUpgrade::drop(Connections::current(), layoutColumns(version));
+}
+
+void BillSchedule::convertRecord(const QSqlRecord &row, const QString &version)
+{
+    // The old layout's recurrence columns do not fit the current ones; such a schedule keeps
+    // its defaults.
+    if (version == QLatin1String("1.2"))
+        readColumns(row);
+    setStored(false);
 }

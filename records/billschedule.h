@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+class QSqlQuery;
 class QSqlRecord;
 
 // When the bills of one series fall due, and the link between them. A schedule generates
@@ -26,11 +27,23 @@ public:
     // Deletes every instance that is not unique, with its payments, and the schedule's own
     // row unless a unique instance still refers to it. All or nothing.
     bool remove() override;
+    // Inserts the schedule under its own id, for a copy that must keep the ids bills hold.
+    bool insertKeepingId();
 
     void setFromRecord(const QSqlRecord &record);
 
     static BillSchedule findById(int id);
     static bool createTable();
+
+    // Upgrade of the table from an older file version (see TableUpgrade).
+    static QString layoutColumns(const QString &version);
+    static bool layoutMatches(const QString &version);
+    static bool upgradePrepare(const QString &version);
+    static bool upgradeCopy(const QString &version);
+    static bool upgradeDrop(const QString &version);
+    // Fills this default-constructed schedule from one row of the version's layout without
+    // reading its bills; it is left not stored.
+    void convertRecord(const QSqlRecord &row, const QString &version);
 
     QList<Bill> bills() const { return m_bills; }
     bool hasBills() const { return !m_bills.isEmpty(); }
@@ -77,6 +90,8 @@ public:
 
 private:
     bool removeRow();
+    void readColumns(const QSqlRecord &record);
+    void bindColumns(QSqlQuery &query) const;
 
     int m_id = 0;
     QString m_scheduleType;

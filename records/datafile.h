@@ -60,7 +60,11 @@ public:
     const QList<BillPtr> &billList() const { return m_billList; }
 
 private:
-    enum class BillSelection { Unpaid, Paid };
+    enum class BillSelection
+    {
+        Unpaid,
+        Paid
+    };
 
     bool open(const QString &path, bool reopening);
     bool openNew(const QString &path);

@@ -3,6 +3,7 @@
 #include "connections.h"
 #include "sqlcheck.h"
 #include "tableupgrade.h"
+#include "transaction.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -172,6 +173,8 @@ bool FileData::upgradePrepare(const QString &version)
 
 bool FileData::upgradeCopy(const QString &version)
 {
+    if (version == QLatin1String("1.0"))
+        return replaceLegacyHeader();
     return TableUpgrade::copy(
         Connections::current(), layoutColumns(version), [&version](const QSqlRecord &row) {
             FileData record;
@@ -181,6 +184,31 @@ bool FileData::upgradeCopy(const QString &version)
         });
 }
 
+bool FileData::replaceLegacyHeader()
+{
+    // Dropping reg and writing the header row land together or not at all: with both
+    // tables in the file, the one listed first would decide the version.
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    QSqlRecord row;
+    if (connection().tables(QSql::Tables).contains(QStringLiteral("reg"), Qt::CaseSensitive)) {
+        {
+            QSqlQuery query(connection());
+            if (!prepareLogged(query, QStringLiteral("SELECT * FROM reg")) ||
+                !execQueryLogged(query))
+                return false;
+            if (query.next())
+                row = query.record();
+        }
+        if (!runLogged(Connections::current(), QStringLiteral("DROP TABLE reg")))
+            return false;
+    }
+    FileData header;
+    header.convertRecord(row, QStringLiteral("1.0"));
+    return header.save() && transaction.commit();
+}
+
 bool FileData::upgradeDrop(const QString &version)
 {
     return TableUpgrade::drop(Connections::current(), layoutColumns(version));
@@ -188,19 +216,22 @@ bool FileData::upgradeDrop(const QString &version)
 
 void FileData::convertRecord(const QSqlRecord &row, const QString &version)
 {
-    if (version != QLatin1String("1.1") && version != QLatin1String("1.2"))
+    if (version != QLatin1String("1.0") && version != QLatin1String("1.1") &&
+        version != QLatin1String("1.2"))
         return;
+    // The legacy header (a row of reg) has owner columns only in some files; missing ones
+    // read as empty texts.
     m_firstName = TableUpgrade::columnText(row, QStringLiteral("firstname"));
     m_lastName = TableUpgrade::columnText(row, QStringLiteral("lastname"));
     m_address = TableUpgrade::columnText(row, QStringLiteral("address"));
     m_emailAddress = TableUpgrade::columnText(row, QStringLiteral("emailaddress"));
-    if (version == QLatin1String("1.1")) {
-        // The old header is copied as a "1.2" header; the next pass of the upgrade then
-        // takes the whole file on from "1.2".
-        m_version = QStringLiteral("1.2");
-    } else {
+    if (version == QLatin1String("1.2")) {
         m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
         m_version = currentVersion();
+    } else {
+        // The old header is copied as a "1.2" header: every table then has the current
+        // layout, and the next pass of the upgrade takes the whole file on from "1.2".
+        m_version = QStringLiteral("1.2");
     }
     setStored(false);
 }

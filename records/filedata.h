@@ -50,12 +50,16 @@ public:
     static QString layoutColumns(const QString &version);
     static bool layoutMatches(const QString &version);
     static bool upgradePrepare(const QString &version);
+    // A "1.0" file has no filedata table but the legacy header reg: the copy writes the new
+    // header row from it and drops reg, in one transaction.
     static bool upgradeCopy(const QString &version);
     static bool upgradeDrop(const QString &version);
-    // Fills this default-constructed record from one row of the version's layout.
+    // Fills this default-constructed record from one row of the version's layout ("1.0": a
+    // row of reg).
     void convertRecord(const QSqlRecord &row, const QString &version);
 
 private:
+    static bool replaceLegacyHeader();
     bool insert(const QString &statement, bool withId);
     void bindTexts(QSqlQuery &query) const;
 

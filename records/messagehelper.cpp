@@ -55,8 +55,7 @@ void MessageHelper::show(QMessageBox::Icon icon, const QString &title, const QSt
 }
 
 bool MessageHelper::confirm(QMessageBox::Icon icon, const QString &title, const QString &text,
-                            const QString &acceptLabel, const QString &rejectLabel,
-                            QWidget *parent)
+                            const QString &acceptLabel, const QString &rejectLabel, QWidget *parent)
 {
     MessageRequest request;
     request.icon = icon;

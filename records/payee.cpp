@@ -1,6 +1,8 @@
 #include "payee.h"
 
+#include "connections.h"
 #include "recordsql.h"
+#include "tableupgrade.h"
 
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -43,11 +45,7 @@ bool Payee::save()
         return false;
     if (update)
         query.bindValue(QStringLiteral(":payeeid"), m_id);
-    query.bindValue(QStringLiteral(":payeename"), RecordSql::text(m_payeeName));
-    query.bindValue(QStringLiteral(":accountnumber"), RecordSql::text(m_accountNumber));
-    query.bindValue(QStringLiteral(":mailingaddress"), RecordSql::text(m_mailingAddress));
-    query.bindValue(QStringLiteral(":note"), RecordSql::text(m_note));
-    query.bindValue(QStringLiteral(":deleted"), RecordSql::flag(m_deleted));
+    bindColumns(query);
     if (!execLogged(query))
         return false;
     if (!update)
@@ -55,6 +53,37 @@ bool Payee::save()
     setStored(true);
     setModified(false);
     return true;
+}
+
+bool Payee::insertKeepingId()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    bool ok = RecordSql::prepare(
+        query, QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, mailingaddress, "
+                              "note, deleted) VALUES (:payeeid, :payeename, :accountnumber, "
+                              ":mailingaddress, :note, :deleted);"));
+    if (ok) {
+        query.bindValue(QStringLiteral(":payeeid"), m_id);
+        bindColumns(query);
+        ok = execLogged(query);
+    }
+    if (!ok) {
+        // The id may belong to another row already.
+        m_id = 0;
+        return false;
+    }
+    setStored(true);
+    setModified(false);
+    return true;
+}
+
+void Payee::bindColumns(QSqlQuery &query) const
+{
+    query.bindValue(QStringLiteral(":payeename"), RecordSql::text(m_payeeName));
+    query.bindValue(QStringLiteral(":accountnumber"), RecordSql::text(m_accountNumber));
+    query.bindValue(QStringLiteral(":mailingaddress"), RecordSql::text(m_mailingAddress));
+    query.bindValue(QStringLiteral(":note"), RecordSql::text(m_note));
+    query.bindValue(QStringLiteral(":deleted"), RecordSql::flag(m_deleted));
 }
 
 bool Payee::remove()
@@ -96,4 +125,66 @@ bool Payee::createTable()
                                      "mailingaddress VARCHAR(400), note VARCHAR(200), deleted "
                                      "BOOL);")) &&
            execLogged(query);
+}
+
+QString Payee::layoutColumns(const QString &version)
+{
+    if (version == QLatin1String("1.0"))
+        return QStringLiteral("payees,payeeid,payeename,accountnumber,mailingaddress,note");
+    if (version == QLatin1String("1.1"))
+        return QStringLiteral("payees,payeeid,payeename,accountnumber,mailingaddress,note,deleted");
+    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+        return QStringLiteral("payees,id,payeename,accountnumber,mailingaddress,note,deleted");
+    return QString();
+}
+
+bool Payee::layoutMatches(const QString &version)
+{
+    return TableUpgrade::layoutMatches(Connections::current(), layoutColumns(version));
+}
+
+bool Payee::upgradePrepare(const QString &version)
+{
+    return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
+                                 QStringLiteral("ALTER TABLE payees RENAME TO "),
+                                 &Payee::createTable);
+}
+
+bool Payee::upgradeCopy(const QString &version)
+{
+    const QString layout = layoutColumns(version);
+    return TableUpgrade::copy(
+        Connections::current(), layout, [&version, &layout](const QSqlRecord &row) {
+            Payee payee;
+            payee.convertRecord(row, version);
+            // Rows of the current layout keep their ids, so that bills and payments need no
+            // mapping; older rows get new ones.
+            const bool written =
+                version == QLatin1String("1.2") ? payee.insertKeepingId() : payee.save();
+            const int oldId =
+                TableUpgrade::columnValue(row, TableUpgrade::oldIdColumn(layout)).toInt();
+            return written &&
+                   TableUpgrade::addLink(Connections::current(), layout, payee.id(), oldId);
+        });
+}
+
+bool Payee::upgradeDrop(const QString &version)
+{
+    return TableUpgrade::drop(Connections::current(), layoutColumns(version));
+}
+
+void Payee::convertRecord(const QSqlRecord &row, const QString &version)
+{
+    const bool current = version == QLatin1String("1.2");
+    if (!current && version != QLatin1String("1.0") && version != QLatin1String("1.1"))
+        return;
+    if (current)
+        m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
+    m_payeeName = TableUpgrade::columnText(row, QStringLiteral("payeename"));
+    m_accountNumber = TableUpgrade::columnText(row, QStringLiteral("accountnumber"));
+    m_mailingAddress = TableUpgrade::columnText(row, QStringLiteral("mailingaddress"));
+    m_note = TableUpgrade::columnText(row, QStringLiteral("note"));
+    // The oldest layout has no deleted column: every payee of such a file is active.
+    m_deleted = TableUpgrade::columnValue(row, QStringLiteral("deleted")).toBool();
+    setStored(false);
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QSqlQuery;
 class QSqlRecord;
 
 // The party a bill is paid to. Payees are never deleted from the table: the deleted flag
@@ -17,6 +18,8 @@ public:
     explicit Payee(const QSqlRecord &record);
 
     bool save() override;
+    // Inserts the payee under its own id, for a copy that must keep the ids bills hold.
+    bool insertKeepingId();
     // Payees are hidden through their deleted flag, never removed; nothing to do.
     bool remove() override;
 
@@ -26,6 +29,17 @@ public:
     // stored, so that a bill pointing at a vanished payee still shows and saves.
     static Payee findById(int id);
     static bool createTable();
+
+    // Upgrade of the table from an older file version (see TableUpgrade).
+    static QString layoutColumns(const QString &version);
+    static bool layoutMatches(const QString &version);
+    static bool upgradePrepare(const QString &version);
+    // Every copied payee records its old id in the link table, for the bills copied after it.
+    static bool upgradeCopy(const QString &version);
+    static bool upgradeDrop(const QString &version);
+    // Fills this default-constructed payee from one row of the version's layout; it is left
+    // not stored.
+    void convertRecord(const QSqlRecord &row, const QString &version);
 
     int id() const { return m_id; }
     void setId(int id) { m_id = id; }
@@ -41,6 +55,8 @@ public:
     void setDeleted(bool deleted) { m_deleted = deleted; }
 
 private:
+    void bindColumns(QSqlQuery &query) const;
+
     int m_id = 0;
     QString m_payeeName;
     QString m_accountNumber;

@@ -152,16 +152,21 @@ bool TableUpgrade::addLink(const QString &connectionName, const QString &layout,
     return execQueryLogged(query);
 }
 
-int TableUpgrade::linkedId(const QString &connectionName, const QString &layout, int oldId)
+int TableUpgrade::linkedId(const QString &connectionName, const QString &layout, int oldId,
+                           bool *ok)
 {
+    if (ok)
+        *ok = false;
     QSqlQuery query(Connections::database(connectionName));
     if (!prepareLogged(query, QStringLiteral("SELECT * FROM ") + linkTable(layout) +
                                   QStringLiteral(" WHERE oldid = :oldid")))
         return 0;
     query.bindValue(QStringLiteral(":oldid"), oldId);
-    if (!execQueryLogged(query) || !query.next())
+    if (!execQueryLogged(query))
         return 0;
-    return query.value(QStringLiteral("id")).toInt();
+    if (ok)
+        *ok = true;
+    return query.next() ? query.value(QStringLiteral("id")).toInt() : 0;
 }
 
 QString TableUpgrade::readVersion(const QString &connectionName, const QStringList &headerTables)

@@ -55,8 +55,10 @@ public:
 
     // Records in the link table that the old row with oldId became the new row newId.
     static bool addLink(const QString &connectionName, const QString &layout, int newId, int oldId);
-    // The new id recorded for oldId in the link table, 0 when there is none.
-    static int linkedId(const QString &connectionName, const QString &layout, int oldId);
+    // The new id recorded for oldId in the link table, 0 when there is none. ok, when given,
+    // tells a missing row (true) from a statement that failed (false).
+    static int linkedId(const QString &connectionName, const QString &layout, int oldId,
+                        bool *ok = nullptr);
 
     // The version in the header table that comes first in the connection's table list among
     // headerTables; empty when none of them exists, it has no row or it cannot be read.

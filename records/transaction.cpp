@@ -14,15 +14,13 @@ bool run(const QString &connectionName, const QString &statement)
     QSqlQuery query(Connections::database(connectionName));
     if (query.exec(statement))
         return true;
-    qWarning().noquote() << "SQL statement failed:" << statement << "-"
-                         << query.lastError().text();
+    qWarning().noquote() << "SQL statement failed:" << statement << "-" << query.lastError().text();
     return false;
 }
 } // namespace
 
 Transaction::Transaction(const QString &connectionName)
-    : m_connectionName(connectionName),
-      m_name(QStringLiteral("nv_savepoint_%1").arg(++g_depth))
+    : m_connectionName(connectionName), m_name(QStringLiteral("nv_savepoint_%1").arg(++g_depth))
 {
     m_active = run(m_connectionName, QStringLiteral("SAVEPOINT ") + m_name);
     if (!m_active)

@@ -519,12 +519,12 @@ void TestDataFile::deletePayeeMarksPayeeAndItsBills()
     QVERIFY(m_file->loadCurrentBills());
 
     QVERIFY(m_file->deletePayee(m_file->payeesById().value(gone.id()).get()));
-    QCOMPARE(scalar(QString("SELECT deleted FROM payees WHERE id = %1").arg(gone.id())).toInt(),
-             1);
-    QCOMPARE(scalar(QString("SELECT COUNT(*) FROM bills WHERE deleted = 1 AND payeeid = %1")
-                        .arg(gone.id()))
-                 .toInt(),
-             2);
+    QCOMPARE(scalar(QString("SELECT deleted FROM payees WHERE id = %1").arg(gone.id())).toInt(), 1);
+    QCOMPARE(
+        scalar(
+            QString("SELECT COUNT(*) FROM bills WHERE deleted = 1 AND payeeid = %1").arg(gone.id()))
+            .toInt(),
+        2);
     QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 3);
     QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 1);
 
