@@ -72,6 +72,18 @@ void pay(const Bill &bill, double amount)
     QVERIFY(payment.save());
 }
 
+// Writes a file at path with its own connection, as an older program would have left it.
+void buildFile(const QString &path, const QStringList &statements)
+{
+    QVERIFY(Connections::open("builder", path));
+    {
+        QSqlQuery query(Connections::database("builder"));
+        for (const QString &statement : statements)
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    Connections::close("builder");
+}
+
 QStringList descriptions(const QList<DataFile::BillPtr> &bills)
 {
     QStringList result;
@@ -103,6 +115,8 @@ private slots:
     void refusedUpgradeKeepsPreviousFileOpen();
     void refusedUpgradeAtStartLeavesNoFileOpen();
     void failedUpgradeRestoresFileAndKeepsPreviousOpen();
+    void olderFileUpgradesInOneGo_data();
+    void olderFileUpgradesInOneGo();
 
     // Loading
     void currentAndPaidViewsSplitTheBills();
@@ -329,6 +343,83 @@ void TestDataFile::failedUpgradeRestoresFileAndKeepsPreviousOpen()
     QCOMPARE(fileBytes(old), before);
     QCOMPARE(m_file->path(), first);
     QCOMPARE(openFileName(), first);
+}
+
+void TestDataFile::olderFileUpgradesInOneGo_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QStringList>("statements");
+
+    QTest::newRow("1.0") << "1.0"
+                         << QStringList{
+                                "CREATE TABLE reg(firstname TEXT, lastname TEXT, address TEXT, "
+                                "version TEXT)",
+                                "INSERT INTO reg VALUES ('Ann', 'Lee', '1 Road', '1.0')",
+                                "CREATE TABLE payees(payeeid INTEGER PRIMARY KEY, payeename TEXT, "
+                                "accountnumber TEXT, mailingaddress TEXT, note TEXT)",
+                                "INSERT INTO payees VALUES (3, 'Gas Co', '', '', '')",
+                                "INSERT INTO payees VALUES (7, 'Water', 'W-9', '', '')",
+                                "CREATE TABLE bills(billid INTEGER PRIMARY KEY, payeeid INTEGER, "
+                                "description TEXT, amount DECIMAL, duedatestring TEXT, duedate "
+                                "DATETIME, paid BOOL, note TEXT)",
+                                "INSERT INTO bills VALUES (1, 7, 'Water bill', 50.25, "
+                                "'04/20/2026', NULL, 0, '')"};
+    QTest::newRow("1.1") << "1.1"
+                         << QStringList{
+                                "CREATE TABLE filedata(firstname TEXT, lastname TEXT, address "
+                                "TEXT, version TEXT)",
+                                "INSERT INTO filedata VALUES ('Ann', 'Lee', '1 Road', '1.1')",
+                                "CREATE TABLE payees(payeeid INTEGER PRIMARY KEY, payeename TEXT, "
+                                "accountnumber TEXT, mailingaddress TEXT, note TEXT, deleted BOOL)",
+                                "INSERT INTO payees VALUES (3, 'Gas Co', '', '', '', 0)",
+                                "INSERT INTO payees VALUES (7, 'Water', 'W-9', '', '', 0)",
+                                "CREATE TABLE billschedule(billscheduleid INTEGER PRIMARY KEY, "
+                                "billscheduletype TEXT, weeklydayofweek INTEGER, "
+                                "monthlydayofmonth INTEGER, rangetype TEXT, rangestartdate "
+                                "DATETIME, rangeenddate DATETIME)",
+                                "CREATE TABLE bills(billid INTEGER PRIMARY KEY, payeeid INTEGER, "
+                                "description TEXT, amount DECIMAL, duedate DATETIME, paiddate "
+                                "DATETIME, billtype TEXT, billscheduleid INTEGER, paid BOOL, note "
+                                "TEXT, deleted BOOL)",
+                                "INSERT INTO bills VALUES (1, 7, 'Water bill', 50.25, "
+                                "'2026-04-20', NULL, 'SINGLE', 0, 0, '', 0)"};
+}
+
+void TestDataFile::olderFileUpgradesInOneGo()
+{
+    QFETCH(QString, version);
+    QFETCH(QStringList, statements);
+    const QString old = m_dir->filePath("old.nvbf");
+    buildFile(old, statements);
+    const QByteArray before = fileBytes(old);
+
+    m_messages->answer("Upgrade");
+    QVERIFY(m_file->open(old));
+    QCOMPARE(m_file->path(), old);
+    QCOMPARE(m_messages->count(), 2);
+    QCOMPARE(m_messages->messages().at(0).text,
+             "The file version (" + version +
+                 ") you are opening is older than the current file version (1.4).\nWould you "
+                 "like to upgrade the file?");
+    QCOMPARE(m_messages->last().icon, QMessageBox::Information);
+    QCOMPARE(m_messages->last().title, upgradeTitle);
+    QCOMPARE(m_messages->last().text,
+             QString("The file is now version (1.4)).\nUpdate successful."));
+    QCOMPARE(fileBytes(old + ".v" + version + ".bak"), before);
+    QVERIFY(m_file->isValid());
+
+    QVERIFY(m_file->loadCurrentBills());
+    QCOMPARE(descriptions(m_file->billList()), QStringList({"Water bill"}));
+    const Bill &bill = *m_file->billList().first();
+    QCOMPARE(bill.payee().payeeName(), QString("Water"));
+    QCOMPARE(bill.dueDate(), QDate(2026, 4, 20));
+    QCOMPARE(bill.amount(), 50.25);
+    QCOMPARE(m_file->payeesById().size(), 2);
+
+    // Opened again, the file is current and asks nothing.
+    DataFile again(nullptr);
+    QVERIFY(again.open(old));
+    QCOMPARE(m_messages->count(), 2);
 }
 
 void TestDataFile::currentAndPaidViewsSplitTheBills()
