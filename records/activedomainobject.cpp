@@ -4,7 +4,6 @@
 
 #include <QLocale>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 #include <QtDebug>
@@ -46,15 +45,6 @@ QString ActiveDomainObject::formatCurrency(double value)
 QString ActiveDomainObject::formatAmount(double value)
 {
     return formatWithPattern(QStringLiteral("%L1"), value);
-}
-
-bool ActiveDomainObject::execLogged(QSqlQuery &query)
-{
-    if (query.exec())
-        return true;
-    qWarning().noquote() << "SQL statement failed:" << query.lastQuery() << "-"
-                         << query.lastError().text();
-    return false;
 }
 
 QString currentVersion()

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QSqlQuery;
-
 // Base of every stored record. A record remembers whether it has a row already, so that
 // save() knows whether to insert or update.
 class ActiveDomainObject
@@ -32,9 +30,6 @@ protected:
     ActiveDomainObject &operator=(const ActiveDomainObject &) = default;
     // Records are always destroyed through their own class, never through this base.
     ~ActiveDomainObject() = default;
-
-    // Runs a prepared query; on failure logs the statement and the database's error.
-    static bool execLogged(QSqlQuery &query);
 
 private:
     bool m_stored = false;

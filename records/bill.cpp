@@ -87,7 +87,7 @@ bool Bill::save()
     if (update)
         query.bindValue(QStringLiteral(":billid"), m_id);
     bindColumns(query);
-    if (!execLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     if (!update)
         m_id = lastInsertId();
@@ -104,7 +104,7 @@ bool Bill::insertKeepingId()
     if (ok) {
         query.bindValue(QStringLiteral(":billid"), m_id);
         bindColumns(query);
-        ok = execLogged(query);
+        ok = RecordSql::exec(query);
     }
     if (!ok) {
         // The id may belong to another row already.
@@ -150,7 +150,7 @@ bool Bill::removeRow()
     if (!RecordSql::prepare(query, QStringLiteral("DELETE FROM bills WHERE id = :billid")))
         return false;
     query.bindValue(QStringLiteral(":billid"), m_id);
-    return execLogged(query);
+    return RecordSql::exec(query);
 }
 
 void Bill::setFromRecord(const QSqlRecord &record)
@@ -194,7 +194,7 @@ Bill Bill::findById(int id)
     QSqlQuery query = RecordSql::currentQuery();
     if (RecordSql::prepare(query, QStringLiteral("SELECT * FROM bills WHERE id = :billid"))) {
         query.bindValue(QStringLiteral(":billid"), id);
-        if (execLogged(query))
+        if (RecordSql::exec(query))
             query.next();
     }
     // Release the statement first: reading may write the bill back.
@@ -213,7 +213,7 @@ bool Bill::createTable()
                               "payeeid INTEGER, description VARCHAR(100) not null, amount "
                               "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
                               "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL);")) &&
-           execLogged(query);
+           RecordSql::exec(query);
 }
 
 bool Bill::loadPayments()
@@ -224,7 +224,7 @@ bool Bill::loadPayments()
                                                   ":billid ORDER BY paymentdate ASC")))
         return false;
     query.bindValue(QStringLiteral(":billid"), m_id);
-    if (!execLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     while (query.next())
         addPayment(BillPayment(query.record()));

@@ -68,7 +68,7 @@ bool BillPayment::writeRow()
     if (update)
         query.bindValue(QStringLiteral(":billpaymentid"), m_id);
     bindColumns(query);
-    if (!execLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     if (!update)
         m_id = lastInsertId();
@@ -92,7 +92,7 @@ bool BillPayment::insertKeepingId()
     if (ok) {
         query.bindValue(QStringLiteral(":billpaymentid"), m_id);
         bindColumns(query);
-        ok = execLogged(query);
+        ok = RecordSql::exec(query);
     }
     if (!ok) {
         // The id may belong to another row already.
@@ -111,7 +111,7 @@ bool BillPayment::remove()
                             QStringLiteral("DELETE FROM billpayment WHERE id = :billpaymentid")))
         return false;
     query.bindValue(QStringLiteral(":billpaymentid"), m_id);
-    return execLogged(query);
+    return RecordSql::exec(query);
 }
 
 void BillPayment::setFromRecord(const QSqlRecord &record)
@@ -130,7 +130,7 @@ BillPayment BillPayment::findById(int id)
     if (RecordSql::prepare(query,
                            QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"))) {
         query.bindValue(QStringLiteral(":billpaymentid"), id);
-        if (execLogged(query))
+        if (RecordSql::exec(query))
             query.next();
     }
     payment.setFromRecord(query.record());
@@ -143,7 +143,7 @@ bool BillPayment::createTable()
     return RecordSql::prepare(query, QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "
                                                     "NULL PRIMARY KEY, billid INTEGER, "
                                                     "paymentdate DATETIME, amount DECIMAL);")) &&
-           execLogged(query);
+           RecordSql::exec(query);
 }
 
 QString BillPayment::layoutColumns(const QString &version)

@@ -77,7 +77,7 @@ bool BillSchedule::save()
     if (update)
         query.bindValue(QStringLiteral(":billscheduleid"), m_id);
     bindColumns(query);
-    if (!execLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     if (!update)
         m_id = lastInsertId();
@@ -98,7 +98,7 @@ bool BillSchedule::insertKeepingId()
     if (ok) {
         query.bindValue(QStringLiteral(":billscheduleid"), m_id);
         bindColumns(query);
-        ok = execLogged(query);
+        ok = RecordSql::exec(query);
     }
     if (!ok) {
         // The id may belong to another row already.
@@ -152,7 +152,7 @@ bool BillSchedule::removeRow()
     if (!RecordSql::prepare(query, QStringLiteral("DELETE FROM billschedule WHERE id = :billid")))
         return false;
     query.bindValue(QStringLiteral(":billid"), m_id);
-    return execLogged(query);
+    return RecordSql::exec(query);
 }
 
 void BillSchedule::setFromRecord(const QSqlRecord &record)
@@ -182,7 +182,7 @@ BillSchedule BillSchedule::findById(int id)
     if (RecordSql::prepare(
             query, QStringLiteral("SELECT * FROM billschedule WHERE id = :billscheduleid"))) {
         query.bindValue(QStringLiteral(":billscheduleid"), id);
-        if (execLogged(query))
+        if (RecordSql::exec(query))
             query.next();
     }
     // Release the statement first: reading bills may write them back.
@@ -201,7 +201,7 @@ bool BillSchedule::createTable()
                                      "INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
                                      "rangetype VARCHAR(20), rangestartdate DATETIME, "
                                      "rangeenddate DATETIME);")) &&
-           execLogged(query);
+           RecordSql::exec(query);
 }
 
 bool BillSchedule::addBill(Bill &bill)
@@ -226,7 +226,7 @@ bool BillSchedule::loadBills()
         return false;
     query.setForwardOnly(true);
     query.bindValue(QStringLiteral(":billscheduleid"), m_id);
-    if (!execLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     // Read every row before building the bills: a bill whose paid state changed writes its
     // row back, which should not happen under a statement still stepping through the table.

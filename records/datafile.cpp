@@ -8,7 +8,7 @@
 #include "filedata.h"
 #include "messagehelper.h"
 #include "payee.h"
-#include "sqlcheck.h"
+#include "recordsql.h"
 #include "transaction.h"
 #include "upgraderunner.h"
 
@@ -60,7 +60,7 @@ bool readAll(const QString &statement, QList<QSqlRecord> *rows)
 {
     QSqlQuery query(Connections::database(Connections::current()));
     query.setForwardOnly(true);
-    if (!prepareLogged(query, statement) || !execQueryLogged(query))
+    if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
         return false;
     while (query.next())
         rows->append(query.record());
@@ -311,21 +311,22 @@ bool DataFile::deleteBill(Bill *bill)
         return false;
 
     QSqlQuery query(Connections::database(Connections::current()));
-    if (!prepareLogged(query, QStringLiteral("SELECT COUNT(*) FROM bills WHERE billscheduleid = "
-                                             ":billscheduleid")))
+    if (!RecordSql::prepare(query,
+                            QStringLiteral("SELECT COUNT(*) FROM bills WHERE billscheduleid = "
+                                           ":billscheduleid")))
         return false;
     query.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
-    if (!execQueryLogged(query) || !query.next())
+    if (!RecordSql::exec(query) || !query.next())
         return false;
     const bool lastOfSchedule = query.value(0).toInt() == 0;
     query.finish();
     if (lastOfSchedule) {
         QSqlQuery remove(Connections::database(Connections::current()));
-        if (!prepareLogged(remove,
-                           QStringLiteral("DELETE FROM billschedule WHERE id = :billscheduleid")))
+        if (!RecordSql::prepare(
+                remove, QStringLiteral("DELETE FROM billschedule WHERE id = :billscheduleid")))
             return false;
         remove.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
-        if (!execQueryLogged(remove))
+        if (!RecordSql::exec(remove))
             return false;
     }
     return transaction.commit();
@@ -340,11 +341,11 @@ bool DataFile::deletePayee(Payee *payee)
     if (!payee->save())
         return false;
     QSqlQuery query(Connections::database(Connections::current()));
-    if (!prepareLogged(query,
-                       QStringLiteral("UPDATE bills SET deleted = 1 WHERE payeeid = :payeeid")))
+    if (!RecordSql::prepare(
+            query, QStringLiteral("UPDATE bills SET deleted = 1 WHERE payeeid = :payeeid")))
         return false;
     query.bindValue(QStringLiteral(":payeeid"), payee->id());
-    return execQueryLogged(query) && transaction.commit();
+    return RecordSql::exec(query) && transaction.commit();
 }
 
 QString DataFile::formatCurrency(double value) const

@@ -1,7 +1,7 @@
 #include "filedata.h"
 
 #include "connections.h"
-#include "sqlcheck.h"
+#include "recordsql.h"
 #include "tableupgrade.h"
 #include "transaction.h"
 
@@ -44,10 +44,10 @@ void FileData::setFromRecord(const QSqlRecord &record)
 bool FileData::load()
 {
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QLatin1String(selectById)))
+    if (!RecordSql::prepare(query, QLatin1String(selectById)))
         return false;
     query.bindValue(QStringLiteral(":filedataid"), 1);
-    const bool found = execQueryLogged(query) && query.next();
+    const bool found = RecordSql::exec(query) && query.next();
     setFromRecord(query.record());
     return found;
 }
@@ -56,10 +56,10 @@ FileData FileData::findById(int id)
 {
     FileData record;
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QLatin1String(selectById)))
+    if (!RecordSql::prepare(query, QLatin1String(selectById)))
         return record;
     query.bindValue(QStringLiteral(":filedataid"), id);
-    if (execQueryLogged(query))
+    if (RecordSql::exec(query))
         query.next();
     record.setFromRecord(query.record());
     return record;
@@ -83,14 +83,15 @@ bool FileData::save()
                       false);
     }
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QStringLiteral("UPDATE filedata SET firstname = :firstname, "
-                                             "lastname = :lastname, address = :address, "
-                                             "emailaddress = :emailaddress, version = :version "
-                                             "WHERE id = :filedataid;")))
+    if (!RecordSql::prepare(query,
+                            QStringLiteral("UPDATE filedata SET firstname = :firstname, "
+                                           "lastname = :lastname, address = :address, "
+                                           "emailaddress = :emailaddress, version = :version "
+                                           "WHERE id = :filedataid;")))
         return false;
     query.bindValue(QStringLiteral(":filedataid"), m_id);
     bindTexts(query);
-    if (!execQueryLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     if (query.numRowsAffected() < 1) {
         qWarning() << "FileData: there is no row" << m_id << "to update";
@@ -111,13 +112,13 @@ bool FileData::insertKeepingId()
 bool FileData::insert(const QString &statement, bool withId)
 {
     QSqlQuery query(connection());
-    const bool prepared = prepareLogged(query, statement);
+    const bool prepared = RecordSql::prepare(query, statement);
     if (prepared) {
         if (withId)
             query.bindValue(QStringLiteral(":filedataid"), m_id);
         bindTexts(query);
     }
-    if (!prepared || !execQueryLogged(query)) {
+    if (!prepared || !RecordSql::exec(query)) {
         // Whatever id the record held may belong to another row.
         m_id = 0;
         return false;
@@ -136,10 +137,10 @@ bool FileData::remove()
 
 bool FileData::createTable()
 {
-    return runLogged(Connections::current(),
-                     QStringLiteral("CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname "
-                                    "varchar(50), lastname varchar(50), address varchar(200), "
-                                    "emailaddress varchar(200), version varchar(10));"));
+    return RecordSql::run(Connections::current(),
+                          QStringLiteral("CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname "
+                                         "varchar(50), lastname varchar(50), address varchar(200), "
+                                         "emailaddress varchar(200), version varchar(10));"));
 }
 
 QString FileData::readVersion()
@@ -195,13 +196,13 @@ bool FileData::replaceLegacyHeader()
     if (connection().tables(QSql::Tables).contains(QStringLiteral("reg"), Qt::CaseSensitive)) {
         {
             QSqlQuery query(connection());
-            if (!prepareLogged(query, QStringLiteral("SELECT * FROM reg")) ||
-                !execQueryLogged(query))
+            if (!RecordSql::prepare(query, QStringLiteral("SELECT * FROM reg")) ||
+                !RecordSql::exec(query))
                 return false;
             if (query.next())
                 row = query.record();
         }
-        if (!runLogged(Connections::current(), QStringLiteral("DROP TABLE reg")))
+        if (!RecordSql::run(Connections::current(), QStringLiteral("DROP TABLE reg")))
             return false;
     }
     FileData header;

@@ -46,7 +46,7 @@ bool Payee::save()
     if (update)
         query.bindValue(QStringLiteral(":payeeid"), m_id);
     bindColumns(query);
-    if (!execLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     if (!update)
         m_id = lastInsertId();
@@ -65,7 +65,7 @@ bool Payee::insertKeepingId()
     if (ok) {
         query.bindValue(QStringLiteral(":payeeid"), m_id);
         bindColumns(query);
-        ok = execLogged(query);
+        ok = RecordSql::exec(query);
     }
     if (!ok) {
         // The id may belong to another row already.
@@ -108,7 +108,7 @@ Payee Payee::findById(int id)
     QSqlQuery query = RecordSql::currentQuery();
     if (RecordSql::prepare(query, QStringLiteral("SELECT * FROM payees WHERE id = :payeeid"))) {
         query.bindValue(QStringLiteral(":payeeid"), id);
-        if (execLogged(query))
+        if (RecordSql::exec(query))
             query.next();
     }
     // Without a row the record holds the column names with empty values: the empty payee.
@@ -124,7 +124,7 @@ bool Payee::createTable()
                                      "VARCHAR(100) NOT NULL, accountnumber VARCHAR(200), "
                                      "mailingaddress VARCHAR(400), note VARCHAR(200), deleted "
                                      "BOOL);")) &&
-           execLogged(query);
+           RecordSql::exec(query);
 }
 
 QString Payee::layoutColumns(const QString &version)

@@ -6,6 +6,13 @@
 #include <QSqlQuery>
 #include <QtDebug>
 
+namespace {
+void logFailure(const QSqlQuery &query, const QString &statement)
+{
+    qWarning().noquote() << "SQL statement failed:" << statement << "-" << query.lastError().text();
+}
+} // namespace
+
 namespace RecordSql {
 
 QSqlQuery currentQuery()
@@ -17,9 +24,27 @@ bool prepare(QSqlQuery &query, const QString &statement)
 {
     if (query.prepare(statement))
         return true;
-    qWarning().noquote() << "SQL statement could not be prepared:" << statement << "-"
-                         << query.lastError().text();
+    logFailure(query, statement);
     return false;
+}
+
+bool exec(QSqlQuery &query)
+{
+    if (query.exec())
+        return true;
+    logFailure(query, query.lastQuery());
+    return false;
+}
+
+bool run(const QString &connectionName, const QString &statement, QString *errorText)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    const bool ok = query.exec(statement);
+    if (!ok)
+        logFailure(query, statement);
+    if (errorText)
+        *errorText = ok ? QString() : query.lastError().text();
+    return ok;
 }
 
 QVariant text(const QString &value)

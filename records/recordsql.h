@@ -5,14 +5,20 @@
 
 class QSqlQuery;
 
-// Small helpers shared by the record classes of the data file.
+// Checked steps of the program's SQL, shared by the record classes and the two store
+// managers. Every step returns whether it succeeded and logs a failure with the statement
+// and the database's own error text.
 namespace RecordSql {
 
 // A query on the data file connection "current".
 QSqlQuery currentQuery();
 
-// Prepares statement on query; a failure is logged with the database's error text.
 bool prepare(QSqlQuery &query, const QString &statement);
+// Runs a prepared query.
+bool exec(QSqlQuery &query);
+// Runs a statement that takes no values on the named connection; errorText, when given,
+// receives the error (empty on success).
+bool run(const QString &connectionName, const QString &statement, QString *errorText = nullptr);
 
 // Text columns are written as an empty string rather than NULL, which a NOT NULL column
 // would reject and which older readers of the file do not expect.

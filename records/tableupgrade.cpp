@@ -1,7 +1,7 @@
 #include "tableupgrade.h"
 
 #include "connections.h"
-#include "sqlcheck.h"
+#include "recordsql.h"
 
 #include <QList>
 #include <QSqlDatabase>
@@ -71,7 +71,7 @@ bool TableUpgrade::layoutMatches(const QString &connectionName, const QString &l
         QSqlQuery query(db);
         const QString statement =
             QStringLiteral("select * from ") + name + QStringLiteral(" LIMIT 0, 0");
-        if (!prepareLogged(query, statement) || !execQueryLogged(query))
+        if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
             return false;
         ++counter;
         counter += matchingColumns(query.record(), items);
@@ -86,17 +86,17 @@ bool TableUpgrade::prepare(const QString &connectionName, const QString &layout,
     if (!isAbsent(layout)) {
         QString renameError;
         const bool renamed =
-            runLogged(connectionName, renamePrefix + tempTable(layout), &renameError);
+            RecordSql::run(connectionName, renamePrefix + tempTable(layout), &renameError);
         if (statementErrors)
             statementErrors->append(renameError);
         if (!renamed)
             return false;
 
         QString linkError;
-        const bool linked = runLogged(connectionName,
-                                      QStringLiteral("CREATE TABLE ") + linkTable(layout) +
-                                          QStringLiteral("(id INTEGER, oldid INTEGER);"),
-                                      &linkError);
+        const bool linked = RecordSql::run(connectionName,
+                                           QStringLiteral("CREATE TABLE ") + linkTable(layout) +
+                                               QStringLiteral("(id INTEGER, oldid INTEGER);"),
+                                           &linkError);
         if (statementErrors)
             statementErrors->append(linkError);
         if (!linked)
@@ -118,7 +118,7 @@ bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
         QSqlQuery query(Connections::database(connectionName));
         query.setForwardOnly(true);
         const QString statement = QStringLiteral("SELECT * FROM ") + tempTable(layout);
-        if (!prepareLogged(query, statement) || !execQueryLogged(query))
+        if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
             return false;
         while (query.next())
             rows.append(query.record());
@@ -136,20 +136,20 @@ bool TableUpgrade::drop(const QString &connectionName, const QString &layout)
 {
     if (isAbsent(layout))
         return true;
-    return runLogged(connectionName, QStringLiteral("DROP TABLE ") + tempTable(layout)) &&
-           runLogged(connectionName, QStringLiteral("DROP TABLE ") + linkTable(layout));
+    return RecordSql::run(connectionName, QStringLiteral("DROP TABLE ") + tempTable(layout)) &&
+           RecordSql::run(connectionName, QStringLiteral("DROP TABLE ") + linkTable(layout));
 }
 
 bool TableUpgrade::addLink(const QString &connectionName, const QString &layout, int newId,
                            int oldId)
 {
     QSqlQuery query(Connections::database(connectionName));
-    if (!prepareLogged(query, QStringLiteral("INSERT INTO ") + linkTable(layout) +
-                                  QStringLiteral("(id, oldid) VALUES (:id, :oldid);")))
+    if (!RecordSql::prepare(query, QStringLiteral("INSERT INTO ") + linkTable(layout) +
+                                       QStringLiteral("(id, oldid) VALUES (:id, :oldid);")))
         return false;
     query.bindValue(QStringLiteral(":id"), newId);
     query.bindValue(QStringLiteral(":oldid"), oldId);
-    return execQueryLogged(query);
+    return RecordSql::exec(query);
 }
 
 int TableUpgrade::linkedId(const QString &connectionName, const QString &layout, int oldId,
@@ -158,11 +158,11 @@ int TableUpgrade::linkedId(const QString &connectionName, const QString &layout,
     if (ok)
         *ok = false;
     QSqlQuery query(Connections::database(connectionName));
-    if (!prepareLogged(query, QStringLiteral("SELECT * FROM ") + linkTable(layout) +
-                                  QStringLiteral(" WHERE oldid = :oldid")))
+    if (!RecordSql::prepare(query, QStringLiteral("SELECT * FROM ") + linkTable(layout) +
+                                       QStringLiteral(" WHERE oldid = :oldid")))
         return 0;
     query.bindValue(QStringLiteral(":oldid"), oldId);
-    if (!execQueryLogged(query))
+    if (!RecordSql::exec(query))
         return 0;
     if (ok)
         *ok = true;
@@ -179,7 +179,7 @@ QString TableUpgrade::readVersion(const QString &connectionName, const QStringLi
         QSqlQuery query(db);
         const QString statement =
             QStringLiteral("SELECT version FROM ") + table + QStringLiteral(";");
-        if (!prepareLogged(query, statement) || !execQueryLogged(query))
+        if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
             return QString();
         return query.next() ? query.value(0).toString() : QString();
     }

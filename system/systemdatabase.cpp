@@ -3,7 +3,7 @@
 #include "activedomainobject.h"
 #include "connections.h"
 #include "messagehelper.h"
-#include "sqlcheck.h"
+#include "recordsql.h"
 #include "systemfiledata.h"
 #include "systemrecentfiles.h"
 #include "transaction.h"
@@ -166,11 +166,11 @@ bool SystemDatabase::setRecentFileLocation(const QString &path)
     if (!isConnectionOpen())
         return false;
     QSqlQuery query(Connections::database(Connections::system()));
-    if (!prepareLogged(query, QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
-                                             ":recentfilelocation  WHERE id = 1;")))
+    if (!RecordSql::prepare(query, QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
+                                                  ":recentfilelocation  WHERE id = 1;")))
         return false;
     query.bindValue(QStringLiteral(":recentfilelocation"), path);
-    return execQueryLogged(query) && query.numRowsAffected() == 1;
+    return RecordSql::exec(query) && query.numRowsAffected() == 1;
 }
 
 bool SystemDatabase::isConnectionOpen()

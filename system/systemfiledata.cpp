@@ -1,7 +1,7 @@
 #include "systemfiledata.h"
 
 #include "connections.h"
-#include "sqlcheck.h"
+#include "recordsql.h"
 #include "tableupgrade.h"
 
 #include <QSqlDatabase>
@@ -44,10 +44,10 @@ void SystemFileData::setFromRecord(const QSqlRecord &record)
 bool SystemFileData::load()
 {
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QLatin1String(selectById)))
+    if (!RecordSql::prepare(query, QLatin1String(selectById)))
         return false;
     query.bindValue(QStringLiteral(":id"), 1);
-    const bool found = execQueryLogged(query) && query.next();
+    const bool found = RecordSql::exec(query) && query.next();
     setFromRecord(query.record());
     return found;
 }
@@ -56,10 +56,10 @@ SystemFileData SystemFileData::findById(int id)
 {
     SystemFileData record;
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QLatin1String(selectById)))
+    if (!RecordSql::prepare(query, QLatin1String(selectById)))
         return record;
     query.bindValue(QStringLiteral(":id"), id);
-    if (execQueryLogged(query))
+    if (RecordSql::exec(query))
         query.next();
     record.setFromRecord(query.record());
     return record;
@@ -86,14 +86,15 @@ bool SystemFileData::save()
     }
     qDebug("SystemFileData::save() update");
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QStringLiteral("UPDATE systemfiledata SET firstname = :firstname, "
-                                             "lastname = :lastname, address = :address, "
-                                             "emailaddress = :emailaddress, version = :version "
-                                             "WHERE id = :id;")))
+    if (!RecordSql::prepare(query,
+                            QStringLiteral("UPDATE systemfiledata SET firstname = :firstname, "
+                                           "lastname = :lastname, address = :address, "
+                                           "emailaddress = :emailaddress, version = :version "
+                                           "WHERE id = :id;")))
         return false;
     query.bindValue(QStringLiteral(":id"), m_id);
     bindTexts(query);
-    if (!execQueryLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     if (query.numRowsAffected() < 1) {
         qWarning() << "SystemFileData: there is no row" << m_id << "to update";
@@ -114,13 +115,13 @@ bool SystemFileData::insertKeepingId()
 bool SystemFileData::insert(const QString &statement, bool withId)
 {
     QSqlQuery query(connection());
-    const bool prepared = prepareLogged(query, statement);
+    const bool prepared = RecordSql::prepare(query, statement);
     if (prepared) {
         if (withId)
             query.bindValue(QStringLiteral(":id"), m_id);
         bindTexts(query);
     }
-    if (!prepared || !execQueryLogged(query)) {
+    if (!prepared || !RecordSql::exec(query)) {
         // Whatever id the record held may belong to another row.
         m_id = 0;
         return false;
@@ -139,11 +140,11 @@ bool SystemFileData::remove()
 
 bool SystemFileData::createTable()
 {
-    return runLogged(Connections::system(),
-                     QStringLiteral("CREATE TABLE systemfiledata( id INTEGER PRIMARY KEY, "
-                                    "firstname varchar(50), lastname varchar(50), address "
-                                    "varchar(200), emailaddress varchar(200), version "
-                                    "varchar(10));"));
+    return RecordSql::run(Connections::system(),
+                          QStringLiteral("CREATE TABLE systemfiledata( id INTEGER PRIMARY KEY, "
+                                         "firstname varchar(50), lastname varchar(50), address "
+                                         "varchar(200), emailaddress varchar(200), version "
+                                         "varchar(10));"));
 }
 
 QString SystemFileData::readVersion()

@@ -1,7 +1,7 @@
 #include "systemrecentfiles.h"
 
 #include "connections.h"
-#include "sqlcheck.h"
+#include "recordsql.h"
 #include "tableupgrade.h"
 
 #include <QSqlDatabase>
@@ -38,10 +38,10 @@ void SystemRecentFiles::setFromRecord(const QSqlRecord &record)
 bool SystemRecentFiles::load()
 {
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QLatin1String(selectById)))
+    if (!RecordSql::prepare(query, QLatin1String(selectById)))
         return false;
     query.bindValue(QStringLiteral(":id"), 1);
-    const bool found = execQueryLogged(query) && query.next();
+    const bool found = RecordSql::exec(query) && query.next();
     setFromRecord(query.record());
     return found;
 }
@@ -50,10 +50,10 @@ SystemRecentFiles SystemRecentFiles::findById(int id)
 {
     SystemRecentFiles record;
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QLatin1String(selectById)))
+    if (!RecordSql::prepare(query, QLatin1String(selectById)))
         return record;
     query.bindValue(QStringLiteral(":id"), id);
-    if (execQueryLogged(query))
+    if (RecordSql::exec(query))
         query.next();
     record.setFromRecord(query.record());
     return record;
@@ -67,12 +67,12 @@ bool SystemRecentFiles::save()
                       false);
     }
     QSqlQuery query(connection());
-    if (!prepareLogged(query, QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
-                                             ":recentfilelocation WHERE id = :id;")))
+    if (!RecordSql::prepare(query, QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
+                                                  ":recentfilelocation WHERE id = :id;")))
         return false;
     query.bindValue(QStringLiteral(":id"), m_id);
     query.bindValue(QStringLiteral(":recentfilelocation"), m_recentFileLocation);
-    if (!execQueryLogged(query))
+    if (!RecordSql::exec(query))
         return false;
     if (query.numRowsAffected() < 1) {
         qWarning() << "SystemRecentFiles: there is no row" << m_id << "to update";
@@ -92,13 +92,13 @@ bool SystemRecentFiles::insertKeepingId()
 bool SystemRecentFiles::insert(const QString &statement, bool withId)
 {
     QSqlQuery query(connection());
-    const bool prepared = prepareLogged(query, statement);
+    const bool prepared = RecordSql::prepare(query, statement);
     if (prepared) {
         if (withId)
             query.bindValue(QStringLiteral(":id"), m_id);
         query.bindValue(QStringLiteral(":recentfilelocation"), m_recentFileLocation);
     }
-    if (!prepared || !execQueryLogged(query)) {
+    if (!prepared || !RecordSql::exec(query)) {
         // Whatever id the record held may belong to another row.
         m_id = 0;
         return false;
@@ -117,9 +117,9 @@ bool SystemRecentFiles::remove()
 
 bool SystemRecentFiles::createTable()
 {
-    return runLogged(Connections::system(),
-                     QStringLiteral("CREATE TABLE recentfiles(id INTEGER PRIMARY KEY, "
-                                    "recentfilelocation VARCHAR(200));"));
+    return RecordSql::run(Connections::system(),
+                          QStringLiteral("CREATE TABLE recentfiles(id INTEGER PRIMARY KEY, "
+                                         "recentfilelocation VARCHAR(200));"));
 }
 
 QString SystemRecentFiles::layoutColumns(const QString &version)
