@@ -191,16 +191,9 @@ void Bill::readColumns(const QSqlRecord &record)
 Bill Bill::findById(int id)
 {
     Bill bill;
-    QSqlQuery query = RecordSql::currentQuery();
-    if (RecordSql::prepare(query, QStringLiteral("SELECT * FROM bills WHERE id = :billid"))) {
-        query.bindValue(QStringLiteral(":billid"), id);
-        if (RecordSql::exec(query))
-            query.next();
-    }
-    // Release the statement first: reading may write the bill back.
-    const QSqlRecord record = query.record();
-    query.finish();
-    bill.setFromRecord(record);
+    bill.setFromRecord(RecordSql::selectById(
+        Connections::current(), QStringLiteral("SELECT * FROM bills WHERE id = :billid"),
+        QStringLiteral(":billid"), id));
     return bill;
 }
 

@@ -126,14 +126,10 @@ void BillPayment::setFromRecord(const QSqlRecord &record)
 BillPayment BillPayment::findById(int id)
 {
     BillPayment payment;
-    QSqlQuery query = RecordSql::currentQuery();
-    if (RecordSql::prepare(query,
-                           QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"))) {
-        query.bindValue(QStringLiteral(":billpaymentid"), id);
-        if (RecordSql::exec(query))
-            query.next();
-    }
-    payment.setFromRecord(query.record());
+    payment.setFromRecord(
+        RecordSql::selectById(Connections::current(),
+                              QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"),
+                              QStringLiteral(":billpaymentid"), id));
     return payment;
 }
 

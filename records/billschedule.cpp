@@ -178,17 +178,10 @@ void BillSchedule::readColumns(const QSqlRecord &record)
 BillSchedule BillSchedule::findById(int id)
 {
     BillSchedule schedule;
-    QSqlQuery query = RecordSql::currentQuery();
-    if (RecordSql::prepare(
-            query, QStringLiteral("SELECT * FROM billschedule WHERE id = :billscheduleid"))) {
-        query.bindValue(QStringLiteral(":billscheduleid"), id);
-        if (RecordSql::exec(query))
-            query.next();
-    }
-    // Release the statement first: reading bills may write them back.
-    const QSqlRecord record = query.record();
-    query.finish();
-    schedule.setFromRecord(record);
+    schedule.setFromRecord(RecordSql::selectById(
+        Connections::current(),
+        QStringLiteral("SELECT * FROM billschedule WHERE id = :billscheduleid"),
+        QStringLiteral(":billscheduleid"), id));
     return schedule;
 }
 

@@ -43,25 +43,17 @@ void FileData::setFromRecord(const QSqlRecord &record)
 
 bool FileData::load()
 {
-    QSqlQuery query(connection());
-    if (!RecordSql::prepare(query, QLatin1String(selectById)))
-        return false;
-    query.bindValue(QStringLiteral(":filedataid"), 1);
-    const bool found = RecordSql::exec(query) && query.next();
-    setFromRecord(query.record());
+    bool found = false;
+    setFromRecord(RecordSql::selectById(Connections::current(), QLatin1String(selectById),
+                                        QStringLiteral(":filedataid"), 1, &found));
     return found;
 }
 
 FileData FileData::findById(int id)
 {
     FileData record;
-    QSqlQuery query(connection());
-    if (!RecordSql::prepare(query, QLatin1String(selectById)))
-        return record;
-    query.bindValue(QStringLiteral(":filedataid"), id);
-    if (RecordSql::exec(query))
-        query.next();
-    record.setFromRecord(query.record());
+    record.setFromRecord(RecordSql::selectById(Connections::current(), QLatin1String(selectById),
+                                               QStringLiteral(":filedataid"), id));
     return record;
 }
 

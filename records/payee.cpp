@@ -105,14 +105,9 @@ void Payee::setFromRecord(const QSqlRecord &record)
 Payee Payee::findById(int id)
 {
     Payee payee;
-    QSqlQuery query = RecordSql::currentQuery();
-    if (RecordSql::prepare(query, QStringLiteral("SELECT * FROM payees WHERE id = :payeeid"))) {
-        query.bindValue(QStringLiteral(":payeeid"), id);
-        if (RecordSql::exec(query))
-            query.next();
-    }
-    // Without a row the record holds the column names with empty values: the empty payee.
-    payee.setFromRecord(query.record());
+    payee.setFromRecord(RecordSql::selectById(
+        Connections::current(), QStringLiteral("SELECT * FROM payees WHERE id = :payeeid"),
+        QStringLiteral(":payeeid"), id));
     return payee;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtDebug>
 
 namespace {
@@ -45,6 +46,22 @@ bool run(const QString &connectionName, const QString &statement, QString *error
     if (errorText)
         *errorText = ok ? QString() : query.lastError().text();
     return ok;
+}
+
+QSqlRecord selectById(const QString &connectionName, const QString &statement,
+                      const QString &placeholder, int id, bool *found)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    bool hasRow = false;
+    if (prepare(query, statement)) {
+        query.bindValue(placeholder, id);
+        hasRow = exec(query) && query.next();
+    }
+    const QSqlRecord row = query.record();
+    query.finish();
+    if (found)
+        *found = hasRow;
+    return row;
 }
 
 QVariant text(const QString &value)

@@ -37,25 +37,17 @@ void SystemRecentFiles::setFromRecord(const QSqlRecord &record)
 
 bool SystemRecentFiles::load()
 {
-    QSqlQuery query(connection());
-    if (!RecordSql::prepare(query, QLatin1String(selectById)))
-        return false;
-    query.bindValue(QStringLiteral(":id"), 1);
-    const bool found = RecordSql::exec(query) && query.next();
-    setFromRecord(query.record());
+    bool found = false;
+    setFromRecord(RecordSql::selectById(Connections::system(), QLatin1String(selectById),
+                                        QStringLiteral(":id"), 1, &found));
     return found;
 }
 
 SystemRecentFiles SystemRecentFiles::findById(int id)
 {
     SystemRecentFiles record;
-    QSqlQuery query(connection());
-    if (!RecordSql::prepare(query, QLatin1String(selectById)))
-        return record;
-    query.bindValue(QStringLiteral(":id"), id);
-    if (RecordSql::exec(query))
-        query.next();
-    record.setFromRecord(query.record());
+    record.setFromRecord(RecordSql::selectById(Connections::system(), QLatin1String(selectById),
+                                               QStringLiteral(":id"), id));
     return record;
 }
 
