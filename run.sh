@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Norvo Rava Rodozod.
 set -euo pipefail
-cd "$(dirname "$0")"
+# The program keeps system.db in its working directory, so it runs where it was started from.
+start_dir=$(pwd)
+root=$(cd "$(dirname "$0")" && pwd)
+cd "$root"
 . tools/ensure-deps.sh
 nv_ensure_packages
 
@@ -13,4 +16,5 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     echo "Run it from a desktop session, or under Xvfb: xvfb-run ./run.sh" >&2
     exit 1
 fi
-exec ./build/norvo-rava-rodozod "$@"
+cd "$start_dir"
+exec "$root/build/norvo-rava-rodozod" "$@"
