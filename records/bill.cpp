@@ -156,7 +156,11 @@ bool Bill::removeRow()
 void Bill::setFromRecord(const QSqlRecord &record)
 {
     readColumns(record);
-    setPayee(Payee::findById(record.value(QStringLiteral("payeeid")).toInt()));
+    const int payeeId = record.value(QStringLiteral("payeeid")).toInt();
+    setPayee(Payee::findById(payeeId));
+    // A payee whose row is gone reads as the empty payee; the bill still names the same id,
+    // so that writing the bill back never rewrites the reference to 0.
+    m_payee.setId(payeeId);
     setStored(true);
     loadPayments();
     refreshPaidState();
@@ -167,6 +171,7 @@ void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
 {
     readColumns(record);
     setPayee(payee);
+    m_payee.setId(record.value(QStringLiteral("payeeid")).toInt());
     setStored(true);
     m_payments = payments;
     refreshPaidState();

@@ -78,6 +78,7 @@ private slots:
     void paidDateIsKeptAcrossReadsOnLaterDays();
     void billTurningUnpaidKeepsItsPaidDate();
     void plainReadWritesNothing();
+    void writeBackKeepsIdOfMissingPayee();
     void failedPaidStateWriteIsReportedAndRetried();
 
     // Removal
@@ -361,6 +362,23 @@ void TestBill::plainReadWritesNothing()
         QVERIFY(!Bill::findById(unpaidId).isPaid());
     }
     QCOMPARE(db.count("updates"), 1);
+}
+
+void TestBill::writeBackKeepsIdOfMissingPayee()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    Bill bill;
+    bill.setAmount(0.0);
+    Payee gone;
+    gone.setId(42); // no such row
+    bill.setPayee(gone);
+    QVERIFY(bill.save());
+
+    const Bill read = Bill::findById(bill.id()); // turns paid, so the row is written back
+    QVERIFY(read.isPaid());
+    QCOMPARE(read.payee().payeeName(), QString());
+    QCOMPARE(db.scalar("SELECT payeeid FROM bills").toInt(), 42);
 }
 
 void TestBill::failedPaidStateWriteIsReportedAndRetried()
