@@ -70,7 +70,8 @@ Bill::Bill(int billScheduleId, const Payee &payee, const QString &description, d
       m_insertDate(insertDate), m_amount(amount), m_dueDate(dueDate), m_paid(paid),
       m_paidDate(paidDate), m_unique(unique), m_note(note), m_deleted(deleted)
 {
-    loadPayments();
+    // A bill that was never stored has no payments of its own; reading those of id 0 would
+    // pick up stray rows.
 }
 
 Bill::Bill(const QSqlRecord &record) : Bill()
@@ -366,8 +367,10 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     QDate paidOn = TableUpgrade::columnValue(row, QStringLiteral("paiddate")).toDate();
     if (!paidOn.isValid() || paidOn == neverPaidDate())
         paidOn = m_dueDate.isValid() ? m_dueDate : Clock::today();
+    // The bill's paid date is the day of that payment, as for a bill paid today.
+    m_paidDate = paidOn;
     BillPayment payment(m_id, QDateTime(paidOn, QTime(0, 0)), m_amount);
-    return payment.save();
+    return save() && payment.save();
 }
 
 int Bill::newPayeeId(int oldId, const QString &version, bool *ok)

@@ -60,7 +60,8 @@ BillSchedule::BillSchedule(const QString &scheduleType, int dayOfMonth, int dayO
       m_frequency(frequency), m_frequencyValue(frequencyValue), m_rangeType(rangeType),
       m_rangeStartDate(rangeStartDate), m_rangeEndDate(rangeEndDate)
 {
-    loadBills();
+    // A schedule that was never stored has no bills of its own; listing those of id 0 would
+    // adopt stray rows, which would then stop generateBills and go with remove().
 }
 
 BillSchedule::BillSchedule(const QSqlRecord &record) : BillSchedule()

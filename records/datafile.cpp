@@ -107,10 +107,20 @@ bool DataFile::open(const QString &path)
 bool DataFile::open(const QString &path, bool reopening)
 {
     clearCollections();
-    const bool opened = QFileInfo::exists(path) ? openExisting(path) : openNew(path);
+    // An empty name would give a private in-memory database that keeps nothing.
+    if (path.isEmpty())
+        return openFailed(reopening);
+    // The path is remembered as the recent file and reopened after a failed open, so it must
+    // not depend on the working directory of the moment.
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    bool opened = false;
+    if (QFileInfo::exists(fullPath))
+        opened = openExisting(fullPath);
+    else if (!reopening) // a file that vanished meanwhile is not created afresh in its place
+        opened = openNew(fullPath);
     if (!opened)
         return openFailed(reopening);
-    m_path = path;
+    m_path = fullPath;
     return true;
 }
 
@@ -295,7 +305,9 @@ void DataFile::clearCollections()
     m_billList.clear();
 }
 
-bool DataFile::savePayee(Payee *payee)
+// Shared, so that a payee of ours stays alive for the caller across the reload, which
+// replaces every loaded payee.
+bool DataFile::savePayee(const PayeePtr &payee)
 {
     const bool saved = payee->save();
     return loadCurrentBills() && saved;

@@ -45,7 +45,8 @@ public:
     bool loadPaidBills();
     bool reloadPayees();
 
-    bool savePayee(Payee *payee);
+    // Saves the payee, then reloads the current bills and the payees.
+    bool savePayee(const PayeePtr &payee);
     // Deletes the bill with its payments, and its schedule when no other bill uses it.
     bool deleteBill(Bill *bill);
     // Marks the payee and every bill of that payee deleted; nothing is destroyed.

@@ -92,6 +92,12 @@ UpgradeRunner::Outcome UpgradeRunner::run()
         outcome.version = version;
         return outcome;
     }
+    if (!canMigrate(version)) {
+        // Nothing could be carried over, so the file is not touched at all: no copy, no
+        // restore, and no pile of backups from a file that is refused at every start.
+        outcome.version = version;
+        return outcome;
+    }
     if (!takeBackup(version, &outcome.backupPath)) {
         outcome.backupPath.clear();
         outcome.version = m_readVersion();
@@ -102,6 +108,22 @@ UpgradeRunner::Outcome UpgradeRunner::run()
         outcome.restored = restore(outcome.backupPath);
     outcome.version = m_readVersion();
     return outcome;
+}
+
+bool UpgradeRunner::canMigrate(const QString &version)
+{
+    if (!isKnownOlder(version)) {
+        qWarning().noquote() << "No upgrade is known from version" << version;
+        return false;
+    }
+    for (const Table &table : std::as_const(m_tables)) {
+        if (!table.layoutMatches(version)) {
+            qWarning().noquote() << "Upgrade from version" << version << "failed: layout check of"
+                                 << table.name;
+            return false;
+        }
+    }
+    return true;
 }
 
 bool UpgradeRunner::takeBackup(const QString &version, QString *backupPath)

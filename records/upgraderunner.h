@@ -17,7 +17,9 @@
 // rolls back, and the backup is copied over the file so that it is byte for byte what it was;
 // the backup stays where it is either way.
 //
-// A file that already reads the current version is only checked, without a copy.
+// A file that already reads the current version is only checked, and a file of a version the
+// tables know no way forward from (or whose tables do not have that version's layout) is only
+// refused: neither is copied or changed.
 //
 // The runner closes and reopens the connection (to copy the file and to put it back), so no
 // QSqlDatabase handle, query or transaction may be held on it across run(). The caller tells
@@ -63,6 +65,8 @@ public:
     static bool isReadableDatabase(const QString &connectionName);
 
 private:
+    // Whether the version is one the tables can be carried over from, as the file stands.
+    bool canMigrate(const QString &version);
     bool takeBackup(const QString &version, QString *backupPath);
     bool migrate(const QString &version);
     bool runPasses(const QString &version);

@@ -78,6 +78,7 @@ private slots:
     void paidDateIsKeptAcrossReadsOnLaterDays();
     void billTurningUnpaidKeepsItsPaidDate();
     void plainReadWritesNothing();
+    void newBillIgnoresStrayPaymentsOfIdZero();
     void writeBackKeepsIdOfMissingPayee();
     void failedPaidStateWriteIsReportedAndRetried();
 
@@ -433,6 +434,18 @@ void TestBill::failedRemoveLeavesBillAndPaymentsInPlace()
     QVERIFY(!bill.remove());
     QCOMPARE(db.count("bills"), 1);
     QCOMPARE(db.count("billpayment"), 2);
+}
+
+void TestBill::newBillIgnoresStrayPaymentsOfIdZero()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    QVERIFY(insertPayment(0, QDateTime(day1, QTime(8, 0)), 30.0));
+
+    const Bill bill(0, Payee(), "fresh", 30.0, day1, day1, Bill::neverPaidDate(), false, false, "",
+                    false);
+    QVERIFY(bill.payments().isEmpty());
+    QCOMPARE(bill.balance(), 30.0);
 }
 
 NV_TEST_MAIN(TestBill)

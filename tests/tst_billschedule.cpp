@@ -95,6 +95,7 @@ private slots:
 
     // Generating a series
     void generatedInstancesCarryTheTemplateFields();
+    void newScheduleIgnoresStrayBillsOfIdZero();
     void generatedMonthlySeriesCoversShortMonths();
     void nonRecurringTypesGenerateNothing_data();
     void nonRecurringTypesGenerateNothing();
@@ -548,6 +549,23 @@ void TestBillSchedule::removeFailingHalfWayDeletesNothing()
     QCOMPARE(db.count("billpayment"), 1);
     QCOMPARE(db.count("billschedule"), 1);
     QCOMPARE(schedule.bills().size(), 3);
+}
+
+void TestBillSchedule::newScheduleIgnoresStrayBillsOfIdZero()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    Bill stray;
+    stray.setDescription("stray");
+    QVERIFY(stray.save()); // schedule id 0
+
+    BillSchedule schedule("MONTHLY", 5, 0, 0, "DAY", "ENDON", QDate(2007, 1, 1),
+                          QDate(2007, 3, 31));
+    QVERIFY(!schedule.hasBills());
+    QVERIFY(schedule.save());
+    QVERIFY(schedule.generateBills(makeTemplate(Payee(), 10.0)));
+    QCOMPARE(schedule.bills().size(), 3);
+    QCOMPARE(db.count("bills"), 4);
 }
 
 NV_TEST_MAIN(TestBillSchedule)

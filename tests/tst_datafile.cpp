@@ -105,6 +105,8 @@ private slots:
     void newFileGetsTablesAndHeader();
     void currentFileOpensWithoutQuestions();
     void newFileInMissingFolderKeepsPreviousFile();
+    void emptyOrRelativePaths();
+    void vanishedPreviousFileIsNotRecreated();
     void foreignFileIsRefusedUntouched_data();
     void foreignFileIsRefusedUntouched();
     void newerFileIsRefusedUntouched_data();
@@ -131,6 +133,7 @@ private slots:
     void failedDeleteBillChangesNothing();
     void deletePayeeMarksPayeeAndItsBills();
     void failedDeletePayeeChangesNothing();
+    void savePayeeKeepsTheCallersPayeeAlive();
 
 private:
     std::unique_ptr<ScopedWorkDir> m_dir;
@@ -192,6 +195,35 @@ void TestDataFile::newFileInMissingFolderKeepsPreviousFile()
     QVERIFY(!m_file->open(m_dir->filePath("no/such/folder/second.nvbf")));
     QCOMPARE(m_file->path(), first);
     QCOMPARE(openFileName(), first);
+}
+
+void TestDataFile::emptyOrRelativePaths()
+{
+    QVERIFY(!m_file->open(QString()));
+    QCOMPARE(m_file->path(), QString());
+    QCOMPARE(openFileName(), QString());
+
+    // ScopedWorkDir made the test folder the working directory.
+    QVERIFY(m_file->open("relative.nvbf"));
+    QCOMPARE(m_file->path(), m_dir->filePath("relative.nvbf"));
+    QVERIFY(!m_file->open(QString()));
+    QCOMPARE(m_file->path(), m_dir->filePath("relative.nvbf"));
+    QCOMPARE(openFileName(), m_dir->filePath("relative.nvbf"));
+}
+
+void TestDataFile::vanishedPreviousFileIsNotRecreated()
+{
+    const QString first = m_dir->filePath("first.nvbf");
+    QVERIFY(m_file->open(first));
+    Connections::close(Connections::current());
+    QVERIFY(QFile::rename(first, m_dir->filePath("moved.nvbf")));
+    const QString foreign = m_dir->filePath("foreign.nvbf");
+    QVERIFY(writeFileBytes(foreign, "not a database"));
+
+    QVERIFY(!m_file->open(foreign));
+    QVERIFY(!QFileInfo::exists(first));
+    QCOMPARE(m_file->path(), QString());
+    QCOMPARE(openFileName(), QString());
 }
 
 void TestDataFile::foreignFileIsRefusedUntouched_data()
@@ -341,6 +373,8 @@ void TestDataFile::failedUpgradeRestoresFileAndKeepsPreviousOpen()
              QString("The file is still version ()).\nUpdate was not successful.  Replacing "
                      "current file with backup file."));
     QCOMPARE(fileBytes(old), before);
+    // Nothing could be carried over, so nothing was copied.
+    QCOMPARE(QDir(m_dir->path()).entryList({"*.bak"}, QDir::Files), QStringList());
     QCOMPARE(m_file->path(), first);
     QCOMPARE(openFileName(), first);
 }
@@ -637,6 +671,28 @@ void TestDataFile::failedDeletePayeeChangesNothing()
     QVERIFY(!m_file->deletePayee(m_file->payeesById().value(payee.id()).get()));
     QCOMPARE(scalar("SELECT COUNT(*) FROM payees WHERE deleted = 0").toInt(), 1);
     QCOMPARE(scalar("SELECT COUNT(*) FROM bills WHERE deleted = 0").toInt(), 1);
+}
+
+void TestDataFile::savePayeeKeepsTheCallersPayeeAlive()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Water");
+    addBill(payee, "water", 25.0, today);
+    QVERIFY(m_file->loadCurrentBills());
+
+    // Edited in place, as the payee list edits the loaded payee.
+    const DataFile::PayeePtr edited = m_file->payeesById().value(payee.id());
+    edited->setAccountNumber("W-77");
+    QVERIFY(m_file->savePayee(edited));
+    QCOMPARE(edited->accountNumber(), QString("W-77"));
+    QVERIFY(edited != m_file->payeesById().value(payee.id()));
+    QCOMPARE(m_file->payeesById().value(payee.id())->accountNumber(), QString("W-77"));
+    QCOMPARE(m_file->billList().first()->payee().accountNumber(), QString("W-77"));
+
+    auto added = std::make_shared<Payee>();
+    added->setPayeeName("Phone");
+    QVERIFY(m_file->savePayee(added));
+    QVERIFY(m_file->payeesById().contains(added->id()));
 }
 
 NV_TEST_MAIN(TestDataFile)

@@ -445,6 +445,10 @@ void TestDataUpgrade::billsPaidInAnOldFileStayPaid()
                     "billpayment p JOIN bills b ON b.id = p.billid ORDER BY b.id"),
              QStringList({"dated|80|2007-02-03", "undated|20|2007-03-01",
                           "never-paid date|20|2007-04-01"}));
+    // ... and that day is the bill's paid date.
+    QCOMPARE(rowsOf("SELECT description, paiddate FROM bills ORDER BY id"),
+             QStringList({"dated|2007-02-03", "undated|2007-03-01", "never-paid date|2007-04-01",
+                          "open|2000-01-01", "nothing owed|2000-01-01"}));
     const QStringList stored = rowsOf("SELECT * FROM bills ORDER BY id");
     QList<bool> paid;
     for (int id = 1; id <= 5; ++id)
@@ -540,7 +544,7 @@ void TestDataUpgrade::file10ReachesCurrentVersionInOneRun()
                     "billschedule s ON s.id = b.billscheduleid ORDER BY b.id"),
              QStringList({"1|Phone|Phone bill|40|2009-06-15|2006-05-01|2000-01-01|1|0|May|0|SINGLE",
                           "2|Gas Co|Gas bill|30.5|2009-06-15|2006-06-15|2000-01-01|1|0||0|SINGLE",
-                          "3|Gas Co|Gas bill|25|2009-06-15|2006-07-04|2000-01-01|1|1||0|SINGLE"}));
+                          "3|Gas Co|Gas bill|25|2009-06-15|2006-07-04|2006-07-04|1|1||0|SINGLE"}));
     QCOMPARE(rowsOf("SELECT COUNT(DISTINCT billscheduleid) FROM bills"), QStringList({"3"}));
     QCOMPARE(db.count("billschedule"), 3);
     QCOMPARE(rowsOf("SELECT billid, amount FROM billpayment"), QStringList({"3|25"}));

@@ -44,11 +44,16 @@ void TestRecordBase::formatting_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("currency");
     QTest::addColumn<QString>("amount");
-    QTest::newRow("thousands") << 1234.5 << "$1,234.50" << "1,234.50";
-    QTest::newRow("zero") << 0.0 << "$0.00" << "0.00";
-    QTest::newRow("negative keeps sign after dollar") << -12.0 << "$-12.00" << "-12.00";
-    QTest::newRow("rounds to cents") << 0.125 << "$0.13" << "0.13";
-    QTest::newRow("millions") << 1234567.891 << "$1,234,567.89" << "1,234,567.89";
+    QTest::newRow("thousands") << 1234.5 << "$1,234.50"
+                               << "1,234.50";
+    QTest::newRow("zero") << 0.0 << "$0.00"
+                          << "0.00";
+    QTest::newRow("negative keeps sign after dollar") << -12.0 << "$-12.00"
+                                                      << "-12.00";
+    QTest::newRow("rounds to cents") << 0.125 << "$0.13"
+                                     << "0.13";
+    QTest::newRow("millions") << 1234567.891 << "$1,234,567.89"
+                              << "1,234,567.89";
 }
 
 void TestRecordBase::formatting()
@@ -148,11 +153,11 @@ void TestRecordBase::recorderAnswersAndRecords()
 {
     MessageRecorder recorder;
     recorder.answer("Delete");
-    QVERIFY(MessageHelper::confirm(QMessageBox::Warning, "Bill Delete", "Sure?", "Delete",
-                                   "Cancel"));
+    QVERIFY(
+        MessageHelper::confirm(QMessageBox::Warning, "Bill Delete", "Sure?", "Delete", "Cancel"));
     // Nothing queued: the box is answered like Escape, which picks the second button.
-    QVERIFY(!MessageHelper::confirm(QMessageBox::Warning, "Bill Delete", "Again?", "Delete",
-                                    "Cancel"));
+    QVERIFY(
+        !MessageHelper::confirm(QMessageBox::Warning, "Bill Delete", "Again?", "Delete", "Cancel"));
     MessageHelper::show(QMessageBox::Critical, "Title", "Text");
 
     QCOMPARE(recorder.count(), 3);

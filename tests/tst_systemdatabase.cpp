@@ -292,13 +292,13 @@ void TestSystemDatabase::failedUpgradeRestoresTheStore_data()
         << QStringList{"CREATE TABLE recentfiles(id INTEGER, filename TEXT)",
                        "CREATE TABLE filedata(version TEXT)", "INSERT INTO filedata VALUES ('1.1')"}
         << "1.1"
-        << "system.db.v1.1.bak";
+        << "";
     QTest::newRow("store without tables") << QStringList{} << ""
-                                          << "system.db.v.bak";
+                                          << "";
     QTest::newRow("version without layouts")
         << QStringList{"CREATE TABLE filedata(version TEXT)", "INSERT INTO filedata VALUES ('1.3')"}
         << "1.3"
-        << "system.db.v1.3.bak";
+        << "";
 }
 
 void TestSystemDatabase::failedUpgradeRestoresTheStore()
@@ -323,9 +323,14 @@ void TestSystemDatabase::failedUpgradeRestoresTheStore()
     // A zero-byte store must still be there, not merely read as empty.
     QVERIFY(QFile::exists("system.db"));
     QCOMPARE(bytesOf("system.db"), before);
-    QVERIFY(QFile::exists(dir.filePath(backup)));
-    QCOMPARE(bytesOf(dir.filePath(backup)), before);
-    // The restored store is open again and reads as it did.
+    if (backup.isEmpty()) {
+        // Nothing could be carried over, so nothing was copied or touched.
+        QCOMPARE(QDir(dir.path()).entryList({"*.bak"}, QDir::Files), QStringList());
+    } else {
+        QVERIFY(QFile::exists(dir.filePath(backup)));
+        QCOMPARE(bytesOf(dir.filePath(backup)), before);
+    }
+    // The store is open and reads as it did.
     QCOMPARE(SystemFileData::readVersion(), version);
 }
 

@@ -64,6 +64,8 @@ private slots:
     void backupNamesAreSafeAndNeverReused();
     void runnerChainsPassesInOrder();
     void currentFileIsOnlyChecked();
+    void refusedRunLeavesTheFileUntouched_data();
+    void refusedRunLeavesTheFileUntouched();
     void failedRunRestoresTheFile_data();
     void failedRunRestoresTheFile();
     void foreignFilesAreNotReadable();
@@ -371,8 +373,9 @@ void TestTableUpgrade::backupNamesAreSafeAndNeverReused()
 }
 
 namespace {
-// Fake tables whose steps write real rows and log what ran; the second table's copy moves
-// the header version on, as a real header conversion does.
+// Fake tables whose steps log what ran and, except for the layout checks, which only read,
+// write real rows; the second table's copy moves the header version on, as a real header
+// conversion does.
 QList<UpgradeRunner::Table> loggingTables(QStringList &log, const QString &failAt = QString())
 {
     QList<UpgradeRunner::Table> tables;
@@ -381,6 +384,8 @@ QList<UpgradeRunner::Table> loggingTables(QStringList &log, const QString &failA
             return [&log, name, failAt, what](const QString &version) {
                 const QString entry = name + " " + what + " " + version;
                 log.append(entry);
+                if (what == QLatin1String("check"))
+                    return entry != failAt;
                 QSqlQuery query(Connections::database(store));
                 query.prepare("INSERT INTO trail VALUES (:entry)");
                 query.bindValue(":entry", entry);
@@ -420,7 +425,8 @@ void TestTableUpgrade::runnerChainsPassesInOrder()
     QCOMPARE(outcome.backupPath, db.directory() + "/store.db.v1.1.bak");
     QCOMPARE(bytesOf(outcome.backupPath), before);
 
-    QStringList expected;
+    // The layouts are checked once before anything is copied, then again in every pass.
+    QStringList expected{"first check 1.1", "second check 1.1"};
     for (const QString &version : QStringList{"1.1", "1.2"}) {
         for (const QString &step : QStringList{"check", "prepare", "copy", "drop"})
             expected << "first " + step + " " + version << "second " + step + " " + version;
@@ -429,7 +435,7 @@ void TestTableUpgrade::runnerChainsPassesInOrder()
              << "second check 1.4";
     QCOMPARE(log, expected);
     // Committed, and the connection is usable again.
-    QCOMPARE(db.count("trail"), expected.size());
+    QCOMPARE(db.count("trail"), expected.filter(QRegularExpression("prepare|copy|drop")).size());
     QCOMPARE(headerVersion(), QString("1.4"));
 }
 
@@ -452,7 +458,9 @@ void TestTableUpgrade::failedRunRestoresTheFile_data()
 {
     QTest::addColumn<QString>("failAt");
     QTest::addColumn<QString>("startVersion");
-    QTest::newRow("layout check") << "second check 1.1"
+    // The layout check of the second pass; the first one, before the copy, is the one that
+    // refuses a file without touching it (see the next test).
+    QTest::newRow("layout check") << "second check 1.2"
                                   << "1.1";
     QTest::newRow("prepare") << "second prepare 1.1"
                              << "1.1";
@@ -467,8 +475,43 @@ void TestTableUpgrade::failedRunRestoresTheFile_data()
     // No pass brings the file past "1.2" when its header never moves on.
     QTest::newRow("version never reaches current") << ""
                                                    << "1.0";
-    QTest::newRow("unknown version") << "first check 0.9"
+}
+
+void TestTableUpgrade::refusedRunLeavesTheFileUntouched_data()
+{
+    QTest::addColumn<QString>("failAt");
+    QTest::addColumn<QString>("startVersion");
+    QTest::newRow("layout of its version does not fit") << "second check 1.1"
+                                                        << "1.1";
+    QTest::newRow("unknown version") << ""
                                      << "0.9";
+    QTest::newRow("no version") << ""
+                                << "";
+}
+
+void TestTableUpgrade::refusedRunLeavesTheFileUntouched()
+{
+    QFETCH(QString, failAt);
+    QFETCH(QString, startVersion);
+    ScratchDatabase db(store, "store.db");
+    QVERIFY(db.exec("CREATE TABLE header(version TEXT)"));
+    QVERIFY(db.exec("INSERT INTO header VALUES ('" + startVersion + "')"));
+    QVERIFY(db.exec("CREATE TABLE trail(entry TEXT)"));
+    const QByteArray before = bytesOf(db.path());
+    const QDateTime modified = QFileInfo(db.path()).lastModified();
+
+    QStringList log;
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No upgrade|fail"));
+    UpgradeRunner runner(store, &headerVersion, loggingTables(log, failAt));
+    const UpgradeRunner::Outcome outcome = runner.run();
+
+    QVERIFY(!outcome.succeeded);
+    QVERIFY(!outcome.restored);
+    QVERIFY(outcome.backupPath.isEmpty());
+    QCOMPARE(outcome.version, startVersion);
+    QCOMPARE(bytesOf(db.path()), before);
+    QCOMPARE(QFileInfo(db.path()).lastModified(), modified);
+    QCOMPARE(QDir(db.directory()).entryList(QDir::Files), QStringList({"store.db"}));
 }
 
 void TestTableUpgrade::failedRunRestoresTheFile()
