@@ -143,7 +143,12 @@ bool DataFile::openExisting(const QString &path)
     // Anything that is not an SQLite database (a text file, a zero-byte file, random bytes)
     // is refused before a single statement could change it.
     if (QFileInfo(path).size() == 0 || !UpgradeRunner::isReadableDatabase(Connections::current())) {
-        showInvalidFile();
+        if (UpgradeRunner::isLockedByAnother(Connections::current()))
+            MessageHelper::show(QMessageBox::Critical, errorTitle(),
+                                QStringLiteral("The file is in use by another program.\nPlease "
+                                               "close it there and try again."));
+        else
+            showInvalidFile();
         return false;
     }
     const QString version = FileData::readVersion();

@@ -267,3 +267,13 @@ bool UpgradeRunner::isReadableDatabase(const QString &connectionName)
                          << query.lastError().text();
     return false;
 }
+
+bool UpgradeRunner::isLockedByAnother(const QString &connectionName)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    if (query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")))
+        return false;
+    // SQLITE_BUSY (5) and SQLITE_LOCKED (6): the file is a database, just not ours right now.
+    const QString code = query.lastError().nativeErrorCode();
+    return code == QLatin1String("5") || code == QLatin1String("6");
+}

@@ -63,6 +63,9 @@ public:
     // False when the file behind the connection cannot be read as an SQLite database (a text
     // file, random bytes, a damaged file). A zero-byte file is an empty database and passes.
     static bool isReadableDatabase(const QString &connectionName);
+    // Whether the last failed look at the connection's file failed because another program
+    // holds it locked, rather than because it is not a database.
+    static bool isLockedByAnother(const QString &connectionName);
 
 private:
     // Whether the version is one the tables can be carried over from, as the file stands.

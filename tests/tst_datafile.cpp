@@ -12,6 +12,7 @@
 #include "testmain.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -112,6 +113,7 @@ private slots:
     void newerFileIsRefusedUntouched_data();
     void newerFileIsRefusedUntouched();
     void damagedCurrentFileIsInvalid();
+    void lockedFileFailsInsteadOfHanging();
 
     // Upgrade question
     void refusedUpgradeKeepsPreviousFileOpen();
@@ -302,6 +304,32 @@ void TestDataFile::damagedCurrentFileIsInvalid()
     QCOMPARE(m_messages->last().text, invalidText);
     QCOMPARE(m_file->path(), first);
     QCOMPARE(openFileName(), first);
+}
+
+void TestDataFile::lockedFileFailsInsteadOfHanging()
+{
+    const QString path = m_dir->filePath("locked.nvbf");
+    QVERIFY(m_file->open(path));
+    Connections::close(Connections::current());
+    QVERIFY(Connections::open("other program", path));
+    QSqlQuery lock(Connections::database("other program"));
+    QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
+
+    QElapsedTimer timer;
+    timer.start();
+    DataFile blocked(nullptr);
+    QVERIFY(!blocked.open(path));
+    QVERIFY(timer.elapsed() < 15000);
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().title, errorTitle);
+    QCOMPARE(m_messages->last().text, QString("The file is in use by another program.\nPlease "
+                                              "close it there and try again."));
+    QCOMPARE(blocked.path(), QString());
+
+    QVERIFY(lock.exec("ROLLBACK"));
+    lock.finish();
+    Connections::close("other program");
+    QVERIFY(blocked.open(path));
 }
 
 void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
