@@ -1,6 +1,7 @@
 #include "activedomainobject.h"
 
 #include "connections.h"
+#include "recordsql.h"
 
 #include <QLocale>
 #include <QSqlDatabase>
@@ -27,6 +28,35 @@ int ActiveDomainObject::lastInsertId(const QString &connectionName)
     while (query.next())
         id = query.value(0).toInt();
     return id;
+}
+
+bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionName,
+                                     const QString &statement, const QString &idPlaceholder,
+                                     int &id, const std::function<void(QSqlQuery &)> &bindColumns,
+                                     const char *missingRowName)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    bool ok = RecordSql::prepare(query, statement);
+    if (ok) {
+        if (kind != WriteKind::InsertNewId)
+            query.bindValue(idPlaceholder, id);
+        bindColumns(query);
+        ok = RecordSql::exec(query);
+    }
+    if (!ok) {
+        if (kind != WriteKind::Update)
+            id = 0;
+        return false;
+    }
+    if (kind == WriteKind::Update && missingRowName && query.numRowsAffected() < 1) {
+        qWarning().nospace() << missingRowName << ": there is no row " << id << " to update";
+        return false;
+    }
+    if (kind == WriteKind::InsertNewId)
+        id = lastInsertId(connectionName);
+    setStored(true);
+    setModified(false);
+    return true;
 }
 
 static QString formatWithPattern(const QString &pattern, double value)

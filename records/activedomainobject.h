@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class QSqlQuery;
+
 // Base of every stored record. A record remembers whether it has a row already, so that
 // save() knows whether to insert or update.
 class ActiveDomainObject
@@ -30,6 +34,23 @@ protected:
     ActiveDomainObject &operator=(const ActiveDomainObject &) = default;
     // Records are always destroyed through their own class, never through this base.
     ~ActiveDomainObject() = default;
+
+    enum class WriteKind
+    {
+        Update,          // the record's own row, found by its id
+        InsertNewId,     // a new row whose id the database chooses (the statement says NULL)
+        InsertKeepingId, // a new row under the record's own id
+    };
+
+    // Prepares statement on the named connection, binds id to idPlaceholder (not for
+    // InsertNewId) and the other columns through bindColumns, and runs it. A failed INSERT
+    // leaves id at 0, as the id the record held may belong to another row; InsertNewId takes
+    // the new row's id. With missingRowName, an UPDATE that changes no row fails as well and
+    // is logged under that name. On success the record is stored and unmodified.
+    bool writeRecord(WriteKind kind, const QString &connectionName, const QString &statement,
+                     const QString &idPlaceholder, int &id,
+                     const std::function<void(QSqlQuery &)> &bindColumns,
+                     const char *missingRowName = nullptr);
 
 private:
     bool m_stored = false;

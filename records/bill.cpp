@@ -81,40 +81,23 @@ Bill::Bill(const QSqlRecord &record) : Bill()
 
 bool Bill::save()
 {
-    QSqlQuery query = RecordSql::currentQuery();
     const bool update = isStored();
-    if (!RecordSql::prepare(query, QLatin1String(update ? updateStatement : insertStatement)))
+    if (!writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+                     QLatin1String(update ? updateStatement : insertStatement),
+                     QStringLiteral(":billid"), m_id,
+                     [this](QSqlQuery &query) { bindColumns(query); }))
         return false;
-    if (update)
-        query.bindValue(QStringLiteral(":billid"), m_id);
-    bindColumns(query);
-    if (!RecordSql::exec(query))
-        return false;
-    if (!update)
-        m_id = lastInsertId();
     m_paidStateUnwritten = false;
-    setStored(true);
-    setModified(false);
     return true;
 }
 
 bool Bill::insertKeepingId()
 {
-    QSqlQuery query = RecordSql::currentQuery();
-    bool ok = RecordSql::prepare(query, QLatin1String(insertKeepingIdStatement));
-    if (ok) {
-        query.bindValue(QStringLiteral(":billid"), m_id);
-        bindColumns(query);
-        ok = RecordSql::exec(query);
-    }
-    if (!ok) {
-        // The id may belong to another row already.
-        m_id = 0;
+    if (!writeRecord(WriteKind::InsertKeepingId, Connections::current(),
+                     QLatin1String(insertKeepingIdStatement), QStringLiteral(":billid"), m_id,
+                     [this](QSqlQuery &query) { bindColumns(query); }))
         return false;
-    }
     m_paidStateUnwritten = false;
-    setStored(true);
-    setModified(false);
     return true;
 }
 

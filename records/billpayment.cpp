@@ -29,6 +29,7 @@ bool BillPayment::save()
     if (!transaction.isActive())
         return false;
     const bool wasStored = isStored();
+    const bool wasModified = isModified();
     const int oldId = m_id;
     bool ok = writeRow();
     if (ok) {
@@ -43,36 +44,24 @@ bool BillPayment::save()
         // The insert was undone with the rest: the payment is new again.
         m_id = oldId;
         setStored(wasStored);
+        setModified(wasModified);
         return false;
     }
-    setStored(true);
-    setModified(false);
     return true;
 }
 
 bool BillPayment::writeRow()
 {
-    QSqlQuery query = RecordSql::currentQuery();
     const bool update = isStored();
-    const bool prepared =
-        update ? RecordSql::prepare(query,
-                                    QStringLiteral("UPDATE billpayment SET billid = :billid, "
-                                                   "paymentdate = :paymentdate, amount = :amount "
-                                                   "WHERE id = :billpaymentid"))
-               : RecordSql::prepare(query,
-                                    QStringLiteral("INSERT INTO billpayment (id, billid, "
-                                                   "paymentdate, amount) VALUES (NULL, :billid, "
-                                                   ":paymentdate, :amount);"));
-    if (!prepared)
-        return false;
-    if (update)
-        query.bindValue(QStringLiteral(":billpaymentid"), m_id);
-    bindColumns(query);
-    if (!RecordSql::exec(query))
-        return false;
-    if (!update)
-        m_id = lastInsertId();
-    return true;
+    return writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+                       update ? QStringLiteral("UPDATE billpayment SET billid = :billid, "
+                                               "paymentdate = :paymentdate, amount = :amount "
+                                               "WHERE id = :billpaymentid")
+                              : QStringLiteral("INSERT INTO billpayment (id, billid, "
+                                               "paymentdate, amount) VALUES (NULL, :billid, "
+                                               ":paymentdate, :amount);"),
+                       QStringLiteral(":billpaymentid"), m_id,
+                       [this](QSqlQuery &query) { bindColumns(query); });
 }
 
 void BillPayment::bindColumns(QSqlQuery &query) const
@@ -84,24 +73,13 @@ void BillPayment::bindColumns(QSqlQuery &query) const
 
 bool BillPayment::insertKeepingId()
 {
-    QSqlQuery query = RecordSql::currentQuery();
-    bool ok = RecordSql::prepare(query, QStringLiteral("INSERT INTO billpayment (id, billid, "
-                                                       "paymentdate, amount) VALUES "
-                                                       "(:billpaymentid, :billid, :paymentdate, "
-                                                       ":amount);"));
-    if (ok) {
-        query.bindValue(QStringLiteral(":billpaymentid"), m_id);
-        bindColumns(query);
-        ok = RecordSql::exec(query);
-    }
-    if (!ok) {
-        // The id may belong to another row already.
-        m_id = 0;
-        return false;
-    }
-    setStored(true);
-    setModified(false);
-    return true;
+    return writeRecord(WriteKind::InsertKeepingId, Connections::current(),
+                       QStringLiteral("INSERT INTO billpayment (id, billid, "
+                                      "paymentdate, amount) VALUES "
+                                      "(:billpaymentid, :billid, :paymentdate, "
+                                      ":amount);"),
+                       QStringLiteral(":billpaymentid"), m_id,
+                       [this](QSqlQuery &query) { bindColumns(query); });
 }
 
 bool BillPayment::remove()

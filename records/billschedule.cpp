@@ -71,44 +71,23 @@ BillSchedule::BillSchedule(const QSqlRecord &record) : BillSchedule()
 
 bool BillSchedule::save()
 {
-    QSqlQuery query = RecordSql::currentQuery();
     const bool update = isStored();
-    if (!RecordSql::prepare(query, QLatin1String(update ? updateStatement : insertStatement)))
-        return false;
-    if (update)
-        query.bindValue(QStringLiteral(":billscheduleid"), m_id);
-    bindColumns(query);
-    if (!RecordSql::exec(query))
-        return false;
-    if (!update)
-        m_id = lastInsertId();
-    setStored(true);
-    setModified(false);
-    return true;
+    return writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+                       QLatin1String(update ? updateStatement : insertStatement),
+                       QStringLiteral(":billscheduleid"), m_id,
+                       [this](QSqlQuery &query) { bindColumns(query); });
 }
 
 bool BillSchedule::insertKeepingId()
 {
-    QSqlQuery query = RecordSql::currentQuery();
-    bool ok = RecordSql::prepare(
-        query, QStringLiteral("INSERT INTO billschedule (id, scheduletype, dayofmonth, "
-                              "dayofweek, frequency, frequencyvalue, rangetype, rangestartdate, "
-                              "rangeenddate) VALUES (:billscheduleid, :scheduletype, "
-                              ":dayofmonth, :dayofweek, :frequency, :frequencyvalue, "
-                              ":rangetype, :rangestartdate, :rangeenddate);"));
-    if (ok) {
-        query.bindValue(QStringLiteral(":billscheduleid"), m_id);
-        bindColumns(query);
-        ok = RecordSql::exec(query);
-    }
-    if (!ok) {
-        // The id may belong to another row already.
-        m_id = 0;
-        return false;
-    }
-    setStored(true);
-    setModified(false);
-    return true;
+    return writeRecord(
+        WriteKind::InsertKeepingId, Connections::current(),
+        QStringLiteral("INSERT INTO billschedule (id, scheduletype, dayofmonth, "
+                       "dayofweek, frequency, frequencyvalue, rangetype, rangestartdate, "
+                       "rangeenddate) VALUES (:billscheduleid, :scheduletype, "
+                       ":dayofmonth, :dayofweek, :frequency, :frequencyvalue, "
+                       ":rangetype, :rangestartdate, :rangeenddate);"),
+        QStringLiteral(":billscheduleid"), m_id, [this](QSqlQuery &query) { bindColumns(query); });
 }
 
 void BillSchedule::bindColumns(QSqlQuery &query) const

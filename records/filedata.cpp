@@ -8,7 +8,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QtDebug>
 
 namespace {
 QSqlDatabase connection()
@@ -68,58 +67,28 @@ void FileData::bindTexts(QSqlQuery &query) const
 
 bool FileData::save()
 {
-    if (!isStored()) {
-        return insert(QStringLiteral("INSERT INTO filedata(id, firstname, lastname, address, "
-                                     "emailaddress, version) VALUES (NULL, :firstname, "
-                                     ":lastname, :address, :emailaddress, :version);"),
-                      false);
-    }
-    QSqlQuery query(connection());
-    if (!RecordSql::prepare(query,
-                            QStringLiteral("UPDATE filedata SET firstname = :firstname, "
-                                           "lastname = :lastname, address = :address, "
-                                           "emailaddress = :emailaddress, version = :version "
-                                           "WHERE id = :filedataid;")))
-        return false;
-    query.bindValue(QStringLiteral(":filedataid"), m_id);
-    bindTexts(query);
-    if (!RecordSql::exec(query))
-        return false;
-    if (query.numRowsAffected() < 1) {
-        qWarning() << "FileData: there is no row" << m_id << "to update";
-        return false;
-    }
-    setModified(false);
-    return true;
+    const bool update = isStored();
+    return writeRecord(
+        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+        update ? QStringLiteral("UPDATE filedata SET firstname = :firstname, "
+                                "lastname = :lastname, address = :address, "
+                                "emailaddress = :emailaddress, version = :version "
+                                "WHERE id = :filedataid;")
+               : QStringLiteral("INSERT INTO filedata(id, firstname, lastname, address, "
+                                "emailaddress, version) VALUES (NULL, :firstname, "
+                                ":lastname, :address, :emailaddress, :version);"),
+        QStringLiteral(":filedataid"), m_id, [this](QSqlQuery &query) { bindTexts(query); },
+        "FileData");
 }
 
 bool FileData::insertKeepingId()
 {
-    return insert(QStringLiteral("INSERT INTO filedata(id, firstname, lastname, address, "
-                                 "emailaddress, version) VALUES (:filedataid, :firstname, "
-                                 ":lastname, :address, :emailaddress, :version);"),
-                  true);
-}
-
-bool FileData::insert(const QString &statement, bool withId)
-{
-    QSqlQuery query(connection());
-    const bool prepared = RecordSql::prepare(query, statement);
-    if (prepared) {
-        if (withId)
-            query.bindValue(QStringLiteral(":filedataid"), m_id);
-        bindTexts(query);
-    }
-    if (!prepared || !RecordSql::exec(query)) {
-        // Whatever id the record held may belong to another row.
-        m_id = 0;
-        return false;
-    }
-    if (!withId)
-        m_id = lastInsertId();
-    setStored(true);
-    setModified(false);
-    return true;
+    return writeRecord(WriteKind::InsertKeepingId, Connections::current(),
+                       QStringLiteral("INSERT INTO filedata(id, firstname, lastname, address, "
+                                      "emailaddress, version) VALUES (:filedataid, :firstname, "
+                                      ":lastname, :address, :emailaddress, :version);"),
+                       QStringLiteral(":filedataid"), m_id,
+                       [this](QSqlQuery &query) { bindTexts(query); });
 }
 
 bool FileData::remove()

@@ -60,7 +60,6 @@ public:
 
 private:
     static bool replaceLegacyHeader();
-    bool insert(const QString &statement, bool withId);
     void bindTexts(QSqlQuery &query) const;
 
     int m_id = 0;

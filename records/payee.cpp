@@ -28,53 +28,27 @@ Payee::Payee(const QSqlRecord &record) : Payee()
 
 bool Payee::save()
 {
-    QSqlQuery query = RecordSql::currentQuery();
     const bool update = isStored();
-    const bool prepared =
-        update
-            ? RecordSql::prepare(
-                  query, QStringLiteral("UPDATE payees SET payeename = :payeename, accountnumber "
-                                        "= :accountnumber, mailingaddress = :mailingaddress, "
-                                        "note = :note, deleted = :deleted WHERE id = :payeeid;"))
-            : RecordSql::prepare(
-                  query, QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, "
-                                        "mailingaddress, note, deleted) VALUES (NULL, "
-                                        ":payeename, :accountnumber, :mailingaddress, :note, "
-                                        ":deleted);"));
-    if (!prepared)
-        return false;
-    if (update)
-        query.bindValue(QStringLiteral(":payeeid"), m_id);
-    bindColumns(query);
-    if (!RecordSql::exec(query))
-        return false;
-    if (!update)
-        m_id = lastInsertId();
-    setStored(true);
-    setModified(false);
-    return true;
+    return writeRecord(
+        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+        update ? QStringLiteral("UPDATE payees SET payeename = :payeename, accountnumber "
+                                "= :accountnumber, mailingaddress = :mailingaddress, "
+                                "note = :note, deleted = :deleted WHERE id = :payeeid;")
+               : QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, "
+                                "mailingaddress, note, deleted) VALUES (NULL, "
+                                ":payeename, :accountnumber, :mailingaddress, :note, "
+                                ":deleted);"),
+        QStringLiteral(":payeeid"), m_id, [this](QSqlQuery &query) { bindColumns(query); });
 }
 
 bool Payee::insertKeepingId()
 {
-    QSqlQuery query = RecordSql::currentQuery();
-    bool ok = RecordSql::prepare(
-        query, QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, mailingaddress, "
-                              "note, deleted) VALUES (:payeeid, :payeename, :accountnumber, "
-                              ":mailingaddress, :note, :deleted);"));
-    if (ok) {
-        query.bindValue(QStringLiteral(":payeeid"), m_id);
-        bindColumns(query);
-        ok = RecordSql::exec(query);
-    }
-    if (!ok) {
-        // The id may belong to another row already.
-        m_id = 0;
-        return false;
-    }
-    setStored(true);
-    setModified(false);
-    return true;
+    return writeRecord(
+        WriteKind::InsertKeepingId, Connections::current(),
+        QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, mailingaddress, "
+                       "note, deleted) VALUES (:payeeid, :payeename, :accountnumber, "
+                       ":mailingaddress, :note, :deleted);"),
+        QStringLiteral(":payeeid"), m_id, [this](QSqlQuery &query) { bindColumns(query); });
 }
 
 void Payee::bindColumns(QSqlQuery &query) const

@@ -4,17 +4,11 @@
 #include "recordsql.h"
 #include "tableupgrade.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
 #include <QtDebug>
 
 namespace {
-QSqlDatabase connection()
-{
-    return Connections::database(Connections::system());
-}
-
 const char *const selectById = "SELECT * FROM systemfiledata WHERE id = :id";
 } // namespace
 
@@ -69,60 +63,32 @@ void SystemFileData::bindTexts(QSqlQuery &query) const
 bool SystemFileData::save()
 {
     qDebug("SystemFileData::save() called");
-    if (!isStored()) {
+    const bool update = isStored();
+    if (update)
+        qDebug("SystemFileData::save() update");
+    else
         qDebug("SystemFileData::save() insert");
-        return insert(QStringLiteral("INSERT INTO systemfiledata(id, firstname, lastname, "
-                                     "address, emailaddress, version) VALUES (NULL, :firstname, "
-                                     ":lastname, :address, :emailaddress, :version);"),
-                      false);
-    }
-    qDebug("SystemFileData::save() update");
-    QSqlQuery query(connection());
-    if (!RecordSql::prepare(query,
-                            QStringLiteral("UPDATE systemfiledata SET firstname = :firstname, "
-                                           "lastname = :lastname, address = :address, "
-                                           "emailaddress = :emailaddress, version = :version "
-                                           "WHERE id = :id;")))
-        return false;
-    query.bindValue(QStringLiteral(":id"), m_id);
-    bindTexts(query);
-    if (!RecordSql::exec(query))
-        return false;
-    if (query.numRowsAffected() < 1) {
-        qWarning() << "SystemFileData: there is no row" << m_id << "to update";
-        return false;
-    }
-    setModified(false);
-    return true;
+    return writeRecord(
+        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::system(),
+        update ? QStringLiteral("UPDATE systemfiledata SET firstname = :firstname, "
+                                "lastname = :lastname, address = :address, "
+                                "emailaddress = :emailaddress, version = :version "
+                                "WHERE id = :id;")
+               : QStringLiteral("INSERT INTO systemfiledata(id, firstname, lastname, "
+                                "address, emailaddress, version) VALUES (NULL, :firstname, "
+                                ":lastname, :address, :emailaddress, :version);"),
+        QStringLiteral(":id"), m_id, [this](QSqlQuery &query) { bindTexts(query); },
+        "SystemFileData");
 }
 
 bool SystemFileData::insertKeepingId()
 {
-    return insert(QStringLiteral("INSERT INTO systemfiledata(id, firstname, lastname, address, "
-                                 "emailaddress, version) VALUES (:id, :firstname, :lastname, "
-                                 ":address, :emailaddress, :version);"),
-                  true);
-}
-
-bool SystemFileData::insert(const QString &statement, bool withId)
-{
-    QSqlQuery query(connection());
-    const bool prepared = RecordSql::prepare(query, statement);
-    if (prepared) {
-        if (withId)
-            query.bindValue(QStringLiteral(":id"), m_id);
-        bindTexts(query);
-    }
-    if (!prepared || !RecordSql::exec(query)) {
-        // Whatever id the record held may belong to another row.
-        m_id = 0;
-        return false;
-    }
-    if (!withId)
-        m_id = lastInsertId(Connections::system());
-    setStored(true);
-    setModified(false);
-    return true;
+    return writeRecord(
+        WriteKind::InsertKeepingId, Connections::system(),
+        QStringLiteral("INSERT INTO systemfiledata(id, firstname, lastname, address, "
+                       "emailaddress, version) VALUES (:id, :firstname, :lastname, "
+                       ":address, :emailaddress, :version);"),
+        QStringLiteral(":id"), m_id, [this](QSqlQuery &query) { bindTexts(query); });
 }
 
 bool SystemFileData::remove()

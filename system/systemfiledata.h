@@ -57,7 +57,6 @@ public:
     void convertRecord(const QSqlRecord &row, const QString &version);
 
 private:
-    bool insert(const QString &statement, bool withId);
     void bindTexts(QSqlQuery &query) const;
 
     int m_id = 0;

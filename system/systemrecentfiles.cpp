@@ -4,17 +4,10 @@
 #include "recordsql.h"
 #include "tableupgrade.h"
 
-#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QtDebug>
 
 namespace {
-QSqlDatabase connection()
-{
-    return Connections::database(Connections::system());
-}
-
 const char *const selectById = "SELECT * FROM recentfiles WHERE id = :id";
 } // namespace
 
@@ -53,53 +46,29 @@ SystemRecentFiles SystemRecentFiles::findById(int id)
 
 bool SystemRecentFiles::save()
 {
-    if (!isStored()) {
-        return insert(QStringLiteral("INSERT INTO recentfiles (id, recentfilelocation) VALUES "
-                                     "(NULL, :recentfilelocation);"),
-                      false);
-    }
-    QSqlQuery query(connection());
-    if (!RecordSql::prepare(query, QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
-                                                  ":recentfilelocation WHERE id = :id;")))
-        return false;
-    query.bindValue(QStringLiteral(":id"), m_id);
-    query.bindValue(QStringLiteral(":recentfilelocation"), m_recentFileLocation);
-    if (!RecordSql::exec(query))
-        return false;
-    if (query.numRowsAffected() < 1) {
-        qWarning() << "SystemRecentFiles: there is no row" << m_id << "to update";
-        return false;
-    }
-    setModified(false);
-    return true;
+    const bool update = isStored();
+    return writeRecord(
+        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::system(),
+        update ? QStringLiteral("UPDATE recentfiles SET recentfilelocation = "
+                                ":recentfilelocation WHERE id = :id;")
+               : QStringLiteral("INSERT INTO recentfiles (id, recentfilelocation) VALUES "
+                                "(NULL, :recentfilelocation);"),
+        QStringLiteral(":id"), m_id, [this](QSqlQuery &query) { bindLocation(query); },
+        "SystemRecentFiles");
 }
 
 bool SystemRecentFiles::insertKeepingId()
 {
-    return insert(QStringLiteral("INSERT INTO recentfiles (id, recentfilelocation) VALUES "
-                                 "(:id, :recentfilelocation);"),
-                  true);
+    return writeRecord(WriteKind::InsertKeepingId, Connections::system(),
+                       QStringLiteral("INSERT INTO recentfiles (id, recentfilelocation) VALUES "
+                                      "(:id, :recentfilelocation);"),
+                       QStringLiteral(":id"), m_id,
+                       [this](QSqlQuery &query) { bindLocation(query); });
 }
 
-bool SystemRecentFiles::insert(const QString &statement, bool withId)
+void SystemRecentFiles::bindLocation(QSqlQuery &query) const
 {
-    QSqlQuery query(connection());
-    const bool prepared = RecordSql::prepare(query, statement);
-    if (prepared) {
-        if (withId)
-            query.bindValue(QStringLiteral(":id"), m_id);
-        query.bindValue(QStringLiteral(":recentfilelocation"), m_recentFileLocation);
-    }
-    if (!prepared || !RecordSql::exec(query)) {
-        // Whatever id the record held may belong to another row.
-        m_id = 0;
-        return false;
-    }
-    if (!withId)
-        m_id = lastInsertId(Connections::system());
-    setStored(true);
-    setModified(false);
-    return true;
+    query.bindValue(QStringLiteral(":recentfilelocation"), m_recentFileLocation);
 }
 
 bool SystemRecentFiles::remove()

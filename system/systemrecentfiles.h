@@ -5,6 +5,8 @@
 #include <QSqlRecord>
 #include <QString>
 
+class QSqlQuery;
+
 // A remembered data file location in system.db (table recentfiles); the store uses row 1 for
 // the most recently used file. Works on the connection of the system store.
 class SystemRecentFiles final : public ActiveDomainObject
@@ -41,7 +43,7 @@ public:
     void convertRecord(const QSqlRecord &row, const QString &version);
 
 private:
-    bool insert(const QString &statement, bool withId);
+    void bindLocation(QSqlQuery &query) const;
 
     int m_id = 0;
     QString m_recentFileLocation = QStringLiteral("");

@@ -222,17 +222,20 @@ void TestBillPayment::rejectedBillWriteUndoesThePayment()
     QVERIFY(db.exec("CREATE TRIGGER reject BEFORE UPDATE ON bills "
                     "BEGIN SELECT RAISE(ABORT, 'rejected'); END;"));
     BillPayment payment(billId, QDateTime(day1, QTime(9, 0)), 10.0);
+    payment.setModified(true);
     // Reading the bill tries the write once, the refresh after it once more.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rejected"));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rejected"));
     QVERIFY(!payment.save());
     QCOMPARE(payment.id(), 0);
     QVERIFY(!payment.isStored());
+    QVERIFY(payment.isModified()); // its row was written and undone: still unsaved
     QCOMPARE(db.count("billpayment"), 0);
     QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
 
     QVERIFY(db.exec("DROP TRIGGER reject"));
     QVERIFY(payment.save());
+    QVERIFY(!payment.isModified());
     QCOMPARE(db.count("billpayment"), 1);
     QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 1);
 }

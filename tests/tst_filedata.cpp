@@ -60,6 +60,7 @@ private slots:
     void saveInsertsOnceThenUpdatesTheSameRow();
     void failedInsertLeavesNoIdAndNothingStored();
     void updateOfAMissingRowFails();
+    void missingRowWarningNamesTheRecordAndKeepsItModified();
     void systemInsertTakesTheIdOfItsOwnConnection();
     void onlyTheSystemHeaderSaveWritesDebugOutput();
     void removeKeepsTheRow();
@@ -179,6 +180,40 @@ void TestFileData::updateOfAMissingRowFails()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no row 0 to update"));
     QVERIFY(!data.save());
     QCOMPARE(current.count("filedata"), 0);
+}
+
+void TestFileData::missingRowWarningNamesTheRecordAndKeepsItModified()
+{
+    ScratchDatabase current;
+    ScratchDatabase system(Connections::system(), QStringLiteral("system.db"));
+    QVERIFY(FileData::createTable());
+    QVERIFY(SystemFileData::createTable());
+    QVERIFY(SystemRecentFiles::createTable());
+    FileData data;
+    SystemFileData header;
+    SystemRecentFiles recent;
+    QVERIFY(data.save());
+    QVERIFY(header.save());
+    QVERIFY(recent.save());
+    // The rows go behind the records' back; an update must not pass for a save.
+    QVERIFY(current.exec("DELETE FROM filedata"));
+    QVERIFY(system.exec("DELETE FROM systemfiledata"));
+    QVERIFY(system.exec("DELETE FROM recentfiles"));
+    data.setModified(true);
+    header.setModified(true);
+    recent.setModified(true);
+
+    QTest::ignoreMessage(QtWarningMsg, "FileData: there is no row 1 to update");
+    QVERIFY(!data.save());
+    QTest::ignoreMessage(QtWarningMsg, "SystemFileData: there is no row 1 to update");
+    QVERIFY(!header.save());
+    QTest::ignoreMessage(QtWarningMsg, "SystemRecentFiles: there is no row 1 to update");
+    QVERIFY(!recent.save());
+
+    QVERIFY(data.isModified() && header.isModified() && recent.isModified());
+    QCOMPARE(data.id(), 1);
+    QCOMPARE(current.count("filedata"), 0);
+    QCOMPARE(system.count("systemfiledata") + system.count("recentfiles"), 0);
 }
 
 void TestFileData::systemInsertTakesTheIdOfItsOwnConnection()

@@ -25,6 +25,7 @@ private slots:
 
     // Failures and no-ops
     void failedInsertKeepsIdZeroAndStaysNew();
+    void failedInsertDropsAnIdHeldBeforehand();
     void failedUpdateIsReportedAndKeepsFields();
     void removeLeavesTableUnchanged();
 };
@@ -184,6 +185,29 @@ void TestPayee::failedInsertKeepsIdZeroAndStaysNew()
     QVERIFY(!payee.save());
     QCOMPARE(payee.id(), 0); // not the id of the row inserted before
     QVERIFY(!payee.isStored());
+    QCOMPARE(db.count("payees"), 1);
+}
+
+void TestPayee::failedInsertDropsAnIdHeldBeforehand()
+{
+    ScratchDatabase db;
+    QVERIFY(Payee::createTable());
+    Payee first;
+    first.setPayeeName("Accepted");
+    QVERIFY(first.save());
+    QVERIFY(db.exec("CREATE TRIGGER reject BEFORE INSERT ON payees "
+                    "BEGIN SELECT RAISE(ABORT, 'rejected'); END;"));
+    // A new record that carries the id of a stored row must not keep it after a failed
+    // insert: a later save would then look like that row's.
+    Payee payee;
+    payee.setId(first.id());
+    payee.setPayeeName("boom");
+    payee.setModified(true);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("rejected"));
+    QVERIFY(!payee.save());
+    QCOMPARE(payee.id(), 0);
+    QVERIFY(!payee.isStored());
+    QVERIFY(payee.isModified());
     QCOMPARE(db.count("payees"), 1);
 }
 
