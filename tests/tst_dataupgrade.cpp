@@ -3,6 +3,8 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "debugcapture.h"
+#include "filebytes.h"
 #include "filedata.h"
 #include "payee.h"
 #include "scratchdatabase.h"
@@ -115,37 +117,6 @@ QStringList rowsOf(const QString &statement)
     return rows;
 }
 
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Collects the debug output written while it lives; everything else goes on as before.
-class DebugCapture
-{
-public:
-    DebugCapture() { s_previous = qInstallMessageHandler(&DebugCapture::handle); }
-    ~DebugCapture() { qInstallMessageHandler(s_previous); }
-    DebugCapture(const DebugCapture &) = delete;
-    DebugCapture &operator=(const DebugCapture &) = delete;
-
-    static QStringList &lines()
-    {
-        static QStringList captured;
-        return captured;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
-    {
-        if (type == QtDebugMsg)
-            lines().append(text);
-        else
-            s_previous(type, context, text);
-    }
-    static inline QtMessageHandler s_previous = nullptr;
-};
 } // namespace
 
 class TestDataUpgrade : public QObject
@@ -404,11 +375,11 @@ void TestDataUpgrade::file11ReachesCurrentVersionInOneRun()
 {
     ScratchDatabase db;
     QVERIFY(fillFile11(db));
-    const QByteArray before = bytesOf(db.path());
+    const QByteArray before = fileBytes(db.path());
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(outcome.succeeded);
     QCOMPARE(outcome.version, QString("1.4"));
-    QCOMPARE(bytesOf(outcome.backupPath), before);
+    QCOMPARE(fileBytes(outcome.backupPath), before);
     QCOMPARE(sortedTables(), currentTables);
 
     QCOMPARE(rowsOf("SELECT b.description, p.payeename, s.scheduletype, b.isunique, "
@@ -678,14 +649,14 @@ void TestDataUpgrade::failedUpgradeRestoresTheFile()
         QVERIFY(db.exec("DROP TABLE keyed"));
     }
     QVERIFY(db.exec(damage));
-    const QByteArray before = bytesOf(db.path());
+    const QByteArray before = fileBytes(db.path());
     const QStringList tablesBefore = sortedTables();
 
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(!outcome.succeeded);
     QVERIFY(outcome.restored);
     QCOMPARE(outcome.version, file);
-    QCOMPARE(bytesOf(db.path()), before);
+    QCOMPARE(fileBytes(db.path()), before);
     QCOMPARE(sortedTables(), tablesBefore);
 }
 

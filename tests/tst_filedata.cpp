@@ -1,4 +1,5 @@
 #include "connections.h"
+#include "debugcapture.h"
 #include "filedata.h"
 #include "scratchdatabase.h"
 #include "systemfiledata.h"
@@ -9,31 +10,6 @@
 #include <QSqlRecord>
 
 namespace {
-// Collects the debug output written while it lives.
-class DebugCapture
-{
-public:
-    DebugCapture() { s_previous = qInstallMessageHandler(&DebugCapture::handle); }
-    ~DebugCapture() { qInstallMessageHandler(s_previous); }
-    DebugCapture(const DebugCapture &) = delete;
-    DebugCapture &operator=(const DebugCapture &) = delete;
-
-    static QStringList &lines()
-    {
-        static QStringList captured;
-        return captured;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
-    {
-        if (type == QtDebugMsg)
-            lines().append(text);
-        else
-            s_previous(type, context, text);
-    }
-    static inline QtMessageHandler s_previous = nullptr;
-};
 
 const char *const fileDataTable =
     "CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname varchar(50), lastname varchar(50), "

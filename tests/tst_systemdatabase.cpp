@@ -1,4 +1,5 @@
 #include "connections.h"
+#include "filebytes.h"
 #include "messagerecorder.h"
 #include "scopedworkdir.h"
 #include "systemdatabase.h"
@@ -42,19 +43,6 @@ void buildStore(const QStringList &statements)
             QVERIFY2(query.exec(statement), qPrintable(statement));
     }
     Connections::close(builder);
-}
-
-void writeFile(const QString &name, const QByteArray &bytes)
-{
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray bytesOf(const QString &name)
-{
-    QFile file(name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QVariant scalar(const QString &statement)
@@ -217,7 +205,7 @@ void TestSystemDatabase::currentStoreWithDamagedTables()
     QFETCH(bool, valid);
     ScopedWorkDir dir;
     buildStore(statements);
-    const QByteArray before = bytesOf("system.db");
+    const QByteArray before = fileBytes("system.db");
     MessageRecorder recorder;
     SystemDatabase db;
     QCOMPARE(db.isValid(), valid);
@@ -228,14 +216,14 @@ void TestSystemDatabase::currentStoreWithDamagedTables()
         compareMessage(recorder.last(), QMessageBox::Critical, errorTitle, invalidText);
         QVERIFY(!db.open());
     }
-    QCOMPARE(bytesOf("system.db"), before);
+    QCOMPARE(fileBytes("system.db"), before);
 }
 
 void TestSystemDatabase::store11IsUpgradedInOneGo()
 {
     ScopedWorkDir dir;
     buildStore(store11);
-    const QByteArray before = bytesOf("system.db");
+    const QByteArray before = fileBytes("system.db");
     MessageRecorder recorder;
     SystemDatabase db;
 
@@ -246,7 +234,7 @@ void TestSystemDatabase::store11IsUpgradedInOneGo()
     QCOMPARE(sortedTables(), QStringList({"recentfiles", "systemfiledata"}));
     QCOMPARE(SystemFileData::readVersion(), QString("1.4"));
     QCOMPARE(db.recentFileLocation(), QString("/home/ann/bills.nvbf"));
-    QCOMPARE(bytesOf(dir.filePath("system.db.v1.1.bak")), before);
+    QCOMPARE(fileBytes(dir.filePath("system.db.v1.1.bak")), before);
 
     // The upgraded store is an ordinary current store from now on.
     QVERIFY(db.setRecentFileLocation("/home/ann/new.nvbf"));
@@ -260,7 +248,7 @@ void TestSystemDatabase::store12KeepsItsRecentFiles()
 {
     ScopedWorkDir dir;
     buildStore(store12);
-    const QByteArray before = bytesOf("system.db");
+    const QByteArray before = fileBytes("system.db");
     MessageRecorder recorder;
     SystemDatabase db;
 
@@ -272,7 +260,7 @@ void TestSystemDatabase::store12KeepsItsRecentFiles()
              QString("/home/ann/old.nvbf"));
     QCOMPARE(scalar("SELECT COUNT(*) FROM systemfiledata").toInt(), 1);
     QCOMPARE(SystemFileData::readVersion(), QString("1.4"));
-    QCOMPARE(bytesOf(dir.filePath("system.db.v1.2.bak")), before);
+    QCOMPARE(fileBytes(dir.filePath("system.db.v1.2.bak")), before);
 }
 
 void TestSystemDatabase::failedUpgradeRestoresTheStore_data()
@@ -308,10 +296,10 @@ void TestSystemDatabase::failedUpgradeRestoresTheStore()
     QFETCH(QString, backup);
     ScopedWorkDir dir;
     if (statements.isEmpty())
-        writeFile("system.db", QByteArray());
+        QVERIFY(writeFileBytes("system.db", QByteArray()));
     else
         buildStore(statements);
-    const QByteArray before = bytesOf("system.db");
+    const QByteArray before = fileBytes("system.db");
     MessageRecorder recorder;
     SystemDatabase db;
 
@@ -322,13 +310,13 @@ void TestSystemDatabase::failedUpgradeRestoresTheStore()
                    failureText(version));
     // A zero-byte store must still be there, not merely read as empty.
     QVERIFY(QFile::exists("system.db"));
-    QCOMPARE(bytesOf("system.db"), before);
+    QCOMPARE(fileBytes("system.db"), before);
     if (backup.isEmpty()) {
         // Nothing could be carried over, so nothing was copied or touched.
         QCOMPARE(QDir(dir.path()).entryList({"*.bak"}, QDir::Files), QStringList());
     } else {
         QVERIFY(QFile::exists(dir.filePath(backup)));
-        QCOMPARE(bytesOf(dir.filePath(backup)), before);
+        QCOMPARE(fileBytes(dir.filePath(backup)), before);
     }
     // The store is open and reads as it did.
     QCOMPARE(SystemFileData::readVersion(), version);
@@ -338,15 +326,15 @@ void TestSystemDatabase::repeatedFailuresKeepEveryBackup()
 {
     ScopedWorkDir dir;
     buildStore(store11 + QStringList{"CREATE TABLE recentfilestemp(x TEXT)"});
-    const QByteArray before = bytesOf("system.db");
+    const QByteArray before = fileBytes("system.db");
     MessageRecorder recorder;
     SystemDatabase first;
     QVERIFY(!first.open());
     QCOMPARE(recorder.count(), 4);
     QCOMPARE(recorder.last().text, failureText("1.1"));
-    QCOMPARE(bytesOf("system.db.v1.1.bak"), before);
-    QCOMPARE(bytesOf("system.db.v1.1.1.bak"), before);
-    QCOMPARE(bytesOf("system.db"), before);
+    QCOMPARE(fileBytes("system.db.v1.1.bak"), before);
+    QCOMPARE(fileBytes("system.db.v1.1.1.bak"), before);
+    QCOMPARE(fileBytes("system.db"), before);
 }
 
 void TestSystemDatabase::newerStoreIsLeftUntouched_data()
@@ -364,7 +352,7 @@ void TestSystemDatabase::newerStoreIsLeftUntouched()
     QStringList statements = store12;
     statements.last() = "INSERT INTO systemfiledata(id, version) VALUES (1, '" + version + "')";
     buildStore(statements);
-    const QByteArray before = bytesOf("system.db");
+    const QByteArray before = fileBytes("system.db");
     MessageRecorder recorder;
     SystemDatabase db;
 
@@ -377,7 +365,7 @@ void TestSystemDatabase::newerStoreIsLeftUntouched()
     QVERIFY(!db.setRecentFileLocation("/home/ann/other.nvbf"));
     QVERIFY(db.recentFileLocation().isEmpty());
     QVERIFY(!db.open());
-    QCOMPARE(bytesOf("system.db"), before);
+    QCOMPARE(fileBytes("system.db"), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"system.db"}));
 }
 
@@ -397,7 +385,7 @@ void TestSystemDatabase::foreignFileIsReportedAndKept()
 {
     QFETCH(QByteArray, bytes);
     ScopedWorkDir dir;
-    writeFile("system.db", bytes);
+    QVERIFY(writeFileBytes("system.db", bytes));
     MessageRecorder recorder;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be read as a database"));
     SystemDatabase db;
@@ -406,7 +394,7 @@ void TestSystemDatabase::foreignFileIsReportedAndKept()
     compareMessage(recorder.last(), QMessageBox::Critical, errorTitle, invalidText);
     QVERIFY(!db.setRecentFileLocation("/home/ann/bills.nvbf"));
     QVERIFY(db.recentFileLocation().isEmpty());
-    QCOMPARE(bytesOf("system.db"), bytes);
+    QCOMPARE(fileBytes("system.db"), bytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"system.db"}));
 }
 

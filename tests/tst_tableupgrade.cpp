@@ -1,4 +1,5 @@
 #include "connections.h"
+#include "filebytes.h"
 #include "filedata.h"
 #include "scratchdatabase.h"
 #include "systemfiledata.h"
@@ -18,12 +19,6 @@ QStringList sortedTables(const QString &connectionName)
     QStringList tables = Connections::database(connectionName).tables(QSql::Tables);
     tables.sort();
     return tables;
-}
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QString readScalar(const QString &connectionName, const QString &statement)
@@ -403,6 +398,17 @@ QList<UpgradeRunner::Table> loggingTables(QStringList &log, const QString &failA
     return tables;
 }
 
+// The store the fake tables work on: a header with the version and an empty trail.
+bool buildRunnerStore(const QString &version)
+{
+    QSqlQuery query(Connections::database(store));
+    if (!query.exec("CREATE TABLE header(version TEXT)") ||
+        !query.prepare("INSERT INTO header VALUES (:version)"))
+        return false;
+    query.bindValue(":version", version);
+    return query.exec() && query.exec("CREATE TABLE trail(entry TEXT)");
+}
+
 QString headerVersion()
 {
     return readScalar(store, "SELECT version FROM header");
@@ -412,10 +418,8 @@ QString headerVersion()
 void TestTableUpgrade::runnerChainsPassesInOrder()
 {
     ScratchDatabase db(store, "store.db");
-    QVERIFY(db.exec("CREATE TABLE header(version TEXT)"));
-    QVERIFY(db.exec("INSERT INTO header VALUES ('1.1')"));
-    QVERIFY(db.exec("CREATE TABLE trail(entry TEXT)"));
-    const QByteArray before = bytesOf(db.path());
+    QVERIFY(buildRunnerStore("1.1"));
+    const QByteArray before = fileBytes(db.path());
 
     QStringList log;
     UpgradeRunner runner(store, &headerVersion, loggingTables(log));
@@ -423,7 +427,7 @@ void TestTableUpgrade::runnerChainsPassesInOrder()
     QVERIFY(outcome.succeeded);
     QCOMPARE(outcome.version, QString("1.4"));
     QCOMPARE(outcome.backupPath, db.directory() + "/store.db.v1.1.bak");
-    QCOMPARE(bytesOf(outcome.backupPath), before);
+    QCOMPARE(fileBytes(outcome.backupPath), before);
 
     // The layouts are checked once before anything is copied, then again in every pass.
     QStringList expected{"first check 1.1", "second check 1.1"};
@@ -442,9 +446,7 @@ void TestTableUpgrade::runnerChainsPassesInOrder()
 void TestTableUpgrade::currentFileIsOnlyChecked()
 {
     ScratchDatabase db(store, "store.db");
-    QVERIFY(db.exec("CREATE TABLE header(version TEXT)"));
-    QVERIFY(db.exec("INSERT INTO header VALUES ('1.4')"));
-    QVERIFY(db.exec("CREATE TABLE trail(entry TEXT)"));
+    QVERIFY(buildRunnerStore("1.4"));
     QStringList log;
     UpgradeRunner runner(store, &headerVersion, loggingTables(log));
     const UpgradeRunner::Outcome outcome = runner.run();
@@ -494,10 +496,8 @@ void TestTableUpgrade::refusedRunLeavesTheFileUntouched()
     QFETCH(QString, failAt);
     QFETCH(QString, startVersion);
     ScratchDatabase db(store, "store.db");
-    QVERIFY(db.exec("CREATE TABLE header(version TEXT)"));
-    QVERIFY(db.exec("INSERT INTO header VALUES ('" + startVersion + "')"));
-    QVERIFY(db.exec("CREATE TABLE trail(entry TEXT)"));
-    const QByteArray before = bytesOf(db.path());
+    QVERIFY(buildRunnerStore(startVersion));
+    const QByteArray before = fileBytes(db.path());
     const QDateTime modified = QFileInfo(db.path()).lastModified();
 
     QStringList log;
@@ -509,7 +509,7 @@ void TestTableUpgrade::refusedRunLeavesTheFileUntouched()
     QVERIFY(!outcome.restored);
     QVERIFY(outcome.backupPath.isEmpty());
     QCOMPARE(outcome.version, startVersion);
-    QCOMPARE(bytesOf(db.path()), before);
+    QCOMPARE(fileBytes(db.path()), before);
     QCOMPARE(QFileInfo(db.path()).lastModified(), modified);
     QCOMPARE(QDir(db.directory()).entryList(QDir::Files), QStringList({"store.db"}));
 }
@@ -519,10 +519,8 @@ void TestTableUpgrade::failedRunRestoresTheFile()
     QFETCH(QString, failAt);
     QFETCH(QString, startVersion);
     ScratchDatabase db(store, "store.db");
-    QVERIFY(db.exec("CREATE TABLE header(version TEXT)"));
-    QVERIFY(db.exec("INSERT INTO header VALUES ('" + startVersion + "')"));
-    QVERIFY(db.exec("CREATE TABLE trail(entry TEXT)"));
-    const QByteArray before = bytesOf(db.path());
+    QVERIFY(buildRunnerStore(startVersion));
+    const QByteArray before = fileBytes(db.path());
 
     QStringList log;
     QList<UpgradeRunner::Table> tables = loggingTables(log, failAt);
@@ -536,8 +534,8 @@ void TestTableUpgrade::failedRunRestoresTheFile()
     QVERIFY(outcome.restored);
     QCOMPARE(outcome.version, startVersion);
     QVERIFY(!log.isEmpty());
-    QCOMPARE(bytesOf(db.path()), before);
-    QCOMPARE(bytesOf(outcome.backupPath), before);
+    QCOMPARE(fileBytes(db.path()), before);
+    QCOMPARE(fileBytes(outcome.backupPath), before);
     QCOMPARE(db.count("trail"), 0);
 }
 
