@@ -1,6 +1,8 @@
 #include "filedialoghelper.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 
 namespace {
 FileDialogHelper::Responder &responder()
@@ -48,8 +50,19 @@ QString FileDialogHelper::getExistingDirectory(QWidget *parent, const QString &c
     QString answer;
     if (answeredByResponder(FileDialogRequest::Directory, caption, directory, QString(), &answer))
         return answer;
-    return QFileDialog::getExistingDirectory(parent, caption, directory,
-                                             QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent, caption, directory, QFileDialog::ShowDirsOnly);
+}
+
+QString FileDialogHelper::startDirectory()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:\\");
+#else
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir(documents).exists())
+        return documents;
+    return QDir::homePath();
+#endif
 }
 
 void FileDialogHelper::setResponder(Responder newResponder)

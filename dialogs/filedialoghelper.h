@@ -9,7 +9,12 @@ class QWidget;
 // What a file dialog was asked for; tests see it through the responder.
 struct FileDialogRequest
 {
-    enum Kind { OpenFile, SaveFile, Directory };
+    enum Kind
+    {
+        OpenFile,
+        SaveFile,
+        Directory
+    };
     Kind kind = OpenFile;
     QString caption;
     QString directory;
@@ -27,6 +32,10 @@ public:
                                    const QString &directory, const QString &filter);
     static QString getExistingDirectory(QWidget *parent, const QString &caption,
                                         const QString &directory);
+
+    // Where the file and directory dialogs start: "c:\\" on Windows, elsewhere the user's
+    // documents folder, or the home folder when there is none.
+    static QString startDirectory();
 
     using Responder = std::function<QString(const FileDialogRequest &)>;
     static void setResponder(Responder responder);

@@ -49,7 +49,10 @@ bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionNa
         return false;
     }
     if (kind == WriteKind::Update && missingRowName && query.numRowsAffected() < 1) {
-        qWarning().nospace() << missingRowName << ": there is no row " << id << " to update";
+        RecordSql::setLastErrorText(QStringLiteral("%1: there is no row %2 to update")
+                                        .arg(QLatin1String(missingRowName))
+                                        .arg(id));
+        qWarning().noquote() << RecordSql::lastErrorText();
         return false;
     }
     if (kind == WriteKind::InsertNewId)

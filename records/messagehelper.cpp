@@ -1,6 +1,9 @@
 #include "messagehelper.h"
 
+#include "recordsql.h"
+
 #include <QAbstractButton>
+#include <QIcon>
 #include <QPushButton>
 
 namespace {
@@ -25,6 +28,9 @@ int MessageHelper::ask(const MessageRequest &request, QWidget *parent)
         return responder()(request);
 
     QMessageBox box(request.icon, request.title, request.text, QMessageBox::NoButton, parent);
+    box.setTextFormat(request.textFormat);
+    if (!request.windowIcon.isEmpty())
+        box.setWindowIcon(QIcon(request.windowIcon));
     QList<QAbstractButton *> buttons;
     for (int i = 0; i < count; ++i) {
         const QString &label = request.buttons.at(i);
@@ -65,6 +71,20 @@ bool MessageHelper::confirm(QMessageBox::Icon icon, const QString &title, const 
     request.defaultButton = 0;
     request.escapeButton = 1;
     return ask(request, parent) == 0;
+}
+
+void MessageHelper::showSaveError(const QString &what, QWidget *parent)
+{
+    QString text = what;
+    const QString reason = RecordSql::lastErrorText();
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n\n") + reason;
+    MessageRequest request;
+    request.icon = QMessageBox::Critical;
+    request.title = QStringLiteral("Norvo Rava Rodozod File Error");
+    request.text = text;
+    request.textFormat = Qt::PlainText;
+    ask(request, parent);
 }
 
 void MessageHelper::setResponder(Responder newResponder)

@@ -19,6 +19,11 @@ struct MessageRequest
     QStringList buttons{QStringLiteral("OK")};
     int defaultButton = 0;
     int escapeButton = 0;
+    // Resource path of the box's window icon; empty keeps the application's.
+    QString windowIcon;
+    // Boxes that quote the user's own texts set Qt::PlainText, so that a name such as
+    // "<b>Acme</b>" is shown as typed.
+    Qt::TextFormat textFormat = Qt::AutoText;
 };
 
 // Every message box of the program goes through here, so that tests can answer them.
@@ -37,6 +42,10 @@ public:
     static bool confirm(QMessageBox::Icon icon, const QString &title, const QString &text,
                         const QString &acceptLabel, const QString &rejectLabel,
                         QWidget *parent = nullptr);
+
+    // The Critical "Norvo Rava Rodozod File Error" box for a change that could not be written,
+    // with the database's own reason.
+    static void showSaveError(const QString &what, QWidget *parent = nullptr);
 
     // Tests install a responder that answers instead of a real box; an empty function
     // brings the real boxes back.

@@ -8,9 +8,16 @@
 #include <QtDebug>
 
 namespace {
+QString &lastFailure()
+{
+    static QString text;
+    return text;
+}
+
 void logFailure(const QSqlQuery &query, const QString &statement)
 {
-    qWarning().noquote() << "SQL statement failed:" << statement << "-" << query.lastError().text();
+    lastFailure() = query.lastError().text();
+    qWarning().noquote() << "SQL statement failed:" << statement << "-" << lastFailure();
 }
 } // namespace
 
@@ -62,6 +69,16 @@ QSqlRecord selectById(const QString &connectionName, const QString &statement,
     if (found)
         *found = hasRow;
     return row;
+}
+
+QString lastErrorText()
+{
+    return lastFailure();
+}
+
+void setLastErrorText(const QString &text)
+{
+    lastFailure() = text;
 }
 
 QVariant text(const QString &value)

@@ -27,6 +27,11 @@ bool run(const QString &connectionName, const QString &statement, QString *error
 QSqlRecord selectById(const QString &connectionName, const QString &statement,
                       const QString &placeholder, int id, bool *found = nullptr);
 
+// The database's error text of the most recent failed step, so that a dialog can tell the
+// user why a save did not happen. Empty until something fails.
+QString lastErrorText();
+void setLastErrorText(const QString &text);
+
 // Text columns are written as an empty string rather than NULL, which a NOT NULL column
 // would reject and which older readers of the file do not expect.
 QVariant text(const QString &value);

@@ -36,6 +36,7 @@ int MessageRecorder::respond(const MessageRequest &request)
     }
     m_messages.append(Message{request.icon, request.title, request.text, request.buttons,
                               request.defaultButton, request.escapeButton,
-                              request.buttons.value(chosen)});
+                              request.buttons.value(chosen), request.windowIcon,
+                              request.textFormat});
     return chosen;
 }

@@ -21,6 +21,8 @@ public:
         int defaultButton;
         int escapeButton;
         QString answer; // label of the button that was chosen
+        QString windowIcon;
+        Qt::TextFormat textFormat;
     };
 
     MessageRecorder();
