@@ -35,28 +35,30 @@ bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionNa
                                      int &id, const std::function<void(QSqlQuery &)> &bindColumns,
                                      const char *missingRowName)
 {
-    QSqlQuery query(Connections::database(connectionName));
-    bool ok = RecordSql::prepare(query, statement);
+    QSqlQuery fresh;
+    QSqlQuery *query = RecordSql::prepareWrite(fresh, connectionName, statement);
+    bool ok = query != nullptr;
     if (ok) {
         if (kind != WriteKind::InsertNewId)
-            query.bindValue(idPlaceholder, id);
-        bindColumns(query);
-        ok = RecordSql::exec(query);
+            query->bindValue(idPlaceholder, id);
+        bindColumns(*query);
+        ok = RecordSql::exec(*query);
     }
     if (!ok) {
         if (kind != WriteKind::Update)
             id = 0;
         return false;
     }
-    if (kind == WriteKind::Update && missingRowName && query.numRowsAffected() < 1) {
+    if (kind == WriteKind::Update && missingRowName && query->numRowsAffected() < 1) {
         RecordSql::setLastErrorText(QStringLiteral("%1: there is no row %2 to update")
                                         .arg(QLatin1String(missingRowName))
                                         .arg(id));
         qWarning().noquote() << RecordSql::lastErrorText();
         return false;
     }
+    // The id of the row this statement inserted, as last_insert_rowid() would give it.
     if (kind == WriteKind::InsertNewId)
-        id = lastInsertId(connectionName);
+        id = query->lastInsertId().toInt();
     setStored(true);
     setModified(false);
     return true;

@@ -55,20 +55,48 @@ bool isOlderLayout(const QString &version)
 {
     return version == QLatin1String("1.0") || version == QLatin1String("1.1");
 }
+
+// The columns readColumns() takes, in this order.
+enum Column
+{
+    IdColumn,
+    ScheduleIdColumn,
+    DescriptionColumn,
+    NoteColumn,
+    AmountColumn,
+    InsertDateColumn,
+    DueDateColumn,
+    PaidDateColumn,
+    PaidColumn,
+    UniqueColumn,
+    DeletedColumn,
+    ColumnCount
+};
+
+const char *const columnNames[ColumnCount] = {"id",     "billscheduleid", "description", "note",
+                                              "amount", "insertdate",     "duedate",     "paiddate",
+                                              "paid",   "isunique",       "deleted"};
+
+// Bills without a payee of their own share this one; it is never changed.
+std::shared_ptr<const Payee> emptyPayee()
+{
+    static const std::shared_ptr<const Payee> payee = std::make_shared<const Payee>();
+    return payee;
+}
 } // namespace
 
 Bill::Bill()
-    : m_description(QLatin1String("")), m_insertDate(Clock::today()), m_dueDate(Clock::today()),
-      m_paidDate(neverPaidDate()), m_note(QLatin1String(""))
+    : m_payee(emptyPayee()), m_description(QLatin1String("")), m_insertDate(Clock::today()),
+      m_dueDate(Clock::today()), m_paidDate(neverPaidDate()), m_note(QLatin1String(""))
 {
 }
 
 Bill::Bill(int billScheduleId, const Payee &payee, const QString &description, double amount,
            const QDate &insertDate, const QDate &dueDate, const QDate &paidDate, bool paid,
            bool unique, const QString &note, bool deleted)
-    : m_billScheduleId(billScheduleId), m_payee(payee), m_description(description),
-      m_insertDate(insertDate), m_amount(amount), m_dueDate(dueDate), m_paid(paid),
-      m_paidDate(paidDate), m_unique(unique), m_note(note), m_deleted(deleted)
+    : m_billScheduleId(billScheduleId), m_payee(std::make_shared<const Payee>(payee)),
+      m_description(description), m_insertDate(insertDate), m_amount(amount), m_dueDate(dueDate),
+      m_paid(paid), m_paidDate(paidDate), m_unique(unique), m_note(note), m_deleted(deleted)
 {
     // A bill that was never stored has no payments of its own; reading those of id 0 would
     // pick up stray rows.
@@ -104,7 +132,7 @@ bool Bill::insertKeepingId()
 void Bill::bindColumns(QSqlQuery &query) const
 {
     query.bindValue(QStringLiteral(":billscheduleid"), m_billScheduleId);
-    query.bindValue(QStringLiteral(":payeeid"), m_payee.id());
+    query.bindValue(QStringLiteral(":payeeid"), m_payee->id());
     query.bindValue(QStringLiteral(":description"), RecordSql::text(m_description));
     query.bindValue(QStringLiteral(":amount"), m_amount);
     query.bindValue(QStringLiteral(":insertdate"), m_insertDate);
@@ -137,14 +165,34 @@ bool Bill::removeRow()
     return RecordSql::exec(query);
 }
 
+Payee Bill::payee() const
+{
+    return *m_payee;
+}
+
+void Bill::setPayee(const Payee &payee)
+{
+    m_payee = std::make_shared<const Payee>(payee);
+}
+
+void Bill::setPayeeOfRow(const std::shared_ptr<const Payee> &payee, int payeeId)
+{
+    // A payee whose row is gone reads as the empty payee; the bill still names the same id,
+    // so that writing the bill back never rewrites the reference to 0.
+    if (payee->id() == payeeId) {
+        m_payee = payee;
+        return;
+    }
+    auto named = std::make_shared<Payee>(*payee);
+    named->setId(payeeId);
+    m_payee = std::move(named);
+}
+
 void Bill::setFromRecord(const QSqlRecord &record)
 {
     readColumns(record);
     const int payeeId = record.value(QStringLiteral("payeeid")).toInt();
-    setPayee(Payee::findById(payeeId));
-    // A payee whose row is gone reads as the empty payee; the bill still names the same id,
-    // so that writing the bill back never rewrites the reference to 0.
-    m_payee.setId(payeeId);
+    setPayeeOfRow(std::make_shared<const Payee>(Payee::findById(payeeId)), payeeId);
     setStored(true);
     loadPayments();
     refreshPaidState();
@@ -154,8 +202,8 @@ void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
                          const QList<BillPayment> &payments)
 {
     readColumns(record);
-    setPayee(payee);
-    m_payee.setId(record.value(QStringLiteral("payeeid")).toInt());
+    setPayeeOfRow(std::make_shared<const Payee>(payee),
+                  record.value(QStringLiteral("payeeid")).toInt());
     setStored(true);
     m_payments = payments;
     refreshPaidState();
@@ -163,17 +211,27 @@ void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
 
 void Bill::readColumns(const QSqlRecord &record)
 {
-    m_id = record.value(QStringLiteral("id")).toInt();
-    m_billScheduleId = record.value(QStringLiteral("billscheduleid")).toInt();
-    m_description = record.value(QStringLiteral("description")).toString();
-    m_note = record.value(QStringLiteral("note")).toString();
-    m_amount = record.value(QStringLiteral("amount")).toDouble();
-    m_insertDate = record.value(QStringLiteral("insertdate")).toDate();
-    m_dueDate = record.value(QStringLiteral("duedate")).toDate();
-    m_paidDate = record.value(QStringLiteral("paiddate")).toDate();
-    m_paid = record.value(QStringLiteral("paid")).toBool();
-    m_unique = record.value(QStringLiteral("isunique")).toBool();
-    m_deleted = record.value(QStringLiteral("deleted")).toBool();
+    readColumns(ColumnReader(record, columnNames, ColumnCount));
+}
+
+ColumnReader Bill::columnReader(const QSqlQuery &query)
+{
+    return ColumnReader(query, columnNames, ColumnCount);
+}
+
+void Bill::readColumns(const ColumnReader &row)
+{
+    m_id = RecordSql::intValue(row.value(IdColumn));
+    m_billScheduleId = RecordSql::intValue(row.value(ScheduleIdColumn));
+    m_description = row.value(DescriptionColumn).toString();
+    m_note = row.value(NoteColumn).toString();
+    m_amount = RecordSql::doubleValue(row.value(AmountColumn));
+    m_insertDate = RecordSql::dateValue(row.value(InsertDateColumn));
+    m_dueDate = RecordSql::dateValue(row.value(DueDateColumn));
+    m_paidDate = RecordSql::dateValue(row.value(PaidDateColumn));
+    m_paid = RecordSql::boolValue(row.value(PaidColumn));
+    m_unique = RecordSql::boolValue(row.value(UniqueColumn));
+    m_deleted = RecordSql::boolValue(row.value(DeletedColumn));
     m_paidStateUnwritten = false;
 }
 
@@ -223,6 +281,12 @@ double Bill::balance() const
 
 bool Bill::refreshPaidState()
 {
+    settlePaidState();
+    return !m_paidStateUnwritten || save();
+}
+
+bool Bill::settlePaidState()
+{
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
     // on a bill of 1.00, which must still count as paid.
     if (qRound64(balance() * 100.0) <= 0) {
@@ -236,7 +300,7 @@ bool Bill::refreshPaidState()
         m_paid = false;
         m_paidStateUnwritten = true;
     }
-    return !m_paidStateUnwritten || save();
+    return m_paidStateUnwritten;
 }
 
 QString Bill::layoutColumns(const QString &version)
@@ -294,7 +358,7 @@ bool Bill::convertRecord(const QSqlRecord &row, const QString &version)
     if (version == QLatin1String("1.2")) {
         readColumns(row);
         // A payee id whose row has gone stays as it was, rather than turning into 0.
-        m_payee.setId(TableUpgrade::columnValue(row, QStringLiteral("payeeid")).toInt());
+        setPayeeOfRow(m_payee, TableUpgrade::columnValue(row, QStringLiteral("payeeid")).toInt());
     }
     setStored(false);
     return true;

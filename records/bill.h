@@ -8,11 +8,15 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
+class ColumnReader;
 class QSqlQuery;
 class QSqlRecord;
 
 // One amount owed to a payee on one due date. A bill carries a copy of its payee and of its
-// payments; the payments decide whether it is paid.
+// payments; the payments decide whether it is paid. The payee copy is read-only and shared
+// between copies of the bill and between the bills of one load.
 class Bill final : public ActiveDomainObject
 {
 public:
@@ -75,8 +79,8 @@ public:
     void setId(int id) { m_id = id; }
     int billScheduleId() const { return m_billScheduleId; }
     void setBillScheduleId(int billScheduleId) { m_billScheduleId = billScheduleId; }
-    Payee payee() const { return m_payee; }
-    void setPayee(const Payee &payee) { m_payee = payee; }
+    Payee payee() const;
+    void setPayee(const Payee &payee);
     QString description() const { return m_description; }
     void setDescription(const QString &description) { m_description = description; }
     double amount() const { return m_amount; }
@@ -100,8 +104,18 @@ public:
     static QDate neverPaidDate() { return QDate(2000, 1, 1); }
 
 private:
+    // Loads whole files by reading rows straight into bills (see RecordLoader).
+    friend class RecordLoader;
+
     bool removeRow();
     void readColumns(const QSqlRecord &record);
+    void readColumns(const ColumnReader &row);
+    // Reads the rows of a query on the table by column position.
+    static ColumnReader columnReader(const QSqlQuery &query);
+    // Keeps the payee's snapshot but makes sure it names payeeId.
+    void setPayeeOfRow(const std::shared_ptr<const Payee> &payee, int payeeId);
+    // The in-memory half of refreshPaidState(): true when the row needs writing.
+    bool settlePaidState();
     void bindColumns(QSqlQuery &query) const;
     bool convertOldRecord(const QSqlRecord &row, const QString &version);
     static bool copyOldRow(const QSqlRecord &row, const QString &version);
@@ -110,7 +124,8 @@ private:
     int m_id = 0;
     int m_billScheduleId = 0;
     QList<BillPayment> m_payments;
-    Payee m_payee;
+    // Never null.
+    std::shared_ptr<const Payee> m_payee;
     QString m_description;
     QDate m_insertDate;
     double m_amount = 0.0;

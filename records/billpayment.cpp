@@ -11,6 +11,22 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+namespace {
+// The columns readColumns() takes, in this order.
+enum Column
+{
+    IdColumn,
+    BillIdColumn,
+    PaymentDateColumn,
+    AmountColumn,
+    ColumnCount
+};
+
+const char *const columnNames[ColumnCount] = {"id", "billid", "paymentdate", "amount"};
+
+const qint64 msecsPerDay = 24 * 60 * 60 * 1000;
+} // namespace
+
 BillPayment::BillPayment() : m_paymentDate(Clock::now()) {}
 
 BillPayment::BillPayment(int billId, const QDateTime &paymentDate, double amount)
@@ -67,7 +83,7 @@ bool BillPayment::writeRow()
 void BillPayment::bindColumns(QSqlQuery &query) const
 {
     query.bindValue(QStringLiteral(":billid"), m_billId);
-    query.bindValue(QStringLiteral(":paymentdate"), m_paymentDate);
+    query.bindValue(QStringLiteral(":paymentdate"), paymentDate());
     query.bindValue(QStringLiteral(":amount"), m_amount);
 }
 
@@ -94,10 +110,45 @@ bool BillPayment::remove()
 
 void BillPayment::setFromRecord(const QSqlRecord &record)
 {
-    m_id = record.value(QStringLiteral("id")).toInt();
-    m_billId = record.value(QStringLiteral("billid")).toInt();
-    m_paymentDate = record.value(QStringLiteral("paymentdate")).toDateTime();
-    m_amount = record.value(QStringLiteral("amount")).toDouble();
+    readColumns(ColumnReader(record, columnNames, ColumnCount));
+}
+
+QDateTime BillPayment::paymentDate() const
+{
+    if (m_pendingLocalMsecs >= 0) {
+        m_paymentDate =
+            QDateTime(QDate::fromJulianDay(m_pendingLocalMsecs / msecsPerDay),
+                      QTime::fromMSecsSinceStartOfDay(int(m_pendingLocalMsecs % msecsPerDay)));
+        m_pendingLocalMsecs = -1;
+    }
+    return m_paymentDate;
+}
+
+void BillPayment::setPaymentDate(const QDateTime &paymentDate)
+{
+    m_paymentDate = paymentDate;
+    m_pendingLocalMsecs = -1;
+}
+
+ColumnReader BillPayment::columnReader(const QSqlQuery &query)
+{
+    return ColumnReader(query, columnNames, ColumnCount);
+}
+
+void BillPayment::readColumns(const ColumnReader &row)
+{
+    m_id = RecordSql::intValue(row.value(IdColumn));
+    m_billId = RecordSql::intValue(row.value(BillIdColumn));
+    const QVariant moment = row.value(PaymentDateColumn);
+    QDate day;
+    QTime time;
+    if (RecordSql::plainLocalDateTime(moment, &day, &time)) {
+        m_paymentDate = QDateTime();
+        m_pendingLocalMsecs = day.toJulianDay() * msecsPerDay + time.msecsSinceStartOfDay();
+    } else {
+        setPaymentDate(RecordSql::dateTimeValue(moment));
+    }
+    m_amount = RecordSql::doubleValue(row.value(AmountColumn));
     setStored(true);
 }
 
@@ -163,7 +214,7 @@ void BillPayment::convertRecord(const QSqlRecord &row, const QString &version)
     if (version == QLatin1String("1.2")) {
         m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
         m_billId = TableUpgrade::columnValue(row, QStringLiteral("billid")).toInt();
-        m_paymentDate = TableUpgrade::columnValue(row, QStringLiteral("paymentdate")).toDateTime();
+        setPaymentDate(TableUpgrade::columnValue(row, QStringLiteral("paymentdate")).toDateTime());
         m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
     }
     setStored(false);

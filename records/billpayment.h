@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 
+class ColumnReader;
 class QSqlQuery;
 class QSqlRecord;
 
@@ -43,17 +44,31 @@ public:
     void setId(int id) { m_id = id; }
     int billId() const { return m_billId; }
     void setBillId(int billId) { m_billId = billId; }
-    QDateTime paymentDate() const { return m_paymentDate; }
-    void setPaymentDate(const QDateTime &paymentDate) { m_paymentDate = paymentDate; }
+    QDateTime paymentDate() const;
+    void setPaymentDate(const QDateTime &paymentDate);
     double amount() const { return m_amount; }
     void setAmount(double amount) { m_amount = amount; }
 
 private:
+    // Loads read rows straight into payments (see RecordLoader); a bill whose paid state is
+    // settled already writes its new payment's row alone.
+    friend class RecordLoader;
+    friend class Bill;
+
     bool writeRow();
     void bindColumns(QSqlQuery &query) const;
+    void readColumns(const ColumnReader &row);
+    // Reads the rows of a query on the table by column position.
+    static ColumnReader columnReader(const QSqlQuery &query);
 
     int m_id = 0;
     int m_billId = 0;
-    QDateTime m_paymentDate;
+    // A moment read from a row is kept as its local date and time until someone asks for it:
+    // a local QDateTime costs a look at the system's time zone (a file system call), and a
+    // load reads tens of thousands of payments whose moments the bill list never shows.
+    mutable QDateTime m_paymentDate;
+    // The local date and time of such a moment as milliseconds from the start of Julian day 0;
+    // -1 once m_paymentDate holds the moment.
+    mutable qint64 m_pendingLocalMsecs = -1;
     double m_amount = 0.0;
 };

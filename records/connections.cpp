@@ -1,5 +1,7 @@
 #include "connections.h"
 
+#include "recordsql.h"
+
 #include <QSqlError>
 #include <QtDebug>
 
@@ -22,6 +24,8 @@ bool Connections::open(const QString &connectionName, const QString &path)
 
 void Connections::close(const QString &connectionName)
 {
+    // Compiled statements die with their connection.
+    RecordSql::dropReusedStatements(connectionName);
     if (!QSqlDatabase::contains(connectionName))
         return;
     {

@@ -8,6 +8,7 @@
 #include "filedata.h"
 #include "messagehelper.h"
 #include "payee.h"
+#include "recordloader.h"
 #include "recordsql.h"
 #include "transaction.h"
 #include "upgraderunner.h"
@@ -54,45 +55,6 @@ QList<UpgradeRunner::Table> upgradeTables()
     };
 }
 
-// Runs a query that takes no values and hands back all its rows, so that nothing is still
-// reading while the rows are turned into records (which may write).
-bool readAll(const QString &statement, QList<QSqlRecord> *rows)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    query.setForwardOnly(true);
-    if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
-        return false;
-    while (query.next())
-        rows->append(query.record());
-    return true;
-}
-
-// Every payee a bill may name, deleted ones included: a bill keeps showing the payee it was
-// entered for.
-bool readAllPayees(QHash<int, Payee> *payees)
-{
-    QList<QSqlRecord> rows;
-    if (!readAll(QStringLiteral("SELECT * FROM payees"), &rows))
-        return false;
-    for (const QSqlRecord &row : rows) {
-        const Payee payee(row);
-        payees->insert(payee.id(), payee);
-    }
-    return true;
-}
-
-// The payments of every bill, each bill's earliest first.
-bool readAllPayments(QHash<int, QList<BillPayment>> *payments)
-{
-    QList<QSqlRecord> rows;
-    if (!readAll(QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), &rows))
-        return false;
-    for (const QSqlRecord &row : rows) {
-        const BillPayment payment(row);
-        (*payments)[payment.billId()].append(payment);
-    }
-    return true;
-}
 } // namespace
 
 DataFile::DataFile(SystemDatabase *systemDatabase) : m_systemDatabase(systemDatabase) {}
@@ -261,46 +223,55 @@ bool DataFile::reloadPayees()
     return loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0"));
 }
 
-// Reads the bills of the statement with three queries in all (bills, payees, payments)
-// rather than two more per bill. Bills whose paid state changed since they were stored are
-// written back, together, in one transaction.
+// Reads the bills of the statement with three queries in all (payees, bills, payments) rather
+// than two more per bill, inside one transaction, so that they see one state of the file.
+// Bills whose paid state changed since they were stored are written back once the reading is
+// over, together. Every payee a bill may name is read, deleted ones included: a bill keeps
+// showing the payee it was entered for.
 bool DataFile::loadBills(const QString &statement, BillSelection selection)
 {
     m_billsById.clear();
     m_billList.clear();
 
-    QList<QSqlRecord> rows;
-    QHash<int, Payee> payees;
-    QHash<int, QList<BillPayment>> payments;
-    if (!readAll(statement, &rows) || !readAllPayees(&payees) || !readAllPayments(&payments))
-        return false;
-
     Transaction transaction(Connections::current());
-    Payee missingPayee;
-    missingPayee.setStored(true);
-    for (const QSqlRecord &row : rows) {
-        auto bill = std::make_shared<Bill>();
-        const int payeeId = row.value(QStringLiteral("payeeid")).toInt();
-        const int billId = row.value(QStringLiteral("id")).toInt();
-        bill->setFromRecord(row, payees.value(payeeId, missingPayee), payments.value(billId));
-        m_billsById.insert(bill->id(), bill);
+    RecordLoader::PayeeSnapshots payees;
+    QHash<int, BillPtr> billsById;
+    QList<BillPtr> bills;
+    const bool read =
+        RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"),
+                                 [&payees](Payee &&payee) {
+                                     const int id = payee.id();
+                                     payees.insert(id,
+                                                   std::make_shared<const Payee>(std::move(payee)));
+                                 }) &&
+        RecordLoader::readBills(statement, payees,
+                                [&](const BillPtr &bill) {
+                                    billsById.insert(bill->id(), bill);
+                                    bills.append(bill);
+                                }) &&
+        RecordLoader::readPayments(
+            QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), billsById);
+    if (!read)
+        return false;
+    QList<BillPtr> billList;
+    for (const BillPtr &bill : std::as_const(bills)) {
+        if (RecordLoader::settlePaidState(*bill))
+            bill->refreshPaidState();
         if (selection == BillSelection::Paid || !bill->isPaid())
-            m_billList.append(bill);
+            billList.append(bill);
     }
+    m_billsById.swap(billsById);
+    m_billList.swap(billList);
     return transaction.commit();
 }
 
 bool DataFile::loadPayees(const QString &statement)
 {
     m_payeesById.clear();
-    QList<QSqlRecord> rows;
-    if (!readAll(statement, &rows))
-        return false;
-    for (const QSqlRecord &row : rows) {
-        auto payee = std::make_shared<Payee>(row);
-        m_payeesById.insert(payee->id(), payee);
-    }
-    return true;
+    return RecordLoader::readPayees(statement, [this](Payee &&payee) {
+        const int id = payee.id();
+        m_payeesById.insert(id, std::make_shared<Payee>(std::move(payee)));
+    });
 }
 
 void DataFile::clearCollections()

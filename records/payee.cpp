@@ -8,6 +8,23 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+namespace {
+// The columns readColumns() takes, in this order.
+enum Column
+{
+    IdColumn,
+    NameColumn,
+    AccountColumn,
+    AddressColumn,
+    NoteColumn,
+    DeletedColumn,
+    ColumnCount
+};
+
+const char *const columnNames[ColumnCount] = {
+    "id", "payeename", "accountnumber", "mailingaddress", "note", "deleted"};
+} // namespace
+
 Payee::Payee()
     : m_payeeName(QLatin1String("")), m_accountNumber(QLatin1String("")),
       m_mailingAddress(QLatin1String("")), m_note(QLatin1String(""))
@@ -67,12 +84,22 @@ bool Payee::remove()
 
 void Payee::setFromRecord(const QSqlRecord &record)
 {
-    m_id = record.value(QStringLiteral("id")).toInt();
-    m_payeeName = record.value(QStringLiteral("payeename")).toString();
-    m_accountNumber = record.value(QStringLiteral("accountnumber")).toString();
-    m_mailingAddress = record.value(QStringLiteral("mailingaddress")).toString();
-    m_note = record.value(QStringLiteral("note")).toString();
-    m_deleted = record.value(QStringLiteral("deleted")).toBool();
+    readColumns(ColumnReader(record, columnNames, ColumnCount));
+}
+
+ColumnReader Payee::columnReader(const QSqlQuery &query)
+{
+    return ColumnReader(query, columnNames, ColumnCount);
+}
+
+void Payee::readColumns(const ColumnReader &row)
+{
+    m_id = RecordSql::intValue(row.value(IdColumn));
+    m_payeeName = row.value(NameColumn).toString();
+    m_accountNumber = row.value(AccountColumn).toString();
+    m_mailingAddress = row.value(AddressColumn).toString();
+    m_note = row.value(NoteColumn).toString();
+    m_deleted = RecordSql::boolValue(row.value(DeletedColumn));
     setStored(true);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class ColumnReader;
 class QSqlQuery;
 class QSqlRecord;
 
@@ -55,7 +56,13 @@ public:
     void setDeleted(bool deleted) { m_deleted = deleted; }
 
 private:
+    // Loads read rows straight into payees (see RecordLoader).
+    friend class RecordLoader;
+
     void bindColumns(QSqlQuery &query) const;
+    void readColumns(const ColumnReader &row);
+    // Reads the rows of a query on the table by column position.
+    static ColumnReader columnReader(const QSqlQuery &query);
 
     int m_id = 0;
     QString m_payeeName;

@@ -2,12 +2,76 @@
 
 #include "connections.h"
 
+#include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringView>
 #include <QtDebug>
 
+#include <memory>
+
 namespace {
+// Compiled writes of one connection, kept while a Transaction is open on it.
+struct ReusedStatements
+{
+    int depth = 0;
+    QHash<QString, std::shared_ptr<QSqlQuery>> queries;
+};
+
+QHash<QString, ReusedStatements> &reusedStatements()
+{
+    static QHash<QString, ReusedStatements> statements;
+    return statements;
+}
+
+// The number in count ASCII digits of text from position from; -1 when one is not a digit.
+int asciiNumber(QStringView text, qsizetype from, qsizetype count)
+{
+    int number = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        number = number * 10 + (c - u'0');
+    }
+    return number;
+}
+
+// "yyyy-MM-dd" exactly, the way dates are bound; anything else is left to QVariant.
+bool isPlainIsoDate(QStringView text, int *year, int *month, int *day)
+{
+    if (text.size() < 10 || text.at(4) != u'-' || text.at(7) != u'-')
+        return false;
+    *year = asciiNumber(text, 0, 4);
+    *month = asciiNumber(text, 5, 2);
+    *day = asciiNumber(text, 8, 2);
+    return *year > 0 && *month >= 0 && *day >= 0;
+}
+
+// "yyyy-MM-ddTHH:mm:ss" with or without ".zzz", a time of day as QTime takes it.
+bool isPlainIsoDateTime(QStringView text, QDate *date, QTime *time)
+{
+    if ((text.size() != 19 && text.size() != 23) || text.at(10) != u'T' || text.at(13) != u':' ||
+        text.at(16) != u':' || (text.size() == 23 && text.at(19) != u'.'))
+        return false;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    if (!isPlainIsoDate(text, &year, &month, &day))
+        return false;
+    const int hour = asciiNumber(text, 11, 2);
+    const int minute = asciiNumber(text, 14, 2);
+    const int second = asciiNumber(text, 17, 2);
+    const int msec = text.size() == 23 ? asciiNumber(text, 20, 3) : 0;
+    // Hour 24 and leap seconds have their own meaning to the ISO reader.
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || msec < 0)
+        return false;
+    *date = QDate(year, month, day);
+    *time = QTime(hour, minute, second, msec);
+    return date->isValid();
+}
 QString &lastFailure()
 {
     static QString text;
@@ -20,6 +84,31 @@ void logFailure(const QSqlQuery &query, const QString &statement)
     qWarning().noquote() << "SQL statement failed:" << statement << "-" << lastFailure();
 }
 } // namespace
+
+ColumnReader::ColumnReader(const QSqlQuery &query, const char *const *names, int count)
+    : m_query(&query)
+{
+    const QSqlRecord layout = query.record();
+    m_positions.reserve(count);
+    for (int i = 0; i < count; ++i)
+        m_positions.append(layout.indexOf(QLatin1String(names[i])));
+}
+
+ColumnReader::ColumnReader(const QSqlRecord &record, const char *const *names, int count)
+    : m_record(&record)
+{
+    m_positions.reserve(count);
+    for (int i = 0; i < count; ++i)
+        m_positions.append(record.indexOf(QLatin1String(names[i])));
+}
+
+QVariant ColumnReader::value(int index) const
+{
+    const int position = m_positions.value(index, -1);
+    if (position < 0)
+        return QVariant();
+    return m_query ? m_query->value(position) : m_record->value(position);
+}
 
 namespace RecordSql {
 
@@ -34,6 +123,43 @@ bool prepare(QSqlQuery &query, const QString &statement)
         return true;
     logFailure(query, statement);
     return false;
+}
+
+QSqlQuery *prepareWrite(QSqlQuery &fresh, const QString &connectionName, const QString &statement)
+{
+    const QSqlDatabase db = Connections::database(connectionName);
+    const auto reuse = reusedStatements().find(connectionName);
+    if (reuse == reusedStatements().end() || reuse->depth == 0) {
+        fresh = QSqlQuery(db);
+        return prepare(fresh, statement) ? &fresh : nullptr;
+    }
+    const auto cached = reuse->queries.constFind(statement);
+    if (cached != reuse->queries.constEnd() && (*cached)->driver() == db.driver())
+        return cached->get();
+    auto query = std::make_shared<QSqlQuery>(db);
+    if (!prepare(*query, statement))
+        return nullptr;
+    reuse->queries.insert(statement, query);
+    return query.get();
+}
+
+void beginStatementReuse(const QString &connectionName)
+{
+    ++reusedStatements()[connectionName].depth;
+}
+
+void endStatementReuse(const QString &connectionName)
+{
+    const auto reuse = reusedStatements().find(connectionName);
+    if (reuse != reusedStatements().end() && --reuse->depth <= 0)
+        reusedStatements().erase(reuse);
+}
+
+void dropReusedStatements(const QString &connectionName)
+{
+    const auto reuse = reusedStatements().find(connectionName);
+    if (reuse != reusedStatements().end())
+        reuse->queries.clear();
 }
 
 bool exec(QSqlQuery &query)
@@ -89,6 +215,57 @@ QVariant text(const QString &value)
 QVariant flag(bool value)
 {
     return QVariant(value ? 1 : 0);
+}
+
+int intValue(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::LongLong)
+        return int(*static_cast<const qlonglong *>(value.constData()));
+    return value.toInt();
+}
+
+double doubleValue(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Double)
+        return *static_cast<const double *>(value.constData());
+    if (value.typeId() == QMetaType::LongLong)
+        return double(*static_cast<const qlonglong *>(value.constData()));
+    return value.toDouble();
+}
+
+bool boolValue(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::LongLong)
+        return *static_cast<const qlonglong *>(value.constData()) != 0;
+    return value.toBool();
+}
+
+QDate dateValue(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QString) {
+        const QString &text = *static_cast<const QString *>(value.constData());
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        if (text.size() == 10 && isPlainIsoDate(text, &year, &month, &day))
+            return QDate(year, month, day);
+    }
+    return value.toDate();
+}
+
+QDateTime dateTimeValue(const QVariant &value)
+{
+    QDate date;
+    QTime time;
+    if (plainLocalDateTime(value, &date, &time))
+        return QDateTime(date, time);
+    return value.toDateTime();
+}
+
+bool plainLocalDateTime(const QVariant &value, QDate *date, QTime *time)
+{
+    return value.typeId() == QMetaType::QString &&
+           isPlainIsoDateTime(*static_cast<const QString *>(value.constData()), date, time);
 }
 
 } // namespace RecordSql

@@ -1,10 +1,33 @@
 #pragma once
 
+#include <QDate>
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QVariant>
 
 class QSqlQuery;
 class QSqlRecord;
+
+// The values of a row by column position, the positions found by name once. A query read
+// through it hands over each value without a copy of its row or a search for the name; a
+// single record reads as QSqlRecord::value() reads it. A column the row does not have reads as
+// an invalid value.
+class ColumnReader
+{
+public:
+    // The row the query is on, whichever that is when value() is called.
+    ColumnReader(const QSqlQuery &query, const char *const *names, int count);
+    ColumnReader(const QSqlRecord &record, const char *const *names, int count);
+
+    // The value of the column that is the index-th of the names.
+    QVariant value(int index) const;
+
+private:
+    const QSqlQuery *m_query = nullptr;
+    const QSqlRecord *m_record = nullptr;
+    QList<int> m_positions;
+};
 
 // Checked steps of the program's SQL, shared by the record classes and the two store
 // managers. Every step returns whether it succeeded and logs a failure with the statement
@@ -15,6 +38,17 @@ namespace RecordSql {
 QSqlQuery currentQuery();
 
 bool prepare(QSqlQuery &query, const QString &statement);
+// The same for a statement that writes, returning the query to bind and run, or null when
+// the statement does not compile. While a Transaction is open on the connection the statement
+// is compiled once and that query handed out again to every later write of the same text,
+// which saves most of the cost of writing many rows; otherwise fresh is prepared and returned.
+// The query must be run to its end before the next use (a write always is).
+QSqlQuery *prepareWrite(QSqlQuery &fresh, const QString &connectionName, const QString &statement);
+// Called by Transaction as it opens and ends, and by Connections::close: compiled writes
+// are kept from the outermost opening to its end, and never past the connection's life.
+void beginStatementReuse(const QString &connectionName);
+void endStatementReuse(const QString &connectionName);
+void dropReusedStatements(const QString &connectionName);
 // Runs a prepared query.
 bool exec(QSqlQuery &query);
 // Runs a statement that takes no values on the named connection; errorText, when given,
@@ -38,5 +72,20 @@ QVariant text(const QString &value);
 
 // Flags are stored as the integers 0 and 1.
 QVariant flag(bool value);
+
+// Column values as the records read them: exactly what QVariant's own toInt(), toDouble(),
+// toBool(), toDate() and toDateTime() give, reached without the general conversion for the
+// forms this file holds (whole numbers, doubles and ISO date texts). A load of ten thousand
+// bills converts a hundred thousand values.
+int intValue(const QVariant &value);
+double doubleValue(const QVariant &value);
+bool boolValue(const QVariant &value);
+QDate dateValue(const QVariant &value);
+QDateTime dateTimeValue(const QVariant &value);
+// The date and time of day of a plain ISO text without zone ("yyyy-MM-ddTHH:mm:ss" with or
+// without ".zzz"), from which dateTimeValue() would make QDateTime(date, time). False for any
+// other value, which only dateTimeValue() reads. Making a local QDateTime costs a look at
+// the system's time zone, which a caller that may never need the moment can put off.
+bool plainLocalDateTime(const QVariant &value, QDate *date, QTime *time);
 
 } // namespace RecordSql

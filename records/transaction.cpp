@@ -12,6 +12,8 @@ Transaction::Transaction(const QString &connectionName)
     m_active = RecordSql::run(m_connectionName, QStringLiteral("SAVEPOINT ") + m_name);
     if (!m_active)
         --g_depth;
+    else
+        RecordSql::beginStatementReuse(m_connectionName);
 }
 
 Transaction::~Transaction()
@@ -30,6 +32,7 @@ bool Transaction::commit()
     }
     m_active = false;
     --g_depth;
+    RecordSql::endStatementReuse(m_connectionName);
     return true;
 }
 
@@ -41,4 +44,5 @@ void Transaction::rollback()
     RecordSql::run(m_connectionName, QStringLiteral("RELEASE ") + m_name);
     m_active = false;
     --g_depth;
+    RecordSql::endStatementReuse(m_connectionName);
 }

@@ -4,7 +4,7 @@
 
 // Scope guard for a group of writes that must land together. It opens a savepoint, so it
 // nests inside a caller's own transaction; leaving the scope without commit() rolls the
-// group back.
+// group back. While one is open, writes on its connection reuse their compiled statements.
 class Transaction
 {
 public:

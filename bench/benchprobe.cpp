@@ -1,0 +1,79 @@
+#include "benchprobe.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <limits>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace {
+// A "Vm...:   1234 kB" line of /proc/self/status, in bytes; 0 where there is none.
+qint64 statusField(const QByteArray &name)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> lines = status.readAll().split('\n');
+    for (const QByteArray &line : lines) {
+        if (line.startsWith(name + ':'))
+            return line.mid(name.size() + 1).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+} // namespace
+
+namespace BenchProbe {
+
+double bestOf(int runs, const std::function<double()> &timedRun)
+{
+    double best = std::numeric_limits<double>::max();
+    for (int run = 0; run < qMax(runs, 1); ++run)
+        best = qMin(best, timedRun());
+    return best;
+}
+
+double time(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void releaseFreeMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+qint64 heapInUse()
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks) + qint64(info.hblkhd);
+#else
+    return residentBytes();
+#endif
+}
+
+qint64 residentBytes()
+{
+    return statusField("VmRSS");
+}
+
+qint64 peakResidentBytes()
+{
+    return statusField("VmHWM");
+}
+
+bool resetPeak()
+{
+    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
+    return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
+} // namespace BenchProbe

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+
+// Clocks and memory gauges for the benchmark.
+namespace BenchProbe {
+
+// The shortest of runs timings, in milliseconds. Each call of timedRun does its own set-up
+// and returns the milliseconds of the part that counts; the shortest run is the one least
+// disturbed by whatever else the machine was doing.
+double bestOf(int runs, const std::function<double()> &timedRun);
+
+// Milliseconds that work takes.
+double time(const std::function<void()> &work);
+
+// Gives free memory the allocator still holds back to the system, so that the resident
+// set that follows counts only what is in use.
+void releaseFreeMemory();
+
+// Bytes the allocator has handed out and not yet been given back.
+qint64 heapInUse();
+// Resident set of the process now, and its high-water mark since the last resetPeak().
+qint64 residentBytes();
+qint64 peakResidentBytes();
+// Starts a new high-water mark; false where the system does not allow it (then the peak is
+// that of the whole run so far).
+bool resetPeak();
+
+} // namespace BenchProbe

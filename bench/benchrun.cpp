@@ -1,0 +1,423 @@
+#include "benchrun.h"
+
+#include "benchprobe.h"
+
+#include "bill.h"
+#include "billschedule.h"
+#include "connections.h"
+#include "datafile.h"
+#include "filedata.h"
+#include "payee.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QTextStream>
+#include <QtDebug>
+
+#ifndef NVBENCH_BUILD_TYPE
+#define NVBENCH_BUILD_TYPE "unknown"
+#endif
+
+namespace {
+const QString floorConnection = QStringLiteral("nvbench_floor");
+
+const QString currentBillsStatement =
+    QStringLiteral("SELECT * FROM bills WHERE deleted = 0 ORDER BY duedate ASC");
+const QString paidBillsStatement =
+    QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND paid = 1 ORDER BY duedate ASC");
+
+// Keeps the compiler from dropping reads whose values nobody looks at.
+volatile qint64 g_sink = 0;
+
+// Every value of every row of the statements, read the plain way.
+bool scan(const QSqlDatabase &db, const QStringList &statements)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    qint64 seen = 0;
+    for (const QString &statement : statements) {
+        if (!query.exec(statement))
+            return false;
+        const int columns = query.record().count();
+        while (query.next()) {
+            for (int column = 0; column < columns; ++column)
+                seen += query.value(column).isNull() ? 0 : 1;
+        }
+    }
+    g_sink = g_sink + seen;
+    return true;
+}
+
+QStringList loadStatements(const QString &billStatement)
+{
+    return {billStatement, QStringLiteral("SELECT * FROM payees WHERE deleted = 0"),
+            QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC")};
+}
+
+bool runAll(const QSqlDatabase &db, const QStringList &statements)
+{
+    QSqlQuery query(db);
+    for (const QString &statement : statements) {
+        if (!query.exec(statement))
+            return false;
+    }
+    return true;
+}
+
+// The rows of a "1.1" file carried into tables of the current layout by SQLite alone.
+const QStringList copyStatements = {
+    QStringLiteral("BEGIN"),
+    QStringLiteral("CREATE TABLE payees2(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
+                   "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), "
+                   "deleted BOOL)"),
+    QStringLiteral("CREATE TABLE billschedule2(id INTEGER NOT NULL PRIMARY KEY, scheduletype "
+                   "VARCHAR(20), dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, "
+                   "frequencyvalue VARCHAR(20), rangetype VARCHAR(20), rangestartdate DATETIME, "
+                   "rangeenddate DATETIME)"),
+    QStringLiteral("CREATE TABLE bills2(id INTEGER primary key, billscheduleid INTEGER, payeeid "
+                   "INTEGER, description VARCHAR(100) not null, amount DECIMAL, insertdate "
+                   "DATETIME, duedate DATETIME, paiddate DATETIME, isunique BOOL, paid BOOL, note "
+                   "VARCHAR(400), deleted BOOL)"),
+    QStringLiteral("INSERT INTO payees2 (id, payeename, accountnumber, mailingaddress, note, "
+                   "deleted) SELECT payeeid, payeename, accountnumber, mailingaddress, note, "
+                   "deleted FROM payees"),
+    QStringLiteral("INSERT INTO billschedule2 (id, scheduletype, dayofmonth, dayofweek, "
+                   "rangetype, rangestartdate, rangeenddate) SELECT billscheduleid, "
+                   "billscheduletype, monthlydayofmonth, weeklydayofweek, rangetype, "
+                   "rangestartdate, rangeenddate FROM billschedule"),
+    QStringLiteral("INSERT INTO bills2 (id, billscheduleid, payeeid, description, amount, "
+                   "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT billid, "
+                   "billscheduleid, payeeid, description, amount, duedate, duedate, paiddate, 1, "
+                   "paid, note, deleted FROM bills"),
+    QStringLiteral("COMMIT")};
+
+QString formatMs(double ms)
+{
+    return QString::number(ms, 'f', ms < 10 ? 2 : 1);
+}
+} // namespace
+
+BenchRun::BenchRun(const QString &directory, const BenchFiles::Shape &shape)
+    : m_directory(directory), m_shape(shape)
+{
+    m_summary.bills = shape.bills;
+}
+
+bool BenchRun::prepare()
+{
+    m_currentPath = QDir(m_directory).filePath(QStringLiteral("bench.nvbf"));
+    m_version11Path = QDir(m_directory).filePath(QStringLiteral("version11.nvbf"));
+    return BenchFiles::buildCurrent(m_currentPath, m_shape) &&
+           BenchFiles::buildVersion11(m_version11Path, m_shape);
+}
+
+void BenchRun::measureAll()
+{
+    // Memory first, before the timing loops have left their own traces in the allocator.
+    measureLoadMemory();
+    measureLoad();
+    measurePaidLoad();
+    measureSeries();
+    measureUpgrade();
+}
+
+int BenchRun::runs() const
+{
+    return m_shape.bills <= 10000 ? 5 : 3;
+}
+
+void BenchRun::fail(const QString &what)
+{
+    m_failed = true;
+    m_notes.append(QStringLiteral("FAILED: ") + what);
+}
+
+QString BenchRun::scratchCopy(const QString &source, const QString &name) const
+{
+    const QString target = QDir(m_directory).filePath(name);
+    QFile::remove(target);
+    return QFile::copy(source, target) ? target : QString();
+}
+
+void BenchRun::addRow(const QString &name, double ms, double floorMs, double maxRatio)
+{
+    Row row;
+    row.name = name;
+    row.ms = ms;
+    row.floorMs = floorMs;
+    if (maxRatio > 0) {
+        row.target = QStringLiteral("<= %1x").arg(maxRatio);
+        row.met = floorMs > 0 && ms / floorMs <= maxRatio;
+    }
+    m_rows.append(row);
+}
+
+void BenchRun::measureLoadMemory()
+{
+    BenchProbe::releaseFreeMemory();
+    const qint64 heapBefore = BenchProbe::heapInUse();
+    const qint64 residentBefore = BenchProbe::residentBytes();
+    const bool peakReset = BenchProbe::resetPeak();
+    qint64 held = 0;
+    qint64 peak = 0;
+    qsizetype loaded = 0;
+    {
+        DataFile file(nullptr);
+        if (!file.open(m_currentPath) || !file.loadCurrentBills())
+            return fail(QStringLiteral("loading the file for the memory count"));
+        peak = BenchProbe::peakResidentBytes() - residentBefore;
+        held = BenchProbe::heapInUse() - heapBefore;
+        loaded = file.billsById().size();
+    }
+    if (loaded != m_shape.bills)
+        return fail(QStringLiteral("the load read %1 bills").arg(loaded));
+    m_summary.heldBytesPerBill = double(held) / double(loaded);
+    m_summary.peakLoadBytes = double(peak);
+    m_notes.append(QStringLiteral("memory: empty program %1 KiB in use; open file with %2 loaded "
+                                  "bills holds %3 KiB more = %4 B per bill (target < 1024)")
+                       .arg(heapBefore / 1024)
+                       .arg(loaded)
+                       .arg(held / 1024)
+                       .arg(m_summary.heldBytesPerBill, 0, 'f', 0));
+    m_notes.append(QStringLiteral("memory: peak resident growth during open + load %1 KiB = %2 B "
+                                  "per bill%3")
+                       .arg(peak / 1024)
+                       .arg(double(peak) / double(loaded), 0, 'f', 0)
+                       .arg(peakReset ? QString() : QStringLiteral(" (peak not resettable)")));
+}
+
+void BenchRun::measureLoad()
+{
+    const double floorMs = BenchProbe::bestOf(runs(), [this] {
+        bool ok = false;
+        const double ms = BenchProbe::time([&] {
+            ok =
+                Connections::open(floorConnection, m_currentPath) &&
+                scan(Connections::database(floorConnection), loadStatements(currentBillsStatement));
+        });
+        Connections::close(floorConnection);
+        return ok ? ms : 0.0;
+    });
+    bool ok = true;
+    const double loadMs = BenchProbe::bestOf(runs(), [&] {
+        DataFile file(nullptr);
+        return BenchProbe::time([&] {
+            ok = ok && file.open(m_currentPath) && file.loadCurrentBills() &&
+                 file.billsById().size() == m_shape.bills;
+        });
+    });
+    if (!ok || floorMs <= 0)
+        return fail(QStringLiteral("open + loadCurrentBills"));
+    addRow(QStringLiteral("open + loadCurrentBills"), loadMs, floorMs, 2.0);
+    m_summary.loadMs = loadMs;
+    m_summary.loadFloorMs = floorMs;
+}
+
+void BenchRun::measurePaidLoad()
+{
+    if (!Connections::open(floorConnection, m_currentPath))
+        return fail(QStringLiteral("the floor of loadPaidBills"));
+    const double floorMs = BenchProbe::bestOf(runs(), [] {
+        return BenchProbe::time([] {
+            scan(Connections::database(floorConnection), loadStatements(paidBillsStatement));
+        });
+    });
+    Connections::close(floorConnection);
+    DataFile file(nullptr);
+    if (!file.open(m_currentPath))
+        return fail(QStringLiteral("loadPaidBills"));
+    bool ok = true;
+    const double ms = BenchProbe::bestOf(
+        runs(), [&] { return BenchProbe::time([&] { ok = ok && file.loadPaidBills(); }); });
+    if (!ok || file.billList().size() != (m_shape.bills + 3) / 4)
+        return fail(QStringLiteral("loadPaidBills"));
+    addRow(QStringLiteral("loadPaidBills (file already open)"), ms, floorMs, 2.0);
+}
+
+void BenchRun::measureSeries()
+{
+    const QString path = scratchCopy(m_currentPath, QStringLiteral("series.nvbf"));
+    DataFile file(nullptr);
+    if (path.isEmpty() || !file.open(path))
+        return fail(QStringLiteral("generateBills"));
+    const int count = 520;
+    const QDate start = BenchFiles::today();
+    const Payee payee = Payee::findById(1);
+    bool ok = true;
+    const double ms = BenchProbe::bestOf(runs(), [&] {
+        BillSchedule schedule;
+        schedule.setScheduleType(QStringLiteral("WEEKLY"));
+        schedule.setDayOfWeek(start.dayOfWeek());
+        schedule.setRangeStartDate(start);
+        schedule.setRangeEndDate(start.addDays(7 * count - 1));
+        ok = ok && schedule.save();
+        Bill templateBill;
+        templateBill.setPayee(payee);
+        templateBill.setAmount(1250.0);
+        templateBill.setDescription(QStringLiteral("Rent"));
+        templateBill.setNote(QStringLiteral("Standing order"));
+        const double elapsed =
+            BenchProbe::time([&] { ok = ok && schedule.generateBills(templateBill); });
+        ok = ok && schedule.bills().size() == count;
+        return elapsed;
+    });
+    const double floorMs = BenchProbe::bestOf(runs(), [&] {
+        const QSqlDatabase db = Connections::database(Connections::current());
+        return BenchProbe::time([&] {
+            QSqlQuery query(db);
+            ok = ok && query.exec(QStringLiteral("BEGIN")) &&
+                 query.prepare(QStringLiteral(
+                     "INSERT INTO bills(id, billscheduleid, payeeid, description, amount, "
+                     "insertdate, duedate, paiddate, isunique, paid, note, deleted) VALUES (NULL, "
+                     "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            for (int i = 0; ok && i < count; ++i) {
+                const QVariantList values = {1,
+                                             payee.id(),
+                                             QStringLiteral("Rent"),
+                                             1250.0,
+                                             start,
+                                             start.addDays(7 * i),
+                                             Bill::neverPaidDate(),
+                                             0,
+                                             0,
+                                             QStringLiteral("Standing order"),
+                                             0};
+                for (int value = 0; value < values.size(); ++value)
+                    query.bindValue(value, values.at(value));
+                ok = query.exec();
+            }
+            ok = ok && query.exec(QStringLiteral("COMMIT"));
+        });
+    });
+    if (!ok)
+        return fail(QStringLiteral("generateBills"));
+    addRow(QStringLiteral("generateBills, ten-year weekly series (520)"), ms, floorMs, 3.0);
+}
+
+void BenchRun::measureUpgrade()
+{
+    const int upgradeRuns = m_shape.bills <= 10000 ? 3 : 1;
+    bool ok = true;
+    int run = 0;
+    const double ms = BenchProbe::bestOf(upgradeRuns, [&] {
+        const QString path =
+            scratchCopy(m_version11Path, QStringLiteral("upgrade%1.nvbf").arg(++run));
+        DataFile file(nullptr);
+        const double elapsed = BenchProbe::time([&] { ok = ok && file.open(path); });
+        QSqlQuery count(Connections::database(Connections::current()));
+        ok = ok && FileData::readVersion() == currentVersion() &&
+             count.exec(QStringLiteral("SELECT COUNT(*) FROM bills")) && count.next() &&
+             count.value(0).toInt() == m_shape.bills;
+        return elapsed;
+    });
+    const double floorMs = BenchProbe::bestOf(upgradeRuns, [&] {
+        const QString path =
+            scratchCopy(m_version11Path, QStringLiteral("upgrade%1.nvbf").arg(++run));
+        if (path.isEmpty() || !Connections::open(floorConnection, path)) {
+            ok = false;
+            return 0.0;
+        }
+        const double elapsed = BenchProbe::time(
+            [&] { ok = ok && runAll(Connections::database(floorConnection), copyStatements); });
+        Connections::close(floorConnection);
+        return elapsed;
+    });
+    if (!ok)
+        return fail(QStringLiteral("the upgrade of a 1.1 file"));
+    addRow(QStringLiteral("upgrade of a 1.1 file (vs INSERT ... SELECT)"), ms, floorMs);
+    m_summary.upgradeMs = ms;
+    m_summary.upgradeFloorMs = floorMs;
+}
+
+void BenchRun::print(QTextStream &out) const
+{
+    out << "nvbench: " << m_shape.bills << " bills, " << m_shape.payees << " payees, "
+        << m_shape.payments << " payments, " << m_shape.series << " series of "
+        << (m_shape.series ? m_shape.seriesBills / m_shape.series : 0) << " bills; Qt "
+        << qVersion() << ", " << NVBENCH_BUILD_TYPE << " build, " << QSysInfo::prettyProductName()
+        << "\n";
+#ifndef NDEBUG
+    out << "warning: assertions are on; build with -DCMAKE_BUILD_TYPE=Release for real figures\n";
+#endif
+    out << QStringLiteral("%1 %2 %3 %4  %5\n")
+               .arg(QStringLiteral("operation"), -48)
+               .arg(QStringLiteral("ms"), 10)
+               .arg(QStringLiteral("floor ms"), 10)
+               .arg(QStringLiteral("ratio"), 8)
+               .arg(QStringLiteral("target"));
+    for (const Row &row : m_rows) {
+        const double ratio = row.floorMs > 0 ? row.ms / row.floorMs : 0;
+        out << QStringLiteral("%1 %2 %3 %4  %5\n")
+                   .arg(row.name, -48)
+                   .arg(formatMs(row.ms), 10)
+                   .arg(formatMs(row.floorMs), 10)
+                   .arg(QString::number(ratio, 'f', 2) + QLatin1Char('x'), 8)
+                   .arg(row.target.isEmpty() ? QString()
+                                             : row.target + (row.met ? QStringLiteral(" ok")
+                                                                     : QStringLiteral(" MISSED")));
+    }
+    for (const QString &note : m_notes)
+        out << note << "\n";
+    out << "@summary bills=" << m_summary.bills << " load=" << m_summary.loadMs
+        << " loadFloor=" << m_summary.loadFloorMs << " held=" << m_summary.heldBytesPerBill
+        << " peak=" << m_summary.peakLoadBytes << " upgrade=" << m_summary.upgradeMs
+        << " upgradeFloor=" << m_summary.upgradeFloorMs << "\n";
+}
+
+BenchRun::Summary BenchRun::parseSummary(const QString &text)
+{
+    Summary summary;
+    static const QRegularExpression line(QStringLiteral("^@summary (.*)$"),
+                                         QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = line.match(text);
+    const QStringList pairs = match.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString &pair : pairs) {
+        const QString key = pair.section(QLatin1Char('='), 0, 0);
+        const double value = pair.section(QLatin1Char('='), 1).toDouble();
+        if (key == QLatin1String("bills"))
+            summary.bills = int(value);
+        else if (key == QLatin1String("load"))
+            summary.loadMs = value;
+        else if (key == QLatin1String("loadFloor"))
+            summary.loadFloorMs = value;
+        else if (key == QLatin1String("held"))
+            summary.heldBytesPerBill = value;
+        else if (key == QLatin1String("peak"))
+            summary.peakLoadBytes = value;
+        else if (key == QLatin1String("upgrade"))
+            summary.upgradeMs = value;
+        else if (key == QLatin1String("upgradeFloor"))
+            summary.upgradeFloorMs = value;
+    }
+    return summary;
+}
+
+void BenchRun::printScaling(QTextStream &out, const QList<Summary> &summaries)
+{
+    out << "scaling (per bill; linear growth keeps these columns flat)\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+               .arg(QStringLiteral("bills"), 8)
+               .arg(QStringLiteral("load ms"), 10)
+               .arg(QStringLiteral("us/bill"), 9)
+               .arg(QStringLiteral("ratio"), 7)
+               .arg(QStringLiteral("held B"), 8)
+               .arg(QStringLiteral("peak KiB"), 10)
+               .arg(QStringLiteral("peak B"), 8)
+               .arg(QStringLiteral("upgrade us/bill"), 16);
+    for (const Summary &s : summaries) {
+        const double bills = qMax(s.bills, 1);
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+                   .arg(s.bills, 8)
+                   .arg(formatMs(s.loadMs), 10)
+                   .arg(1000.0 * s.loadMs / bills, 9, 'f', 2)
+                   .arg(s.loadFloorMs > 0 ? s.loadMs / s.loadFloorMs : 0, 7, 'f', 2)
+                   .arg(s.heldBytesPerBill, 8, 'f', 0)
+                   .arg(s.peakLoadBytes / 1024, 10, 'f', 0)
+                   .arg(s.peakLoadBytes / bills, 8, 'f', 0)
+                   .arg(1000.0 * s.upgradeMs / bills, 16, 'f', 1);
+    }
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "benchfiles.h"
+
+#include <QList>
+#include <QString>
+
+class QTextStream;
+
+// One benchmark run on files of one size: builds them, takes every measurement and prints
+// the table. Each figure is set against a floor taken in the same process.
+class BenchRun
+{
+public:
+    // What the scaling run compares across sizes.
+    struct Summary
+    {
+        int bills = 0;
+        double loadMs = 0;
+        double loadFloorMs = 0;
+        double heldBytesPerBill = 0;
+        double peakLoadBytes = 0;
+        double upgradeMs = 0;
+        double upgradeFloorMs = 0;
+    };
+
+    BenchRun(const QString &directory, const BenchFiles::Shape &shape);
+
+    bool prepare();
+    void measureAll();
+    bool failed() const { return m_failed; }
+
+    void print(QTextStream &out) const;
+    static Summary parseSummary(const QString &text);
+    static void printScaling(QTextStream &out, const QList<Summary> &summaries);
+
+private:
+    struct Row
+    {
+        QString name;
+        double ms = 0;
+        double floorMs = 0;
+        QString target; // empty when there is none
+        bool met = true;
+    };
+
+    void measureLoadMemory();
+    void measureLoad();
+    void measurePaidLoad();
+    void measureSeries();
+    void measureUpgrade();
+
+    void addRow(const QString &name, double ms, double floorMs, double maxRatio = 0);
+    void fail(const QString &what);
+    QString scratchCopy(const QString &source, const QString &name) const;
+    int runs() const;
+
+    QString m_directory;
+    BenchFiles::Shape m_shape;
+    QString m_currentPath;
+    QString m_version11Path;
+    QList<Row> m_rows;
+    QStringList m_notes;
+    Summary m_summary;
+    bool m_failed = false;
+};

@@ -1,0 +1,110 @@
+// Times what a person waits for on a big data file and what it costs in memory, each figure
+// next to a floor measured in the same process: the same rows read or written with plain
+// QSqlQuery calls, which no record layer can beat.
+//
+// Usage: nvbench [--bills N]       one table for a file of N bills (default 10,000)
+//        nvbench --scaling [SIZES] one run per size (default 1000,10000,100000), each in a
+//                                  process of its own, then time and memory per bill
+#include "benchfiles.h"
+#include "benchprobe.h"
+#include "benchrun.h"
+
+#include "messagehelper.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+int argumentValue(const QStringList &arguments, const QString &name, int fallback)
+{
+    const int at = int(arguments.indexOf(name));
+    if (at < 0 || at + 1 >= arguments.size())
+        return fallback;
+    bool ok = false;
+    const int value = arguments.at(at + 1).toInt(&ok);
+    return ok && value > 0 ? value : fallback;
+}
+
+// The upgrade logs every statement's outcome at debug level; only warnings matter here.
+void quietDebugOutput(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+int runOneSize(int bills)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    // Boxes would wait for a person; the only ones expected are the upgrade's question and
+    // its outcome, both answered with their first button.
+    int boxes = 0;
+    MessageHelper::setResponder([&boxes](const MessageRequest &) {
+        ++boxes;
+        return 0;
+    });
+
+    BenchRun run(dir.path(), BenchFiles::Shape::forBills(bills));
+    if (!run.prepare()) {
+        out() << "nvbench: cannot build the data files\n";
+        return 1;
+    }
+    run.measureAll();
+    run.print(out());
+    out().flush();
+    return run.failed() ? 1 : 0;
+}
+
+int runScaling(const QStringList &arguments)
+{
+    const int at = int(arguments.indexOf(QStringLiteral("--scaling")));
+    QString sizesText = arguments.value(at + 1);
+    if (sizesText.isEmpty() || sizesText.startsWith(QLatin1Char('-')))
+        sizesText = QStringLiteral("1000,10000,100000");
+    QList<BenchRun::Summary> summaries;
+    for (const QString &size : sizesText.split(QLatin1Char(','))) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--bills"), size.trimmed()});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            out() << "nvbench: the run of " << size << " bills failed\n";
+            return 1;
+        }
+        const QString text = QString::fromUtf8(child.readAllStandardOutput());
+        out() << text << "\n";
+        summaries.append(BenchRun::parseSummary(text));
+    }
+    BenchRun::printScaling(out(), summaries);
+    return 0;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The window and the reports are drawn off screen unless told otherwise.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qInstallMessageHandler(quietDebugOutput);
+    const QStringList arguments = app.arguments();
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        out() << "Usage: nvbench [--bills N] | nvbench --scaling [1000,10000,100000]\n";
+        return 0;
+    }
+    if (arguments.contains(QStringLiteral("--scaling")))
+        return runScaling(arguments);
+    return runOneSize(argumentValue(arguments, QStringLiteral("--bills"), 10000));
+}

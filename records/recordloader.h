@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class Bill;
+class Payee;
+
+// Reads many rows of the data file at once, for the loads of DataFile. Each statement is
+// stepped once, forward only, its column positions are found once, and every value goes
+// straight from the query into its record: no row is copied on the way. Nothing is written
+// while a statement is being read.
+class RecordLoader
+{
+public:
+    using PayeeSnapshots = QHash<int, std::shared_ptr<const Payee>>;
+    using BillsById = QHash<int, std::shared_ptr<Bill>>;
+
+    // Every payee of the statement, in the order read.
+    static bool readPayees(const QString &statement, const std::function<void(Payee &&)> &take);
+    // Every bill of the statement, in the order read, stored and with its payee from payees
+    // (an empty payee under the same id when there is none), but no payments yet.
+    static bool readBills(const QString &statement, const PayeeSnapshots &payees,
+                          const std::function<void(const std::shared_ptr<Bill> &)> &take);
+    // Appends every payment of the statement to its bill in bills, in the order read;
+    // payments of other bills are passed over without being converted.
+    static bool readPayments(const QString &statement, const BillsById &bills);
+    // Brings the bill's paid state up to date from its payments, in memory only; true when
+    // its row has to be written to say the same (Bill::refreshPaidState() does that).
+    static bool settlePaidState(Bill &bill);
+};
