@@ -35,6 +35,17 @@ double bestOf(int runs, const std::function<double()> &timedRun)
     return best;
 }
 
+Pair bestOfPairs(int runs, const std::function<double()> &timedRun,
+                 const std::function<double()> &timedFloorRun)
+{
+    Pair best{std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+    for (int run = 0; run < qMax(runs, 1); ++run) {
+        best.floorMs = qMin(best.floorMs, timedFloorRun());
+        best.ms = qMin(best.ms, timedRun());
+    }
+    return best;
+}
+
 double time(const std::function<void()> &work)
 {
     QElapsedTimer timer;

@@ -12,6 +12,16 @@ namespace BenchProbe {
 // disturbed by whatever else the machine was doing.
 double bestOf(int runs, const std::function<double()> &timedRun);
 
+// The shortest timings of a figure and of its floor, taken in turns so that both see the same
+// spells of load from other programs.
+struct Pair
+{
+    double ms = 0;
+    double floorMs = 0;
+};
+Pair bestOfPairs(int runs, const std::function<double()> &timedRun,
+                 const std::function<double()> &timedFloorRun);
+
 // Milliseconds that work takes.
 double time(const std::function<void()> &work);
 

@@ -50,6 +50,11 @@ private:
     void measureSeries();
     void measureUpgrade();
 
+    double generateSeries(int count, bool *ok) const;
+    double insertSeriesRows(int count, bool *ok) const;
+    double upgradeCopy(bool *ok);
+    double copyOldRows(bool *ok);
+
     void addRow(const QString &name, double ms, double floorMs, double maxRatio = 0);
     void fail(const QString &what);
     QString scratchCopy(const QString &source, const QString &name) const;
@@ -62,5 +67,6 @@ private:
     QList<Row> m_rows;
     QStringList m_notes;
     Summary m_summary;
+    int m_scratchFiles = 0;
     bool m_failed = false;
 };

@@ -2,7 +2,8 @@
 // next to a floor measured in the same process: the same rows read or written with plain
 // QSqlQuery calls, which no record layer can beat.
 //
-// Usage: nvbench [--bills N]       one table for a file of N bills (default 10,000)
+// Usage: nvbench [--bills N]       one table for a file of N bills (default 10,000); --keep
+//                                  leaves the files it builds in place
 //        nvbench --scaling [SIZES] one run per size (default 1000,10000,100000), each in a
 //                                  process of its own, then time and memory per bill
 #include "benchfiles.h"
@@ -43,11 +44,15 @@ void quietDebugOutput(QtMsgType type, const QMessageLogContext &, const QString 
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-int runOneSize(int bills)
+int runOneSize(int bills, bool keepFiles)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
+    if (keepFiles) {
+        dir.setAutoRemove(false);
+        out() << "nvbench: the data files stay in " << dir.path() << "\n";
+    }
     // Boxes would wait for a person; the only ones expected are the upgrade's question and
     // its outcome, both answered with their first button.
     int boxes = 0;
@@ -101,10 +106,12 @@ int main(int argc, char **argv)
     qInstallMessageHandler(quietDebugOutput);
     const QStringList arguments = app.arguments();
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        out() << "Usage: nvbench [--bills N] | nvbench --scaling [1000,10000,100000]\n";
+        out() << "Usage: nvbench [--bills N] [--keep] | nvbench --scaling [1000,10000,100000]\n"
+                 "  --keep leaves the data files it builds in place, for a profiler\n";
         return 0;
     }
     if (arguments.contains(QStringLiteral("--scaling")))
         return runScaling(arguments);
-    return runOneSize(argumentValue(arguments, QStringLiteral("--bills"), 10000));
+    return runOneSize(argumentValue(arguments, QStringLiteral("--bills"), 10000),
+                      arguments.contains(QStringLiteral("--keep")));
 }

@@ -135,9 +135,9 @@ void Bill::bindColumns(QSqlQuery &query) const
     query.bindValue(QStringLiteral(":payeeid"), m_payee->id());
     query.bindValue(QStringLiteral(":description"), RecordSql::text(m_description));
     query.bindValue(QStringLiteral(":amount"), m_amount);
-    query.bindValue(QStringLiteral(":insertdate"), m_insertDate);
-    query.bindValue(QStringLiteral(":duedate"), m_dueDate);
-    query.bindValue(QStringLiteral(":paiddate"), m_paidDate);
+    query.bindValue(QStringLiteral(":insertdate"), RecordSql::date(m_insertDate));
+    query.bindValue(QStringLiteral(":duedate"), RecordSql::date(m_dueDate));
+    query.bindValue(QStringLiteral(":paiddate"), RecordSql::date(m_paidDate));
     query.bindValue(QStringLiteral(":isunique"), RecordSql::flag(m_unique));
     query.bindValue(QStringLiteral(":paid"), RecordSql::flag(m_paid));
     query.bindValue(QStringLiteral(":note"), RecordSql::text(m_note));
@@ -335,9 +335,10 @@ bool Bill::upgradePrepare(const QString &version)
 
 bool Bill::upgradeCopy(const QString &version)
 {
-    const auto copyRow = [&version](const QSqlRecord &row) {
+    CopiedPayees copiedPayees;
+    const auto copyRow = [&version, &copiedPayees](const QSqlRecord &row) {
         if (isOlderLayout(version))
-            return copyOldRow(row, version);
+            return copyOldRow(row, version, &copiedPayees);
         // Rows of the current layout keep their ids, schedules and paid states: the payments
         // that decide the paid state are copied only after the bills.
         Bill bill;
@@ -354,7 +355,7 @@ bool Bill::upgradeDrop(const QString &version)
 bool Bill::convertRecord(const QSqlRecord &row, const QString &version)
 {
     if (isOlderLayout(version))
-        return convertOldRecord(row, version);
+        return convertOldRecord(row, version, nullptr);
     if (version == QLatin1String("1.2")) {
         readColumns(row);
         // A payee id whose row has gone stays as it was, rather than turning into 0.
@@ -364,19 +365,12 @@ bool Bill::convertRecord(const QSqlRecord &row, const QString &version)
     return true;
 }
 
-bool Bill::convertOldRecord(const QSqlRecord &row, const QString &version)
+bool Bill::convertOldRecord(const QSqlRecord &row, const QString &version,
+                            CopiedPayees *copiedPayees)
 {
-    bool ok = false;
-    const int payeeId =
-        newPayeeId(TableUpgrade::columnValue(row, QStringLiteral("payeeid")).toInt(), version, &ok);
-    if (!ok)
+    const int oldPayeeId = TableUpgrade::columnValue(row, QStringLiteral("payeeid")).toInt();
+    if (!lookUpCopiedPayee(oldPayeeId, version, copiedPayees))
         return false;
-    const Payee payee = Payee::findById(payeeId);
-    if (payee.id() != payeeId) {
-        qWarning() << "The copied payee" << payeeId << "cannot be read";
-        return false;
-    }
-    setPayee(payee);
     m_description = TableUpgrade::columnText(row, QStringLiteral("description"));
     m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
     m_insertDate = Clock::today();
@@ -392,10 +386,34 @@ bool Bill::convertOldRecord(const QSqlRecord &row, const QString &version)
     return true;
 }
 
-bool Bill::copyOldRow(const QSqlRecord &row, const QString &version)
+bool Bill::lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *copiedPayees)
+{
+    if (copiedPayees) {
+        const auto copied = copiedPayees->constFind(oldId);
+        if (copied != copiedPayees->constEnd()) {
+            m_payee = *copied;
+            return true;
+        }
+    }
+    bool ok = false;
+    const int payeeId = newPayeeId(oldId, version, &ok);
+    if (!ok)
+        return false;
+    auto payee = std::make_shared<const Payee>(Payee::findById(payeeId));
+    if (payee->id() != payeeId) {
+        qWarning() << "The copied payee" << payeeId << "cannot be read";
+        return false;
+    }
+    if (copiedPayees)
+        copiedPayees->insert(oldId, payee);
+    m_payee = std::move(payee);
+    return true;
+}
+
+bool Bill::copyOldRow(const QSqlRecord &row, const QString &version, CopiedPayees *copiedPayees)
 {
     Bill bill;
-    if (!bill.convertRecord(row, version))
+    if (!bill.convertOldRecord(row, version, copiedPayees))
         return false;
     BillSchedule schedule;
     schedule.setScheduleType(QStringLiteral("SINGLE"));
@@ -417,7 +435,10 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     // The bill's paid date is the day of that payment, as for a bill paid today.
     m_paidDate = paidOn;
     BillPayment payment(m_id, QDateTime(paidOn, QTime(0, 0)), m_amount);
-    return save() && payment.save();
+    // The payment covers the bill, which is stored as paid already: there is no paid state
+    // for the payment's own save() to bring up to date, and reading the bill back to find
+    // that out would search all payments copied so far, for every paid bill.
+    return save() && payment.writeRow();
 }
 
 int Bill::newPayeeId(int oldId, const QString &version, bool *ok)

@@ -5,6 +5,7 @@
 #include "payee.h"
 
 #include <QDate>
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -117,8 +118,14 @@ private:
     // The in-memory half of refreshPaidState(): true when the row needs writing.
     bool settlePaidState();
     void bindColumns(QSqlQuery &query) const;
-    bool convertOldRecord(const QSqlRecord &row, const QString &version);
-    static bool copyOldRow(const QSqlRecord &row, const QString &version);
+    // The copied payees of an upgrade by their old ids, each looked up once: an old file names
+    // a few payees from thousands of bills.
+    using CopiedPayees = QHash<int, std::shared_ptr<const Payee>>;
+    bool convertOldRecord(const QSqlRecord &row, const QString &version,
+                          CopiedPayees *copiedPayees);
+    bool lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *copiedPayees);
+    static bool copyOldRow(const QSqlRecord &row, const QString &version,
+                           CopiedPayees *copiedPayees);
     bool carryOverPaidState(const QSqlRecord &row);
 
     int m_id = 0;

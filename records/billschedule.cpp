@@ -98,8 +98,8 @@ void BillSchedule::bindColumns(QSqlQuery &query) const
     query.bindValue(QStringLiteral(":frequency"), m_frequency);
     query.bindValue(QStringLiteral(":frequencyvalue"), RecordSql::text(m_frequencyValue));
     query.bindValue(QStringLiteral(":rangetype"), RecordSql::text(m_rangeType));
-    query.bindValue(QStringLiteral(":rangestartdate"), m_rangeStartDate);
-    query.bindValue(QStringLiteral(":rangeenddate"), m_rangeEndDate);
+    query.bindValue(QStringLiteral(":rangestartdate"), RecordSql::date(m_rangeStartDate));
+    query.bindValue(QStringLiteral(":rangeenddate"), RecordSql::date(m_rangeEndDate));
 }
 
 bool BillSchedule::remove()
@@ -222,12 +222,16 @@ bool BillSchedule::generateBills(const Bill &templateBill)
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
+    // Every instance starts as a copy of one new bill: the whole series gets the same insert
+    // date and shares one copy of the payee.
+    Bill firstInstance;
+    firstInstance.setPayee(templateBill.payee());
+    firstInstance.setAmount(templateBill.amount());
+    firstInstance.setDescription(templateBill.description());
+    firstInstance.setNote(templateBill.note());
+    m_bills.reserve(dates.size());
     for (const QDate &dueDate : dates) {
-        Bill instance;
-        instance.setPayee(templateBill.payee());
-        instance.setAmount(templateBill.amount());
-        instance.setDescription(templateBill.description());
-        instance.setNote(templateBill.note());
+        Bill instance(firstInstance);
         instance.setDueDate(dueDate);
         // Joining the schedule inserts the instance with the schedule's id in one write.
         if (!addBill(instance)) {

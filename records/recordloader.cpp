@@ -66,12 +66,12 @@ bool RecordLoader::readPayments(const QString &statement, const BillsById &bills
     // Copies of one payment made up front: the default constructor asks the clock.
     const BillPayment blank;
     while (query.next()) {
-        Bill *bill = bills.value(RecordSql::intValue(billOfRow.value(0))).get();
-        if (!bill)
+        const auto bill = bills.constFind(RecordSql::intValue(billOfRow.value(0)));
+        if (bill == bills.constEnd())
             continue;
         BillPayment payment(blank);
         payment.readColumns(row);
-        bill->m_payments.append(payment);
+        (*bill)->m_payments.append(payment);
     }
     return true;
 }

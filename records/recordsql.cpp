@@ -217,6 +217,27 @@ QVariant flag(bool value)
     return QVariant(value ? 1 : 0);
 }
 
+QVariant date(const QDate &value)
+{
+    if (!value.isValid() || value.year() < 1 || value.year() > 9999)
+        return QVariant(value);
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    value.getDate(&year, &month, &day);
+    const char16_t text[10] = {char16_t(u'0' + year / 1000),
+                               char16_t(u'0' + year / 100 % 10),
+                               char16_t(u'0' + year / 10 % 10),
+                               char16_t(u'0' + year % 10),
+                               u'-',
+                               char16_t(u'0' + month / 10),
+                               char16_t(u'0' + month % 10),
+                               u'-',
+                               char16_t(u'0' + day / 10),
+                               char16_t(u'0' + day % 10)};
+    return QVariant(QString(reinterpret_cast<const QChar *>(text), 10));
+}
+
 int intValue(const QVariant &value)
 {
     if (value.typeId() == QMetaType::LongLong)

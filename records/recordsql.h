@@ -73,6 +73,11 @@ QVariant text(const QString &value);
 // Flags are stored as the integers 0 and 1.
 QVariant flag(bool value);
 
+// A date to bind: the same "yyyy-MM-dd" text the driver would write for the QDate (and the
+// QDate itself where the driver does something else: NULL for a null date, for instance),
+// formatted without the general formatter, which is most of the cost of writing a bill.
+QVariant date(const QDate &value);
+
 // Column values as the records read them: exactly what QVariant's own toInt(), toDouble(),
 // toBool(), toDate() and toDateTime() give, reached without the general conversion for the
 // forms this file holds (whole numbers, doubles and ISO date texts). A load of ten thousand

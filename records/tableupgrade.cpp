@@ -112,18 +112,30 @@ bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
         return true;
 
     // All rows are read before the first is written, so that no read is still running on
-    // the connection while the copy writes and the caller may roll back.
-    QList<QSqlRecord> rows;
+    // the connection while the copy writes and the caller may roll back. They are kept as
+    // bare values, a fraction of the size of a record per row; each is handed over in one
+    // record of the table's layout.
+    QSqlRecord row;
+    QList<QVariantList> rows;
     {
         QSqlQuery query(Connections::database(connectionName));
         query.setForwardOnly(true);
         const QString statement = QStringLiteral("SELECT * FROM ") + tempTable(layout);
         if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
             return false;
-        while (query.next())
-            rows.append(query.record());
+        row = query.record();
+        while (query.next()) {
+            QVariantList values;
+            values.reserve(row.count());
+            for (int column = 0; column < row.count(); ++column)
+                values.append(query.value(column));
+            rows.append(std::move(values));
+        }
     }
-    for (const QSqlRecord &row : std::as_const(rows)) {
+    for (QVariantList &values : rows) {
+        for (int column = 0; column < row.count(); ++column)
+            row.setValue(column, values.at(column));
+        values.clear();
         if (!copyRow(row)) {
             qWarning().noquote() << "Copying a row of" << tempTable(layout) << "failed";
             return false;
@@ -143,13 +155,16 @@ bool TableUpgrade::drop(const QString &connectionName, const QString &layout)
 bool TableUpgrade::addLink(const QString &connectionName, const QString &layout, int newId,
                            int oldId)
 {
-    QSqlQuery query(Connections::database(connectionName));
-    if (!RecordSql::prepare(query, QStringLiteral("INSERT INTO ") + linkTable(layout) +
-                                       QStringLiteral("(id, oldid) VALUES (:id, :oldid);")))
+    QSqlQuery fresh;
+    QSqlQuery *query =
+        RecordSql::prepareWrite(fresh, connectionName,
+                                QStringLiteral("INSERT INTO ") + linkTable(layout) +
+                                    QStringLiteral("(id, oldid) VALUES (:id, :oldid);"));
+    if (!query)
         return false;
-    query.bindValue(QStringLiteral(":id"), newId);
-    query.bindValue(QStringLiteral(":oldid"), oldId);
-    return RecordSql::exec(query);
+    query->bindValue(QStringLiteral(":id"), newId);
+    query->bindValue(QStringLiteral(":oldid"), oldId);
+    return RecordSql::exec(*query);
 }
 
 int TableUpgrade::linkedId(const QString &connectionName, const QString &layout, int oldId,

@@ -46,6 +46,8 @@ private slots:
     void newPaymentIsDatedNow();
     void setFromRecordReadsColumnsByName();
     void findByIdWithoutRowGivesEmptyStoredPayment();
+    void momentReadFromARowIsWrittenBackAsRead_data();
+    void momentReadFromARowIsWrittenBackAsRead();
 
     // The bill's paid state
     void paymentsDecideTheBillsPaidState();
@@ -115,6 +117,54 @@ void TestBillPayment::setFromRecordReadsColumnsByName()
     QCOMPARE(payment.paymentDate(), QDateTime(QDate(2007, 2, 3), QTime(4, 5, 6)));
     QCOMPARE(payment.amount(), 7.25);
     QVERIFY(payment.isStored());
+}
+
+void TestBillPayment::momentReadFromARowIsWrittenBackAsRead_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("rewritten");
+    QTest::newRow("as written") << "2007-02-03T04:05:06.789"
+                                << "2007-02-03T04:05:06.789";
+    QTest::newRow("without msecs") << "2007-02-03T04:05:06"
+                                   << "2007-02-03T04:05:06.000";
+    QTest::newRow("with a space") << "2007-02-03 04:05:06"
+                                  << "2007-02-03T04:05:06.000";
+    QTest::newRow("in UTC") << "2007-02-03T04:05:06Z"
+                            << "2007-02-03T04:05:06.000Z";
+    QTest::newRow("date only") << "2007-02-03"
+                               << "2007-02-03T00:00:00.000";
+    QTest::newRow("nonsense") << "soon" << QString();
+}
+
+void TestBillPayment::momentReadFromARowIsWrittenBackAsRead()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, rewritten);
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    QSqlQuery insert(Connections::database(Connections::current()));
+    QVERIFY(insert.prepare("INSERT INTO billpayment VALUES (5, 8, ?, 7.25)"));
+    insert.addBindValue(stored);
+    QVERIFY(insert.exec());
+
+    BillPayment payment = BillPayment::findById(5);
+    const QDateTime expected = QVariant(stored).toDateTime();
+    QCOMPARE(payment.paymentDate(), expected);
+    QCOMPARE(payment.paymentDate().timeSpec(), expected.timeSpec());
+    // Copies taken before the moment is first asked for read the same.
+    const BillPayment copy = BillPayment::findById(5);
+    QCOMPARE(BillPayment(copy).paymentDate(), expected);
+
+    payment.setAmount(8.0);
+    QVERIFY(payment.save());
+    const QVariant written = db.scalar("SELECT paymentdate FROM billpayment WHERE id = 5");
+    QCOMPARE(written.toString(), rewritten);
+    QCOMPARE(written.isNull(), rewritten.isNull());
+
+    // A moment set by hand replaces the one read.
+    BillPayment changed = BillPayment::findById(5);
+    changed.setPaymentDate(QDateTime(day2, QTime(9, 0)));
+    QCOMPARE(changed.paymentDate(), QDateTime(day2, QTime(9, 0)));
 }
 
 void TestBillPayment::findByIdWithoutRowGivesEmptyStoredPayment()

@@ -128,6 +128,9 @@ private slots:
     void coveredBillTurnsPaidWhileLoading();
     void plainLoadWritesNothing();
     void reloadsReleaseRecordsButKeepHeldOnes();
+    void loadedPaymentsAreThoseEachBillReadsItself();
+    void billsOfOneLoadKeepTheirOwnPayees();
+    void failedLoadLeavesNothingLoaded();
 
     // Deleting
     void deleteBillTakesPaymentsAndLastSchedule();
@@ -601,6 +604,99 @@ void TestDataFile::reloadsReleaseRecordsButKeepHeldOnes()
     QCOMPARE(selected->id(), selectedId);
     QCOMPARE(selected->description(), QString("loan"));
     QCOMPARE(m_file->billsById().size(), 1000);
+}
+
+namespace {
+// Everything a payment list says, moments in full.
+QStringList paymentTexts(const QList<BillPayment> &payments)
+{
+    QStringList texts;
+    for (const BillPayment &payment : payments)
+        texts << QString("%1|%2|%3|%4|%5")
+                     .arg(payment.id())
+                     .arg(payment.billId())
+                     .arg(payment.paymentDate().toString(Qt::ISODateWithMs))
+                     .arg(int(payment.paymentDate().timeSpec()))
+                     .arg(payment.amount());
+    return texts;
+}
+} // namespace
+
+void TestDataFile::loadedPaymentsAreThoseEachBillReadsItself()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Phone");
+    const Bill open = addBill(payee, "open", 100.0, today);
+    const Bill settled = addBill(payee, "settled", 30.0, today.addDays(-5));
+    const Bill hidden = addBill(payee, "hidden", 10.0, today);
+    QVERIFY(run(QString("UPDATE bills SET deleted = 1 WHERE id = %1").arg(hidden.id())));
+    // Moments in the forms this and older programs wrote, and forms only a hand could write;
+    // payments of different bills interleaved in time, and some of no loaded bill at all.
+    const QStringList moments = {"'2026-01-05T10:00:00.250'",
+                                 "'2026-01-04T09:00:00'",
+                                 "'2026-01-06 08:30:00'",
+                                 "'2026-01-03T12:00:00Z'",
+                                 "'2026-01-07T12:00:00+02:00'",
+                                 "NULL",
+                                 "'not a moment'",
+                                 "'2026-01-02'"};
+    const QList<int> billIds = {open.id(), settled.id(), hidden.id(), 999};
+    for (int i = 0; i < moments.size(); ++i)
+        QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, %2, %3)")
+                        .arg(billIds.at(i % billIds.size()))
+                        .arg(moments.at(i))
+                        .arg(i % 2 ? "15" : "2.5")));
+
+    for (const bool paidView : {false, true}) {
+        QVERIFY(paidView ? m_file->loadPaidBills() : m_file->loadCurrentBills());
+        QVERIFY(!m_file->billsById().isEmpty());
+        for (const auto &bill : m_file->billsById())
+            QCOMPARE(paymentTexts(bill->payments()),
+                     paymentTexts(Bill::findById(bill->id()).payments()));
+    }
+    QVERIFY(m_file->loadCurrentBills());
+    QCOMPARE(m_file->billsById().value(open.id())->payments().size(), 2);
+    QVERIFY(m_file->billsById().value(settled.id())->isPaid());
+}
+
+void TestDataFile::billsOfOneLoadKeepTheirOwnPayees()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Insurer");
+    const Bill first = addBill(payee, "first", 10.0, today);
+    const Bill second = addBill(payee, "second", 20.0, today);
+    QVERIFY(m_file->loadCurrentBills());
+    const auto one = m_file->billsById().value(first.id());
+    const auto other = m_file->billsById().value(second.id());
+
+    one->setPayee(addPayee("Broker"));
+    QCOMPARE(other->payee().payeeName(), QString("Insurer"));
+    // The payee list holds payees of its own, which the payee dialogs change in place.
+    m_file->payeesById().value(payee.id())->setPayeeName("Renamed");
+    QCOMPARE(other->payee().payeeName(), QString("Insurer"));
+    const Bill copy = *other;
+    other->setPayee(Payee());
+    QCOMPARE(copy.payee().payeeName(), QString("Insurer"));
+    QCOMPARE(copy.payee().id(), payee.id());
+}
+
+void TestDataFile::failedLoadLeavesNothingLoaded()
+{
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Water");
+    const Bill bill = addBill(payee, "water", 10.0, today);
+    pay(bill, 4.0);
+    QVERIFY(m_file->loadCurrentBills());
+    const DataFile::BillPtr held = m_file->billList().first();
+    QVERIFY(run("DROP TABLE billpayment"));
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no such table: billpayment"));
+    QVERIFY(!m_file->loadCurrentBills());
+    QVERIFY(m_file->billsById().isEmpty());
+    QVERIFY(m_file->billList().isEmpty());
+    // Nothing was half read into the bill the window still holds.
+    QCOMPARE(held->payments().size(), 1);
+    QCOMPARE(scalar(QString("SELECT paid FROM bills WHERE id = %1").arg(bill.id())).toInt(), 0);
 }
 
 void TestDataFile::deleteBillTakesPaymentsAndLastSchedule()

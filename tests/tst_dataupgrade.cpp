@@ -141,6 +141,7 @@ private slots:
     void oldPayeeIdsAreMappedToNewOnes();
     void file11ReachesCurrentVersionInOneRun();
     void billsPaidInAnOldFileStayPaid();
+    void billsOfFewPayeesEachKeepTheirOwn();
 
     // Version 1.0
     void oldestDueDate_data();
@@ -426,6 +427,39 @@ void TestDataUpgrade::billsPaidInAnOldFileStayPaid()
         paid << Bill::findById(id).isPaid();
     QCOMPARE(paid, QList<bool>({true, true, true, false, true}));
     // Reading them found nothing to change.
+    QCOMPARE(rowsOf("SELECT * FROM bills ORDER BY id"), stored);
+}
+
+void TestDataUpgrade::billsOfFewPayeesEachKeepTheirOwn()
+{
+    ScratchDatabase db;
+    QVERIFY(fillFile11(db));
+    // Forty bills more, of the payees 3 and 7 and of 5, which has no row; every third paid.
+    const int oldPayees[] = {3, 7, 5};
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(db.exec(QString("INSERT INTO bills VALUES (%1, %2, 'bill %1', %3, '2007-07-01', "
+                                "'2007-06-20', 'SINGLE', 0, %4, '', 0)")
+                            .arg(100 + i)
+                            .arg(oldPayees[i % 3])
+                            .arg(10 + i)
+                            .arg(i % 3 == 1 ? 1 : 0)));
+    QVERIFY(runUpgrade().succeeded);
+
+    QCOMPARE(rowsOf("SELECT COUNT(*) FROM bills b JOIN payees p ON p.id = b.payeeid WHERE "
+                    "b.description LIKE 'bill %' AND p.payeename = CASE (CAST(substr("
+                    "b.description, 6) AS INTEGER) - 100) % 3 WHEN 0 THEN 'Gas Co' ELSE "
+                    "'Water' END"),
+             QStringList({"27"}));
+    QCOMPARE(rowsOf("SELECT COUNT(*) FROM bills WHERE description LIKE 'bill %' AND payeeid = 0"),
+             QStringList({"13"}));
+    // Each bill paid in the old file has one payment of its whole amount and stays paid.
+    QCOMPARE(rowsOf("SELECT COUNT(*), SUM(p.amount = b.amount), SUM(b.paid) FROM billpayment p "
+                    "JOIN bills b ON b.id = p.billid"),
+             QStringList({"13|13|13"}));
+    QCOMPARE(rowsOf("SELECT COUNT(*) FROM bills WHERE paid = 1"), QStringList({"13"}));
+    const QStringList stored = rowsOf("SELECT * FROM bills ORDER BY id");
+    for (const QString &id : rowsOf("SELECT id FROM bills WHERE paid = 1"))
+        QVERIFY(Bill::findById(id.toInt()).isPaid());
     QCOMPARE(rowsOf("SELECT * FROM bills ORDER BY id"), stored);
 }
 
