@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QMenu>
 #include <QPoint>
 #include <QStatusBar>
 
@@ -51,6 +52,7 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     connect(m_ui->actionAdd_Payee, &QAction::triggered, this, &NorvoRavaRodozod::OnPayeeList);
     connect(m_ui->actionReports_Menu, &QAction::triggered, this, &NorvoRavaRodozod::OnReports);
     connect(m_ui->actionReports_Toolbar, &QAction::triggered, this, &NorvoRavaRodozod::OnReports);
+    connect(m_ui->actionBackup, &QAction::triggered, this, &NorvoRavaRodozod::OnBackup);
 
     setStandardShortcuts();
     // The window has a fixed size, so a grip that offers to resize it would only mislead.
@@ -152,7 +154,30 @@ void NorvoRavaRodozod::on_actionHelp_Contents_Menu_triggered()
     showHelp();
 }
 
-void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered() {}
+void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
+{
+    if (!m_selectedBill)
+        return;
+    // Keep the bill alive for the question even if something reloads meanwhile.
+    const std::shared_ptr<Bill> bill = m_selectedBill;
+    MessageRequest question;
+    question.icon = QMessageBox::Warning;
+    question.windowIcon = QStringLiteral(":/images/Resources/bill_delete.png");
+    question.title = tr("Bill Delete");
+    question.text = tr("Did you want to delete the following bill?\n") + bill->payee().payeeName() +
+                    QStringLiteral("\n") + bill->description() + QStringLiteral("\n") +
+                    m_dataFile->formatCurrency(bill->balance());
+    // The payee's name and the description are the user's own text, shown as typed.
+    question.textFormat = Qt::PlainText;
+    question.buttons = QStringList{tr("Delete"), tr("Cancel")};
+    question.defaultButton = 0;
+    question.escapeButton = 1;
+    if (MessageHelper::ask(question) != 0)
+        return;
+    if (!m_dataFile->deleteBill(bill.get()))
+        MessageHelper::showSaveError(tr("The bill could not be deleted."), this);
+    refreshView();
+}
 
 void NorvoRavaRodozod::on_actionDelete_Bill_Menu_triggered()
 {
@@ -189,7 +214,14 @@ void NorvoRavaRodozod::on_actionLicense_triggered() {}
 
 void NorvoRavaRodozod::on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos)
 {
-    Q_UNUSED(pos);
+    if (!m_selectedBill)
+        return;
+    QMenu menu(this);
+    menu.addAction(m_ui->actionAdd_Bill_Toolbar);
+    menu.addAction(m_ui->actionEdit_Bill_Toolbar);
+    menu.addAction(m_ui->actionDelete_Bill_Toolbar);
+    menu.addAction(m_ui->actionMakePayment);
+    menu.exec(m_ui->BillsTreeWidget->viewport()->mapToGlobal(pos));
 }
 
 void NorvoRavaRodozod::on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *, int)

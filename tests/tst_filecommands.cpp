@@ -11,6 +11,7 @@
 #include "payee.h"
 #include "scopedworkdir.h"
 #include "testmain.h"
+#include "windowsupport.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -22,78 +23,6 @@
 namespace {
 
 const QDate today(2026, 1, 31);
-
-// Answers every file dialog with the next queued path (an empty one cancels) and keeps the
-// requests for inspection.
-class FileAnswers
-{
-public:
-    FileAnswers()
-    {
-        FileDialogHelper::setResponder([this](const FileDialogRequest &request) {
-            requests.append(request);
-            return paths.isEmpty() ? QString() : paths.takeFirst();
-        });
-    }
-    ~FileAnswers() { FileDialogHelper::setResponder({}); }
-
-    QStringList paths;
-    QList<FileDialogRequest> requests;
-};
-
-QTreeWidget *billList(const QWidget &window)
-{
-    return window.findChild<QTreeWidget *>("BillsTreeWidget");
-}
-
-QTextBrowser *panel(const QWidget &window)
-{
-    return window.findChild<QTextBrowser *>("SummaryTextBrowser");
-}
-
-void trigger(const QWidget &window, const char *actionName)
-{
-    window.findChild<QAction *>(actionName)->trigger();
-}
-
-bool enabled(const QWidget &window, const char *actionName)
-{
-    return window.findChild<QAction *>(actionName)->isEnabled();
-}
-
-// A bill written straight into the open data file, as a dialog would store it.
-int addBill(const QString &payeeName, const QString &description, double amount, const QDate &due,
-            double paid = 0)
-{
-    Payee payee;
-    payee.setPayeeName(payeeName);
-    payee.setMailingAddress("1 Main St\nSpringfield");
-    payee.setAccountNumber("AC-" + payeeName);
-    if (!payee.save())
-        return 0;
-    Bill bill;
-    bill.setPayee(payee);
-    bill.setDescription(description);
-    bill.setAmount(amount);
-    bill.setDueDate(due);
-    if (!bill.save())
-        return 0;
-    if (paid > 0 && !BillPayment(bill.id(), Clock::now(), paid).save())
-        return 0;
-    return bill.id();
-}
-
-void newFile(NorvoRavaRodozod &window, FileAnswers &answers, const QString &path)
-{
-    answers.paths.append(path);
-    trigger(window, "actionNew");
-}
-
-void selectRow(const QWidget &window, int row)
-{
-    QTreeWidget *list = billList(window);
-    list->setCurrentItem(list->topLevelItem(row));
-}
 
 } // namespace
 
@@ -125,7 +54,7 @@ void TestFileCommands::firstRunOpensNothing()
     NorvoRavaRodozod window;
     QVERIFY(QFileInfo::exists(dir.filePath("system.db")));
     QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.4"));
-    QVERIFY(!enabled(window, "actionAdd_Bill_Menu"));
+    QVERIFY(!isActionEnabled(window, "actionAdd_Bill_Menu"));
     QCOMPARE(billList(window)->topLevelItemCount(), 0);
     QCOMPARE(messages.count(), 0);
     // A window that cannot be resized offers no grip to resize it.
@@ -154,7 +83,7 @@ void TestFileCommands::newFileIsCreatedAndReopenedAtNextStart()
     const QString path = dir.filePath(created);
     {
         NorvoRavaRodozod window;
-        newFile(window, answers, dir.filePath(typed));
+        newFileInWindow(window, answers, dir.filePath(typed));
         QCOMPARE(answers.requests.size(), 1);
         QCOMPARE(answers.requests.first().kind, FileDialogRequest::SaveFile);
         QCOMPARE(answers.requests.first().caption, QString("Create a new file..."));
@@ -163,14 +92,14 @@ void TestFileCommands::newFileIsCreatedAndReopenedAtNextStart()
         QVERIFY(QFileInfo::exists(path));
         QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.4 - " + path);
         QCOMPARE(billList(window)->topLevelItemCount(), 0);
-        QCOMPARE(panel(window)->toHtml().count("$0.00"), 4);
-        QVERIFY(enabled(window, "actionAdd_Bill_Menu"));
+        QCOMPARE(summaryPanel(window)->toHtml().count("$0.00"), 4);
+        QVERIFY(isActionEnabled(window, "actionAdd_Bill_Menu"));
         QCOMPARE(window.statusBar()->currentMessage(), QString("Ready"));
         QVERIFY(addBill("Water Co", "water", 12.5, today.addDays(3)));
     }
     NorvoRavaRodozod next;
     QCOMPARE(next.windowTitle(), "Norvo Rava Rodozod 1.4 - " + path);
-    QVERIFY(enabled(next, "actionReports_Toolbar"));
+    QVERIFY(isActionEnabled(next, "actionReports_Toolbar"));
     QCOMPARE(billList(next)->topLevelItemCount(), 1);
     QCOMPARE(billList(next)->topLevelItem(0)->text(3), QString("$12.50"));
 }
@@ -181,13 +110,13 @@ void TestFileCommands::newFileRefusesAnExistingName()
     FileAnswers answers;
     MessageRecorder messages;
     NorvoRavaRodozod window;
-    newFile(window, answers, dir.filePath("budget"));
+    newFileInWindow(window, answers, dir.filePath("budget"));
     QVERIFY(addBill("Water Co", "water", 12.5, today));
     const QString path = dir.filePath("budget.nvbf");
     const QByteArray before = fileBytes(path);
     const QString title = window.windowTitle();
 
-    newFile(window, answers, dir.filePath("budget"));
+    newFileInWindow(window, answers, dir.filePath("budget"));
     QCOMPARE(messages.count(), 1);
     QCOMPARE(messages.last().icon, QMessageBox::Critical);
     QCOMPARE(messages.last().title, QString("File Create Error"));
@@ -220,7 +149,7 @@ void TestFileCommands::refusedUpgradeAtStartOpensNothing()
     const QString path = dir.filePath("old.nvbf");
     {
         NorvoRavaRodozod window;
-        newFile(window, answers, path);
+        newFileInWindow(window, answers, path);
     }
     // The same file as an older version of the program would have left it behind.
     QVERIFY(Connections::open("builder", path));
@@ -235,7 +164,7 @@ void TestFileCommands::refusedUpgradeAtStartOpensNothing()
     QCOMPARE(messages.count(), 2); // the question, then why nothing was opened
     QCOMPARE(messages.messages().first().title, QString("Norvo Rava Rodozod File Upgrade"));
     QCOMPARE(window.windowTitle(), productTitle());
-    QVERIFY(!enabled(window, "actionAdd_Bill_Menu"));
+    QVERIFY(!isActionEnabled(window, "actionAdd_Bill_Menu"));
     QCOMPARE(fileBytes(path), before);
 }
 
@@ -244,26 +173,26 @@ void TestFileCommands::openShowsTheCurrentViewAgain()
     ScopedWorkDir dir;
     FileAnswers answers;
     NorvoRavaRodozod window;
-    newFile(window, answers, dir.filePath("second"));
+    newFileInWindow(window, answers, dir.filePath("second"));
     QVERIFY(addBill("Gas", "gas", 30, today.addDays(2)));
-    newFile(window, answers, dir.filePath("first"));
+    newFileInWindow(window, answers, dir.filePath("first"));
     QVERIFY(addBill("Power", "power", 40, today.addDays(-2), 40));
 
     trigger(window, "action_Paid_Bills_Menu");
     for (const char *name : {"actionOverview_Menu", "actionOverview_Toolbar", "actionReports_Menu",
                              "actionReports_Toolbar", "actionMakePayment"})
-        QVERIFY2(!enabled(window, name), name);
+        QVERIFY2(!isActionEnabled(window, name), name);
     QCOMPARE(billList(window)->topLevelItem(0)->text(1), QString("power"));
 
     answers.paths.append(dir.filePath("second.nvbf"));
     trigger(window, "actionOpen");
     for (const char *name : {"actionOverview_Menu", "actionOverview_Toolbar", "actionReports_Menu",
                              "actionReports_Toolbar", "actionMakePayment"})
-        QVERIFY2(enabled(window, name), name);
+        QVERIFY2(isActionEnabled(window, name), name);
     QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.4 - " + dir.filePath("second.nvbf"));
     QCOMPARE(billList(window)->topLevelItemCount(), 1);
     QCOMPARE(billList(window)->topLevelItem(0)->text(1), QString("gas"));
-    QVERIFY(panel(window)->toPlainText().contains("Past Due:"));
+    QVERIFY(summaryPanel(window)->toPlainText().contains("Past Due:"));
 }
 
 void TestFileCommands::failedOpenLeavesTheWindowAsItWas()
@@ -272,7 +201,7 @@ void TestFileCommands::failedOpenLeavesTheWindowAsItWas()
     FileAnswers answers;
     MessageRecorder messages;
     NorvoRavaRodozod window;
-    newFile(window, answers, dir.filePath("bills"));
+    newFileInWindow(window, answers, dir.filePath("bills"));
     QVERIFY(addBill("Water Co", "water", 12.5, today));
     QVERIFY(addBill("Gas", "gas", 30, today.addDays(2)));
     trigger(window, "action_Current_Bills_Menu");
@@ -290,7 +219,7 @@ void TestFileCommands::failedOpenLeavesTheWindowAsItWas()
 
     // Every row still shown is backed by a loaded bill of the file that is still open.
     selectRow(window, 1);
-    QVERIFY(panel(window)->toPlainText().contains("Payee: Gas"));
+    QVERIFY(summaryPanel(window)->toPlainText().contains("Payee: Gas"));
     trigger(window, "action_Current_Bills_Menu");
     QCOMPARE(billList(window)->topLevelItemCount(), 2);
 }
@@ -300,7 +229,7 @@ void TestFileCommands::listAndSummaryOfTheDay()
     ScopedWorkDir dir;
     FileAnswers answers;
     NorvoRavaRodozod window;
-    newFile(window, answers, dir.filePath("bills"));
+    newFileInWindow(window, answers, dir.filePath("bills"));
     QVERIFY(addBill("Gas", "gas", 5, today));
     QVERIFY(addBill("Water Co", "water", 10, today.addDays(-1)));
     QVERIFY(addBill("Rent", "rent", 500, today.addDays(1), 100));
@@ -322,12 +251,12 @@ void TestFileCommands::listAndSummaryOfTheDay()
     expected.dueInSevenDays = 415;
     expected.dueThisMonth = 15; // rent falls due tomorrow, in February
     expected.total = 415;
-    QCOMPARE(panel(window)->toHtml(), [&] {
+    QCOMPARE(summaryPanel(window)->toHtml(), [&] {
         QTextBrowser reference;
         reference.setHtml(summaryDocument(expected, today));
         return reference.toHtml();
     }());
-    QVERIFY(panel(window)->toPlainText().contains("Due in January:"));
+    QVERIFY(summaryPanel(window)->toPlainText().contains("Due in January:"));
 }
 
 void TestFileCommands::selectionShowsThePayeeInEitherView()
@@ -335,35 +264,35 @@ void TestFileCommands::selectionShowsThePayeeInEitherView()
     ScopedWorkDir dir;
     FileAnswers answers;
     NorvoRavaRodozod window;
-    newFile(window, answers, dir.filePath("bills"));
+    newFileInWindow(window, answers, dir.filePath("bills"));
     QVERIFY(addBill("A&B <b>", "water", 10, today));
     QVERIFY(addBill("Phone", "phone", 20, today.addDays(-3), 20));
     trigger(window, "action_Current_Bills_Menu");
-    const QString summary = panel(window)->toHtml();
+    const QString summary = summaryPanel(window)->toHtml();
 
     selectRow(window, 0);
-    QCOMPARE(panel(window)->toPlainText(),
+    QCOMPARE(summaryPanel(window)->toPlainText(),
              QString("Payee: A&B <b>\n\nMailing Address: 1 Main St\nSpringfield\n\n"
                      "Account Number: AC-A&B <b>\n"));
     trigger(window, "actionOverview_Toolbar");
-    QCOMPARE(panel(window)->toHtml(), summary);
+    QCOMPARE(summaryPanel(window)->toHtml(), summary);
 
     // A rebuild leaves no row highlighted and the panel on the summary.
     selectRow(window, 0);
     trigger(window, "action_Current_Bills_Menu");
     QVERIFY(billList(window)->selectedItems().isEmpty());
-    QCOMPARE(panel(window)->toHtml(), summary);
+    QCOMPARE(summaryPanel(window)->toHtml(), summary);
 
     trigger(window, "action_Paid_Bills_Menu");
-    QVERIFY(panel(window)->toPlainText().isEmpty());
+    QVERIFY(summaryPanel(window)->toPlainText().isEmpty());
     QCOMPARE(billList(window)->topLevelItemCount(), 1);
     QCOMPARE(billList(window)->topLevelItem(0)->text(3), QString("$0.00"));
     QCOMPARE(billList(window)->topLevelItem(0)->background(2).color(), QColor("red"));
     selectRow(window, 0);
-    QVERIFY(panel(window)->toPlainText().startsWith("Payee: Phone"));
+    QVERIFY(summaryPanel(window)->toPlainText().startsWith("Payee: Phone"));
     // Overview in the paid view is disabled; the summary stays what the current view built.
     trigger(window, "action_Current_Bills_Menu");
-    QCOMPARE(panel(window)->toHtml(), summary);
+    QCOMPARE(summaryPanel(window)->toHtml(), summary);
 }
 
 void TestFileCommands::standardShortcuts()
