@@ -9,6 +9,7 @@
 #include "filedialoghelper.h"
 #include "helpdialog.h"
 #include "messagehelper.h"
+#include "recordsql.h"
 #include "systemdatabase.h"
 
 #include <QFileInfo>
@@ -291,7 +292,8 @@ void NorvoRavaRodozod::showCurrentBills()
 {
     m_ui->SummaryTextBrowser->setHtml(QString());
     m_ui->BillsTreeWidget->clear();
-    m_dataFile->loadCurrentBills();
+    if (!m_dataFile->loadCurrentBills())
+        reportLoadFailure();
     reselectBill();
     const QDate today = Clock::today();
     fillBillList();
@@ -303,9 +305,17 @@ void NorvoRavaRodozod::showPaidBills()
 {
     m_ui->SummaryTextBrowser->setHtml(QString());
     m_ui->BillsTreeWidget->clear();
-    m_dataFile->loadPaidBills();
+    if (!m_dataFile->loadPaidBills())
+        reportLoadFailure();
     reselectBill();
     fillBillList();
+}
+
+// A list that could not be read must not pass for a list of nothing owed.
+void NorvoRavaRodozod::reportLoadFailure()
+{
+    statusBar()->showMessage(
+        tr("The bills could not be read from the file: %1").arg(RecordSql::lastErrorText()));
 }
 
 void NorvoRavaRodozod::refreshView()

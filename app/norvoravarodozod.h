@@ -65,6 +65,7 @@ private:
     void showCurrentBills();
     void showPaidBills();
     void refreshView();
+    void reportLoadFailure();
     void fillBillList();
     void reselectBill();
 
