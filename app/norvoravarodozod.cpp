@@ -1,15 +1,19 @@
 #include "norvoravarodozod.h"
 #include "ui_norvoravarodozod.h"
 
+#include "aboutdialog.h"
 #include "activedomainobject.h"
+#include "backupdialog.h"
 #include "bill.h"
 #include "billsummary.h"
 #include "clock.h"
 #include "datafile.h"
 #include "filedialoghelper.h"
 #include "helpdialog.h"
+#include "licensedialogimpl.h"
 #include "messagehelper.h"
 #include "recordsql.h"
+#include "reportdialog.h"
 #include "systemdatabase.h"
 
 #include <QFileInfo>
@@ -117,9 +121,18 @@ void NorvoRavaRodozod::OnNewFile()
 
 void NorvoRavaRodozod::OnPayeeList() {}
 
-void NorvoRavaRodozod::OnBackup() {}
+void NorvoRavaRodozod::OnBackup()
+{
+    BackupDialog dialog(this);
+    dialog.exec();
+}
 
-void NorvoRavaRodozod::OnReports() {}
+void NorvoRavaRodozod::OnReports()
+{
+    ReportDialog dialog(m_dataFile.get(), this);
+    dialog.exec();
+    refreshView();
+}
 
 void NorvoRavaRodozod::on_actionMakePayment_triggered() {}
 
@@ -209,9 +222,17 @@ void NorvoRavaRodozod::on_actionOverview_Toolbar_triggered()
     on_actionOverview_Menu_triggered();
 }
 
-void NorvoRavaRodozod::on_actionAbout_triggered() {}
+void NorvoRavaRodozod::on_actionAbout_triggered()
+{
+    AboutDialog dialog;
+    dialog.exec();
+}
 
-void NorvoRavaRodozod::on_actionLicense_triggered() {}
+void NorvoRavaRodozod::on_actionLicense_triggered()
+{
+    LicenseDialogImpl dialog;
+    dialog.exec();
+}
 
 void NorvoRavaRodozod::on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos)
 {
