@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 
+#include <functional>
+
 namespace {
 const QDate today(2026, 3, 18);
 
@@ -33,27 +35,25 @@ QString currentText(const QWidget *dialog, const char *box)
     return child<QComboBox>(dialog, box)->currentText();
 }
 
-// Which radio buttons are checked and which groups are enabled, as "W", "B" and "M".
+// "W", "B" and "M" for the weekly, bi-weekly and monthly widgets of that kind that pass test.
+template <typename T>
+QString marks(const QWidget *dialog, const char *kind, const std::function<bool(T *)> &test)
+{
+    QString result;
+    for (const char *type : {"Weekly", "BiWeekly", "Monthly"})
+        if (test(child<T>(dialog, QByteArray(type).append(kind).constData())))
+            result += QLatin1Char(type[0]);
+    return result;
+}
+
 QString checkedButtons(const QWidget *dialog)
 {
-    QString checked;
-    for (const auto &[name, letter] :
-         {std::pair{"WeeklyRadioButton", 'W'}, std::pair{"BiWeeklyRadioButton", 'B'},
-          std::pair{"MonthlyRadioButton", 'M'}})
-        if (child<QRadioButton>(dialog, name)->isChecked())
-            checked += QLatin1Char(letter);
-    return checked;
+    return marks<QRadioButton>(dialog, "RadioButton", &QRadioButton::isChecked);
 }
 
 QString enabledGroups(const QWidget *dialog)
 {
-    QString enabled;
-    for (const auto &[name, letter] :
-         {std::pair{"WeeklyGroupBox", 'W'}, std::pair{"BiWeeklyGroupBox", 'B'},
-          std::pair{"MonthlyGroupBox", 'M'}})
-        if (child<QGroupBox>(dialog, name)->isEnabled())
-            enabled += QLatin1Char(letter);
-    return enabled;
+    return marks<QGroupBox>(dialog, "GroupBox", &QWidget::isEnabled);
 }
 
 BillSchedule schedule(const QString &type, int dayOfWeek, int dayOfMonth)
