@@ -1,0 +1,203 @@
+#include "bill.h"
+#include "clock.h"
+#include "connections.h"
+#include "messagerecorder.h"
+#include "norvoravarodozod.h"
+#include "scopedworkdir.h"
+#include "testmain.h"
+#include "windowsupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSqlQuery>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+const QDate today(2026, 3, 31);
+
+int countRows(const QString &statement)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    if (!query.exec(statement) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+struct MenuEntry
+{
+    QString text;
+    bool enabled;
+};
+
+// Opens the list's context menu and reads it while it is up; an empty list when no menu
+// appeared.
+QList<MenuEntry> contextMenu(NorvoRavaRodozod &window)
+{
+    QList<MenuEntry> entries;
+    QTimer::singleShot(0, [&entries] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *action : menu->actions())
+            entries.append({action->text(), action->isEnabled()});
+        menu->close();
+    });
+    QMetaObject::invokeMethod(&window, "on_BillsTreeWidget_customContextMenuRequested",
+                              Q_ARG(QPoint, QPoint(5, 5)));
+    // A menu that never opened leaves the timer to run here.
+    QCoreApplication::processEvents();
+    return entries;
+}
+
+} // namespace
+
+class TestBillCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void deleteAsksWithTheBillsOwnText_data();
+    void deleteAsksWithTheBillsOwnText();
+    void failedDeleteIsReported();
+    void commandsNeedASelection();
+    void contextMenuFollowsTheView();
+
+private:
+    std::unique_ptr<ScopedWorkDir> m_dir;
+    std::unique_ptr<FileAnswers> m_answers;
+    std::unique_ptr<NorvoRavaRodozod> m_window;
+};
+
+void TestBillCommands::init()
+{
+    Clock::setFixed(QDateTime(today, QTime(10, 0)));
+    m_dir = std::make_unique<ScopedWorkDir>();
+    m_answers = std::make_unique<FileAnswers>();
+    m_window = std::make_unique<NorvoRavaRodozod>();
+    newFileInWindow(*m_window, *m_answers, m_dir->filePath("bills.nvbf"));
+}
+
+void TestBillCommands::cleanup()
+{
+    m_window.reset();
+    m_answers.reset();
+    m_dir.reset();
+    Clock::reset();
+}
+
+void TestBillCommands::deleteAsksWithTheBillsOwnText_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("Delete") << "Delete" << true;
+    QTest::newRow("Cancel") << "Cancel" << false;
+    QTest::newRow("Escape") << "" << false;
+}
+
+void TestBillCommands::deleteAsksWithTheBillsOwnText()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, deleted);
+    QVERIFY(addBill("Acme", "Water", 20, today, 7.5));
+    QVERIFY(addBill("<b>Gas</b>", "gas", 30, today.addDays(1)));
+    trigger(*m_window, "action_Current_Bills_Menu");
+    selectRow(*m_window, 0);
+
+    MessageRecorder messages;
+    if (answer.isEmpty())
+        messages.answerEscape();
+    else
+        messages.answer(answer);
+    trigger(*m_window, "actionDelete_Bill_Toolbar");
+    QCOMPARE(messages.count(), 1);
+    const MessageRecorder::Message &question = messages.last();
+    QCOMPARE(question.icon, QMessageBox::Warning);
+    QCOMPARE(question.title, QString("Bill Delete"));
+    QCOMPARE(question.text,
+             QString("Did you want to delete the following bill?\nAcme\nWater\n$12.50"));
+    QCOMPARE(question.buttons, QStringList({"Delete", "Cancel"}));
+    QCOMPARE(question.defaultButton, 0);
+    QCOMPARE(question.escapeButton, 1);
+    QCOMPARE(question.windowIcon, QString(":/images/Resources/bill_delete.png"));
+    QCOMPARE(question.textFormat, Qt::PlainText);
+
+    QCOMPARE(countRows("SELECT COUNT(*) FROM bills"), deleted ? 1 : 2);
+    QCOMPARE(countRows("SELECT COUNT(*) FROM billpayment"), deleted ? 0 : 1);
+    QCOMPARE(billList(*m_window)->topLevelItemCount(), deleted ? 1 : 2);
+
+    // A user's markup is shown as typed, and a deleted bill is no longer anyone's selection.
+    messages.clear();
+    messages.answer("Cancel");
+    selectRow(*m_window, deleted ? 0 : 1);
+    trigger(*m_window, "actionDelete_Bill_Menu");
+    QCOMPARE(messages.count(), 1);
+    QVERIFY(messages.last().text.contains("\n<b>Gas</b>\n"));
+}
+
+void TestBillCommands::failedDeleteIsReported()
+{
+    QVERIFY(addBill("Acme", "Water", 20, today));
+    trigger(*m_window, "action_Current_Bills_Menu");
+    selectRow(*m_window, 0);
+    // The file refuses the write, as a full disk would.
+    QSqlQuery refuse(Connections::database(Connections::current()));
+    QVERIFY(refuse.exec("CREATE TRIGGER refuse BEFORE DELETE ON bills BEGIN SELECT "
+                        "RAISE(ABORT, 'disk full'); END"));
+
+    MessageRecorder messages;
+    messages.answer("Delete");
+    trigger(*m_window, "actionDelete_Bill_Toolbar");
+    QCOMPARE(messages.count(), 2);
+    QCOMPARE(messages.last().icon, QMessageBox::Critical);
+    QCOMPARE(messages.last().title, QString("Norvo Rava Rodozod File Error"));
+    QVERIFY(messages.last().text.contains("disk full"));
+    QCOMPARE(countRows("SELECT COUNT(*) FROM bills"), 1);
+    QCOMPARE(billList(*m_window)->topLevelItemCount(), 1);
+}
+
+void TestBillCommands::commandsNeedASelection()
+{
+    QVERIFY(addBill("Acme", "Water", 20, today));
+    trigger(*m_window, "action_Current_Bills_Menu");
+    MessageRecorder messages;
+    trigger(*m_window, "actionDelete_Bill_Toolbar");
+    trigger(*m_window, "actionMakePayment");
+    trigger(*m_window, "actionEdit_Bill_Menu");
+    QCOMPARE(messages.count(), 0);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(contextMenu(*m_window).isEmpty());
+    QCOMPARE(countRows("SELECT COUNT(*) FROM bills"), 1);
+}
+
+void TestBillCommands::contextMenuFollowsTheView()
+{
+    QVERIFY(addBill("Acme", "Water", 20, today));
+    QVERIFY(addBill("Gas Co", "gas", 30, today, 30));
+    trigger(*m_window, "action_Current_Bills_Menu");
+    selectRow(*m_window, 0);
+
+    QList<MenuEntry> entries = contextMenu(*m_window);
+    QCOMPARE(entries.size(), 4);
+    QStringList texts;
+    for (const MenuEntry &entry : entries) {
+        texts.append(entry.text);
+        QVERIFY2(entry.enabled, qPrintable(entry.text));
+    }
+    QCOMPARE(texts, QStringList({"Add Bill", "Edit Bill", "Delete Bill", "Make Payment"}));
+
+    trigger(*m_window, "action_Paid_Bills_Menu");
+    selectRow(*m_window, 0);
+    entries = contextMenu(*m_window);
+    QCOMPARE(entries.size(), 4);
+    QVERIFY(entries.at(2).enabled);
+    QVERIFY(!entries.at(3).enabled);
+}
+
+NV_TEST_MAIN(TestBillCommands)
+#include "tst_billcommands.moc"
