@@ -218,7 +218,11 @@ QString BillDialog::missingChoice() const
 
 void BillDialog::readForm(Bill &bill) const
 {
-    bill.setPayee(Payee::findById(m_ui->PayeeComboBox->currentData().toInt()));
+    const int payeeId = m_ui->PayeeComboBox->currentData().toInt();
+    Payee payee = Payee::findById(payeeId);
+    // A payee row that vanished meanwhile reads as the empty payee; the bill keeps the choice.
+    payee.setId(payeeId);
+    bill.setPayee(payee);
     bill.setAmount(AmountEntry::parse(m_ui->AmountLineEdit->text()));
     bill.setDescription(m_ui->DescriptionTextEdit->toPlainText());
     bill.setNote(m_ui->NoteTextEdit->toPlainText());
