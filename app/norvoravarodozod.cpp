@@ -12,6 +12,7 @@
 #include "helpdialog.h"
 #include "licensedialogimpl.h"
 #include "messagehelper.h"
+#include "payeelistdialog.h"
 #include "recordsql.h"
 #include "reportdialog.h"
 #include "systemdatabase.h"
@@ -119,7 +120,12 @@ void NorvoRavaRodozod::OnNewFile()
     fileOpened(path);
 }
 
-void NorvoRavaRodozod::OnPayeeList() {}
+void NorvoRavaRodozod::OnPayeeList()
+{
+    PayeeListDialog dialog(m_dataFile.get(), this);
+    dialog.exec();
+    refreshView();
+}
 
 void NorvoRavaRodozod::OnBackup()
 {

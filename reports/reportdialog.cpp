@@ -42,7 +42,10 @@ ReportDialog::ReportDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags 
         QStringLiteral("<html><body><center><br><br><br><br><h1>Please select a "
                        "report</h1></center></body></html>"));
     fillReportList();
-    showMaximized();
+    // Maximised, but not shown yet: a dialog already on screen when exec() runs would not
+    // become modal, and the window behind it would stay usable while the report reads its
+    // collections.
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 ReportDialog::~ReportDialog() = default;

@@ -2,6 +2,7 @@
 #include "clock.h"
 #include "connections.h"
 #include "messagerecorder.h"
+#include "modalanswerer.h"
 #include "norvoravarodozod.h"
 #include "scopedworkdir.h"
 #include "testmain.h"
@@ -67,6 +68,8 @@ private slots:
     void failedDeleteIsReported();
     void commandsNeedASelection();
     void contextMenuFollowsTheView();
+    void dialogCommandsOpenTheirDialog_data();
+    void dialogCommandsOpenTheirDialog();
 
 private:
     std::unique_ptr<ScopedWorkDir> m_dir;
@@ -197,6 +200,46 @@ void TestBillCommands::contextMenuFollowsTheView()
     QCOMPARE(entries.size(), 4);
     QVERIFY(entries.at(2).enabled);
     QVERIFY(!entries.at(3).enabled);
+}
+
+void TestBillCommands::dialogCommandsOpenTheirDialog_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("refreshes");
+    QTest::newRow("Payee List") << "actionAdd_Payee"
+                                << "Payee List" << true;
+    QTest::newRow("Reports, menu") << "actionReports_Menu"
+                                   << "Reports" << true;
+    QTest::newRow("Reports, tool bar") << "actionReports_Toolbar"
+                                       << "Reports" << true;
+    QTest::newRow("Backup") << "actionBackup"
+                            << "Backup" << false;
+    QTest::newRow("About") << "actionAbout"
+                           << "About Norvo Rava Rodozod" << false;
+    QTest::newRow("License") << "actionLicense"
+                             << "License" << false;
+}
+
+void TestBillCommands::dialogCommandsOpenTheirDialog()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, title);
+    QFETCH(bool, refreshes);
+    trigger(*m_window, "action_Current_Bills_Menu");
+    // Written behind the window's back: only a refresh after the dialog shows it.
+    QVERIFY(addBill("Acme", "Water", 20, today));
+
+    QString seen;
+    {
+        ModalAnswerer answerer([&seen](QWidget *dialog) {
+            seen = dialog->windowTitle();
+            dialog->close();
+        });
+        trigger(*m_window, qPrintable(action));
+    }
+    QCOMPARE(seen, title);
+    QCOMPARE(billList(*m_window)->topLevelItemCount(), refreshes ? 1 : 0);
 }
 
 NV_TEST_MAIN(TestBillCommands)
