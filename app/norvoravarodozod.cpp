@@ -5,6 +5,9 @@
 #include "activedomainobject.h"
 #include "backupdialog.h"
 #include "bill.h"
+#include "billdialog.h"
+#include "billpaymentdialog.h"
+#include "billschedule.h"
 #include "billsummary.h"
 #include "clock.h"
 #include "datafile.h"
@@ -76,12 +79,46 @@ NorvoRavaRodozod::~NorvoRavaRodozod()
     m_systemDatabase.reset();
 }
 
-// Commands that need the bill, payee, report and storage classes. They are wired to their
-// actions already and do their work once those classes are in place.
+void NorvoRavaRodozod::OnAddBill()
+{
+    BillDialog dialog(m_dataFile.get(), this);
+    dialog.exec();
+    refreshView();
+}
 
-void NorvoRavaRodozod::OnAddBill() {}
+void NorvoRavaRodozod::OnEditBill()
+{
+    if (!m_selectedBill)
+        return;
+    const QString mode = editModeFor(*m_selectedBill);
+    BillDialog dialog(m_dataFile.get(), this);
+    dialog.setEditMode(mode);
+    dialog.loadBill(m_selectedBill->id());
+    dialog.exec();
+    refreshView();
+}
 
-void NorvoRavaRodozod::OnEditBill() {}
+// A bill of its own is edited alone, as is one that already left its series; for any other
+// bill of a series the user says whether the change is meant for the whole series.
+QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
+{
+    const BillSchedule schedule = BillSchedule::findById(bill.billScheduleId());
+    if (schedule.scheduleType() == QLatin1String("SINGLE"))
+        return QStringLiteral("SINGLE");
+    if (bill.isUnique())
+        return QStringLiteral("RECURRINGUNIQUE");
+    MessageRequest question;
+    question.icon = QMessageBox::Information;
+    question.windowIcon = QStringLiteral(":/images/Resources/bill_edit.png");
+    question.title = tr("Edit Bill");
+    question.text = tr("You are attempting to edit a recurring bill.\nHow would you like to edit "
+                       "this bill?");
+    question.buttons = QStringList{tr("Edit recurring bill"), tr("Edit this bill")};
+    question.defaultButton = 0;
+    question.escapeButton = 1;
+    return MessageHelper::ask(question) == 0 ? QStringLiteral("RECURRING")
+                                             : QStringLiteral("RECURRINGUNIQUE");
+}
 
 void NorvoRavaRodozod::OnOpenFile()
 {
@@ -140,7 +177,16 @@ void NorvoRavaRodozod::OnReports()
     refreshView();
 }
 
-void NorvoRavaRodozod::on_actionMakePayment_triggered() {}
+void NorvoRavaRodozod::on_actionMakePayment_triggered()
+{
+    if (!m_selectedBill)
+        return;
+    BillPaymentDialog dialog(this);
+    dialog.setBill(m_selectedBill->id());
+    dialog.exec();
+    // The action is offered in the current view only.
+    showCurrentBills();
+}
 
 // The menu, tool bar and double-click variants share one implementation each.
 
@@ -364,11 +410,22 @@ void NorvoRavaRodozod::fillBillList()
 }
 
 // The selected bill follows the reload: the commands then act on the bill as it is stored
-// now, and on none once it is gone from the file.
+// now, and on none once it is gone from the file. The paid view loads only paid bills, so a
+// bill it does not hold is looked up on its own.
 void NorvoRavaRodozod::reselectBill()
 {
-    if (m_selectedBill)
-        m_selectedBill = m_dataFile->billsById().value(m_selectedBill->id());
+    if (!m_selectedBill)
+        return;
+    const int id = m_selectedBill->id();
+    if (DataFile::BillPtr loaded = m_dataFile->billsById().value(id)) {
+        m_selectedBill = loaded;
+        return;
+    }
+    const Bill stored = Bill::findById(id);
+    if (stored.id() == id && !stored.isDeleted())
+        m_selectedBill = std::make_shared<Bill>(stored);
+    else
+        m_selectedBill.reset();
 }
 
 void NorvoRavaRodozod::enableFileActions()

@@ -59,6 +59,7 @@ private:
     void setStandardShortcuts();
     void showHelp();
 
+    QString editModeFor(const Bill &bill) const;
     void openStartupFile();
     void fileOpened(const QString &path);
     void fileOpenFailed();
