@@ -1,15 +1,41 @@
 #include "norvoravarodozod.h"
 #include "ui_norvoravarodozod.h"
 
+#include "aboutdialog.h"
 #include "activedomainobject.h"
+#include "backupdialog.h"
+#include "bill.h"
+#include "billdialog.h"
+#include "billpaymentdialog.h"
+#include "billschedule.h"
+#include "billsummary.h"
+#include "clock.h"
+#include "datafile.h"
+#include "filedialoghelper.h"
 #include "helpdialog.h"
+#include "licensedialogimpl.h"
+#include "messagehelper.h"
+#include "payeelistdialog.h"
+#include "recordsql.h"
+#include "reportdialog.h"
+#include "systemdatabase.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QKeySequence>
+#include <QMenu>
 #include <QPoint>
+#include <QStatusBar>
 
 namespace {
 const int billColumnCount = 4;
 const int billColumnWidth = 100;
+const int statusTimeoutMs = 2000;
+
+QString dataFileFilter()
+{
+    return QStringLiteral("Norvo Rava Rodozod (*.nvbf)");
+}
 } // namespace
 
 NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
@@ -20,8 +46,10 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     m_baseTitle = productTitle();
     setWindowTitle(m_baseTitle);
 
-    // The system database and the data file manager are created at this point, before the
-    // list is set up, once those classes exist.
+    // Any message the system store has to show (an upgrade, a damaged file) appears now,
+    // before the window does.
+    m_systemDatabase = std::make_unique<SystemDatabase>();
+    m_dataFile = std::make_unique<DataFile>(m_systemDatabase.get());
 
     m_ui->BillsTreeWidget->setHeaderLabels(
         {tr("Payee"), tr("Description"), tr("Date Due"), tr("Amount")});
@@ -33,33 +61,132 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     connect(m_ui->actionAdd_Payee, &QAction::triggered, this, &NorvoRavaRodozod::OnPayeeList);
     connect(m_ui->actionReports_Menu, &QAction::triggered, this, &NorvoRavaRodozod::OnReports);
     connect(m_ui->actionReports_Toolbar, &QAction::triggered, this, &NorvoRavaRodozod::OnReports);
+    connect(m_ui->actionBackup, &QAction::triggered, this, &NorvoRavaRodozod::OnBackup);
+
+    setStandardShortcuts();
+    // The window has a fixed size, so a grip that offers to resize it would only mislead.
+    statusBar()->setSizeGripEnabled(false);
 
     disableFileActions();
-
-    // The most recently used data file is reopened here, as the last step, once the data file
-    // manager exists.
+    openStartupFile();
 }
 
-NorvoRavaRodozod::~NorvoRavaRodozod() = default;
+// The data file goes first: it keeps a pointer to the system store.
+NorvoRavaRodozod::~NorvoRavaRodozod()
+{
+    m_selectedBill.reset();
+    m_dataFile.reset();
+    m_systemDatabase.reset();
+}
 
-// Commands that need the bill, payee, report and storage classes. They are wired to their
-// actions already and do their work once those classes are in place.
+void NorvoRavaRodozod::OnAddBill()
+{
+    BillDialog dialog(m_dataFile.get(), this);
+    dialog.exec();
+    refreshView();
+}
 
-void NorvoRavaRodozod::OnAddBill() {}
+void NorvoRavaRodozod::OnEditBill()
+{
+    if (!m_selectedBill)
+        return;
+    const QString mode = editModeFor(*m_selectedBill);
+    BillDialog dialog(m_dataFile.get(), this);
+    dialog.setEditMode(mode);
+    dialog.loadBill(m_selectedBill->id());
+    dialog.exec();
+    refreshView();
+}
 
-void NorvoRavaRodozod::OnEditBill() {}
+// A bill of its own is edited alone, as is one that already left its series; for any other
+// bill of a series the user says whether the change is meant for the whole series.
+QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
+{
+    const BillSchedule schedule = BillSchedule::findById(bill.billScheduleId());
+    if (schedule.scheduleType() == QLatin1String("SINGLE"))
+        return QStringLiteral("SINGLE");
+    if (bill.isUnique())
+        return QStringLiteral("RECURRINGUNIQUE");
+    MessageRequest question;
+    question.icon = QMessageBox::Information;
+    question.windowIcon = QStringLiteral(":/images/Resources/bill_edit.png");
+    question.title = tr("Edit Bill");
+    question.text = tr("You are attempting to edit a recurring bill.\nHow would you like to edit "
+                       "this bill?");
+    question.buttons = QStringList{tr("Edit recurring bill"), tr("Edit this bill")};
+    question.defaultButton = 0;
+    question.escapeButton = 1;
+    return MessageHelper::ask(question) == 0 ? QStringLiteral("RECURRING")
+                                             : QStringLiteral("RECURRINGUNIQUE");
+}
 
-void NorvoRavaRodozod::OnOpenFile() {}
+void NorvoRavaRodozod::OnOpenFile()
+{
+    const QString path = FileDialogHelper::getOpenFileName(
+        this, tr("Open an existing file..."), FileDialogHelper::startDirectory(), dataFileFilter());
+    if (path.isEmpty())
+        return;
+    // On failure the data file manager has said why, and the file that was open before is
+    // still open and still listed.
+    if (!m_dataFile->open(path)) {
+        fileOpenFailed();
+        return;
+    }
+    fileOpened(path);
+}
 
-void NorvoRavaRodozod::OnNewFile() {}
+void NorvoRavaRodozod::OnNewFile()
+{
+    QString path = FileDialogHelper::getSaveFileName(
+        this, tr("Create a new file..."), FileDialogHelper::startDirectory(), dataFileFilter());
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".nvbf")))
+        path += QLatin1String(".nvbf");
+    if (QFileInfo::exists(path)) {
+        MessageHelper::show(QMessageBox::Critical, tr("File Create Error"),
+                            tr("You cannot overwrite an existing file.\nPlease use a different "
+                               "file name."),
+                            this);
+        return;
+    }
+    if (!m_dataFile->open(path)) {
+        fileOpenFailed();
+        return;
+    }
+    fileOpened(path);
+}
 
-void NorvoRavaRodozod::OnPayeeList() {}
+void NorvoRavaRodozod::OnPayeeList()
+{
+    PayeeListDialog dialog(m_dataFile.get(), this);
+    dialog.exec();
+    refreshView();
+}
 
-void NorvoRavaRodozod::OnBackup() {}
+void NorvoRavaRodozod::OnBackup()
+{
+    BackupDialog dialog(this);
+    dialog.exec();
+}
 
-void NorvoRavaRodozod::OnReports() {}
+void NorvoRavaRodozod::OnReports()
+{
+    ReportDialog dialog(m_dataFile.get(), this);
+    dialog.exec();
+    refreshView();
+}
 
-void NorvoRavaRodozod::on_actionMakePayment_triggered() {}
+void NorvoRavaRodozod::on_actionMakePayment_triggered()
+{
+    if (!m_selectedBill)
+        return;
+    BillPaymentDialog dialog(this);
+    dialog.setBill(m_selectedBill->id());
+    dialog.exec();
+    // The action is offered in the current view only.
+    showCurrentBills();
+}
 
 // The menu, tool bar and double-click variants share one implementation each.
 
@@ -93,31 +220,82 @@ void NorvoRavaRodozod::on_actionHelp_Contents_Menu_triggered()
     showHelp();
 }
 
-void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered() {}
+void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
+{
+    if (!m_selectedBill)
+        return;
+    // Keep the bill alive for the question even if something reloads meanwhile.
+    const std::shared_ptr<Bill> bill = m_selectedBill;
+    MessageRequest question;
+    question.icon = QMessageBox::Warning;
+    question.windowIcon = QStringLiteral(":/images/Resources/bill_delete.png");
+    question.title = tr("Bill Delete");
+    question.text = tr("Did you want to delete the following bill?\n") + bill->payee().payeeName() +
+                    QStringLiteral("\n") + bill->description() + QStringLiteral("\n") +
+                    m_dataFile->formatCurrency(bill->balance());
+    // The payee's name and the description are the user's own text, shown as typed.
+    question.textFormat = Qt::PlainText;
+    question.buttons = QStringList{tr("Delete"), tr("Cancel")};
+    question.defaultButton = 0;
+    question.escapeButton = 1;
+    if (MessageHelper::ask(question) != 0)
+        return;
+    if (!m_dataFile->deleteBill(bill.get()))
+        MessageHelper::showSaveError(tr("The bill could not be deleted."), this);
+    refreshView();
+}
 
 void NorvoRavaRodozod::on_actionDelete_Bill_Menu_triggered()
 {
     on_actionDelete_Bill_Toolbar_triggered();
 }
 
-void NorvoRavaRodozod::on_action_Paid_Bills_Menu_triggered() {}
+void NorvoRavaRodozod::on_action_Paid_Bills_Menu_triggered()
+{
+    m_paidView = true;
+    setPaidViewActionsEnabled(false);
+    showPaidBills();
+}
 
-void NorvoRavaRodozod::on_action_Current_Bills_Menu_triggered() {}
+void NorvoRavaRodozod::on_action_Current_Bills_Menu_triggered()
+{
+    m_paidView = false;
+    setPaidViewActionsEnabled(true);
+    showCurrentBills();
+}
 
-void NorvoRavaRodozod::on_actionOverview_Menu_triggered() {}
+void NorvoRavaRodozod::on_actionOverview_Menu_triggered()
+{
+    m_ui->SummaryTextBrowser->setHtml(m_summaryHtml);
+}
 
 void NorvoRavaRodozod::on_actionOverview_Toolbar_triggered()
 {
     on_actionOverview_Menu_triggered();
 }
 
-void NorvoRavaRodozod::on_actionAbout_triggered() {}
+void NorvoRavaRodozod::on_actionAbout_triggered()
+{
+    AboutDialog dialog;
+    dialog.exec();
+}
 
-void NorvoRavaRodozod::on_actionLicense_triggered() {}
+void NorvoRavaRodozod::on_actionLicense_triggered()
+{
+    LicenseDialogImpl dialog;
+    dialog.exec();
+}
 
 void NorvoRavaRodozod::on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos)
 {
-    Q_UNUSED(pos);
+    if (!m_selectedBill)
+        return;
+    QMenu menu(this);
+    menu.addAction(m_ui->actionAdd_Bill_Toolbar);
+    menu.addAction(m_ui->actionEdit_Bill_Toolbar);
+    menu.addAction(m_ui->actionDelete_Bill_Toolbar);
+    menu.addAction(m_ui->actionMakePayment);
+    menu.exec(m_ui->BillsTreeWidget->viewport()->mapToGlobal(pos));
 }
 
 void NorvoRavaRodozod::on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *, int)
@@ -125,7 +303,130 @@ void NorvoRavaRodozod::on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *, i
     OnEditBill();
 }
 
-void NorvoRavaRodozod::on_BillsTreeWidget_itemSelectionChanged() {}
+void NorvoRavaRodozod::on_BillsTreeWidget_itemSelectionChanged()
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->BillsTreeWidget->selectedItems();
+    for (QTreeWidgetItem *row : selected) {
+        const int id = row->data(0, Qt::UserRole).toInt();
+        m_selectedBill = m_dataFile->billsById().value(id);
+        // A row whose bill is no longer loaded shows nothing rather than an empty payee.
+        if (!m_selectedBill)
+            continue;
+        m_ui->SummaryTextBrowser->setHtml(payeeDocument(m_selectedBill->payee()));
+    }
+}
+
+// After a start-up open: the list and the title, nothing written.
+void NorvoRavaRodozod::openStartupFile()
+{
+    const QString path = m_systemDatabase->recentFileLocation();
+    if (path.isEmpty())
+        return;
+    if (!m_dataFile->open(path))
+        return;
+    statusBar()->showMessage(tr("Loading data"), statusTimeoutMs);
+    showCurrentBills();
+    enableFileActions();
+    setWindowTitle(m_baseTitle + QStringLiteral(" - ") + m_systemDatabase->recentFileLocation());
+}
+
+// What follows every successful New and Open. The current view loads the bills itself, so
+// they are read once rather than twice.
+void NorvoRavaRodozod::fileOpened(const QString &path)
+{
+    statusBar()->showMessage(tr("Loading data"));
+    m_paidView = false;
+    // The last selection belonged to the other file; commands must not reach into it.
+    m_selectedBill.reset();
+    showCurrentBills();
+    enableFileActions();
+    m_systemDatabase->setRecentFileLocation(path);
+    setWindowTitle(m_baseTitle + QStringLiteral(" - ") + path);
+    statusBar()->showMessage(tr("Ready"), statusTimeoutMs);
+}
+
+// Normally the previous file is open again after a refused one and nothing changes. Should it
+// have vanished meanwhile, no file is open any more, and the window must not go on listing
+// bills that nothing backs.
+void NorvoRavaRodozod::fileOpenFailed()
+{
+    if (!m_dataFile->path().isEmpty())
+        return;
+    m_selectedBill.reset();
+    m_paidView = false;
+    m_summaryHtml.clear();
+    m_ui->BillsTreeWidget->clear();
+    m_ui->SummaryTextBrowser->clear();
+    disableFileActions();
+    setWindowTitle(m_baseTitle);
+}
+
+void NorvoRavaRodozod::showCurrentBills()
+{
+    m_ui->SummaryTextBrowser->setHtml(QString());
+    m_ui->BillsTreeWidget->clear();
+    if (!m_dataFile->loadCurrentBills())
+        reportLoadFailure();
+    reselectBill();
+    const QDate today = Clock::today();
+    fillBillList();
+    m_summaryHtml = summaryDocument(billTotals(m_dataFile->billList(), today), today);
+    m_ui->SummaryTextBrowser->setHtml(m_summaryHtml);
+}
+
+void NorvoRavaRodozod::showPaidBills()
+{
+    m_ui->SummaryTextBrowser->setHtml(QString());
+    m_ui->BillsTreeWidget->clear();
+    if (!m_dataFile->loadPaidBills())
+        reportLoadFailure();
+    reselectBill();
+    fillBillList();
+}
+
+// A list that could not be read must not pass for a list of nothing owed.
+void NorvoRavaRodozod::reportLoadFailure()
+{
+    statusBar()->showMessage(
+        tr("The bills could not be read from the file: %1").arg(RecordSql::lastErrorText()));
+}
+
+void NorvoRavaRodozod::refreshView()
+{
+    if (m_paidView)
+        showPaidBills();
+    else
+        showCurrentBills();
+}
+
+// All rows go in with one call while the list does not repaint, which keeps a file of many
+// thousand bills quick to show.
+void NorvoRavaRodozod::fillBillList()
+{
+    QTreeWidget *list = m_ui->BillsTreeWidget;
+    list->setUpdatesEnabled(false);
+    list->addTopLevelItems(billRows(m_dataFile->billList(), Clock::today()));
+    list->setUpdatesEnabled(true);
+}
+
+// The selected bill follows the reload: the commands then act on the bill as it is stored
+// now, and on none once it is gone from the file. The paid view loads only paid bills, so a
+// bill it does not hold is looked up on its own.
+void NorvoRavaRodozod::reselectBill()
+{
+    if (!m_selectedBill)
+        return;
+    const int id = m_selectedBill->id();
+    if (DataFile::BillPtr loaded = m_dataFile->billsById().value(id)) {
+        m_selectedBill = loaded;
+        return;
+    }
+    const Bill stored = Bill::findById(id);
+    if (stored.id() == id && !stored.isDeleted())
+        m_selectedBill = std::make_shared<Bill>(stored);
+    else
+        m_selectedBill.reset();
+}
 
 void NorvoRavaRodozod::enableFileActions()
 {
@@ -154,6 +455,28 @@ void NorvoRavaRodozod::setFileActionsEnabled(bool enabled)
         action->setEnabled(enabled);
     m_ui->SummaryTextBrowser->setEnabled(enabled);
     m_ui->BillsTreeWidget->setEnabled(enabled);
+}
+
+// The paid bills have no summary to return to, no report of their own and nothing to pay.
+void NorvoRavaRodozod::setPaidViewActionsEnabled(bool enabled)
+{
+    const QList<QAction *> actions{m_ui->actionOverview_Menu, m_ui->actionOverview_Toolbar,
+                                   m_ui->actionReports_Menu, m_ui->actionReports_Toolbar,
+                                   m_ui->actionMakePayment};
+    for (QAction *action : actions)
+        action->setEnabled(enabled);
+}
+
+// The keys people reach for in any desktop program. Delete sits on the menu action only, so
+// that one key press has one meaning.
+void NorvoRavaRodozod::setStandardShortcuts()
+{
+    m_ui->actionNew->setShortcut(QKeySequence::New);
+    m_ui->actionOpen->setShortcut(QKeySequence::Open);
+    m_ui->actionExit_Menu->setShortcut(QKeySequence::Quit);
+    m_ui->actionHelp_Contents_Menu->setShortcut(QKeySequence::HelpContents);
+    m_ui->actionDelete_Bill_Menu->setShortcut(QKeySequence::Delete);
+    m_ui->action_Current_Bills_Menu->setShortcut(QKeySequence(tr("Ctrl+R")));
 }
 
 // The guide is not modal so that it can stay open beside the window while the user works; a

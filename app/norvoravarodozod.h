@@ -6,6 +6,8 @@
 #include <memory>
 
 class Bill;
+class DataFile;
+class SystemDatabase;
 class QPoint;
 class QTreeWidgetItem;
 
@@ -53,11 +55,26 @@ private:
     void enableFileActions();
     void disableFileActions();
     void setFileActionsEnabled(bool enabled);
+    void setPaidViewActionsEnabled(bool enabled);
+    void setStandardShortcuts();
     void showHelp();
 
+    QString editModeFor(const Bill &bill) const;
+    void openStartupFile();
+    void fileOpened(const QString &path);
+    void fileOpenFailed();
+    void showCurrentBills();
+    void showPaidBills();
+    void refreshView();
+    void reportLoadFailure();
+    void fillBillList();
+    void reselectBill();
+
     std::unique_ptr<Ui::NorvoRavaRodozodClass> m_ui;
-    // The system database and the data file manager join here, ahead of m_selectedBill, when
-    // the storage classes arrive.
+    std::unique_ptr<SystemDatabase> m_systemDatabase;
+    std::unique_ptr<DataFile> m_dataFile;
+    // The bill of the last selected row. Shared with the data file's collections, so it stays
+    // valid however often the list is rebuilt.
     std::shared_ptr<Bill> m_selectedBill;
     QString m_baseTitle;
     QString m_summaryHtml;

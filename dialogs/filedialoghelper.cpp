@@ -41,7 +41,9 @@ QString FileDialogHelper::getSaveFileName(QWidget *parent, const QString &captio
     QString answer;
     if (answeredByResponder(FileDialogRequest::SaveFile, caption, directory, filter, &answer))
         return answer;
-    return QFileDialog::getSaveFileName(parent, caption, directory, filter);
+    // The program refuses to replace an existing file on its own, with its own message.
+    return QFileDialog::getSaveFileName(parent, caption, directory, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 QString FileDialogHelper::getExistingDirectory(QWidget *parent, const QString &caption,

@@ -66,9 +66,10 @@ bool DataFile::open(const QString &path)
     return open(path, false);
 }
 
+// What was loaded from the open file stays until another file has been opened: after a
+// refused open the previous file is open again and the window still lists its records.
 bool DataFile::open(const QString &path, bool reopening)
 {
-    clearCollections();
     // An empty name would give a private in-memory database that keeps nothing.
     if (path.isEmpty())
         return openFailed(reopening);
@@ -82,6 +83,8 @@ bool DataFile::open(const QString &path, bool reopening)
         opened = openNew(fullPath);
     if (!opened)
         return openFailed(reopening);
+    if (!reopening)
+        clearCollections();
     m_path = fullPath;
     return true;
 }
@@ -157,6 +160,7 @@ bool DataFile::openFailed(bool reopening)
         return false;
     Connections::close(Connections::current());
     m_path.clear();
+    clearCollections();
     return false;
 }
 

@@ -156,13 +156,13 @@ void TestMainWindow::firstRunEnablesOnlyTheFileIndependentActions()
 {
     NorvoRavaRodozod window;
     const QList<QAction *> actions = windowActions(window);
-    QCOMPARE(actions.size(), 22);
+    QCOMPARE(actions.size(), 23);
 
     QSet<QString> enabled;
     for (QAction *entry : actions)
         if (entry->isEnabled())
             enabled.insert(entry->objectName());
-    const QSet<QString> expected{"actionNew",          "actionOpen",
+    const QSet<QString> expected{"actionNew",          "actionOpen",         "actionBackup",
                                  "actionExit_Menu",    "actionExit_Toolbar",
                                  "actionHelp_Toolbar", "actionHelp_Contents_Menu",
                                  "actionAbout",        "actionLicense"};
@@ -203,7 +203,8 @@ void TestMainWindow::barContents_data()
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("File") << "menuFile"
-                          << QStringList{"actionNew", "actionOpen", "-", "actionExit_Menu"};
+                          << QStringList{"actionNew", "actionOpen", "-", "actionBackup", "-",
+                                         "actionExit_Menu"};
     QTest::newRow("View") << "menuEdit"
                           << QStringList{"actionOverview_Menu", "actionReports_Menu",
                                          "action_Current_Bills_Menu", "action_Paid_Bills_Menu"};

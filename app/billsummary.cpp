@@ -1,0 +1,87 @@
+#include "billsummary.h"
+
+#include "activedomainobject.h"
+#include "bill.h"
+#include "htmltext.h"
+#include "payee.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QLocale>
+#include <QTreeWidgetItem>
+
+namespace {
+const int dueDateColumn = 2;
+const int columnCount = 4;
+} // namespace
+
+BillTotals billTotals(const QList<DataFile::BillPtr> &bills, const QDate &today)
+{
+    const QDate weekEnd = today.addDays(7);
+    const QDate monthStart(today.year(), today.month(), 1);
+    const QDate monthEnd(today.year(), today.month(), today.daysInMonth());
+    BillTotals totals;
+    for (const DataFile::BillPtr &bill : bills) {
+        const QDate due = bill->dueDate();
+        const double balance = bill->balance();
+        if (due < today)
+            totals.pastDue += balance;
+        if (due <= weekEnd)
+            totals.dueInSevenDays += balance;
+        if (due >= monthStart && due <= monthEnd)
+            totals.dueThisMonth += balance;
+        totals.total += balance;
+    }
+    return totals;
+}
+
+QString summaryDocument(const BillTotals &totals, const QDate &today)
+{
+    // Month names in English, like every amount and date the window shows.
+    const QString monthName =
+        QLocale(QLocale::English, QLocale::UnitedStates).monthName(today.month());
+    return QStringLiteral("<html><body><font size='5'><table width='100%'><tr><td><b>Past "
+                          "Due:</b></td><td>") +
+           ActiveDomainObject::formatCurrency(totals.pastDue) +
+           QStringLiteral("</td></tr><tr><td><b>Due in 7 days:</b></td><td>") +
+           ActiveDomainObject::formatCurrency(totals.dueInSevenDays) +
+           QStringLiteral("</td></tr><tr><td><b>Due in ") + monthName +
+           QStringLiteral(":</b></td><td>") +
+           ActiveDomainObject::formatCurrency(totals.dueThisMonth) +
+           QStringLiteral("</td></tr><tr><td><b>Total Due:</b></td><td>") +
+           ActiveDomainObject::formatCurrency(totals.total) +
+           QStringLiteral("</td></tr></table></font></body></html>");
+}
+
+QString payeeDocument(const Payee &payee)
+{
+    return QStringLiteral("<html><head></head><body width='100%'><font size='5'>") +
+           QStringLiteral("<b>Payee:</b> ") + htmlText(payee.payeeName()) +
+           QStringLiteral("<br><br>") + QStringLiteral("<b>Mailing Address:</b> ") +
+           htmlText(payee.mailingAddress()) + QStringLiteral("<br><br>") +
+           QStringLiteral("<b>Account Number:</b> ") + htmlText(payee.accountNumber()) +
+           QStringLiteral("<br>") + QStringLiteral("</font></body></html>");
+}
+
+QList<QTreeWidgetItem *> billRows(const QList<DataFile::BillPtr> &bills, const QDate &today)
+{
+    const QString dateFormat = QStringLiteral("MM/dd/yyyy");
+    const QBrush overdue(QColor(QStringLiteral("red")));
+    const QBrush dueToday(QColor(QStringLiteral("yellow")));
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(bills.size());
+    for (const DataFile::BillPtr &bill : bills) {
+        auto *row = new QTreeWidgetItem(QStringList{
+            bill->payee().payeeName(), bill->description(), bill->dueDate().toString(dateFormat),
+            ActiveDomainObject::formatCurrency(bill->balance())});
+        for (int column = 0; column < columnCount; ++column)
+            row->setTextAlignment(column, Qt::AlignHCenter | Qt::AlignVCenter);
+        if (bill->dueDate() < today)
+            row->setBackground(dueDateColumn, overdue);
+        else if (bill->dueDate() == today)
+            row->setBackground(dueDateColumn, dueToday);
+        row->setData(0, Qt::UserRole, bill->id());
+        rows.append(row);
+    }
+    return rows;
+}

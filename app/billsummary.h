@@ -1,0 +1,34 @@
+#pragma once
+
+#include "datafile.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+
+class Payee;
+class QTreeWidgetItem;
+
+// What the open bills add up to on one day: the four lines of the window's summary.
+struct BillTotals
+{
+    double pastDue = 0.0;
+    double dueInSevenDays = 0.0;
+    double dueThisMonth = 0.0;
+    double total = 0.0;
+};
+
+// Sums the balances of the bills. Due in 7 days has no lower bound: what is overdue or due
+// today is owed within the week as well.
+BillTotals billTotals(const QList<DataFile::BillPtr> &bills, const QDate &today);
+
+// The summary panel's document for those totals.
+QString summaryDocument(const BillTotals &totals, const QDate &today);
+
+// The panel's document for a selected bill's payee.
+QString payeeDocument(const Payee &payee);
+
+// One list row per bill, in the bills' order: payee, description, due date and balance, all
+// centred, the due date on red when overdue and on yellow when due today, and the bill's id in
+// the first cell's user role. The caller takes ownership of the items.
+QList<QTreeWidgetItem *> billRows(const QList<DataFile::BillPtr> &bills, const QDate &today);

@@ -1,0 +1,111 @@
+#include "backupdialog.h"
+#include "ui_backupdialog.h"
+
+#include "backup.h"
+#include "clock.h"
+#include "connections.h"
+#include "filedialoghelper.h"
+#include "messagehelper.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QList>
+#include <QStringList>
+
+namespace {
+// One open database to copy.
+struct BackupSource
+{
+    QString connectionName;
+    QString what;
+    QString suffix;
+};
+} // namespace
+
+BackupDialog::BackupDialog(QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BackupDialogClass>())
+{
+    m_ui->setupUi(this);
+}
+
+BackupDialog::~BackupDialog() = default;
+
+void BackupDialog::on_backdirPushButton_clicked()
+{
+    const QString directory = FileDialogHelper::getExistingDirectory(
+        this, QStringLiteral("Select a backup directory"), FileDialogHelper::startDirectory());
+    if (!directory.isEmpty())
+        m_ui->backupdirLineEdit->setText(QDir::toNativeSeparators(directory));
+}
+
+void BackupDialog::on_backupPushButton_clicked()
+{
+    const QString typed = m_ui->backupdirLineEdit->text().trimmed();
+    const QString directory = typed.isEmpty() ? QString() : QDir(typed).absolutePath();
+    const QString problem = directoryProblem(directory);
+    if (!problem.isEmpty()) {
+        tell(QMessageBox::Warning, problem);
+        return;
+    }
+
+    const QList<BackupSource> sources{
+        {Connections::system(), QStringLiteral("The system file"), QStringLiteral("db")},
+        {Connections::current(), QStringLiteral("The data file"), QStringLiteral("nvbf")},
+    };
+    const QDateTime moment = Clock::now();
+    QStringList written;
+    QStringList failures;
+    for (const BackupSource &source : sources) {
+        const QString file = Backup::databaseFile(source.connectionName);
+        if (file.isEmpty())
+            continue;
+        const QString target = Backup::freeTargetPath(directory, QFileInfo(file).completeBaseName(),
+                                                      source.suffix, moment);
+        QString error;
+        if (Backup::copyDatabase(source.connectionName, target, &error))
+            written.append(QFileInfo(target).fileName());
+        else
+            failures.append(source.what + QStringLiteral(" could not be copied: ") + error);
+    }
+
+    const QString where = QDir::toNativeSeparators(directory);
+    if (written.isEmpty() && failures.isEmpty()) {
+        tell(QMessageBox::Warning, QStringLiteral("There is no open file to back up."));
+    } else if (failures.isEmpty()) {
+        tell(QMessageBox::Information, QStringLiteral("The backup was written to %1:\n%2")
+                                           .arg(where, written.join(QLatin1Char('\n'))));
+    } else {
+        QString text = QStringLiteral("The backup to %1 failed.\n").arg(where) +
+                       failures.join(QLatin1Char('\n'));
+        if (!written.isEmpty())
+            text += QStringLiteral("\nWritten: ") + written.join(QStringLiteral(", "));
+        tell(QMessageBox::Critical, text);
+    }
+}
+
+QString BackupDialog::directoryProblem(const QString &directory)
+{
+    if (directory.isEmpty())
+        return QStringLiteral("Please choose a backup directory first.");
+    const QFileInfo info(directory);
+    const QString shown = QDir::toNativeSeparators(directory);
+    if (!info.exists())
+        return QStringLiteral("The backup directory %1 does not exist.").arg(shown);
+    if (!info.isDir())
+        return QStringLiteral("%1 is not a directory.").arg(shown);
+    if (!info.isWritable())
+        return QStringLiteral("The backup directory %1 cannot be written to.").arg(shown);
+    return QString();
+}
+
+void BackupDialog::tell(QMessageBox::Icon icon, const QString &text)
+{
+    MessageRequest request;
+    request.icon = icon;
+    request.title = QStringLiteral("Backup");
+    request.text = text;
+    request.windowIcon = QStringLiteral(":/images/Resources/backup.png");
+    // Paths and database reasons are shown as they are, never as markup.
+    request.textFormat = Qt::PlainText;
+    MessageHelper::ask(request, this);
+}

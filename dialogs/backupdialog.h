@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+#include <QMessageBox>
+
+#include <memory>
+
+namespace Ui {
+class BackupDialogClass;
+}
+
+// Copies the open data file and the system file into a directory the user chooses. Each copy
+// is named with the moment it was taken, so earlier backups are never replaced.
+class BackupDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit BackupDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~BackupDialog() override;
+
+private slots:
+    void on_backupPushButton_clicked();
+    void on_backdirPushButton_clicked();
+
+private:
+    // Why the directory cannot take a backup; empty when it can.
+    static QString directoryProblem(const QString &directory);
+    void tell(QMessageBox::Icon icon, const QString &text);
+
+    std::unique_ptr<Ui::BackupDialogClass> m_ui;
+};

@@ -1,0 +1,310 @@
+#include "billdialog.h"
+#include "ui_billdialog.h"
+
+#include "activedomainobject.h"
+#include "amountentry.h"
+#include "billpaymentlistdialog.h"
+#include "billscheduledialog.h"
+#include "calendardialog.h"
+#include "clock.h"
+#include "connections.h"
+#include "datafile.h"
+#include "messagehelper.h"
+#include "payee.h"
+#include "payeelistdialog.h"
+#include "payeeorder.h"
+#include "transaction.h"
+
+namespace {
+const QString newMode = QStringLiteral("NEW");
+const QString singleMode = QStringLiteral("SINGLE");
+const QString recurringMode = QStringLiteral("RECURRING");
+const QString recurringUniqueMode = QStringLiteral("RECURRINGUNIQUE");
+
+bool recurs(const QString &scheduleType)
+{
+    return scheduleType == QLatin1String("WEEKLY") || scheduleType == QLatin1String("BIWEEKLY") ||
+           scheduleType == QLatin1String("MONTHLY");
+}
+} // namespace
+
+BillDialog::BillDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillDialogClass>()), m_dataFile(dataFile),
+      m_editMode(newMode)
+{
+    m_ui->setupUi(this);
+    AmountEntry::prepare(m_ui->AmountLineEdit);
+    m_ui->DueDateDateEdit->setDate(Clock::today());
+    m_ui->paymentsPushButton->setEnabled(false);
+    fillPayees();
+    m_ui->PayeeComboBox->setFocus();
+}
+
+BillDialog::~BillDialog() = default;
+
+void BillDialog::fillPayees()
+{
+    QComboBox *box = m_ui->PayeeComboBox;
+    const bool wasEmpty = box->count() == 0;
+    const QVariant chosen = box->currentData();
+    box->clear();
+    if (m_dataFile) {
+        for (const DataFile::PayeePtr &payee : payeesByName(m_dataFile->payeesById()))
+            box->addItem(payee->payeeName(), payee->id());
+    }
+    // A payee that has gone leaves no choice rather than another payee the user did not pick.
+    int current = chosen.isValid() ? box->findData(chosen) : -1;
+    if (current < 0 && wasEmpty && box->count() > 0)
+        current = 0;
+    box->setCurrentIndex(current);
+}
+
+void BillDialog::loadBill(int id)
+{
+    m_bill = Bill::findById(id);
+    // A bill without a schedule must not adopt the bills that carry no schedule id either.
+    m_schedule = m_bill.billScheduleId() != 0 ? BillSchedule::findById(m_bill.billScheduleId())
+                                              : BillSchedule();
+    if (id != 0)
+        m_ui->paymentsPushButton->setEnabled(true);
+    showEditWidgets();
+
+    m_ui->PayeeComboBox->setCurrentIndex(m_ui->PayeeComboBox->findData(m_bill.payee().id()));
+    m_ui->AmountLineEdit->setText(ActiveDomainObject::formatAmount(m_bill.amount()));
+    m_ui->DueDateDateEdit->setDate(m_bill.dueDate());
+    m_ui->DescriptionTextEdit->setPlainText(m_bill.description());
+    m_ui->NoteTextEdit->setPlainText(m_bill.note());
+}
+
+void BillDialog::showEditWidgets()
+{
+    if (m_editMode == singleMode) {
+        m_ui->singleRadioButton->setChecked(true);
+        m_ui->DueDateDateEdit->setEnabled(true);
+        m_ui->calendarPushButton->setEnabled(true);
+        m_ui->recurringRadioButton->setEnabled(false);
+        m_ui->schedulePushButton->setEnabled(false);
+    } else if (m_editMode == recurringMode) {
+        // Only payee, amount, description and note reach a whole series.
+        m_ui->paymentsPushButton->setEnabled(false);
+        m_ui->recurringRadioButton->setChecked(true);
+        m_ui->singleRadioButton->setEnabled(false);
+        m_ui->DueDateDateEdit->setEnabled(false);
+        m_ui->calendarPushButton->setEnabled(false);
+        m_ui->schedulePushButton->setEnabled(false);
+    } else if (m_editMode == recurringUniqueMode) {
+        if (!m_bill.isUnique())
+            m_bill.setUnique(true);
+        m_ui->recurringRadioButton->setChecked(true);
+        m_ui->DueDateDateEdit->setEnabled(true);
+        m_ui->calendarPushButton->setEnabled(true);
+        m_ui->singleRadioButton->setEnabled(false);
+        m_ui->schedulePushButton->setEnabled(false);
+    }
+}
+
+void BillDialog::on_recurringRadioButton_toggled(bool)
+{
+    m_ui->DueDateDateEdit->setEnabled(false);
+    m_ui->calendarPushButton->setEnabled(false);
+    m_ui->schedulePushButton->setEnabled(true);
+}
+
+void BillDialog::on_singleRadioButton_toggled(bool)
+{
+    m_ui->DueDateDateEdit->setEnabled(true);
+    m_ui->calendarPushButton->setEnabled(true);
+    m_ui->schedulePushButton->setEnabled(false);
+}
+
+void BillDialog::on_schedulePushButton_clicked()
+{
+    BillScheduleDialog dialog(this);
+    dialog.setSchedule(&m_schedule);
+    dialog.exec();
+}
+
+void BillDialog::on_paymentsPushButton_clicked()
+{
+    BillPaymentListDialog dialog;
+    dialog.setBill(m_bill.id());
+    dialog.exec();
+    reloadStoredState();
+}
+
+void BillDialog::on_AmountLineEdit_textChanged(const QString &text)
+{
+    AmountEntry::rewrite(m_ui->AmountLineEdit, text);
+}
+
+void BillDialog::on_calendarPushButton_clicked()
+{
+    CalendarDialog calendar;
+    calendar.setDateTime(QDateTime(m_bill.dueDate(), QTime(0, 0)));
+    calendar.exec();
+    const QDate picked = calendar.dateTime().date();
+    if (!picked.isValid())
+        return;
+    m_bill.setDueDate(picked);
+    m_ui->DueDateDateEdit->setDate(picked);
+}
+
+void BillDialog::on_PayeeListPushButton_clicked()
+{
+    PayeeListDialog dialog(m_dataFile, this);
+    dialog.exec();
+    fillPayees();
+    reloadStoredState();
+}
+
+// The dialogs opened from here store their changes at once: payments change the bill's paid
+// state and unique flag, and deleting a payee deletes its bills. Saving the copies read when
+// this dialog opened would write all of that back.
+void BillDialog::reloadStoredState()
+{
+    if (m_bill.isStored() && m_bill.id() != 0) {
+        const Bill stored = Bill::findById(m_bill.id());
+        if (stored.id() == m_bill.id()) {
+            m_bill.setPaid(stored.isPaid());
+            m_bill.setPaidDate(stored.paidDate());
+            m_bill.setUnique(m_bill.isUnique() || stored.isUnique());
+            m_bill.setDeleted(stored.isDeleted());
+            m_bill.loadPayments();
+        }
+    }
+    if (m_schedule.isStored() && m_schedule.id() != 0)
+        m_schedule.loadBills();
+}
+
+void BillDialog::on_OkButton_clicked()
+{
+    const QString missing = missingChoice();
+    if (!missing.isEmpty()) {
+        MessageRequest request;
+        request.icon = QMessageBox::Warning;
+        request.title = tr("Bill Save");
+        request.text = missing;
+        request.windowIcon = QStringLiteral(":/images/Resources/bill_current.png");
+        request.textFormat = Qt::PlainText;
+        MessageHelper::ask(request, this);
+        return;
+    }
+    if (!store()) {
+        MessageHelper::showSaveError(tr("The bill could not be saved."), this);
+        return;
+    }
+    accept();
+}
+
+// What the user still has to choose before anything can be stored; empty when nothing.
+QString BillDialog::missingChoice() const
+{
+    if (m_ui->PayeeComboBox->currentIndex() < 0)
+        return tr("Please choose a payee for the bill.\nA payee that is not in the list yet "
+                  "can be added with the Payee List button.");
+    if (m_editMode != newMode)
+        return QString();
+    if (m_ui->singleRadioButton->isChecked())
+        return QString();
+    if (!m_ui->recurringRadioButton->isChecked())
+        return tr("Please choose whether this is a Single Bill or a Recurring Bill.");
+    if (!recurs(m_schedule.scheduleType()))
+        return tr("Please set up when the recurring bill falls due with the Schedule button.");
+    if (m_schedule.dueDates().isEmpty())
+        return tr("The schedule has no due date between its start and end dates.\nPlease "
+                  "change the schedule with the Schedule button.");
+    return QString();
+}
+
+void BillDialog::readForm(Bill &bill) const
+{
+    const int payeeId = m_ui->PayeeComboBox->currentData().toInt();
+    Payee payee = Payee::findById(payeeId);
+    // A payee row that vanished meanwhile reads as the empty payee; the bill keeps the choice.
+    payee.setId(payeeId);
+    bill.setPayee(payee);
+    bill.setAmount(AmountEntry::parse(m_ui->AmountLineEdit->text()));
+    bill.setDescription(m_ui->DescriptionTextEdit->toPlainText());
+    bill.setNote(m_ui->NoteTextEdit->toPlainText());
+}
+
+bool BillDialog::store()
+{
+    if (m_editMode == newMode)
+        return storeNew();
+    if (m_editMode == singleMode)
+        return storeSingle();
+    if (m_editMode == recurringMode)
+        return storeRecurring();
+    if (m_editMode == recurringUniqueMode)
+        return storeRecurringUnique();
+    return true;
+}
+
+// The working bill and schedule change only once everything is in the file, so that a Save
+// that failed can be tried again from the same state.
+bool BillDialog::storeNew()
+{
+    Bill bill = m_bill;
+    readForm(bill);
+    BillSchedule schedule = m_schedule;
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    if (m_ui->singleRadioButton->isChecked()) {
+        schedule.setScheduleType(singleMode);
+        bill.setDueDate(m_ui->DueDateDateEdit->date());
+        if (!schedule.save() || !schedule.addBill(bill))
+            return false;
+    } else if (!schedule.save() || !schedule.generateBills(bill)) {
+        return false;
+    }
+    if (!transaction.commit())
+        return false;
+    m_bill = bill;
+    m_schedule = schedule;
+    return true;
+}
+
+bool BillDialog::storeSingle()
+{
+    Bill bill = m_bill;
+    readForm(bill);
+    bill.setDueDate(m_ui->DueDateDateEdit->date());
+    BillSchedule schedule = m_schedule;
+    schedule.setScheduleType(singleMode);
+    // A schedule that has no row yet is inserted rather than updated.
+    if (schedule.id() == 0)
+        schedule.setStored(false);
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive() || !schedule.save() || !schedule.addBill(bill) ||
+        !transaction.commit())
+        return false;
+    m_bill = bill;
+    m_schedule = schedule;
+    return true;
+}
+
+bool BillDialog::storeRecurring()
+{
+    Bill bill = m_bill;
+    readForm(bill);
+    // The edited bill is one of the series and is written through it, like the others. A
+    // bill whose series lists nothing is written by itself rather than losing the edit.
+    const bool written = m_schedule.hasBills() ? m_schedule.updateBills(bill) : bill.save();
+    if (!written)
+        return false;
+    m_bill = bill;
+    return true;
+}
+
+bool BillDialog::storeRecurringUnique()
+{
+    Bill bill = m_bill;
+    readForm(bill);
+    bill.setDueDate(m_ui->DueDateDateEdit->date());
+    if (!bill.save())
+        return false;
+    m_bill = bill;
+    return true;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "bill.h"
+#include "billschedule.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+class DataFile;
+
+namespace Ui {
+class BillDialogClass;
+}
+
+// Enters a new bill, single or recurring, or edits a stored one: the bill alone, a whole
+// recurring series, or one bill of a series on its own. Save checks what is missing, stores
+// everything that belongs together at once and closes; otherwise the dialog stays open and
+// says why.
+class BillDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit BillDialog(DataFile *dataFile, QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~BillDialog() override;
+
+    // "NEW" (the default), "SINGLE", "RECURRING" or "RECURRINGUNIQUE".
+    void setEditMode(const QString &editMode) { m_editMode = editMode; }
+    QString editMode() const { return m_editMode; }
+
+    // Fills the dialog from the stored bill with that id, for the current edit mode.
+    void loadBill(int id);
+    // Fills the payee box from the open file's payees, by name. The payee chosen before
+    // stays chosen while it is there.
+    void fillPayees();
+
+private slots:
+    void on_recurringRadioButton_toggled(bool);
+    void on_singleRadioButton_toggled(bool);
+    void on_schedulePushButton_clicked();
+    void on_paymentsPushButton_clicked();
+    void on_AmountLineEdit_textChanged(const QString &text);
+    void on_calendarPushButton_clicked();
+    void on_PayeeListPushButton_clicked();
+    void on_OkButton_clicked();
+
+private:
+    void showEditWidgets();
+    QString missingChoice() const;
+    void readForm(Bill &bill) const;
+    bool store();
+    bool storeNew();
+    bool storeSingle();
+    bool storeRecurring();
+    bool storeRecurringUnique();
+    void reloadStoredState();
+
+    std::unique_ptr<Ui::BillDialogClass> m_ui;
+    DataFile *m_dataFile = nullptr;
+    Bill m_bill;
+    BillSchedule m_schedule;
+    QString m_editMode;
+};

@@ -1,0 +1,86 @@
+#include "billpaymentdialog.h"
+#include "ui_billpaymentdialog.h"
+
+#include "activedomainobject.h"
+#include "amountentry.h"
+#include "calendardialog.h"
+#include "clock.h"
+#include "connections.h"
+#include "messagehelper.h"
+#include "transaction.h"
+
+BillPaymentDialog::BillPaymentDialog(QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentDialogClass>())
+{
+    m_ui->setupUi(this);
+    AmountEntry::prepare(m_ui->amountLineEdit);
+    m_ui->paymentDateTimeEdit->setDate(Clock::today());
+}
+
+BillPaymentDialog::~BillPaymentDialog() = default;
+
+void BillPaymentDialog::setBill(int billId)
+{
+    m_bill = Bill::findById(billId);
+    m_payment.setBillId(billId);
+}
+
+void BillPaymentDialog::loadPayment(int paymentId)
+{
+    m_payment = BillPayment::findById(paymentId);
+    m_bill = Bill::findById(m_payment.billId());
+    m_ui->paymentDateTimeEdit->setDateTime(m_payment.paymentDate());
+    m_ui->amountLineEdit->setText(ActiveDomainObject::formatAmount(m_payment.amount()));
+}
+
+void BillPaymentDialog::on_okButton_clicked()
+{
+    if (!savePayment()) {
+        MessageHelper::showSaveError(tr("The payment could not be saved."), this);
+        return;
+    }
+    accept();
+}
+
+bool BillPaymentDialog::savePayment()
+{
+    BillPayment payment = m_payment;
+    payment.setAmount(AmountEntry::parse(m_ui->amountLineEdit->text()));
+    payment.setPaymentDate(m_ui->paymentDateTimeEdit->dateTime());
+
+    // The payment and the bill leaving its series land together or not at all.
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive() || !payment.save())
+        return false;
+    Bill bill = m_bill;
+    if (!bill.isUnique()) {
+        // The payment's save has just brought the bill's paid state up to date in the file;
+        // the copy read when the dialog opened would write the old state back.
+        bill = Bill::findById(payment.billId());
+        bill.setUnique(true);
+        if (!bill.save())
+            return false;
+    }
+    if (!transaction.commit())
+        return false;
+    m_bill = bill;
+    m_payment = payment;
+    return true;
+}
+
+void BillPaymentDialog::on_amountLineEdit_textChanged(const QString &text)
+{
+    AmountEntry::rewrite(m_ui->amountLineEdit, text);
+}
+
+void BillPaymentDialog::on_calendarPushButton_clicked()
+{
+    CalendarDialog calendar;
+    calendar.setDateTime(m_payment.paymentDate());
+    calendar.exec();
+    const QDateTime picked = calendar.dateTime();
+    if (!picked.isValid())
+        return;
+    m_payment.setPaymentDate(picked);
+    m_ui->paymentDateTimeEdit->setDate(picked.date());
+}

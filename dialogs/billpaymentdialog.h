@@ -1,0 +1,40 @@
+#pragma once
+
+#include "bill.h"
+#include "billpayment.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class BillPaymentDialogClass;
+}
+
+// Enters a new payment on a bill, or edits a stored one: its date and amount. Save stores the
+// payment at once and closes; a save that fails is reported and the dialog stays open.
+class BillPaymentDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit BillPaymentDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    ~BillPaymentDialog() override;
+
+    // For a new payment on the bill with that id.
+    void setBill(int billId);
+    // For editing the stored payment with that id.
+    void loadPayment(int paymentId);
+
+private slots:
+    void on_okButton_clicked();
+    void on_amountLineEdit_textChanged(const QString &text);
+    void on_calendarPushButton_clicked();
+
+private:
+    bool savePayment();
+
+    std::unique_ptr<Ui::BillPaymentDialogClass> m_ui;
+    BillPayment m_payment;
+    Bill m_bill;
+};

@@ -1,0 +1,117 @@
+#include "billpaymentlistdialog.h"
+#include "ui_billpaymentlistdialog.h"
+
+#include "activedomainobject.h"
+#include "billpaymentdialog.h"
+#include "connections.h"
+#include "messagehelper.h"
+#include "transaction.h"
+
+#include <QTreeWidgetItem>
+
+BillPaymentListDialog::BillPaymentListDialog(QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentListDialogClass>())
+{
+    m_ui->setupUi(this);
+    m_ui->paymentsTreeWidget->setHeaderLabels({tr("Payment Date"), tr("Amount")});
+}
+
+BillPaymentListDialog::~BillPaymentListDialog() = default;
+
+void BillPaymentListDialog::setBill(int billId)
+{
+    m_bill = Bill::findById(billId);
+    fillPayments();
+}
+
+void BillPaymentListDialog::fillPayments()
+{
+    QTreeWidget *list = m_ui->paymentsTreeWidget;
+    list->clear();
+    for (const BillPayment &payment : m_bill.payments()) {
+        auto *item = new QTreeWidgetItem(list);
+        item->setText(0, payment.paymentDate().date().toString(QStringLiteral("MM/dd/yyyy")));
+        item->setText(1, ActiveDomainObject::formatCurrency(payment.amount()));
+        item->setTextAlignment(0, Qt::AlignHCenter);
+        item->setTextAlignment(1, Qt::AlignHCenter);
+        item->setData(0, Qt::UserRole, payment.id());
+    }
+}
+
+bool BillPaymentListDialog::readSelectedPayment()
+{
+    const QList<QTreeWidgetItem *> selected = m_ui->paymentsTreeWidget->selectedItems();
+    if (selected.isEmpty())
+        return false;
+    const BillPayment payment =
+        BillPayment::findById(selected.first()->data(0, Qt::UserRole).toInt());
+    if (payment.id() == 0)
+        return false;
+    m_payment = payment;
+    return true;
+}
+
+void BillPaymentListDialog::on_paymentsTreeWidget_itemDoubleClicked(QTreeWidgetItem *, int)
+{
+    editSelectedPayment();
+}
+
+void BillPaymentListDialog::on_editPushButton_clicked()
+{
+    editSelectedPayment();
+}
+
+void BillPaymentListDialog::editSelectedPayment()
+{
+    // Acting on a payment chosen earlier, which may have been deleted since, would be a guess.
+    if (!readSelectedPayment())
+        return;
+    BillPaymentDialog dialog(this);
+    dialog.loadPayment(m_payment.id());
+    dialog.exec();
+    reloadBill();
+}
+
+void BillPaymentListDialog::on_addPushButton_clicked()
+{
+    BillPaymentDialog dialog(this);
+    dialog.setBill(m_bill.id());
+    dialog.exec();
+    reloadBill();
+}
+
+void BillPaymentListDialog::on_deletePushButton_clicked()
+{
+    if (!readSelectedPayment())
+        return;
+    MessageRequest request;
+    request.icon = QMessageBox::Warning;
+    request.title = tr("Payment Delete");
+    request.text = tr("Are you sure you want to delete this Payment?");
+    request.buttons = QStringList{tr("Delete"), tr("Cancel")};
+    request.defaultButton = 0;
+    request.escapeButton = 1;
+    request.windowIcon = QStringLiteral(":/images/Resources/money.png");
+    if (MessageHelper::ask(request, this) != 0)
+        return;
+    if (!deletePayment())
+        MessageHelper::showSaveError(tr("The payment could not be deleted."), this);
+    reloadBill();
+}
+
+bool BillPaymentListDialog::deletePayment()
+{
+    // The bill's paid flag in the file follows the payments that are left.
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive() || !m_payment.remove())
+        return false;
+    Bill bill = Bill::findById(m_payment.billId());
+    return bill.refreshPaidState() && transaction.commit();
+}
+
+void BillPaymentListDialog::reloadBill()
+{
+    // The whole bill, not only its payments: the payment dialog may have changed it.
+    m_bill = Bill::findById(m_bill.id());
+    fillPayments();
+}

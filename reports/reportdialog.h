@@ -1,0 +1,64 @@
+#pragma once
+
+#include "reportdocuments.h"
+
+#include <QDialog>
+#include <QPrinter>
+#include <QString>
+
+#include <memory>
+
+class DataFile;
+class QTreeWidgetItem;
+
+namespace Ui {
+class ReportDialogClass;
+}
+
+// Shows one of the fixed reports over the open data file and prints it. The reports are
+// built from the bills and payees the data file holds in memory; nothing is written.
+class ReportDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ReportDialog(DataFile *dataFile, QWidget *parent = nullptr,
+                          Qt::WindowFlags flags = {});
+    ~ReportDialog() override;
+
+    const QString &reportKey() const { return m_reportKey; }
+    const QString &reportHtml() const { return m_reportHtml; }
+
+    // Builds the report named by reportKey and shows it.
+    void showReport();
+    // Prints the report last built on printer, as it stands.
+    void printReport(QPrinter *printer) const;
+
+    // Asks for a printer in the standard print dialog and prints the report there. The
+    // button is printPushButton, so this is connected explicitly rather than by name.
+    void on_printButton_clicked();
+
+private slots:
+    void on_reportsTreeWidget_itemClicked(QTreeWidgetItem *item, int column);
+    void on_cancelButton_clicked();
+
+private:
+    void fillReportList();
+    // What the reports read: the data file's collections, or nothing when no file is given.
+    const ReportDocuments::BillsById &bills() const;
+    const ReportDocuments::PayeesById &payees() const;
+
+    void pastDueReport();
+    void currentMonthReport();
+    void currentMonthBillsDueReport();
+    void currentMonthBillsPaidReport();
+    void lastMonthBillsReport();
+    void payeeListReport();
+
+    DataFile *m_dataFile = nullptr;
+    QString m_reportKey;
+    QString m_reportHtml;
+    // Kept for the dialog's life, so that a second print starts from the first one's choices.
+    QPrinter m_printer;
+    std::unique_ptr<Ui::ReportDialogClass> m_ui;
+};

@@ -1,0 +1,563 @@
+#include "bill.h"
+#include "billdialog.h"
+#include "billpayment.h"
+#include "billschedule.h"
+#include "clock.h"
+#include "connections.h"
+#include "datafile.h"
+#include "messagerecorder.h"
+#include "modalanswerer.h"
+#include "payee.h"
+#include "testmain.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTextEdit>
+
+namespace {
+const QDateTime now(QDate(2026, 3, 18), QTime(10, 25, 40));
+
+QVariant scalar(const QString &statement)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    return query.exec(statement) && query.next() ? query.value(0) : QVariant();
+}
+
+bool run(const QString &statement)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    return query.exec(statement);
+}
+
+// Every row of the bills and schedules, to see that a failed save changed nothing.
+QString fileRows()
+{
+    return scalar("SELECT group_concat(id || amount || note || isunique || paid || duedate || "
+                  "billscheduleid) FROM bills")
+               .toString() +
+           "|" +
+           scalar("SELECT group_concat(id || scheduletype || dayofmonth) FROM billschedule")
+               .toString();
+}
+
+QVariantList column(const QString &name)
+{
+    QVariantList values;
+    QSqlQuery query(Connections::database(Connections::current()));
+    query.exec("SELECT " + name + " FROM bills ORDER BY duedate");
+    while (query.next())
+        values.append(query.value(0));
+    return values;
+}
+
+template <typename T> T *child(QWidget *parent, const char *name)
+{
+    auto *found = parent->findChild<T *>(name);
+    if (!found)
+        qFatal("no widget named %s", name);
+    return found;
+}
+
+void click(QWidget *parent, const char *name)
+{
+    auto *button = child<QAbstractButton>(parent, name);
+    // A radio button takes clicks only on its circle and text, not on the rest of its row.
+    const QPoint where = qobject_cast<QRadioButton *>(button) ? QPoint(6, button->height() / 2)
+                                                              : button->rect().center();
+    QTest::mouseClick(button, Qt::LeftButton, {}, where);
+}
+
+void typeAmount(QWidget *dialog, const QString &keys)
+{
+    auto *field = child<QLineEdit>(dialog, "AmountLineEdit");
+    field->clear();
+    QTest::keyClicks(field, keys);
+}
+
+// Answers the schedule dialog: monthly on day, over the range.
+std::function<void(QWidget *)> monthly(int day, const QDate &start, const QDate &end)
+{
+    return [=](QWidget *schedule) {
+        click(schedule, "MonthlyRadioButton");
+        child<QComboBox>(schedule, "onmonthComboBox")->setCurrentIndex(day - 1);
+        child<QDateEdit>(schedule, "startdateDateEdit")->setDate(start);
+        child<QDateEdit>(schedule, "enddateDateEdit")->setDate(end);
+        click(schedule, "okButton");
+    };
+}
+
+void chooseSchedule(QWidget *dialog, int day, const QDate &start, const QDate &end)
+{
+    ModalAnswerer answer(monthly(day, start, end));
+    click(dialog, "schedulePushButton");
+}
+} // namespace
+
+class TestBillDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void formStartsEmptyWithPayeesByName();
+    void newSingleBillAndItsEdit_data();
+    void newSingleBillAndItsEdit();
+    void newRecurringBillStoresItsSeries();
+    void seriesEdits_data();
+    void seriesEdits();
+    void calendarMovesOnlyThisBill();
+    void payeeListKeepsTheChosenPayee_data();
+    void payeeListKeepsTheChosenPayee();
+
+    // Regression tests
+    void incompleteNewBillKeepsDialogOpen_data();
+    void incompleteNewBillKeepsDialogOpen();
+    void billWhosePayeeIsGoneAsksForOne();
+    void failedSaveKeepsDialogOpenAndFileUnchanged_data();
+    void failedSaveKeepsDialogOpenAndFileUnchanged();
+    void paymentsMadeFromTheDialogStay();
+
+private:
+    int addPayee(const QString &name);
+    QList<int> storedSeries(double amount, int months);
+    int storedSingleBill(double amount);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<DataFile> m_file;
+    // An unexpected box is answered and recorded instead of waiting for a user.
+    std::unique_ptr<MessageRecorder> m_messages;
+};
+
+void TestBillDialog::init()
+{
+    Clock::setFixed(now);
+    m_messages = std::make_unique<MessageRecorder>();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_file = std::make_unique<DataFile>(nullptr);
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+}
+
+void TestBillDialog::cleanup()
+{
+    const QString unexpected = m_messages->count() ? m_messages->last().text : QString();
+    m_messages.reset();
+    m_file.reset();
+    Connections::close(Connections::current());
+    m_dir.reset();
+    Clock::reset();
+    QVERIFY2(unexpected.isEmpty(), qPrintable("unexpected message: " + unexpected));
+}
+
+int TestBillDialog::addPayee(const QString &name)
+{
+    Payee payee;
+    payee.setPayeeName(name);
+    payee.save();
+    m_file->reloadPayees();
+    return payee.id();
+}
+
+// A monthly series due on the 5th from January on.
+QList<int> TestBillDialog::storedSeries(double amount, int months)
+{
+    BillSchedule schedule;
+    schedule.setScheduleType("MONTHLY");
+    schedule.setDayOfMonth(5);
+    schedule.setRangeStartDate(QDate(2026, 1, 1));
+    schedule.setRangeEndDate(QDate(2026, months, 28));
+    Bill templateBill;
+    templateBill.setPayee(Payee::findById(addPayee("Rent Co")));
+    templateBill.setAmount(amount);
+    QList<int> ids;
+    if (schedule.save() && schedule.generateBills(templateBill))
+        for (const Bill &bill : schedule.bills())
+            ids.append(bill.id());
+    return ids;
+}
+
+int TestBillDialog::storedSingleBill(double amount)
+{
+    BillSchedule schedule;
+    schedule.setScheduleType("SINGLE");
+    Bill bill;
+    bill.setPayee(Payee::findById(addPayee("Power")));
+    bill.setAmount(amount);
+    return schedule.save() && schedule.addBill(bill) ? bill.id() : 0;
+}
+
+void TestBillDialog::formStartsEmptyWithPayeesByName()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal for on_")));
+    for (const char *name : {"beta", "alpha", "Charlie", "Alpha"})
+        addPayee(name);
+    BillDialog dialog(m_file.get());
+    auto *payees = child<QComboBox>(&dialog, "PayeeComboBox");
+    QStringList names;
+    for (int i = 0; i < payees->count(); ++i)
+        names.append(payees->itemText(i) + QString::number(payees->itemData(i).toInt()));
+    QCOMPARE(names, (QStringList{"alpha2", "Alpha4", "beta1", "Charlie3"}));
+    QCOMPARE(payees->currentIndex(), 0);
+    QCOMPARE(dialog.editMode(), QString("NEW"));
+    QVERIFY(!child<QRadioButton>(&dialog, "singleRadioButton")->isChecked());
+    QVERIFY(!child<QRadioButton>(&dialog, "recurringRadioButton")->isChecked());
+    QVERIFY(!child<QPushButton>(&dialog, "paymentsPushButton")->isEnabled());
+    QCOMPARE(child<QDateEdit>(&dialog, "DueDateDateEdit")->date(), now.date());
+}
+
+void TestBillDialog::newSingleBillAndItsEdit_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QString>("shownForEdit");
+
+    QTest::newRow("1234 then backspace") << "1234\b"
+                                         << "1.23" << 1.23 << "1.23";
+    QTest::newRow("5") << "5"
+                       << ".5" << 0.5 << "0.50";
+    QTest::newRow("thousands") << "123450"
+                               << "1234.50" << 1234.5 << "1,234.50";
+}
+
+void TestBillDialog::newSingleBillAndItsEdit()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, typed);
+    QFETCH(double, stored);
+    QFETCH(QString, shownForEdit);
+    addPayee("Alpha");
+    const int payeeId = addPayee("Beta");
+
+    BillDialog dialog(m_file.get());
+    dialog.show();
+    child<QComboBox>(&dialog, "PayeeComboBox")->setCurrentIndex(1);
+    typeAmount(&dialog, "");
+    for (const QChar key : keys)
+        QTest::keyClick(child<QLineEdit>(&dialog, "AmountLineEdit"),
+                        key == '\b' ? Qt::Key_Backspace : Qt::Key(key.unicode()));
+    QCOMPARE(child<QLineEdit>(&dialog, "AmountLineEdit")->text(), typed);
+    QTest::keyClicks(child<QTextEdit>(&dialog, "DescriptionTextEdit"), "Power <b>");
+    auto *note = child<QTextEdit>(&dialog, "NoteTextEdit");
+    QTest::keyClicks(note, "line one");
+    QTest::keyClick(note, Qt::Key_Return);
+    QTest::keyClicks(note, "line two");
+    click(&dialog, "singleRadioButton");
+    child<QDateEdit>(&dialog, "DueDateDateEdit")->setDate(QDate(2026, 4, 2));
+    click(&dialog, "OkButton");
+    QVERIFY(!dialog.isVisible());
+
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 1);
+    QCOMPARE(scalar("SELECT scheduletype FROM billschedule").toString(), QString("SINGLE"));
+    QCOMPARE(scalar("SELECT billscheduleid FROM bills"), scalar("SELECT id FROM billschedule"));
+    QCOMPARE(scalar("SELECT payeeid FROM bills").toInt(), payeeId);
+    QCOMPARE(scalar("SELECT amount FROM bills").toDouble(), stored);
+    QCOMPARE(scalar("SELECT description FROM bills").toString(), QString("Power <b>"));
+    QCOMPARE(scalar("SELECT note FROM bills").toString(), QString("line one\nline two"));
+    QCOMPARE(scalar("SELECT duedate FROM bills").toDate(), QDate(2026, 4, 2));
+
+    // Opened again it edits that bill and its schedule; Save without a change keeps the amount.
+    const QString before = fileRows();
+    BillDialog edit(m_file.get());
+    edit.setEditMode("SINGLE");
+    edit.loadBill(scalar("SELECT id FROM bills").toInt());
+    edit.show();
+    QVERIFY(child<QRadioButton>(&edit, "singleRadioButton")->isChecked());
+    QCOMPARE(child<QLineEdit>(&edit, "AmountLineEdit")->text(), shownForEdit);
+    click(&edit, "OkButton");
+    QVERIFY(!edit.isVisible());
+    QCOMPARE(fileRows(), before);
+}
+
+void TestBillDialog::newRecurringBillStoresItsSeries()
+{
+    const int payeeId = addPayee("Rent Co");
+    BillDialog dialog(m_file.get());
+    dialog.show();
+    typeAmount(&dialog, "5000");
+    click(&dialog, "recurringRadioButton");
+    QVERIFY(!child<QDateEdit>(&dialog, "DueDateDateEdit")->isEnabled());
+    chooseSchedule(&dialog, 15, QDate(2026, 3, 1), QDate(2026, 5, 31));
+    click(&dialog, "OkButton");
+    QVERIFY(!dialog.isVisible());
+
+    QCOMPARE(scalar("SELECT scheduletype || dayofmonth FROM billschedule").toString(),
+             QString("MONTHLY15"));
+    QCOMPARE(column("duedate"), (QVariantList{"2026-03-15", "2026-04-15", "2026-05-15"}));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills WHERE amount = 50 AND isunique = 0 AND payeeid "
+                    "= " +
+                    QString::number(payeeId) +
+                    " AND billscheduleid = (SELECT id FROM billschedule)")
+                 .toInt(),
+             3);
+}
+
+void TestBillDialog::seriesEdits_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("edited");
+    QTest::addColumn<QString>("amountKeys");
+    QTest::addColumn<QVariantList>("amounts");
+    QTest::addColumn<QVariantList>("unique");
+
+    // Bill 1 is paid and still follows the series; bill 2 was edited on its own before.
+    QTest::newRow("whole series") << "RECURRING" << 0 << "8000" << QVariantList{80, 80, 70, 80}
+                                  << QVariantList{0, 0, 1, 0};
+    QTest::newRow("one bill, note only")
+        << "RECURRINGUNIQUE" << 1 << "" << QVariantList{50, 50, 70, 50} << QVariantList{0, 1, 1, 0};
+}
+
+void TestBillDialog::seriesEdits()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, edited);
+    QFETCH(QString, amountKeys);
+    QFETCH(QVariantList, amounts);
+    QFETCH(QVariantList, unique);
+    const QList<int> ids = storedSeries(50.0, 4);
+    QCOMPARE(ids.size(), 4);
+    QVERIFY(BillPayment(ids.at(1), now, 50.0).save());
+    QVERIFY(
+        run(QString("UPDATE bills SET amount = 70, isunique = 1 WHERE id = %1").arg(ids.at(2))));
+    const QVariantList dueDates = column("duedate");
+
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode(mode);
+    dialog.loadBill(ids.at(edited));
+    dialog.show();
+    if (!amountKeys.isEmpty())
+        typeAmount(&dialog, amountKeys);
+    QTest::keyClicks(child<QTextEdit>(&dialog, "NoteTextEdit"), "checked");
+    click(&dialog, "OkButton");
+    QVERIFY(!dialog.isVisible());
+
+    QCOMPARE(column("amount"), amounts);
+    QCOMPARE(column("isunique"), unique);
+    QCOMPARE(column("duedate"), dueDates);
+    QCOMPARE(column("paid"), (QVariantList{0, 1, 0, 0}));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills WHERE note = 'checked'").toInt(),
+             mode == "RECURRING" ? 3 : 1);
+}
+
+void TestBillDialog::calendarMovesOnlyThisBill()
+{
+    const QList<int> ids = storedSeries(50.0, 3);
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode("RECURRINGUNIQUE");
+    dialog.loadBill(ids.at(1));
+    dialog.show();
+    ModalAnswerer nextDay([](QWidget *calendar) {
+        auto *view = calendar->findChild<QTableView *>("qt_calendar_calendarview");
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Right);
+        if (calendar->isVisible())
+            calendar->close();
+    });
+    click(&dialog, "calendarPushButton");
+    QCOMPARE(child<QDateEdit>(&dialog, "DueDateDateEdit")->date(), QDate(2026, 2, 6));
+    click(&dialog, "OkButton");
+    QCOMPARE(column("duedate"), (QVariantList{"2026-01-05", "2026-02-06", "2026-03-05"}));
+    QCOMPARE(column("isunique"), (QVariantList{0, 1, 0}));
+}
+
+void TestBillDialog::payeeListKeepsTheChosenPayee_data()
+{
+    QTest::addColumn<bool>("deleteChosen");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("current");
+
+    QTest::newRow("payee added") << false << QStringList{"Aardvark", "Alpha", "beta"} << "beta";
+    // Another payee would go unnoticed; none makes Save ask for one.
+    QTest::newRow("chosen payee deleted") << true << QStringList{"Aardvark", "Alpha"} << "";
+}
+
+void TestBillDialog::payeeListKeepsTheChosenPayee()
+{
+    QFETCH(bool, deleteChosen);
+    QFETCH(QStringList, names);
+    QFETCH(QString, current);
+    addPayee("Alpha");
+    const int beta = addPayee("beta");
+    BillDialog dialog(m_file.get());
+    dialog.show();
+    auto *payees = child<QComboBox>(&dialog, "PayeeComboBox");
+    payees->setCurrentIndex(1);
+
+    ModalAnswerer answer([&](QWidget *list) {
+        addPayee("Aardvark");
+        if (deleteChosen)
+            m_file->deletePayee(m_file->payeesById().value(beta).get());
+        m_file->reloadPayees();
+        list->close();
+    });
+    click(&dialog, "PayeeListPushButton");
+    QStringList shown;
+    for (int i = 0; i < payees->count(); ++i)
+        shown.append(payees->itemText(i));
+    QCOMPARE(shown, names);
+    QCOMPARE(payees->currentText(), current);
+}
+
+void TestBillDialog::incompleteNewBillKeepsDialogOpen_data()
+{
+    QTest::addColumn<bool>("payees");
+    QTest::addColumn<QString>("billType");
+    QTest::addColumn<int>("scheduleDay");
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("no payee") << false << "single" << 0 << "choose a payee";
+    QTest::newRow("no bill type") << true << "" << 0 << "Single Bill or a Recurring Bill";
+    QTest::newRow("schedule never set") << true << "recurring" << 0 << "Schedule button";
+    QTest::newRow("no due date in range") << true << "recurring" << 15 << "no due date";
+}
+
+void TestBillDialog::incompleteNewBillKeepsDialogOpen()
+{
+    QFETCH(bool, payees);
+    QFETCH(QString, billType);
+    QFETCH(int, scheduleDay);
+    QFETCH(QString, told);
+    if (payees)
+        addPayee("Alpha");
+    MessageRecorder &messages = *m_messages;
+    BillDialog dialog(m_file.get());
+    dialog.show();
+    typeAmount(&dialog, "1000");
+    if (!billType.isEmpty())
+        click(&dialog, billType == "single" ? "singleRadioButton" : "recurringRadioButton");
+    if (scheduleDay)
+        chooseSchedule(&dialog, scheduleDay, QDate(2026, 3, 16), QDate(2026, 4, 10));
+    click(&dialog, "OkButton");
+
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().title, QString("Bill Save"));
+    QCOMPARE(messages.last().icon, QMessageBox::Warning);
+    QVERIFY2(messages.last().text.contains(told), qPrintable(messages.last().text));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 0);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billschedule").toInt(), 0);
+    messages.clear();
+}
+
+void TestBillDialog::billWhosePayeeIsGoneAsksForOne()
+{
+    const int billId = storedSingleBill(20.0);
+    QVERIFY(run("UPDATE bills SET payeeid = 99"));
+    const int other = addPayee("Other");
+    MessageRecorder &messages = *m_messages;
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode("SINGLE");
+    dialog.loadBill(billId);
+    dialog.show();
+    auto *payees = child<QComboBox>(&dialog, "PayeeComboBox");
+    QCOMPARE(payees->currentIndex(), -1);
+    click(&dialog, "OkButton");
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    messages.clear();
+    QCOMPARE(scalar("SELECT payeeid FROM bills").toInt(), 99);
+
+    payees->setCurrentIndex(payees->findData(other));
+    click(&dialog, "OkButton");
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(scalar("SELECT payeeid FROM bills").toInt(), other);
+}
+
+void TestBillDialog::failedSaveKeepsDialogOpenAndFileUnchanged_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("trigger");
+
+    const QString reject = " BEGIN SELECT RAISE(ABORT, 'rejected'); END;";
+    QTest::newRow("new single") << "NEW single"
+                                << "BEFORE INSERT ON bills" + reject;
+    QTest::newRow("new series, last bill refused")
+        << "NEW recurring"
+        << "BEFORE INSERT ON bills WHEN NEW.duedate = '2026-05-15'" + reject;
+    QTest::newRow("single") << "SINGLE"
+                            << "BEFORE UPDATE ON bills" + reject;
+    QTest::newRow("series, last bill refused")
+        << "RECURRING"
+        << "BEFORE UPDATE ON bills WHEN OLD.duedate = '2026-03-05'" + reject;
+    QTest::newRow("one bill of a series") << "RECURRINGUNIQUE"
+                                          << "BEFORE UPDATE ON bills" + reject;
+}
+
+void TestBillDialog::failedSaveKeepsDialogOpenAndFileUnchanged()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, trigger);
+    int billId = 0;
+    if (mode.startsWith("NEW"))
+        addPayee("Alpha");
+    else
+        billId = mode == "SINGLE" ? storedSingleBill(20.0) : storedSeries(20.0, 3).at(0);
+    BillDialog dialog(m_file.get());
+    if (billId) {
+        dialog.setEditMode(mode);
+        dialog.loadBill(billId);
+    }
+    dialog.show();
+    typeAmount(&dialog, "9900");
+    if (mode == "NEW single")
+        click(&dialog, "singleRadioButton");
+    if (mode == "NEW recurring") {
+        click(&dialog, "recurringRadioButton");
+        chooseSchedule(&dialog, 15, QDate(2026, 3, 1), QDate(2026, 5, 31));
+    }
+    const QString before = fileRows();
+    QVERIFY(run("CREATE TRIGGER reject " + trigger));
+
+    MessageRecorder &messages = *m_messages;
+    click(&dialog, "OkButton");
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().icon, QMessageBox::Critical);
+    QCOMPARE(messages.last().title, QString("Norvo Rava Rodozod File Error"));
+    QVERIFY(messages.last().text.contains("rejected"));
+    QCOMPARE(fileRows(), before);
+    messages.clear();
+
+    // The same Save works once the file takes it, and stores everything once.
+    QVERIFY(run("DROP TRIGGER reject"));
+    click(&dialog, "OkButton");
+    QVERIFY(!dialog.isVisible());
+    QVERIFY(scalar("SELECT COUNT(*) FROM bills WHERE amount = 99").toInt() > 0);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billschedule").toInt(), 1);
+}
+
+void TestBillDialog::paymentsMadeFromTheDialogStay()
+{
+    const int billId = storedSingleBill(40.0);
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode("SINGLE");
+    dialog.loadBill(billId);
+    dialog.show();
+    ModalAnswerer list([](QWidget *payments) {
+        ModalAnswerer payment([](QWidget *entry) {
+            QTest::keyClicks(child<QLineEdit>(entry, "amountLineEdit"), "4000");
+            click(entry, "okButton");
+        });
+        click(payments, "addPushButton");
+        click(payments, "okButton");
+    });
+    click(&dialog, "paymentsPushButton");
+    QTest::keyClicks(child<QTextEdit>(&dialog, "NoteTextEdit"), "paid by card");
+    click(&dialog, "OkButton");
+
+    // The bill dialog's own copy was read before the payment; it must not undo it.
+    QCOMPARE(scalar("SELECT paid || isunique || note FROM bills").toString(),
+             QString("11paid by card"));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 1);
+}
+
+NV_TEST_MAIN(TestBillDialog)
+#include "tst_billdialog.moc"

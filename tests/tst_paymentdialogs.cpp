@@ -1,0 +1,455 @@
+#include "amountentry.h"
+#include "bill.h"
+#include "billpayment.h"
+#include "billpaymentdialog.h"
+#include "billpaymentlistdialog.h"
+#include "billschedule.h"
+#include "clock.h"
+#include "messagerecorder.h"
+#include "modalanswerer.h"
+#include "payee.h"
+#include "scratchdatabase.h"
+#include "testmain.h"
+
+#include <QDateTimeEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTreeWidget>
+
+namespace {
+const QDateTime now(QDate(2026, 3, 18), QTime(10, 25, 40));
+const QString errorTitle = QStringLiteral("Norvo Rava Rodozod File Error");
+
+bool createTables()
+{
+    return Payee::createTable() && Bill::createTable() && BillPayment::createTable() &&
+           BillSchedule::createTable();
+}
+
+int storedBill(double amount)
+{
+    Bill bill;
+    bill.setAmount(amount);
+    bill.setDueDate(QDate(2026, 3, 25));
+    return bill.save() ? bill.id() : 0;
+}
+
+int storedPayment(int billId, const QDateTime &when, double amount)
+{
+    BillPayment payment(billId, when, amount);
+    return payment.save() ? payment.id() : 0;
+}
+
+// Presses the keys one at a time; "\b" stands for Backspace. Returns the text after each.
+QStringList typeAmount(QLineEdit *field, const QString &keys)
+{
+    QStringList shown;
+    for (const QChar key : keys) {
+        if (key == QLatin1Char('\b'))
+            QTest::keyClick(field, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(field, QString(key));
+        shown.append(field->text());
+    }
+    return shown;
+}
+
+// Answers a payment dialog: an optional new date, the amount typed afresh, then Save.
+std::function<void(QWidget *)> enterPayment(const QDate &date, const QString &keys)
+{
+    return [date, keys](QWidget *modal) {
+        if (date.isValid())
+            modal->findChild<QDateTimeEdit *>("paymentDateTimeEdit")->setDate(date);
+        auto *amount = modal->findChild<QLineEdit *>("amountLineEdit");
+        amount->clear();
+        QTest::keyClicks(amount, keys);
+        QTest::mouseClick(modal->findChild<QPushButton *>("okButton"), Qt::LeftButton);
+        if (modal->isVisible()) // a failed save must not leave the test waiting
+            modal->close();
+    };
+}
+
+QStringList rows(const QTreeWidget *list)
+{
+    QStringList result;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        result.append(list->topLevelItem(i)->text(0) + " " + list->topLevelItem(i)->text(1));
+    return result;
+}
+
+void clickRow(QTreeWidget *list, int row, bool twice = false)
+{
+    const QPoint centre = list->visualItemRect(list->topLevelItem(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+    // A real double click starts with a first click on the same row.
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+}
+
+void click(QWidget *dialog, const char *button)
+{
+    QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+}
+} // namespace
+
+class TestPaymentDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { Clock::setFixed(now); }
+    void cleanup()
+    {
+        Clock::reset();
+        m_db.reset();
+    }
+
+    void everySlotByNameFindsItsSignal();
+
+    // Amount entry
+    void amountParse_data();
+    void amountParse();
+    void amountTypingKeepsCents_data();
+    void amountTypingKeepsCents();
+
+    // Payment dialog
+    void editedPaymentShowsGroupedAmountAndKeepsIt();
+    void calendarSetsTheDateAndKeepsTheTime();
+    void paymentOnSeriesBillLeavesItPaidAndUnique();
+    void failedSaveKeepsDialogOpenAndStoresNothing_data();
+    void failedSaveKeepsDialogOpenAndStoresNothing();
+
+    // Payment list
+    void addEditDeleteRefreshListAndPaidState();
+    void editOrDeleteWithoutSelectionDoNothing_data();
+    void editOrDeleteWithoutSelectionDoNothing();
+    void failedDeleteIsReported();
+
+private:
+    void openDatabase()
+    {
+        m_db = std::make_unique<ScratchDatabase>();
+        QVERIFY(createTables());
+    }
+
+    std::unique_ptr<ScratchDatabase> m_db;
+};
+
+void TestPaymentDialogs::everySlotByNameFindsItsSignal()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal for on_")));
+    BillPaymentDialog payment;
+    BillPaymentListDialog list;
+    QCOMPARE(list.findChild<QTreeWidget *>("paymentsTreeWidget")->headerItem()->text(1),
+             QString("Amount"));
+}
+
+void TestPaymentDialogs::amountParse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("amount");
+
+    QTest::newRow("grouped") << "1,234.50" << 1234.5;
+    QTest::newRow("point first") << ".5" << 0.5;
+    QTest::newRow("plain") << "12.34" << 12.34;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("point only") << "." << 0.0;
+    QTest::newRow("not a number") << "abc" << 0.0;
+    QTest::newRow("infinite") << "inf" << 0.0;
+}
+
+void TestPaymentDialogs::amountParse()
+{
+    QFETCH(QString, text);
+    QFETCH(double, amount);
+    QCOMPARE(AmountEntry::parse(text), amount);
+}
+
+void TestPaymentDialogs::amountTypingKeepsCents_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<double>("stored");
+
+    QTest::newRow("1234 then backspace")
+        << "1234\b" << QStringList{".1", ".12", "1.23", "12.34", "1.23"} << 1.23;
+    QTest::newRow("4500") << "4500" << QStringList{".4", ".45", "4.50", "45.00"} << 45.0;
+    QTest::newRow("5") << "5" << QStringList{".5"} << 0.5;
+    QTest::newRow("letters refused") << "1x2" << QStringList{".1", ".1", ".12"} << 0.12;
+    QTest::newRow("back to empty") << "1\b\b" << QStringList{".1", ".", ""} << 0.0;
+}
+
+void TestPaymentDialogs::amountTypingKeepsCents()
+{
+    QFETCH(QString, keys);
+    QFETCH(QStringList, shown);
+    QFETCH(double, stored);
+    openDatabase();
+    const int billId = storedBill(100.0);
+
+    BillPaymentDialog dialog;
+    dialog.setBill(billId);
+    dialog.show();
+    // A new payment is dated today at midnight unless the user changes it.
+    const QDateTime midnight(now.date(), QTime(0, 0));
+    QCOMPARE(dialog.findChild<QDateTimeEdit *>("paymentDateTimeEdit")->dateTime(), midnight);
+    auto *field = dialog.findChild<QLineEdit *>("amountLineEdit");
+    QCOMPARE(typeAmount(field, keys), shown);
+    click(&dialog, "okButton");
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(m_db->count("billpayment"), 1);
+    QCOMPARE(m_db->scalar("SELECT amount FROM billpayment").toDouble(), stored);
+    QCOMPARE(m_db->scalar("SELECT billid FROM billpayment").toInt(), billId);
+    QCOMPARE(m_db->scalar("SELECT paymentdate FROM billpayment").toDateTime(), midnight);
+    QCOMPARE(m_db->scalar("SELECT paid || isunique FROM bills").toString(), QString("01"));
+}
+
+void TestPaymentDialogs::editedPaymentShowsGroupedAmountAndKeepsIt()
+{
+    openDatabase();
+    const QDateTime when(QDate(2026, 2, 3), QTime(16, 45));
+    const int paymentId = storedPayment(storedBill(2000.0), when, 1234.5);
+    BillPaymentDialog dialog;
+    dialog.loadPayment(paymentId);
+    dialog.show();
+    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), QString("1,234.50"));
+    QCOMPARE(dialog.findChild<QDateTimeEdit *>("paymentDateTimeEdit")->dateTime(), when);
+    click(&dialog, "okButton");
+
+    QCOMPARE(m_db->count("billpayment"), 1);
+    QCOMPARE(m_db->scalar("SELECT amount FROM billpayment").toDouble(), 1234.5);
+    QCOMPARE(m_db->scalar("SELECT paymentdate FROM billpayment").toDateTime(), when);
+}
+
+void TestPaymentDialogs::calendarSetsTheDateAndKeepsTheTime()
+{
+    openDatabase();
+    const int paymentId =
+        storedPayment(storedBill(50.0), QDateTime(QDate(2026, 1, 5), QTime(9, 15)), 10.0);
+    BillPaymentDialog dialog;
+    dialog.loadPayment(paymentId);
+    dialog.show();
+    ModalAnswerer nextDay([](QWidget *calendar) {
+        auto *view = calendar->findChild<QTableView *>("qt_calendar_calendarview");
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Right);
+        if (calendar->isVisible())
+            calendar->close();
+    });
+    click(&dialog, "calendarPushButton");
+    QVERIFY(nextDay.wasAnswered());
+    QCOMPARE(dialog.findChild<QDateTimeEdit *>("paymentDateTimeEdit")->dateTime(),
+             QDateTime(QDate(2026, 1, 6), QTime(9, 15)));
+    click(&dialog, "okButton");
+    QCOMPARE(m_db->scalar("SELECT paymentdate FROM billpayment").toDateTime(),
+             QDateTime(QDate(2026, 1, 6), QTime(9, 15)));
+}
+
+void TestPaymentDialogs::paymentOnSeriesBillLeavesItPaidAndUnique()
+{
+    openDatabase();
+    BillSchedule schedule;
+    schedule.setScheduleType("MONTHLY");
+    schedule.setDayOfMonth(5);
+    schedule.setRangeStartDate(QDate(2026, 1, 1));
+    schedule.setRangeEndDate(QDate(2026, 3, 31));
+    Bill templateBill;
+    templateBill.setAmount(50.0);
+    QVERIFY(schedule.save() && schedule.generateBills(templateBill));
+    const int billId = schedule.bills().at(1).id();
+
+    BillPaymentDialog dialog;
+    dialog.setBill(billId);
+    dialog.show();
+    QTest::keyClicks(dialog.findChild<QLineEdit *>("amountLineEdit"), "5000");
+    click(&dialog, "okButton");
+
+    // The flag that takes the bill out of its series must not undo what the payment changed.
+    QCOMPARE(m_db->scalar(QString("SELECT paid FROM bills WHERE id = %1").arg(billId)).toInt(), 1);
+    QCOMPARE(m_db->scalar(QString("SELECT paiddate FROM bills WHERE id = %1").arg(billId)).toDate(),
+             now.date());
+    QCOMPARE(m_db->scalar(QString("SELECT isunique FROM bills WHERE id = %1").arg(billId)).toInt(),
+             1);
+    QCOMPARE(m_db->scalar("SELECT SUM(isunique) + SUM(paid) FROM bills").toInt(), 2);
+}
+
+void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing_data()
+{
+    QTest::addColumn<QString>("trigger");
+
+    QTest::newRow("payment refused") << "CREATE TRIGGER reject BEFORE INSERT ON billpayment "
+                                        "BEGIN SELECT RAISE(ABORT, 'rejected'); END;";
+    QTest::newRow("bill refused") << "CREATE TRIGGER reject BEFORE UPDATE ON bills WHEN "
+                                     "NEW.isunique = 1 BEGIN SELECT RAISE(ABORT, 'rejected'); END;";
+}
+
+void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing()
+{
+    QFETCH(QString, trigger);
+    openDatabase();
+    const int billId = storedBill(30.0);
+    QVERIFY(m_db->exec(trigger));
+
+    MessageRecorder messages;
+    BillPaymentDialog dialog;
+    dialog.setBill(billId);
+    dialog.show();
+    QTest::keyClicks(dialog.findChild<QLineEdit *>("amountLineEdit"), "3000");
+    click(&dialog, "okButton");
+
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().icon, QMessageBox::Critical);
+    QCOMPARE(messages.last().title, errorTitle);
+    QVERIFY(messages.last().text.startsWith("The payment could not be saved."));
+    QVERIFY(messages.last().text.contains("rejected"));
+    QCOMPARE(m_db->count("billpayment"), 0);
+    QCOMPARE(m_db->scalar("SELECT paid + isunique FROM bills").toInt(), 0);
+
+    // Once the file takes writes again the same Save stores the payment exactly once.
+    QVERIFY(m_db->exec("DROP TRIGGER reject"));
+    click(&dialog, "okButton");
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(m_db->count("billpayment"), 1);
+    QCOMPARE(m_db->scalar("SELECT paid + isunique FROM bills").toInt(), 2);
+}
+
+void TestPaymentDialogs::addEditDeleteRefreshListAndPaidState()
+{
+    openDatabase();
+    const int billId = storedBill(100.0);
+    MessageRecorder messages;
+    BillPaymentListDialog dialog;
+    dialog.setBill(billId);
+    dialog.show();
+    auto *list = dialog.findChild<QTreeWidget *>("paymentsTreeWidget");
+    QCOMPARE(list->topLevelItemCount(), 0);
+
+    {
+        ModalAnswerer answer(enterPayment(QDate(2026, 3, 10), "6000"));
+        click(&dialog, "addPushButton");
+    }
+    QCOMPARE(rows(list), QStringList{"03/10/2026 $60.00"});
+    QCOMPARE(m_db->scalar("SELECT paid FROM bills").toInt(), 0);
+    {
+        ModalAnswerer answer(enterPayment(QDate(2026, 3, 1), "4000"));
+        click(&dialog, "addPushButton");
+    }
+    QCOMPARE(rows(list), (QStringList{"03/01/2026 $40.00", "03/10/2026 $60.00"}));
+    QCOMPARE(m_db->scalar("SELECT paid FROM bills").toInt(), 1);
+
+    // Cancel, or Escape, in the question changes nothing.
+    messages.answer("Cancel");
+    messages.answerEscape();
+    messages.answer("Delete");
+    clickRow(list, 1);
+    click(&dialog, "deletePushButton");
+    click(&dialog, "deletePushButton");
+    QCOMPARE(rows(list), (QStringList{"03/01/2026 $40.00", "03/10/2026 $60.00"}));
+    QCOMPARE(m_db->count("billpayment"), 2);
+    clickRow(list, 1);
+    click(&dialog, "deletePushButton");
+    QCOMPARE(messages.count(), 3);
+    const MessageRecorder::Message &asked = messages.last();
+    QCOMPARE(asked.icon, QMessageBox::Warning);
+    QCOMPARE(asked.title, QString("Payment Delete"));
+    QCOMPARE(asked.text, QString("Are you sure you want to delete this Payment?"));
+    QCOMPARE(asked.buttons, (QStringList{"Delete", "Cancel"}));
+    QCOMPARE(asked.defaultButton, 0);
+    QCOMPARE(asked.escapeButton, 1);
+    QCOMPARE(asked.windowIcon, QString(":/images/Resources/money.png"));
+    QCOMPARE(rows(list), QStringList{"03/01/2026 $40.00"});
+    QCOMPARE(m_db->scalar("SELECT paid FROM bills").toInt(), 0);
+
+    {
+        ModalAnswerer answer(enterPayment(QDate(), "10000"));
+        clickRow(list, 0, true);
+    }
+    QCOMPARE(rows(list), QStringList{"03/01/2026 $100.00"});
+    QCOMPARE(m_db->count("billpayment"), 1);
+    QCOMPARE(m_db->scalar("SELECT paid FROM bills").toInt(), 1);
+    // The list never writes its own early copy of the bill over the payment dialog's flag.
+    QCOMPARE(m_db->scalar("SELECT isunique FROM bills").toInt(), 1);
+}
+
+void TestPaymentDialogs::editOrDeleteWithoutSelectionDoNothing_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("deleteFirst");
+
+    QTest::newRow("edit, nothing chosen") << "editPushButton" << false;
+    QTest::newRow("delete, nothing chosen") << "deletePushButton" << false;
+    // The payment chosen before is gone; acting on it would write a payment of no bill.
+    QTest::newRow("edit after a delete") << "editPushButton" << true;
+    QTest::newRow("delete after a delete") << "deletePushButton" << true;
+}
+
+void TestPaymentDialogs::editOrDeleteWithoutSelectionDoNothing()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, deleteFirst);
+    openDatabase();
+    const int billId = storedBill(100.0);
+    storedPayment(billId, QDateTime(QDate(2026, 3, 2), QTime(8, 0)), 20.0);
+    storedPayment(billId, QDateTime(QDate(2026, 3, 4), QTime(8, 0)), 30.0);
+    MessageRecorder messages;
+    BillPaymentListDialog dialog;
+    dialog.setBill(billId);
+    dialog.show();
+    auto *list = dialog.findChild<QTreeWidget *>("paymentsTreeWidget");
+    if (deleteFirst) {
+        messages.answer("Delete");
+        clickRow(list, 0);
+        click(&dialog, "deletePushButton");
+        QCOMPARE(list->topLevelItemCount(), 1);
+    }
+    messages.clear();
+
+    // Any dialog that opened now would be closed by this timer and noted.
+    bool sawDialog = false;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, [&sawDialog] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            sawDialog = true;
+            modal->close();
+        }
+    });
+    watcher.start(50);
+    QTest::mouseClick(dialog.findChild<QPushButton *>(button), Qt::LeftButton);
+    QTest::qWait(120);
+    QVERIFY(!sawDialog);
+    QCOMPARE(messages.count(), 0);
+    QCOMPARE(m_db->count("billpayment"), deleteFirst ? 1 : 2);
+    QCOMPARE(
+        m_db->scalar("SELECT COUNT(*) FROM billpayment WHERE billid <> " + QString::number(billId))
+            .toInt(),
+        0);
+}
+
+void TestPaymentDialogs::failedDeleteIsReported()
+{
+    openDatabase();
+    const int billId = storedBill(100.0);
+    storedPayment(billId, QDateTime(QDate(2026, 3, 2), QTime(8, 0)), 20.0);
+    QVERIFY(m_db->exec("CREATE TRIGGER reject BEFORE DELETE ON billpayment "
+                       "BEGIN SELECT RAISE(ABORT, 'rejected'); END;"));
+    MessageRecorder messages;
+    messages.answer("Delete");
+    BillPaymentListDialog dialog;
+    dialog.setBill(billId);
+    dialog.show();
+    auto *list = dialog.findChild<QTreeWidget *>("paymentsTreeWidget");
+    clickRow(list, 0);
+    click(&dialog, "deletePushButton");
+
+    QCOMPARE(messages.count(), 2);
+    QCOMPARE(messages.last().title, errorTitle);
+    QVERIFY(messages.last().text.startsWith("The payment could not be deleted."));
+    QCOMPARE(rows(list), QStringList{"03/02/2026 $20.00"});
+    QCOMPARE(m_db->count("billpayment"), 1);
+}
+
+NV_TEST_MAIN(TestPaymentDialogs)
+#include "tst_paymentdialogs.moc"

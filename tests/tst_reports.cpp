@@ -1,0 +1,497 @@
+#include "bill.h"
+#include "clock.h"
+#include "connections.h"
+#include "datafile.h"
+#include "filebytes.h"
+#include "modalanswerer.h"
+#include "payee.h"
+#include "reportdialog.h"
+#include "reportdocuments.h"
+#include "testmain.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+using ReportDocuments::BillsById;
+using ReportDocuments::PayeesById;
+
+namespace {
+const QDate today(2026, 3, 18); // a Wednesday
+using ReportFunction = QString (*)(const BillsById &, const QDate &);
+} // namespace
+Q_DECLARE_METATYPE(ReportFunction)
+
+namespace {
+
+std::shared_ptr<Payee> payee(int id, const QString &name)
+{
+    auto made = std::make_shared<Payee>();
+    made->setId(id);
+    made->setPayeeName(name);
+    return made;
+}
+
+void addBill(BillsById &bills, int id, const QString &payeeName, const QString &description,
+             double amount, const QDate &due, const QDate &paid = QDate())
+{
+    auto bill = std::make_shared<Bill>();
+    bill->setId(id);
+    bill->setPayee(*payee(id, payeeName));
+    bill->setDescription(description);
+    bill->setAmount(amount);
+    bill->setDueDate(due);
+    bill->setPaid(paid.isValid());
+    bill->setPaidDate(paid.isValid() ? paid : Bill::neverPaidDate());
+    bills.insert(id, bill);
+}
+
+// Today and yesterday, a paid bill of last week, one due last month and paid this month, an
+// unpaid one of last month and one of next month.
+BillsById sampleBills()
+{
+    BillsById bills;
+    addBill(bills, 1, "Power Co", "March power", 80.0, today);
+    addBill(bills, 2, "Water Works", "Water", 45.5, today.addDays(-1));
+    addBill(bills, 3, "Phone Inc", "Phone", 1234.5, QDate(2026, 3, 11), QDate(2026, 3, 12));
+    addBill(bills, 4, "Power Co", "February power", 70.0, QDate(2026, 2, 20), QDate(2026, 3, 2));
+    addBill(bills, 5, "Rent LLC", "February rent", 900.0, QDate(2026, 2, 1));
+    addBill(bills, 6, "Phone Inc", "April phone", 30.0, QDate(2026, 4, 5));
+    return bills;
+}
+
+QString head(const QString &name, const QString &date = "Wed Mar 18 2026")
+{
+    return "<html><head><title>" + name +
+           "</title></head><body><center><table width='100%'>"
+           "<tr><td><table width='100%' cellspacing='0' cellpadding='2'>"
+           "<tr><td><b><u>Report Summary</u></b></td><td></td></tr>"
+           "<tr><td><b>Report:</b></td><td>" +
+           name + "</td></tr><tr><td><b>Report Date:</b></td><td>" + date + "</td></tr>";
+}
+
+QString billHead(const QString &name, const QString &totalLabel, const QString &total,
+                 const QString &header)
+{
+    return head(name) + "<tr><td><b>" + totalLabel + "</b></td><td>" + total +
+           "</td></tr></table></td></tr><tr width='100%'><td height='5'></td></tr>"
+           "<tr><td><table width='100%' cellspacing='0' cellpadding='2'>" +
+           header;
+}
+
+const QString fourColumns =
+    "<tr><td><b><u>Payee</b></u></td><td><b><u>Description</b></u></td><td><b><u>Due "
+    "Date</b></u></td><td><b><u>Amount</b></u></td></tr>";
+const QString fiveColumns =
+    "<tr><td><b><u>Payee</b></u></td><td><b><u>Description</b></u></td><td><b><u>Due "
+    "Date</b></u></td><td><b><u>Paid Date</b></u></td><td><b><u>Amount</b></u></td></tr>";
+const QString sixColumns =
+    "<tr><td><b><u>Payee</b></u></td><td><b><u>Description</b></u></td><td><b><u>Due "
+    "Date</b></u></td><td><b><u>Paid Date</b></u></td><td><b><u>Amount</b></u></td><td><b><u>"
+    "Paid</b></u></td></tr>";
+const QString end = "</td></tr></table></center></body></html>";
+
+QString row(const QString &colour, const QString &cells)
+{
+    return "<tr bgcolor='" + colour + "' bordercolor='" + colour + "'><td>" + cells + "</tr>";
+}
+
+int rowCount(const QString &html)
+{
+    return int(html.count(QStringLiteral("<tr bgcolor=")));
+}
+} // namespace
+
+class TestReports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { Clock::setFixed(QDateTime(today, QTime(9, 30))); }
+    void cleanup() { Clock::reset(); }
+
+    // Documents
+    void billReportText_data();
+    void billReportText();
+    void payeeListText();
+    void monthWindows_data();
+    void monthWindows();
+    void userTextIsShownAsText();
+    void rowsByDueDateThenId();
+    void payeesByNameThenId();
+    void tenThousandBills();
+
+    // Dialog
+    void listAndPlaceholder();
+    void clickingAReportReplacesThePrevious();
+    void printsReportToPdf();
+    void printButtonAsksForAPrinter();
+    void cancelClosesTheDialog();
+};
+
+void TestReports::billReportText_data()
+{
+    QTest::addColumn<ReportFunction>("report");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("totalLabel");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<QString>("rows");
+
+    // Yesterday is past due, today is not; the paid bill of last week is in neither.
+    QTest::newRow("Past Due") << &ReportDocuments::pastDue << "Past Due"
+                              << "Total Past Due:" << fourColumns << "$945.50"
+                              << row("LightGrey", "Rent LLC</td><td>February rent</td><td>"
+                                                  "02/01/2026</td><td>$900.00</td>") +
+                                     row("White", "Water Works</td><td>Water</td><td>03/17/"
+                                                  "2026</td><td>$45.50</td>");
+    QTest::newRow("Current Month")
+        << &ReportDocuments::currentMonth << "Current Month"
+        << "Total Unpaid For March:" << sixColumns << "$125.50"
+        << row("LightGrey", "Phone Inc</td><td>Phone</td><td>03/11/2026</td><td>03/12/"
+                            "2026</td><td>$1,234.50</td><td><b>Yes</b></td>") +
+               row("White", "Water Works</td><td>Water</td><td>03/17/2026</td><td></td>"
+                            "<td>$45.50</td><td>No</td>") +
+               row("LightGrey", "Power Co</td><td>March power</td><td>03/18/2026</td><td></td>"
+                                "<td>$80.00</td><td>No</td>");
+    QTest::newRow("Current Month Bills Due")
+        << &ReportDocuments::currentMonthBillsDue << "Current Month Bills Due"
+        << "Total Due In March:" << fourColumns << "$125.50"
+        << row("LightGrey", "Water Works</td><td>Water</td><td>03/17/2026</td><td>$45.50</td>") +
+               row("White", "Power Co</td><td>March power</td><td>03/18/2026</td><td>$80.00</td>");
+    // A bill due last month and paid this month shows its own due date.
+    QTest::newRow("Current Month Bills Paid")
+        << &ReportDocuments::currentMonthBillsPaid << "Current Month Bills Paid"
+        << "Total Paid In March:" << fiveColumns << "$1,304.50"
+        << row("LightGrey", "Power Co</td><td>February power</td><td>02/20/2026</td><td>"
+                            "03/02/2026</td><td>$70.00</td>") +
+               row("White", "Phone Inc</td><td>Phone</td><td>03/11/2026</td><td>03/12/2026"
+                            "</td><td>$1,234.50</td>");
+    QTest::newRow("Last Month Bills")
+        << &ReportDocuments::lastMonthBills << "Last Month Bills"
+        << "Total Due For February:" << sixColumns << "$900.00"
+        << row("LightGrey", "Rent LLC</td><td>February rent</td><td>02/01/2026</td>"
+                            "<td></td><td>$900.00</td><td>No</td>") +
+               row("White", "Power Co</td><td>February power</td><td>02/20/2026</td><td>"
+                            "03/02/2026</td><td>$70.00</td><td><b>Yes</b></td>");
+}
+
+void TestReports::billReportText()
+{
+    QFETCH(ReportFunction, report);
+    QFETCH(QString, name);
+    QFETCH(QString, totalLabel);
+    QFETCH(QString, header);
+    QFETCH(QString, total);
+    QFETCH(QString, rows);
+    QCOMPARE(report(sampleBills(), today), billHead(name, totalLabel, total, header) + rows + end);
+    // Nothing to list is still a whole document, with a total of nothing.
+    QCOMPARE(report({}, today), billHead(name, totalLabel, "$0.00", header) + end);
+}
+
+void TestReports::payeeListText()
+{
+    PayeesById payees;
+    auto power = payee(4, "Power Co");
+    power->setAccountNumber("A-17");
+    power->setMailingAddress("1 Grid Road\nVoltville");
+    power->setNote("Pays by card");
+    payees.insert(4, power);
+    payees.insert(2, payee(2, "Anvil Rentals"));
+
+    auto block = [](const QString &name, const QString &account, const QString &address,
+                    const QString &note) {
+        return "<tr><td><table width='100%' cellspacing='0' cellpadding='2' border='1' "
+               "bordercolor='LightGrey'><tr><td><b>Payee Name:</b></td><td>" +
+               name + "</td></tr><tr><td><b>Account Number:</b></td><td>" + account +
+               "</td></tr><tr><td><b>Mailing Address:</b></td><td>" + address +
+               "</td></tr><tr><td><b>Note:</b></td><td>" + note +
+               "</td></tr></table></td></tr><tr width='100%'><td><br><br></td></tr>";
+    };
+    const QString expected = head("Payee List") +
+                             "</table></td></tr><tr width='100%'><td height='5'></td></tr>" +
+                             block("Anvil Rentals", "", "", "") +
+                             block("Power Co", "A-17", "1 Grid Road<br>Voltville", "Pays by card") +
+                             "</table></center></body></html>";
+    QCOMPARE(ReportDocuments::payeeList(payees, today), expected);
+    QCOMPARE(ReportDocuments::payeeList({}, today),
+             head("Payee List") + "</table></td></tr><tr width='100%'><td height='5'></td></tr>"
+                                  "</table></center></body></html>");
+}
+
+void TestReports::monthWindows_data()
+{
+    QTest::addColumn<ReportFunction>("report");
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<QString>("totalLabel");
+    QTest::addColumn<QList<QDate>>("inside");
+    QTest::addColumn<QList<QDate>>("outside");
+
+    QTest::newRow("last month on 31 March")
+        << &ReportDocuments::lastMonthBills << QDate(2026, 3, 31)
+        << "Total Due For February:" << QList<QDate>{{2026, 2, 1}, {2026, 2, 28}}
+        << QList<QDate>{{2026, 1, 31}, {2026, 3, 1}, {2026, 3, 31}};
+    QTest::newRow("last month on 31 March of a leap year")
+        << &ReportDocuments::lastMonthBills << QDate(2028, 3, 31)
+        << "Total Due For February:" << QList<QDate>{{2028, 2, 29}} << QList<QDate>{{2028, 3, 1}};
+    QTest::newRow("last month in January")
+        << &ReportDocuments::lastMonthBills << QDate(2027, 1, 15)
+        << "Total Due For December:" << QList<QDate>{{2026, 12, 1}, {2026, 12, 31}}
+        << QList<QDate>{{2025, 12, 15}, {2027, 1, 1}, {2026, 11, 30}};
+    QTest::newRow("current month edges")
+        << &ReportDocuments::currentMonth << QDate(2026, 4, 30)
+        << "Total Unpaid For April:" << QList<QDate>{{2026, 4, 1}, {2026, 4, 30}}
+        << QList<QDate>{{2026, 3, 31}, {2026, 5, 1}, {2025, 4, 15}};
+    QTest::newRow("bills due in December")
+        << &ReportDocuments::currentMonthBillsDue << QDate(2026, 12, 1)
+        << "Total Due In December:" << QList<QDate>{{2026, 12, 1}, {2026, 12, 31}}
+        << QList<QDate>{{2026, 11, 30}};
+}
+
+void TestReports::monthWindows()
+{
+    QFETCH(ReportFunction, report);
+    QFETCH(QDate, day);
+    QFETCH(QString, totalLabel);
+    QFETCH(QList<QDate>, inside);
+    QFETCH(QList<QDate>, outside);
+
+    BillsById bills;
+    int id = 0;
+    for (const QDate &due : inside + outside)
+        addBill(bills, ++id, "Payee", due.toString(Qt::ISODate), 10.0, due);
+    const QString html = report(bills, day);
+
+    QVERIFY(html.contains("<tr><td><b>" + totalLabel + "</b></td><td>$" +
+                          QString::number(10 * inside.size()) + ".00</td></tr>"));
+    QCOMPARE(rowCount(html), int(inside.size()));
+    for (const QDate &due : inside)
+        QVERIFY2(html.contains(due.toString("MM/dd/yyyy")), qPrintable(due.toString()));
+    for (const QDate &due : outside)
+        QVERIFY2(!html.contains(due.toString(Qt::ISODate)), qPrintable(due.toString()));
+}
+
+void TestReports::userTextIsShownAsText()
+{
+    BillsById bills;
+    addBill(bills, 1, "<i>Acme</i> & Sons", "<b>Bold</b> <script>x</script>", 5.0, today);
+    const QString html = ReportDocuments::currentMonth(bills, today);
+    QVERIFY(html.contains("<td>&lt;i&gt;Acme&lt;/i&gt; &amp; Sons</td><td>&lt;b&gt;Bold&lt;/b&gt; "
+                          "&lt;script&gt;x&lt;/script&gt;</td>"));
+    QVERIFY(!html.contains("<i>Acme"));
+    QVERIFY(!html.contains("<script>"));
+
+    PayeesById payees;
+    auto odd = payee(1, "<h1>Big</h1>");
+    odd->setAccountNumber("1<2");
+    odd->setMailingAddress("'quoted' \"street\"");
+    odd->setNote("<a href='http://x'>link</a>\r\nsecond line");
+    payees.insert(1, odd);
+    const QString list = ReportDocuments::payeeList(payees, today);
+    QVERIFY(list.contains("<td>&lt;h1&gt;Big&lt;/h1&gt;</td>"));
+    QVERIFY(list.contains("<td>1&lt;2</td>"));
+    QVERIFY(list.contains("<td>'quoted' &quot;street&quot;</td>"));
+    QVERIFY(list.contains("<td>&lt;a href='http://x'&gt;link&lt;/a&gt;<br>second "
+                          "line</td>"));
+    QVERIFY(!list.contains("<a href"));
+}
+
+void TestReports::rowsByDueDateThenId()
+{
+    BillsById bills;
+    for (int id : {9, 3, 7, 5, 1}) // hash order is not insertion order either
+        addBill(bills, id, "P", QStringLiteral("bill%1").arg(id), 1.0,
+                id == 1 ? today.addDays(-1) : today.addDays(-5));
+    const QString html = ReportDocuments::pastDue(bills, today);
+    QStringList order;
+    const QRegularExpression description(QStringLiteral("<td>(bill\\d)</td>"));
+    for (const QRegularExpressionMatch &match : description.globalMatch(html))
+        order.append(match.captured(1));
+    QCOMPARE(order, QStringList({"bill3", "bill5", "bill7", "bill9", "bill1"}));
+}
+
+void TestReports::payeesByNameThenId()
+{
+    PayeesById payees;
+    payees.insert(1, payee(1, "beta"));
+    payees.insert(2, payee(2, "alpha"));
+    payees.insert(3, payee(3, "Alpha"));
+    payees.insert(4, payee(4, "Gamma"));
+    payees.insert(5, payee(5, "Alpha"));
+    const QString html = ReportDocuments::payeeList(payees, today);
+    QStringList order;
+    const QRegularExpression name(QStringLiteral("Payee Name:</b></td><td>([^<]*)</td>"));
+    for (const QRegularExpressionMatch &match : name.globalMatch(html))
+        order.append(match.captured(1));
+    // "alpha" (2), "Alpha" (3) and "Alpha" (5) compare equal and keep their id order.
+    QCOMPARE(order, QStringList({"alpha", "Alpha", "Alpha", "beta", "Gamma"}));
+    QVERIFY(html.indexOf("<td>alpha</td>") < html.indexOf("<td>Alpha</td>"));
+}
+
+void TestReports::tenThousandBills()
+{
+    BillsById bills;
+    for (int id = 1; id <= 10000; ++id)
+        addBill(bills, id, "Payee", "Bill", 1.25, today.addDays(-1 - id % 300));
+    const QString html = ReportDocuments::pastDue(bills, today);
+    QCOMPARE(rowCount(html), 10000);
+    QVERIFY(html.contains("<b>Total Past Due:</b></td><td>$12,500.00</td>"));
+    QVERIFY(html.endsWith(end));
+}
+
+namespace {
+// A data file with a few bills and payees, loaded as the main window loads it.
+struct LoadedFile
+{
+    QTemporaryDir dir;
+    DataFile file{nullptr};
+
+    LoadedFile()
+    {
+        if (!file.open(dir.filePath("reports.nvbf")))
+            return;
+        Payee power;
+        power.setPayeeName("Power Co");
+        power.save();
+        Payee water;
+        water.setPayeeName("Water Works");
+        water.save();
+        addBill(power, "March power", today);
+        addBill(water, "Water", today.addDays(-1));
+        file.loadCurrentBills();
+    }
+    ~LoadedFile() { Connections::close(Connections::current()); }
+
+    static void addBill(const Payee &payee, const QString &description, const QDate &due)
+    {
+        Bill bill;
+        bill.setPayee(payee);
+        bill.setDescription(description);
+        bill.setAmount(20.0);
+        bill.setDueDate(due);
+        bill.save();
+    }
+};
+
+QTreeWidgetItem *reportItem(QTreeWidget *list, const QString &text)
+{
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void clickItem(QTreeWidget *list, QTreeWidgetItem *item)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+} // namespace
+
+void TestReports::listAndPlaceholder()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal for on_")));
+    ReportDialog dialog(nullptr);
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    auto *browser = dialog.findChild<QTextBrowser *>("reportTextBrowser");
+    QVERIFY(list && browser);
+    // Maximised, but left for exec() to show, so that it opens modal.
+    QVERIFY(dialog.windowState() & Qt::WindowMaximized);
+    QVERIFY(!dialog.isVisible());
+
+    const QStringList texts{
+        "Past Due",         "Current Month", "Current Month Bills Due", "Current Month Bills Paid",
+        "Last Month Bills", "Payee List"};
+    const QStringList keys{
+        "PastDue",        "CurrentMonth", "CurrentMonthBillsDue", "CurrentMonthBillsPaid",
+        "LastMonthBills", "PayeeList"};
+    QCOMPARE(list->topLevelItemCount(), texts.size());
+    for (int index = 0; index < texts.size(); ++index) {
+        QTreeWidgetItem *item = list->topLevelItem(index);
+        QCOMPARE(item->text(0), texts.at(index));
+        QCOMPARE(item->data(0, Qt::UserRole).toString(), keys.at(index));
+        QVERIFY(!item->icon(0).isNull());
+    }
+    QCOMPARE(list->headerItem()->text(0), QString("Reports"));
+    QCOMPARE(browser->toPlainText().trimmed(), QString("Please select a report"));
+    QVERIFY(dialog.reportKey().isEmpty());
+    QVERIFY(dialog.reportHtml().isEmpty());
+}
+
+void TestReports::clickingAReportReplacesThePrevious()
+{
+    LoadedFile loaded;
+    QCOMPARE(loaded.file.billsById().size(), 2);
+    ReportDialog dialog(&loaded.file);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    auto *browser = dialog.findChild<QTextBrowser *>("reportTextBrowser");
+
+    clickItem(list, reportItem(list, "Past Due"));
+    QCOMPARE(dialog.reportKey(), QString("PastDue"));
+    QCOMPARE(dialog.reportHtml(), ReportDocuments::pastDue(loaded.file.billsById(), today));
+    QVERIFY(browser->toPlainText().contains("Total Past Due:"));
+    QVERIFY(browser->toPlainText().contains("Water Works"));
+    QVERIFY(!browser->toPlainText().contains("March power"));
+
+    clickItem(list, reportItem(list, "Payee List"));
+    QCOMPARE(dialog.reportKey(), QString("PayeeList"));
+    QCOMPARE(dialog.reportHtml(), ReportDocuments::payeeList(loaded.file.payeesById(), today));
+    QVERIFY(!browser->toPlainText().contains("Total Past Due:"));
+    QVERIFY(browser->toPlainText().contains("Payee Name:"));
+}
+
+void TestReports::printsReportToPdf()
+{
+    LoadedFile loaded;
+    ReportDialog dialog(&loaded.file);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    clickItem(list, reportItem(list, "Current Month"));
+    QCOMPARE(dialog.reportKey(), QString("CurrentMonth"));
+
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("report.pdf"));
+    dialog.printReport(&printer);
+    const QByteArray pdf = fileBytes(dir.filePath("report.pdf"));
+    QVERIFY(pdf.startsWith("%PDF"));
+    QVERIFY(pdf.size() > 1000);
+}
+
+void TestReports::printButtonAsksForAPrinter()
+{
+    ReportDialog dialog(nullptr);
+    // Both print dialogs work on the dialog's one printer, so the second starts from the
+    // first one's choices.
+    QList<QPrinter *> printers;
+    for (int round = 0; round < 2; ++round) {
+        ModalAnswerer answer([&](QWidget *modal) {
+            auto *print = qobject_cast<QPrintDialog *>(modal);
+            printers.append(print ? print->printer() : nullptr);
+            static_cast<QDialog *>(modal)->reject();
+        });
+        QTest::mouseClick(dialog.findChild<QPushButton *>("printPushButton"), Qt::LeftButton);
+    }
+    QCOMPARE(printers.size(), 2);
+    QVERIFY(printers.at(0));
+    QCOMPARE(printers.at(1), printers.at(0));
+    QVERIFY(printers.at(0)->fullPage());
+}
+
+void TestReports::cancelClosesTheDialog()
+{
+    ReportDialog dialog(nullptr);
+    dialog.show();
+    QVERIFY(dialog.isVisible());
+    QTest::mouseClick(dialog.findChild<QPushButton *>("cancelButton"), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+NV_TEST_MAIN(TestReports)
+#include "tst_reports.moc"
