@@ -123,6 +123,8 @@ void BenchRun::measureAll()
     measurePaidLoad();
     measureSeries();
     measureUpgrade();
+    measureWindow();
+    measureReports();
 }
 
 int BenchRun::runs() const
@@ -154,6 +156,21 @@ void BenchRun::addRow(const QString &name, double ms, double floorMs, double max
         row.met = floorMs > 0 && ms / floorMs <= maxRatio;
     }
     m_rows.append(row);
+}
+
+void BenchRun::addAbsoluteRow(const QString &name, double ms, double maxMs)
+{
+    Row row;
+    row.name = name;
+    row.ms = ms;
+    row.target = QStringLiteral("< %1 ms").arg(maxMs);
+    row.met = ms < maxMs;
+    m_rows.append(row);
+}
+
+bool BenchRun::scanCurrentBills(const QSqlDatabase &db) const
+{
+    return scan(db, loadStatements(currentBillsStatement));
 }
 
 void BenchRun::measureLoadMemory()
@@ -363,12 +380,14 @@ void BenchRun::print(QTextStream &out) const
                .arg(QStringLiteral("ratio"), 8)
                .arg(QStringLiteral("target"));
     for (const Row &row : m_rows) {
-        const double ratio = row.floorMs > 0 ? row.ms / row.floorMs : 0;
+        const bool hasFloor = row.floorMs > 0;
         out << QStringLiteral("%1 %2 %3 %4  %5\n")
                    .arg(row.name, -48)
                    .arg(formatMs(row.ms), 10)
-                   .arg(formatMs(row.floorMs), 10)
-                   .arg(QString::number(ratio, 'f', 2) + QLatin1Char('x'), 8)
+                   .arg(hasFloor ? formatMs(row.floorMs) : QString(), 10)
+                   .arg(hasFloor ? QString::number(row.ms / row.floorMs, 'f', 2) + QLatin1Char('x')
+                                 : QString(),
+                        8)
                    .arg(row.target.isEmpty() ? QString()
                                              : row.target + (row.met ? QStringLiteral(" ok")
                                                                      : QStringLiteral(" MISSED")));
@@ -378,7 +397,8 @@ void BenchRun::print(QTextStream &out) const
     out << "@summary bills=" << m_summary.bills << " load=" << m_summary.loadMs
         << " loadFloor=" << m_summary.loadFloorMs << " held=" << m_summary.heldBytesPerBill
         << " peak=" << m_summary.peakLoadBytes << " upgrade=" << m_summary.upgradeMs
-        << " upgradeFloor=" << m_summary.upgradeFloorMs << "\n";
+        << " upgradeFloor=" << m_summary.upgradeFloorMs << " report=" << m_summary.slowestReportMs
+        << " refresh=" << m_summary.refreshGrowthBytes << "\n";
 }
 
 BenchRun::Summary BenchRun::parseSummary(const QString &text)
@@ -405,32 +425,46 @@ BenchRun::Summary BenchRun::parseSummary(const QString &text)
             summary.upgradeMs = value;
         else if (key == QLatin1String("upgradeFloor"))
             summary.upgradeFloorMs = value;
+        else if (key == QLatin1String("report"))
+            summary.slowestReportMs = value;
+        else if (key == QLatin1String("refresh"))
+            summary.refreshGrowthBytes = value;
     }
     return summary;
 }
 
 void BenchRun::printScaling(QTextStream &out, const QList<Summary> &summaries)
 {
-    out << "scaling (per bill; linear growth keeps these columns flat)\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+    out << "scaling: linear growth keeps the per-bill columns flat; 'added' is the peak per bill "
+           "over the size before, without the fixed cost of an open file\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                .arg(QStringLiteral("bills"), 8)
-               .arg(QStringLiteral("load ms"), 10)
-               .arg(QStringLiteral("us/bill"), 9)
-               .arg(QStringLiteral("ratio"), 7)
-               .arg(QStringLiteral("held B"), 8)
-               .arg(QStringLiteral("peak KiB"), 10)
-               .arg(QStringLiteral("peak B"), 8)
-               .arg(QStringLiteral("upgrade us/bill"), 16);
+               .arg(QStringLiteral("load ms"), 9)
+               .arg(QStringLiteral("us/bill"), 8)
+               .arg(QStringLiteral("ratio"), 6)
+               .arg(QStringLiteral("held B"), 7)
+               .arg(QStringLiteral("peak KiB"), 9)
+               .arg(QStringLiteral("added B"), 8)
+               .arg(QStringLiteral("upgrade us/bill"), 16)
+               .arg(QStringLiteral("report ms"), 10);
+    const Summary *previous = nullptr;
     for (const Summary &s : summaries) {
         const double bills = qMax(s.bills, 1);
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8\n")
+        const QString added = previous && s.bills > previous->bills
+                                  ? QString::number((s.peakLoadBytes - previous->peakLoadBytes) /
+                                                        (s.bills - previous->bills),
+                                                    'f', 0)
+                                  : QStringLiteral("-");
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
                    .arg(s.bills, 8)
-                   .arg(formatMs(s.loadMs), 10)
-                   .arg(1000.0 * s.loadMs / bills, 9, 'f', 2)
-                   .arg(s.loadFloorMs > 0 ? s.loadMs / s.loadFloorMs : 0, 7, 'f', 2)
-                   .arg(s.heldBytesPerBill, 8, 'f', 0)
-                   .arg(s.peakLoadBytes / 1024, 10, 'f', 0)
-                   .arg(s.peakLoadBytes / bills, 8, 'f', 0)
-                   .arg(1000.0 * s.upgradeMs / bills, 16, 'f', 1);
+                   .arg(formatMs(s.loadMs), 9)
+                   .arg(1000.0 * s.loadMs / bills, 8, 'f', 2)
+                   .arg(s.loadFloorMs > 0 ? s.loadMs / s.loadFloorMs : 0, 6, 'f', 2)
+                   .arg(s.heldBytesPerBill, 7, 'f', 0)
+                   .arg(s.peakLoadBytes / 1024, 9, 'f', 0)
+                   .arg(added, 8)
+                   .arg(1000.0 * s.upgradeMs / bills, 16, 'f', 1)
+                   .arg(formatMs(s.slowestReportMs), 10);
+        previous = &s;
     }
 }

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class QAction;
+class QSqlDatabase;
 class QTextStream;
 
 // One benchmark run on files of one size: builds them, takes every measurement and prints
@@ -22,6 +24,8 @@ public:
         double peakLoadBytes = 0;
         double upgradeMs = 0;
         double upgradeFloorMs = 0;
+        double slowestReportMs = 0;
+        double refreshGrowthBytes = 0;
     };
 
     BenchRun(const QString &directory, const BenchFiles::Shape &shape);
@@ -49,6 +53,10 @@ private:
     void measurePaidLoad();
     void measureSeries();
     void measureUpgrade();
+    // In benchwindow.cpp: the main window's list and the reports.
+    void measureWindow();
+    void measureRefreshMemory(QAction *current);
+    void measureReports();
 
     double generateSeries(int count, bool *ok) const;
     double insertSeriesRows(int count, bool *ok) const;
@@ -56,6 +64,10 @@ private:
     double copyOldRows(bool *ok);
 
     void addRow(const QString &name, double ms, double floorMs, double maxRatio = 0);
+    // A figure with a time limit of its own instead of a floor.
+    void addAbsoluteRow(const QString &name, double ms, double maxMs);
+    // The floor of a load of the current bills: their rows, payees and payments read plainly.
+    bool scanCurrentBills(const QSqlDatabase &db) const;
     void fail(const QString &what);
     QString scratchCopy(const QString &source, const QString &name) const;
     int runs() const;

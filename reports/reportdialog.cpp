@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTreeWidgetItem>
 
@@ -91,7 +92,15 @@ void ReportDialog::showReport()
             break;
         }
     }
-    m_ui->reportTextBrowser->setHtml(m_reportHtml);
+    // Laid out with the scroll bar already in place: a long report that gains its bar only
+    // once laid out is laid out a second time for the narrower page, and for a table of
+    // thousands of rows each layout takes a second or more. The bar then shows only when
+    // needed again, which for such a report it is.
+    QTextBrowser *browser = m_ui->reportTextBrowser;
+    const Qt::ScrollBarPolicy policy = browser->verticalScrollBarPolicy();
+    browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    browser->setHtml(m_reportHtml);
+    browser->setVerticalScrollBarPolicy(policy);
 }
 
 void ReportDialog::printReport(QPrinter *printer) const

@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -128,6 +129,7 @@ private slots:
     // Dialog
     void listAndPlaceholder();
     void clickingAReportReplacesThePrevious();
+    void scrollBarShowsOnlyForALongReport();
     void printsReportToPdf();
     void printButtonAsksForAPrinter();
     void cancelClosesTheDialog();
@@ -441,6 +443,30 @@ void TestReports::clickingAReportReplacesThePrevious()
     QCOMPARE(dialog.reportHtml(), ReportDocuments::payeeList(loaded.file.payeesById(), today));
     QVERIFY(!browser->toPlainText().contains("Total Past Due:"));
     QVERIFY(browser->toPlainText().contains("Payee Name:"));
+}
+
+void TestReports::scrollBarShowsOnlyForALongReport()
+{
+    LoadedFile loaded;
+    Payee payee = Payee::findById(1);
+    for (int day = 2; day < 300; ++day)
+        LoadedFile::addBill(payee, QString("overdue %1").arg(day), today.addDays(-day));
+    QVERIFY(loaded.file.loadCurrentBills());
+    ReportDialog dialog(&loaded.file);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    auto *browser = dialog.findChild<QTextBrowser *>("reportTextBrowser");
+
+    clickItem(list, reportItem(list, "Past Due"));
+    QVERIFY(browser->toPlainText().contains("overdue 299"));
+    QCOMPARE(browser->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    QTRY_VERIFY(browser->verticalScrollBar()->isVisible());
+
+    clickItem(list, reportItem(list, "Current Month Bills Due"));
+    QVERIFY(browser->toPlainText().contains("March power"));
+    QCOMPARE(browser->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    QTRY_VERIFY(!browser->verticalScrollBar()->isVisible());
 }
 
 void TestReports::printsReportToPdf()

@@ -1,0 +1,167 @@
+// The window and report measurements of BenchRun: what the person sees, built on the records.
+#include "benchrun.h"
+
+#include "benchprobe.h"
+
+#include "clock.h"
+#include "connections.h"
+#include "datafile.h"
+#include "norvoravarodozod.h"
+#include "reportdialog.h"
+#include "reportdocuments.h"
+#include "systemdatabase.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+// The window keeps system.db in the folder it starts in; this one points it at the file.
+class WindowFolder
+{
+public:
+    WindowFolder(const QString &folder, const QString &dataFile) : m_previous(QDir::currentPath())
+    {
+        QDir::setCurrent(folder);
+        SystemDatabase system;
+        m_ok = system.setRecentFileLocation(dataFile);
+    }
+    ~WindowFolder()
+    {
+        Connections::close(Connections::system());
+        QDir::setCurrent(m_previous);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_previous;
+    bool m_ok = false;
+};
+
+// Runs an action of the window and lets it draw what follows.
+double triggerAndDraw(QAction *action)
+{
+    return BenchProbe::time([action] {
+        action->trigger();
+        QApplication::processEvents();
+    });
+}
+
+QTreeWidgetItem *reportItem(QTreeWidget *reports, const QString &key)
+{
+    for (int i = 0; i < reports->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = reports->topLevelItem(i);
+        if (item->data(0, Qt::UserRole).toString() == key)
+            return item;
+    }
+    return nullptr;
+}
+} // namespace
+
+void BenchRun::measureWindow()
+{
+    WindowFolder folder(m_directory, m_currentPath);
+    if (!folder.ok())
+        return fail(QStringLiteral("the window's system.db"));
+    std::unique_ptr<NorvoRavaRodozod> window;
+    const double startMs = BenchProbe::time([&] {
+        window = std::make_unique<NorvoRavaRodozod>();
+        window->show();
+        QApplication::processEvents();
+    });
+    auto *list = window->findChild<QTreeWidget *>(QStringLiteral("BillsTreeWidget"));
+    auto *current = window->findChild<QAction *>(QStringLiteral("action_Current_Bills_Menu"));
+    if (!list || !current || list->topLevelItemCount() == 0)
+        return fail(QStringLiteral("the window's bill list"));
+    const qsizetype rows = list->topLevelItemCount();
+    bool ok = true;
+    const BenchProbe::Pair best = BenchProbe::bestOfPairs(
+        runs(), [&] { return triggerAndDraw(current); },
+        [&] {
+            const double ms = BenchProbe::time([&] {
+                ok = ok && Connections::open(QStringLiteral("nvbench_floor"), m_currentPath) &&
+                     scanCurrentBills(Connections::database(QStringLiteral("nvbench_floor")));
+            });
+            Connections::close(QStringLiteral("nvbench_floor"));
+            return ms;
+        });
+    if (!ok || list->topLevelItemCount() != rows)
+        return fail(QStringLiteral("the window's Current Bills"));
+    addRow(QStringLiteral("window start-up on the file, list drawn"), startMs, best.floorMs);
+    addRow(QStringLiteral("window Current Bills (reload, list, summary)"), best.ms, best.floorMs,
+           4.0);
+    measureRefreshMemory(current);
+}
+
+void BenchRun::measureRefreshMemory(QAction *current)
+{
+    const int refreshes = 200;
+    // A few rounds first, so that caches filled once (fonts, styles, SQLite's pages) are
+    // not counted as growth.
+    for (int i = 0; i < 5; ++i)
+        triggerAndDraw(current);
+    BenchProbe::releaseFreeMemory();
+    const qint64 heapBefore = BenchProbe::heapInUse();
+    const qint64 residentBefore = BenchProbe::residentBytes();
+    for (int i = 0; i < refreshes; ++i)
+        triggerAndDraw(current);
+    BenchProbe::releaseFreeMemory();
+    const double heapGrowth = double(BenchProbe::heapInUse() - heapBefore) / refreshes;
+    const double residentGrowth = double(BenchProbe::residentBytes() - residentBefore) / refreshes;
+    m_summary.refreshGrowthBytes = heapGrowth;
+    m_notes.append(QStringLiteral("memory: %1 window refreshes: heap in use grows %2 B and "
+                                  "resident set %3 B per refresh (target < 8192)%4")
+                       .arg(refreshes)
+                       .arg(heapGrowth, 0, 'f', 0)
+                       .arg(residentGrowth, 0, 'f', 0)
+                       .arg(heapGrowth < 8192 ? QStringLiteral(" ok") : QStringLiteral(" MISSED")));
+}
+
+void BenchRun::measureReports()
+{
+    DataFile file(nullptr);
+    if (!file.open(m_currentPath) || !file.loadCurrentBills())
+        return fail(QStringLiteral("loading the bills for the reports"));
+    ReportDialog dialog(&file);
+    auto *reports = dialog.findChild<QTreeWidget *>(QStringLiteral("reportsTreeWidget"));
+    if (!reports)
+        return fail(QStringLiteral("the report list"));
+    dialog.show();
+    QApplication::processEvents();
+    const QDate today = Clock::today();
+    using Builder = QString (*)(const ReportDocuments::BillsById &, const QDate &);
+    const struct
+    {
+        const char *key;
+        Builder build;
+    } bills[] = {{"PastDue", &ReportDocuments::pastDue},
+                 {"CurrentMonth", &ReportDocuments::currentMonth},
+                 {"CurrentMonthBillsDue", &ReportDocuments::currentMonthBillsDue},
+                 {"CurrentMonthBillsPaid", &ReportDocuments::currentMonthBillsPaid},
+                 {"LastMonthBills", &ReportDocuments::lastMonthBills}};
+    for (const auto &report : bills) {
+        QTreeWidgetItem *item = reportItem(reports, QLatin1String(report.key));
+        if (!item)
+            return fail(QStringLiteral("the report %1").arg(QLatin1String(report.key)));
+        // The dialog's own path: a click on the report, the document built and laid out.
+        const double shownMs = BenchProbe::bestOf(runs(), [&] {
+            return BenchProbe::time([&] {
+                emit reports->itemClicked(item, 0);
+                QApplication::processEvents();
+            });
+        });
+        const double documentMs = BenchProbe::bestOf(runs(), [&] {
+            return BenchProbe::time([&] { report.build(file.billsById(), today); });
+        });
+        addAbsoluteRow(QStringLiteral("report %1 (document %2 ms, then shown)")
+                           .arg(QLatin1String(report.key))
+                           .arg(documentMs, 0, 'f', 1),
+                       shownMs, 200.0);
+        m_summary.slowestReportMs = qMax(m_summary.slowestReportMs, shownMs);
+    }
+}
