@@ -374,7 +374,7 @@ void BenchRun::print(QTextStream &out) const
     out << "warning: assertions are on; build with -DCMAKE_BUILD_TYPE=Release for real figures\n";
 #endif
     out << QStringLiteral("%1 %2 %3 %4  %5\n")
-               .arg(QStringLiteral("operation"), -48)
+               .arg(QStringLiteral("operation"), -54)
                .arg(QStringLiteral("ms"), 10)
                .arg(QStringLiteral("floor ms"), 10)
                .arg(QStringLiteral("ratio"), 8)
@@ -382,7 +382,7 @@ void BenchRun::print(QTextStream &out) const
     for (const Row &row : m_rows) {
         const bool hasFloor = row.floorMs > 0;
         out << QStringLiteral("%1 %2 %3 %4  %5\n")
-                   .arg(row.name, -48)
+                   .arg(row.name, -54)
                    .arg(formatMs(row.ms), 10)
                    .arg(hasFloor ? formatMs(row.floorMs) : QString(), 10)
                    .arg(hasFloor ? QString::number(row.ms / row.floorMs, 'f', 2) + QLatin1Char('x')

@@ -40,6 +40,9 @@ int argumentValue(const QStringList &arguments, const QString &name, int fallbac
 // The upgrade logs every statement's outcome at debug level; only warnings matter here.
 void quietDebugOutput(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
+    // The off-screen platform says this of every window it shows.
+    if (message.contains(QLatin1String("does not support propagateSizeHints")))
+        return;
     if (type != QtDebugMsg && type != QtInfoMsg)
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
