@@ -280,6 +280,9 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
         return false;
 
     Transaction transaction(Connections::current());
+    // A write-back that finds the file locked or read-only fails at once rather than after a
+    // wait per bill; the bills are shown as read, and a later load writes their paid states.
+    const LockWaitSuspension noWaiting(Connections::current());
     Payee missingPayee;
     missingPayee.setStored(true);
     for (const QSqlRecord &row : rows) {
@@ -291,7 +294,9 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
         if (selection == BillSelection::Paid || !bill->isPaid())
             m_billList.append(bill);
     }
-    return transaction.commit();
+    // The bills were read; a write-back that cannot be committed does not make them unread.
+    transaction.commit();
+    return true;
 }
 
 bool DataFile::loadPayees(const QString &statement)
