@@ -13,6 +13,8 @@
 #include <QtDebug>
 #include <QtGlobal>
 
+#include <cmath>
+
 namespace {
 const char *const updateStatement =
     "UPDATE bills SET billscheduleid = :billscheduleid, payeeid = :payeeid, description = "
@@ -224,8 +226,9 @@ double Bill::balance() const
 bool Bill::refreshPaidState()
 {
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
-    // on a bill of 1.00, which must still count as paid.
-    if (qRound64(balance() * 100.0) <= 0) {
+    // on a bill of 1.00, which must still count as paid. Rounded as a double, since a balance
+    // beyond the range of a 64-bit count of cents would turn into a negative one.
+    if (std::round(balance() * 100.0) <= 0) {
         if (!m_paid) {
             m_paid = true;
             m_paidDate = Clock::today();
@@ -345,7 +348,7 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     // when payments cover it; without one, every bill paid in the old file would turn
     // unpaid, and overdue, the first time it is read. A payment of the whole amount keeps
     // it paid, dated when the old file says it was paid, or else on its due date.
-    if (!m_paid || qRound64(m_amount * 100.0) <= 0)
+    if (!m_paid || std::round(m_amount * 100.0) <= 0)
         return true;
     QDate paidOn = TableUpgrade::columnValue(row, QStringLiteral("paiddate")).toDate();
     if (!paidOn.isValid() || paidOn == neverPaidDate())
