@@ -149,7 +149,7 @@ void Bill::setFromRecord(const QSqlRecord &record)
     m_payee.setId(payeeId);
     setStored(true);
     loadPayments();
-    refreshPaidState();
+    refreshPaidState(PaidStateWrite::PaidColumns);
 }
 
 void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
@@ -160,7 +160,7 @@ void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
     m_payee.setId(record.value(QStringLiteral("payeeid")).toInt());
     setStored(true);
     m_payments = payments;
-    refreshPaidState();
+    refreshPaidState(PaidStateWrite::PaidColumns);
 }
 
 void Bill::readColumns(const QSqlRecord &record)
@@ -225,6 +225,13 @@ double Bill::balance() const
 
 bool Bill::refreshPaidState()
 {
+    return refreshPaidState(PaidStateWrite::WholeRow);
+}
+
+// A bill just read writes back its paid columns alone, so that the rest of its row stays as
+// stored, even a value that this program cannot read back (a due date in another format, say).
+bool Bill::refreshPaidState(PaidStateWrite write)
+{
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
     // on a bill of 1.00, which must still count as paid. Rounded as a double, since a balance
     // beyond the range of a 64-bit count of cents would turn into a negative one.
@@ -239,7 +246,24 @@ bool Bill::refreshPaidState()
         m_paid = false;
         m_paidStateUnwritten = true;
     }
-    return !m_paidStateUnwritten || save();
+    if (!m_paidStateUnwritten)
+        return true;
+    return write == PaidStateWrite::WholeRow ? save() : writePaidColumns();
+}
+
+bool Bill::writePaidColumns()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    if (!RecordSql::prepare(query, QStringLiteral("UPDATE bills SET paid = :paid, paiddate = "
+                                                  ":paiddate WHERE id = :billid")))
+        return false;
+    query.bindValue(QStringLiteral(":paid"), RecordSql::flag(m_paid));
+    query.bindValue(QStringLiteral(":paiddate"), m_paidDate);
+    query.bindValue(QStringLiteral(":billid"), m_id);
+    if (!RecordSql::exec(query))
+        return false;
+    m_paidStateUnwritten = false;
+    return true;
 }
 
 QString Bill::layoutColumns(const QString &version)
