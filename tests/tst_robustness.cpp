@@ -214,6 +214,8 @@ private slots:
     void readOnlyFileGetsItsPaidStatesOnceWritable();
     void editsOfAReadOnlyFileFailAndChangeNothing_data();
     void editsOfAReadOnlyFileFailAndChangeNothing();
+    void deleteInTheWindowReportsAReadOnlyFile();
+    void readOnlyOlderFileIsLeftAsItWas();
 
     // A file held by another program
     void saveToALockedFileFailsQuickly_data();
@@ -394,6 +396,56 @@ void TestRobustness::editsOfAReadOnlyFileFailAndChangeNothing()
     trigger(window, "action_Paid_Bills_Menu");
     QCOMPARE(listedDescriptions(window), QStringList({"water"}));
     QCOMPARE(messages.count(), 0);
+}
+
+void TestRobustness::deleteInTheWindowReportsAReadOnlyFile()
+{
+    const QString path = m_dir->filePath("bills.nvbf");
+    buildBillsFile(path);
+    WriteProtection protection(path);
+    PROTECT_OR_SKIP(protection);
+    const QByteArray before = fileHash(path);
+
+    MessageRecorder messages;
+    FileAnswers answers;
+    NorvoRavaRodozod window;
+    answers.paths.append(path);
+    trigger(window, "actionOpen");
+    selectRow(window, 0);
+    messages.answer("Delete");
+    trigger(window, "actionDelete_Bill_Toolbar");
+    QCOMPARE(messages.count(), 2);
+    QCOMPARE(messages.last().icon, QMessageBox::Critical);
+    QCOMPARE(messages.last().title, errorTitle);
+    QVERIFY2(messages.last().text.contains("readonly"), qPrintable(messages.last().text));
+    QCOMPARE(listedDescriptions(window), QStringList({"power"}));
+    QCOMPARE(fileHash(path), before);
+}
+
+void TestRobustness::readOnlyOlderFileIsLeftAsItWas()
+{
+    const QString path = m_dir->filePath("old.nvbf");
+    QVERIFY(Connections::open(Connections::current(), path));
+    QVERIFY(fillFile12());
+    Connections::close(Connections::current());
+    WriteProtection protection(path);
+    PROTECT_OR_SKIP(protection);
+    const QByteArray before = fileHash(path);
+
+    MessageRecorder messages;
+    messages.answer("Upgrade");
+    DataFile file(nullptr);
+    QVERIFY(!file.open(path));
+    QCOMPARE(messages.count(), 2);
+    QCOMPARE(messages.last().text, QString("The file is still version (1.2)).\nUpdate was not "
+                                           "successful.  Replacing current file with backup "
+                                           "file."));
+    QCOMPARE(fileHash(path), before);
+    QCOMPARE(file.path(), QString());
+    // Only the copy taken before the attempt is left beside it.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files),
+             QStringList({"old.nvbf", "old.nvbf.v1.2.bak"}));
+    QCOMPARE(fileBytes(path + ".v1.2.bak"), fileBytes(path));
 }
 
 void TestRobustness::saveToALockedFileFailsQuickly_data()
