@@ -100,6 +100,13 @@ public:
     static QDate neverPaidDate() { return QDate(2000, 1, 1); }
 
 private:
+    enum class PaidStateWrite
+    {
+        WholeRow,
+        PaidColumns
+    };
+    bool refreshPaidState(PaidStateWrite write);
+    bool writePaidColumns();
     bool removeRow();
     void readColumns(const QSqlRecord &record);
     void bindColumns(QSqlQuery &query) const;

@@ -17,6 +17,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
+#include <QtDebug>
 
 namespace {
 QString upgradeTitle()
@@ -90,6 +91,35 @@ bool readAllPayments(QHash<int, QList<BillPayment>> *payments)
     for (const QSqlRecord &row : rows) {
         const BillPayment payment(row);
         (*payments)[payment.billId()].append(payment);
+    }
+    return true;
+}
+// Records hold their ids, and the ids they refer to, as int. A larger id would be cut to the
+// id of another row, so that every write meant for its row (and, since SQLite numbers new rows
+// after the largest, every row added later) would land on another one.
+bool idsFitTheRecords()
+{
+    const QList<QPair<QString, QStringList>> idColumns = {
+        {QStringLiteral("bills"),
+         {QStringLiteral("id"), QStringLiteral("billscheduleid"), QStringLiteral("payeeid")}},
+        {QStringLiteral("billpayment"), {QStringLiteral("id"), QStringLiteral("billid")}},
+        {QStringLiteral("billschedule"), {QStringLiteral("id")}},
+        {QStringLiteral("payees"), {QStringLiteral("id")}},
+    };
+    for (const auto &[table, columns] : idColumns) {
+        QStringList outOfRange;
+        for (const QString &column : columns)
+            outOfRange.append(QStringLiteral("(typeof(%1) IN ('integer', 'real') AND %1 NOT "
+                                             "BETWEEN -2147483648 AND 2147483647)")
+                                  .arg(column));
+        QList<QSqlRecord> rows;
+        if (!readAll(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE ") +
+                         outOfRange.join(QStringLiteral(" OR ")),
+                     &rows) ||
+            rows.isEmpty() || rows.constFirst().value(0).toInt() != 0) {
+            qWarning().noquote() << "The table" << table << "holds ids beyond the range of int";
+            return false;
+        }
     }
     return true;
 }
@@ -225,7 +255,7 @@ bool DataFile::isValid()
     const QString version = FileData::readVersion();
     return Bill::layoutMatches(version) && BillPayment::layoutMatches(version) &&
            BillSchedule::layoutMatches(version) && FileData::layoutMatches(version) &&
-           Payee::layoutMatches(version);
+           Payee::layoutMatches(version) && idsFitTheRecords();
 }
 
 bool DataFile::upgrade()
@@ -280,6 +310,9 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
         return false;
 
     Transaction transaction(Connections::current());
+    // A write-back that finds the file locked or read-only fails at once rather than after a
+    // wait per bill; the bills are shown as read, and a later load writes their paid states.
+    const LockWaitSuspension noWaiting(Connections::current());
     Payee missingPayee;
     missingPayee.setStored(true);
     for (const QSqlRecord &row : rows) {
@@ -291,7 +324,9 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
         if (selection == BillSelection::Paid || !bill->isPaid())
             m_billList.append(bill);
     }
-    return transaction.commit();
+    // The bills were read; a write-back that cannot be committed does not make them unread.
+    transaction.commit();
+    return true;
 }
 
 bool DataFile::loadPayees(const QString &statement)
