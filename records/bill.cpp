@@ -13,6 +13,8 @@
 #include <QtDebug>
 #include <QtGlobal>
 
+#include <cmath>
+
 namespace {
 const char *const updateStatement =
     "UPDATE bills SET billscheduleid = :billscheduleid, payeeid = :payeeid, description = "
@@ -195,7 +197,7 @@ void Bill::setFromRecord(const QSqlRecord &record)
     setPayeeOfRow(std::make_shared<const Payee>(Payee::findById(payeeId)), payeeId);
     setStored(true);
     loadPayments();
-    refreshPaidState();
+    refreshPaidState(PaidStateWrite::PaidColumns);
 }
 
 void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
@@ -206,7 +208,7 @@ void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
                   record.value(QStringLiteral("payeeid")).toInt());
     setStored(true);
     m_payments = payments;
-    refreshPaidState();
+    refreshPaidState(PaidStateWrite::PaidColumns);
 }
 
 void Bill::readColumns(const QSqlRecord &record)
@@ -281,15 +283,24 @@ double Bill::balance() const
 
 bool Bill::refreshPaidState()
 {
-    settlePaidState();
-    return !m_paidStateUnwritten || save();
+    return refreshPaidState(PaidStateWrite::WholeRow);
+}
+
+// A bill just read writes back its paid columns alone, so that the rest of its row stays as
+// stored, even a value that this program cannot read back (a due date in another format, say).
+bool Bill::refreshPaidState(PaidStateWrite write)
+{
+    if (!settlePaidState())
+        return true;
+    return write == PaidStateWrite::WholeRow ? save() : writePaidColumns();
 }
 
 bool Bill::settlePaidState()
 {
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
-    // on a bill of 1.00, which must still count as paid.
-    if (qRound64(balance() * 100.0) <= 0) {
+    // on a bill of 1.00, which must still count as paid. Rounded as a double, since a balance
+    // beyond the range of a 64-bit count of cents would turn into a negative one.
+    if (std::round(balance() * 100.0) <= 0) {
         if (!m_paid) {
             m_paid = true;
             m_paidDate = Clock::today();
@@ -301,6 +312,21 @@ bool Bill::settlePaidState()
         m_paidStateUnwritten = true;
     }
     return m_paidStateUnwritten;
+}
+
+bool Bill::writePaidColumns()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    if (!RecordSql::prepare(query, QStringLiteral("UPDATE bills SET paid = :paid, paiddate = "
+                                                  ":paiddate WHERE id = :billid")))
+        return false;
+    query.bindValue(QStringLiteral(":paid"), RecordSql::flag(m_paid));
+    query.bindValue(QStringLiteral(":paiddate"), RecordSql::date(m_paidDate));
+    query.bindValue(QStringLiteral(":billid"), m_id);
+    if (!RecordSql::exec(query))
+        return false;
+    m_paidStateUnwritten = false;
+    return true;
 }
 
 QString Bill::layoutColumns(const QString &version)
@@ -427,7 +453,7 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     // when payments cover it; without one, every bill paid in the old file would turn
     // unpaid, and overdue, the first time it is read. A payment of the whole amount keeps
     // it paid, dated when the old file says it was paid, or else on its due date.
-    if (!m_paid || qRound64(m_amount * 100.0) <= 0)
+    if (!m_paid || std::round(m_amount * 100.0) <= 0)
         return true;
     QDate paidOn = TableUpgrade::columnValue(row, QStringLiteral("paiddate")).toDate();
     if (!paidOn.isValid() || paidOn == neverPaidDate())

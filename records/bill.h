@@ -108,6 +108,13 @@ private:
     // Loads whole files by reading rows straight into bills (see RecordLoader).
     friend class RecordLoader;
 
+    enum class PaidStateWrite
+    {
+        WholeRow,
+        PaidColumns
+    };
+    bool refreshPaidState(PaidStateWrite write);
+    bool writePaidColumns();
     bool removeRow();
     void readColumns(const QSqlRecord &record);
     void readColumns(const ColumnReader &row);

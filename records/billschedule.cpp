@@ -207,6 +207,8 @@ bool BillSchedule::loadBills()
     while (query.next())
         rows.append(query.record());
     query.finish();
+    // A file that cannot be written now gets its paid states at a later read.
+    const LockWaitSuspension noWaiting(Connections::current());
     for (const QSqlRecord &row : rows)
         m_bills.append(Bill(row));
     return true;

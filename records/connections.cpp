@@ -3,6 +3,8 @@
 #include "recordsql.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
 #include <QtDebug>
 
 QSqlDatabase Connections::database(const QString &connectionName)
@@ -33,4 +35,24 @@ void Connections::close(const QString &connectionName)
         db.close();
     }
     QSqlDatabase::removeDatabase(connectionName);
+}
+
+LockWaitSuspension::LockWaitSuspension(const QString &connectionName)
+    : m_connectionName(connectionName)
+{
+    QSqlQuery query(Connections::database(m_connectionName));
+    if (!query.exec(QStringLiteral("PRAGMA busy_timeout")) || !query.next())
+        return;
+    m_previousMs = query.value(0).toInt();
+    query.finish();
+    if (!query.exec(QStringLiteral("PRAGMA busy_timeout = 0")))
+        m_previousMs = -1;
+}
+
+LockWaitSuspension::~LockWaitSuspension()
+{
+    if (m_previousMs < 0)
+        return;
+    QSqlQuery query(Connections::database(m_connectionName));
+    query.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(m_previousMs));
 }

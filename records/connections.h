@@ -22,3 +22,21 @@ public:
     // Closes and unregisters the connection, if it exists.
     static void close(const QString &connectionName);
 };
+
+// While it lives, statements on the connection that find the file locked by another program
+// fail at once instead of after the usual wait. For writes that may just as well happen
+// another time, such as the paid states written back while bills are read: one wait per bill
+// would freeze the window for minutes.
+class LockWaitSuspension
+{
+public:
+    explicit LockWaitSuspension(const QString &connectionName);
+    ~LockWaitSuspension();
+
+    LockWaitSuspension(const LockWaitSuspension &) = delete;
+    LockWaitSuspension &operator=(const LockWaitSuspension &) = delete;
+
+private:
+    QString m_connectionName;
+    int m_previousMs = -1;
+};

@@ -18,6 +18,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
+#include <QtDebug>
 
 namespace {
 QString upgradeTitle()
@@ -55,6 +56,48 @@ QList<UpgradeRunner::Table> upgradeTables()
     };
 }
 
+// Runs a query that takes no values and hands back all its rows, so that nothing is still
+// reading while the rows are turned into records (which may write).
+bool readAll(const QString &statement, QList<QSqlRecord> *rows)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    query.setForwardOnly(true);
+    if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
+        return false;
+    while (query.next())
+        rows->append(query.record());
+    return true;
+}
+
+// Records hold their ids, and the ids they refer to, as int. A larger id would be cut to the
+// id of another row, so that every write meant for its row (and, since SQLite numbers new rows
+// after the largest, every row added later) would land on another one.
+bool idsFitTheRecords()
+{
+    const QList<QPair<QString, QStringList>> idColumns = {
+        {QStringLiteral("bills"),
+         {QStringLiteral("id"), QStringLiteral("billscheduleid"), QStringLiteral("payeeid")}},
+        {QStringLiteral("billpayment"), {QStringLiteral("id"), QStringLiteral("billid")}},
+        {QStringLiteral("billschedule"), {QStringLiteral("id")}},
+        {QStringLiteral("payees"), {QStringLiteral("id")}},
+    };
+    for (const auto &[table, columns] : idColumns) {
+        QStringList outOfRange;
+        for (const QString &column : columns)
+            outOfRange.append(QStringLiteral("(typeof(%1) IN ('integer', 'real') AND %1 NOT "
+                                             "BETWEEN -2147483648 AND 2147483647)")
+                                  .arg(column));
+        QList<QSqlRecord> rows;
+        if (!readAll(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE ") +
+                         outOfRange.join(QStringLiteral(" OR ")),
+                     &rows) ||
+            rows.isEmpty() || rows.constFirst().value(0).toInt() != 0) {
+            qWarning().noquote() << "The table" << table << "holds ids beyond the range of int";
+            return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 DataFile::DataFile(SystemDatabase *systemDatabase) : m_systemDatabase(systemDatabase) {}
@@ -187,7 +230,7 @@ bool DataFile::isValid()
     const QString version = FileData::readVersion();
     return Bill::layoutMatches(version) && BillPayment::layoutMatches(version) &&
            BillSchedule::layoutMatches(version) && FileData::layoutMatches(version) &&
-           Payee::layoutMatches(version);
+           Payee::layoutMatches(version) && idsFitTheRecords();
 }
 
 bool DataFile::upgrade()
@@ -257,16 +300,21 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
             QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), billsById);
     if (!read)
         return false;
+    // A write-back that finds the file locked or read-only fails at once rather than after a
+    // wait per bill; the bills are shown as read, and a later load writes their paid states.
+    const LockWaitSuspension noWaiting(Connections::current());
     QList<BillPtr> billList;
     for (const BillPtr &bill : std::as_const(bills)) {
         if (RecordLoader::settlePaidState(*bill))
-            bill->refreshPaidState();
+            RecordLoader::writePaidColumns(*bill);
         if (selection == BillSelection::Paid || !bill->isPaid())
             billList.append(bill);
     }
     m_billsById.swap(billsById);
     m_billList.swap(billList);
-    return transaction.commit();
+    // The bills were read; a write-back that cannot be committed does not make them unread.
+    transaction.commit();
+    return true;
 }
 
 bool DataFile::loadPayees(const QString &statement)

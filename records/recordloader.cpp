@@ -80,3 +80,8 @@ bool RecordLoader::settlePaidState(Bill &bill)
 {
     return bill.settlePaidState();
 }
+
+bool RecordLoader::writePaidColumns(Bill &bill)
+{
+    return bill.writePaidColumns();
+}

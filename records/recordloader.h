@@ -29,6 +29,8 @@ public:
     // payments of other bills are passed over without being converted.
     static bool readPayments(const QString &statement, const BillsById &bills);
     // Brings the bill's paid state up to date from its payments, in memory only; true when
-    // its row has to be written to say the same (Bill::refreshPaidState() does that).
+    // its row has to be written to say the same.
     static bool settlePaidState(Bill &bill);
+    // Writes the bill's paid flag and paid date alone, leaving the rest of its row as stored.
+    static bool writePaidColumns(Bill &bill);
 };

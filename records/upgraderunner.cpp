@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVariant>
 #include <QtDebug>
 
 #include <optional>
@@ -261,10 +262,34 @@ bool UpgradeRunner::isReadableDatabase(const QString &connectionName)
     if (!db.isOpen())
         return false;
     QSqlQuery query(db);
-    if (query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) && query.next())
+    if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) || !query.next()) {
+        qWarning().noquote() << db.databaseName() << "cannot be read as a database -"
+                             << query.lastError().text();
+        return false;
+    }
+    query.finish();
+    return isWhole(db);
+}
+
+// A copy that stopped part way still opens, and its first pages read well; the pages it lacks
+// read as zeros, which SQLite does not notice until a table that lives there is read (or
+// written). A file shorter than the pages its header counts is therefore refused outright.
+bool UpgradeRunner::isWhole(const QSqlDatabase &db)
+{
+    const auto pragma = [&db](const QString &name) {
+        QSqlQuery query(db);
+        return query.exec(QStringLiteral("PRAGMA ") + name) && query.next() ? query.value(0)
+                                                                            : QVariant();
+    };
+    // In WAL mode recent pages live in the side file, not yet in the database file.
+    if (pragma(QStringLiteral("journal_mode")).toString() == QLatin1String("wal"))
         return true;
-    qWarning().noquote() << db.databaseName() << "cannot be read as a database -"
-                         << query.lastError().text();
+    const qint64 needed = pragma(QStringLiteral("page_count")).toLongLong() *
+                          pragma(QStringLiteral("page_size")).toLongLong();
+    const qint64 size = QFileInfo(db.databaseName()).size();
+    if (size >= needed)
+        return true;
+    qWarning().noquote() << db.databaseName() << "is cut short:" << size << "bytes of" << needed;
     return false;
 }
 

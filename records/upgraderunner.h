@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QSqlDatabase;
+
 // Brings an open SQLite file of an older version to the current version, all or nothing.
 //
 // Before the first step the file is copied beside itself as NAME.vVERSION.bak (NAME.vVERSION.1.bak
@@ -61,7 +63,8 @@ public:
     static QString backupPathFor(const QString &filePath, const QString &version);
 
     // False when the file behind the connection cannot be read as an SQLite database (a text
-    // file, random bytes, a damaged file). A zero-byte file is an empty database and passes.
+    // file, random bytes, a damaged file, a copy cut short). A zero-byte file is an empty
+    // database and passes.
     static bool isReadableDatabase(const QString &connectionName);
     // Whether the last failed look at the connection's file failed because another program
     // holds it locked, rather than because it is not a database.
@@ -76,6 +79,7 @@ private:
     bool matchesCurrent();
     bool restore(const QString &backupPath);
     bool reopen();
+    static bool isWhole(const QSqlDatabase &db);
 
     QString m_connectionName;
     QString m_filePath;
