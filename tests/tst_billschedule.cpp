@@ -95,6 +95,7 @@ private slots:
 
     // Generating a series
     void generatedInstancesCarryTheTemplateFields();
+    void generatedInstancesKnowTheirOwnRows();
     void newScheduleIgnoresStrayBillsOfIdZero();
     void generatedMonthlySeriesCoversShortMonths();
     void nonRecurringTypesGenerateNothing_data();
@@ -549,6 +550,33 @@ void TestBillSchedule::removeFailingHalfWayDeletesNothing()
     QCOMPARE(db.count("billpayment"), 1);
     QCOMPARE(db.count("billschedule"), 1);
     QCOMPARE(schedule.bills().size(), 3);
+}
+
+void TestBillSchedule::generatedInstancesKnowTheirOwnRows()
+{
+    ScratchDatabase db;
+    QVERIFY(createTables());
+    // Rows of another series around it, so that no id can be right by counting from 1.
+    BillSchedule before = storedSeries(2);
+    BillSchedule schedule = makeSchedule("BIWEEKLY", 2, 0, QDate(2007, 1, 1), QDate(2007, 6, 30));
+    QVERIFY(schedule.save());
+    QVERIFY(schedule.generateBills(makeTemplate(Payee(), 20.0)));
+    BillSchedule after = storedSeries(2);
+
+    QStringList listed;
+    for (const Bill &bill : schedule.bills())
+        listed << QString("%1:%2").arg(bill.id()).arg(bill.dueDate().toString(Qt::ISODate));
+    QSqlQuery query(Connections::database(Connections::current()));
+    QVERIFY(query.exec(QString("SELECT id, duedate FROM bills WHERE billscheduleid = %1 ORDER BY "
+                               "duedate")
+                           .arg(schedule.id())));
+    QStringList stored;
+    while (query.next())
+        stored << QString("%1:%2").arg(query.value(0).toInt()).arg(query.value(1).toString());
+    QCOMPARE(listed, stored);
+    QCOMPARE(listed.size(), 13);
+    QCOMPARE(schedule.bills().first().id(), before.bills().last().id() + 1);
+    QCOMPARE(after.bills().first().id(), schedule.bills().last().id() + 1);
 }
 
 void TestBillSchedule::newScheduleIgnoresStrayBillsOfIdZero()

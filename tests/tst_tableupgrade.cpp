@@ -46,6 +46,7 @@ private slots:
     void absentTableIsOnlyCreated();
     void leftoverTempTableStopsPrepare();
     void copyStopsAtTheFirstFailingRow();
+    void copyHandsOverEachRowAsStored();
     void linksMapOldIdsToNewIds();
 
     // Conversions
@@ -218,6 +219,37 @@ void TestTableUpgrade::copyStopsAtTheFirstFailingRow()
     // A set-aside table that is not there is a failure, not an empty copy.
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no such table: utemp"));
     QVERIFY(!TableUpgrade::copy(store, "u,a", [](const QSqlRecord &) { return true; }));
+}
+
+void TestTableUpgrade::copyHandsOverEachRowAsStored()
+{
+    ScratchDatabase db(store);
+    QVERIFY(db.exec("CREATE TABLE ttemp(id INTEGER PRIMARY KEY, a, b TEXT, c DECIMAL)"));
+    QVERIFY(db.exec("INSERT INTO ttemp VALUES (4, 12, 'text', 2.5), (9, NULL, NULL, NULL), "
+                    "(2, 'x''y', '', 7), (7, 1.25, '2007-03-01', X'00FF')"));
+    // What a plain query gives for each row, value by value.
+    QStringList expected;
+    QSqlQuery query(Connections::database(store));
+    QVERIFY(query.exec("SELECT * FROM ttemp"));
+    const auto describe = [](const QSqlRecord &row) {
+        QStringList values;
+        for (int i = 0; i < row.count(); ++i)
+            values << QString("%1=%2:%3:%4")
+                          .arg(row.fieldName(i), QString::number(row.value(i).typeId()),
+                               row.value(i).toString(), row.isNull(i) ? "null" : "set");
+        return values.join(' ');
+    };
+    while (query.next())
+        expected << describe(query.record());
+    query.finish();
+
+    QStringList handed;
+    QVERIFY(TableUpgrade::copy(store, "t,id", [&](const QSqlRecord &row) {
+        handed << describe(row);
+        return true;
+    }));
+    QCOMPARE(handed, expected);
+    QCOMPARE(handed.size(), 4);
 }
 
 void TestTableUpgrade::linksMapOldIdsToNewIds()
