@@ -365,11 +365,10 @@ void NorvoRavaRodozod::showCurrentBills()
 {
     m_ui->SummaryTextBrowser->setHtml(QString());
     m_ui->BillsTreeWidget->clear();
-    if (!m_dataFile->loadCurrentBills())
-        reportLoadFailure();
+    reportLoad(m_dataFile->loadCurrentBills());
     reselectBill();
     const QDate today = Clock::today();
-    fillBillList();
+    fillBillList(today);
     m_summaryHtml = summaryDocument(billTotals(m_dataFile->billList(), today), today);
     m_ui->SummaryTextBrowser->setHtml(m_summaryHtml);
 }
@@ -378,17 +377,24 @@ void NorvoRavaRodozod::showPaidBills()
 {
     m_ui->SummaryTextBrowser->setHtml(QString());
     m_ui->BillsTreeWidget->clear();
-    if (!m_dataFile->loadPaidBills())
-        reportLoadFailure();
+    reportLoad(m_dataFile->loadPaidBills());
     reselectBill();
-    fillBillList();
+    fillBillList(Clock::today());
 }
 
-// A list that could not be read must not pass for a list of nothing owed.
-void NorvoRavaRodozod::reportLoadFailure()
+// A list that could not be read must not pass for a list of nothing owed; once a reload
+// succeeds again the warning goes.
+void NorvoRavaRodozod::reportLoad(bool loaded)
 {
+    if (loaded) {
+        if (m_loadFailureShown)
+            statusBar()->clearMessage();
+        m_loadFailureShown = false;
+        return;
+    }
     statusBar()->showMessage(
         tr("The bills could not be read from the file: %1").arg(RecordSql::lastErrorText()));
+    m_loadFailureShown = true;
 }
 
 void NorvoRavaRodozod::refreshView()
@@ -401,11 +407,11 @@ void NorvoRavaRodozod::refreshView()
 
 // All rows go in with one call while the list does not repaint, which keeps a file of many
 // thousand bills quick to show.
-void NorvoRavaRodozod::fillBillList()
+void NorvoRavaRodozod::fillBillList(const QDate &today)
 {
     QTreeWidget *list = m_ui->BillsTreeWidget;
     list->setUpdatesEnabled(false);
-    list->addTopLevelItems(billRows(m_dataFile->billList(), Clock::today()));
+    list->addTopLevelItems(billRows(m_dataFile->billList(), today));
     list->setUpdatesEnabled(true);
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 class Bill;
+class QDate;
 class DataFile;
 class SystemDatabase;
 class QPoint;
@@ -66,8 +67,8 @@ private:
     void showCurrentBills();
     void showPaidBills();
     void refreshView();
-    void reportLoadFailure();
-    void fillBillList();
+    void reportLoad(bool loaded);
+    void fillBillList(const QDate &today);
     void reselectBill();
 
     std::unique_ptr<Ui::NorvoRavaRodozodClass> m_ui;
@@ -79,4 +80,5 @@ private:
     QString m_baseTitle;
     QString m_summaryHtml;
     bool m_paidView = false;
+    bool m_loadFailureShown = false;
 };

@@ -47,11 +47,12 @@ void PayeeDialog::on_okButton_clicked()
     // even when reading the file back failed.
     m_payee->setModified(true);
 
-    if (!m_dataFile->savePayee(m_payee)) {
-        if (m_payee->isModified())
-            *m_payee = before;
+    if (!m_dataFile->savePayee(m_payee) && m_payee->isModified()) {
+        *m_payee = before;
         MessageHelper::showSaveError(tr("The payee could not be saved."), this);
         return;
     }
+    // The row is written even when reading the payees back failed; the list that opened this
+    // dialog reads them again and says so if it cannot.
     accept();
 }

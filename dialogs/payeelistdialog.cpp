@@ -26,7 +26,9 @@ void PayeeListDialog::fillPayeeList()
 {
     QTreeWidget *list = m_ui->PayeesTreeWidget;
     list->clear();
-    m_dataFile->reloadPayees();
+    // An unreadable payee table must not pass for an empty one.
+    if (!m_dataFile->reloadPayees())
+        MessageHelper::showSaveError(tr("The payees could not be read from the file."), this);
     const DataFile::PayeePtr selected = std::exchange(m_selectedPayee, nullptr);
     for (const DataFile::PayeePtr &payee : payeesByName(m_dataFile->payeesById())) {
         auto *item = new QTreeWidgetItem(list);

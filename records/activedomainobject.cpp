@@ -35,6 +35,8 @@ bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionNa
                                      int &id, const std::function<void(QSqlQuery &)> &bindColumns,
                                      const char *missingRowName)
 {
+    // The reason shown for a failed save must be this write's, not an older one's.
+    RecordSql::setLastErrorText(QString());
     QSqlQuery fresh;
     QSqlQuery *query = RecordSql::prepareWrite(fresh, connectionName, statement);
     bool ok = query != nullptr;

@@ -20,6 +20,7 @@ bool Connections::open(const QString &connectionName, const QString &path)
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
     if (db.open())
         return true;
+    RecordSql::setLastErrorText(db.lastError().text());
     qWarning().noquote() << "Cannot open" << path << "-" << db.lastError().text();
     return false;
 }

@@ -38,6 +38,21 @@ void showInvalidFile()
                                        "the file you are opening."));
 }
 
+// A file that cannot be opened or created at all, with the system's reason; without it New
+// or Open would simply do nothing.
+void showCannotUse(const QString &what, const QString &path)
+{
+    MessageRequest request;
+    request.icon = QMessageBox::Critical;
+    request.title = errorTitle();
+    request.text = what + QStringLiteral("\n") + path;
+    const QString reason = RecordSql::lastErrorText();
+    if (!reason.isEmpty())
+        request.text += QStringLiteral("\n\n") + reason;
+    request.textFormat = Qt::PlainText;
+    MessageHelper::ask(request);
+}
+
 // The tables in the order the upgrade works on them: referenced tables before the tables
 // that refer to them.
 QList<UpgradeRunner::Table> upgradeTables()
@@ -134,10 +149,14 @@ bool DataFile::open(const QString &path, bool reopening)
 
 bool DataFile::openNew(const QString &path)
 {
-    if (!openConnection(path))
+    RecordSql::setLastErrorText(QString());
+    if (!openConnection(path)) {
+        showCannotUse(QStringLiteral("The file could not be created:"), path);
         return false;
+    }
     if (createFile())
         return true;
+    showCannotUse(QStringLiteral("The file could not be created:"), path);
     // The file did not exist before; a half made one is not left behind.
     Connections::close(Connections::current());
     QFile::remove(path);
@@ -146,8 +165,11 @@ bool DataFile::openNew(const QString &path)
 
 bool DataFile::openExisting(const QString &path)
 {
-    if (!openConnection(path))
+    RecordSql::setLastErrorText(QString());
+    if (!openConnection(path)) {
+        showCannotUse(QStringLiteral("The file could not be opened:"), path);
         return false;
+    }
     // Anything that is not an SQLite database (a text file, a zero-byte file, random bytes)
     // is refused before a single statement could change it.
     if (QFileInfo(path).size() == 0 || !UpgradeRunner::isReadableDatabase(Connections::current())) {

@@ -57,6 +57,8 @@ void MessageHelper::show(QMessageBox::Icon icon, const QString &title, const QSt
     request.icon = icon;
     request.title = title;
     request.text = text;
+    // Texts here may quote what a file holds (its version), which must not become markup.
+    request.textFormat = Qt::PlainText;
     ask(request, parent);
 }
 
@@ -67,6 +69,7 @@ bool MessageHelper::confirm(QMessageBox::Icon icon, const QString &title, const 
     request.icon = icon;
     request.title = title;
     request.text = text;
+    request.textFormat = Qt::PlainText;
     request.buttons = QStringList{acceptLabel, rejectLabel};
     request.defaultButton = 0;
     request.escapeButton = 1;

@@ -43,6 +43,10 @@ ReportDialog::ReportDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags 
         QStringLiteral("<html><body><center><br><br><br><br><h1>Please select a "
                        "report</h1></center></body></html>"));
     fillReportList();
+    // The report, not the short list of names, gets the room.
+    m_ui->splitter->setStretchFactor(0, 1);
+    m_ui->splitter->setStretchFactor(1, 3);
+    m_ui->splitter->setSizes({200, 600});
     // Maximised, but not shown yet: a dialog already on screen when exec() runs would not
     // become modal, and the window behind it would stay usable while the report reads its
     // collections.

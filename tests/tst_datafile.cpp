@@ -200,6 +200,11 @@ void TestDataFile::newFileInMissingFolderKeepsPreviousFile()
     QVERIFY(!m_file->open(m_dir->filePath("no/such/folder/second.nvbf")));
     QCOMPARE(m_file->path(), first);
     QCOMPARE(openFileName(), first);
+    // Said, not just logged: otherwise New would seem to do nothing.
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().title, QString("Norvo Rava Rodozod File Error"));
+    QVERIFY(m_messages->last().text.startsWith("The file could not be created:\n" +
+                                               m_dir->filePath("no/such/folder/second.nvbf")));
 }
 
 void TestDataFile::emptyOrRelativePaths()

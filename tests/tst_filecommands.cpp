@@ -43,6 +43,7 @@ private slots:
     void openShowsTheCurrentViewAgain();
     void failedOpenLeavesTheWindowAsItWas();
     void listAndSummaryOfTheDay();
+    void unreadableListSaysSo();
     void selectionShowsThePayeeInEitherView();
     void standardShortcuts();
 };
@@ -257,6 +258,26 @@ void TestFileCommands::listAndSummaryOfTheDay()
         return reference.toHtml();
     }());
     QVERIFY(summaryPanel(window)->toPlainText().contains("Due in January:"));
+}
+
+void TestFileCommands::unreadableListSaysSo()
+{
+    ScopedWorkDir dir;
+    FileAnswers answers;
+    NorvoRavaRodozod window;
+    newFileInWindow(window, answers, dir.filePath("bills"));
+    QVERIFY(addBill("Gas", "gas", 5, today));
+    QSqlQuery query(Connections::database(Connections::current()));
+    QVERIFY(query.exec("ALTER TABLE payees RENAME TO payees_away"));
+    trigger(window, "action_Current_Bills_Menu");
+    QVERIFY(window.statusBar()->currentMessage().startsWith(
+        "The bills could not be read from the file: "));
+
+    QVERIFY(query.exec("ALTER TABLE payees_away RENAME TO payees"));
+    trigger(window, "action_Paid_Bills_Menu");
+    trigger(window, "action_Current_Bills_Menu");
+    QVERIFY(window.statusBar()->currentMessage().isEmpty());
+    QCOMPARE(billList(window)->topLevelItemCount(), 1);
 }
 
 void TestFileCommands::selectionShowsThePayeeInEitherView()
