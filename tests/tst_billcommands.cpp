@@ -3,6 +3,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
 #include "norvoravarodozod.h"
@@ -23,14 +24,6 @@
 namespace {
 
 const QDate today(2026, 3, 31);
-
-int countRows(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    if (!query.exec(statement) || !query.next())
-        return -1;
-    return query.value(0).toInt();
-}
 
 struct MenuEntry
 {
@@ -140,8 +133,8 @@ void TestBillCommands::deleteAsksWithTheBillsOwnText()
     QCOMPARE(question.windowIcon, QString(":/images/Resources/bill_delete.png"));
     QCOMPARE(question.textFormat, Qt::PlainText);
 
-    QCOMPARE(countRows("SELECT COUNT(*) FROM bills"), deleted ? 1 : 2);
-    QCOMPARE(countRows("SELECT COUNT(*) FROM billpayment"), deleted ? 0 : 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), deleted ? 1 : 2);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), deleted ? 0 : 1);
     QCOMPARE(billList(*m_window)->topLevelItemCount(), deleted ? 1 : 2);
 
     // A deleted bill is no longer anyone's selection.
@@ -175,7 +168,7 @@ void TestBillCommands::failedDeleteIsReported()
     QCOMPARE(messages.last().icon, QMessageBox::Critical);
     QCOMPARE(messages.last().title, QString("Norvo Rava Rodozod File Error"));
     QVERIFY(messages.last().text.contains("disk full"));
-    QCOMPARE(countRows("SELECT COUNT(*) FROM bills"), 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 1);
     QCOMPARE(billList(*m_window)->topLevelItemCount(), 1);
 }
 
@@ -190,7 +183,7 @@ void TestBillCommands::commandsNeedASelection()
     QCOMPARE(messages.count(), 0);
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     QVERIFY(contextMenu(*m_window).isEmpty());
-    QCOMPARE(countRows("SELECT COUNT(*) FROM bills"), 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 1);
 }
 
 void TestBillCommands::contextMenuFollowsTheView()
@@ -351,7 +344,7 @@ void TestBillCommands::makePaymentPaysTheSelectedBill()
         trigger(*m_window, "actionMakePayment");
     }
     QCOMPARE(billList(*m_window)->topLevelItem(0)->text(3), QString("$12.50"));
-    QCOMPARE(countRows("SELECT COUNT(*) FROM billpayment"), 1);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 1);
 }
 
 void TestBillCommands::dialogCommandsOpenTheirDialog_data()

@@ -4,6 +4,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "datafile.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
@@ -23,18 +24,6 @@
 
 namespace {
 const QDateTime now(QDate(2026, 3, 18), QTime(10, 25, 40));
-
-QVariant scalar(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement) && query.next() ? query.value(0) : QVariant();
-}
-
-bool run(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement);
-}
 
 // Every row of the bills and schedules, to see that a failed save changed nothing.
 QString fileRows()

@@ -3,6 +3,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "datafile.h"
 #include "filebytes.h"
 #include "filedata.h"
@@ -23,18 +24,6 @@ const QString errorTitle = QStringLiteral("Norvo Rava Rodozod File Error");
 const QString invalidText = QStringLiteral(
     "The file you are trying to open is invalid.\nPlease check the file you are opening.");
 const QDate today(2026, 3, 18);
-
-QVariant scalar(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement) && query.next() ? query.value(0) : QVariant();
-}
-
-bool run(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement);
-}
 
 QString openFileName()
 {

@@ -3,6 +3,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "datafile.h"
 #include "filebytes.h"
 #include "messagerecorder.h"
@@ -32,11 +33,6 @@ const QDate today(2026, 5, 14);
 // even in a sanitizer build.
 const int maximumCases = 600;
 const qint64 budgetMs = 25000;
-
-bool run(const QString &statement)
-{
-    return QSqlQuery(Connections::database(Connections::current())).exec(statement);
-}
 
 // The tables and columns of a current data file, for picking damage.
 const QList<QPair<QString, QStringList>> &schema()

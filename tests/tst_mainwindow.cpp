@@ -162,10 +162,15 @@ void TestMainWindow::firstRunEnablesOnlyTheFileIndependentActions()
     for (QAction *entry : actions)
         if (entry->isEnabled())
             enabled.insert(entry->objectName());
-    const QSet<QString> expected{"actionNew",          "actionOpen",         "actionBackup",
-                                 "actionExit_Menu",    "actionExit_Toolbar",
-                                 "actionHelp_Toolbar", "actionHelp_Contents_Menu",
-                                 "actionAbout",        "actionLicense"};
+    const QSet<QString> expected{"actionNew",
+                                 "actionOpen",
+                                 "actionBackup",
+                                 "actionExit_Menu",
+                                 "actionExit_Toolbar",
+                                 "actionHelp_Toolbar",
+                                 "actionHelp_Contents_Menu",
+                                 "actionAbout",
+                                 "actionLicense"};
     QCOMPARE(enabled, expected);
 }
 
@@ -203,8 +208,8 @@ void TestMainWindow::barContents_data()
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("File") << "menuFile"
-                          << QStringList{"actionNew", "actionOpen", "-", "actionBackup", "-",
-                                         "actionExit_Menu"};
+                          << QStringList{"actionNew",    "actionOpen", "-",
+                                         "actionBackup", "-",          "actionExit_Menu"};
     QTest::newRow("View") << "menuEdit"
                           << QStringList{"actionOverview_Menu", "actionReports_Menu",
                                          "action_Current_Bills_Menu", "action_Paid_Bills_Menu"};

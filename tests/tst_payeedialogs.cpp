@@ -2,6 +2,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "datafile.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
@@ -22,18 +23,6 @@
 
 namespace {
 const QString errorTitle = QStringLiteral("Norvo Rava Rodozod File Error");
-
-QVariant scalar(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement) && query.next() ? query.value(0) : QVariant();
-}
-
-bool run(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement);
-}
 
 int addPayee(const QString &name, const QString &account = QString())
 {

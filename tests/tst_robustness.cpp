@@ -3,6 +3,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "datafile.h"
 #include "filebytes.h"
 #include "filedata.h"
@@ -105,21 +106,6 @@ QStringList listedDescriptions(const QWidget &window)
     for (int row = 0; row < list->topLevelItemCount(); ++row)
         result.append(list->topLevelItem(row)->text(1));
     return result;
-}
-
-bool run(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    if (query.exec(statement))
-        return true;
-    qWarning().noquote() << statement << "failed";
-    return false;
-}
-
-QVariant scalar(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement) && query.next() ? query.value(0) : QVariant();
 }
 
 // A file with an unpaid bill, a paid one, and one stored as unpaid although its payment
