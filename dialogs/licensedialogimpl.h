@@ -19,6 +19,8 @@ public:
 
     // The bundled licence text; empty only if the resource were missing.
     static QString licenseText();
+    // The text as paragraphs that wrap with the window.
+    static QString licenseHtml(const QString &text);
 
 private:
     std::unique_ptr<Ui::Dialog> m_ui;
