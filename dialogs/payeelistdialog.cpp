@@ -17,6 +17,8 @@ PayeeListDialog::PayeeListDialog(DataFile *dataFile, QWidget *parent, Qt::Window
 {
     m_ui->setupUi(this);
     m_ui->PayeesTreeWidget->setHeaderLabels({tr("Payee Name"), tr("Account Number")});
+    // Names are what a person scans the list for; they get the wider column.
+    m_ui->PayeesTreeWidget->setColumnWidth(0, 170);
     fillPayeeList();
 }
 
