@@ -460,7 +460,9 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
         paidOn = m_dueDate.isValid() ? m_dueDate : Clock::today();
     // The bill's paid date is the day of that payment, as for a bill paid today.
     m_paidDate = paidOn;
-    BillPayment payment(m_id, QDateTime(paidOn, QTime(0, 0)), m_amount);
+    // The start of the day, not 00:00: where the clocks skip midnight, 00:00 does not exist and
+    // the payment would be stored without a date.
+    BillPayment payment(m_id, paidOn.startOfDay(), m_amount);
     // The payment covers the bill, which is stored as paid already: there is no paid state
     // for the payment's own save() to bring up to date, and reading the bill back to find
     // that out would search all payments copied so far, for every paid bill.

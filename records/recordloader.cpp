@@ -6,7 +6,9 @@
 #include "payee.h"
 #include "recordsql.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QtDebug>
 
 namespace {
 const char *const payeeIdColumn[] = {"payeeid"};
@@ -16,6 +18,18 @@ bool startReading(QSqlQuery &query, const QString &statement)
 {
     query.setForwardOnly(true);
     return RecordSql::prepare(query, statement) && RecordSql::exec(query);
+}
+
+// next() ends both at the last row and on a read error. A load cut short by an error must not
+// pass for a whole one: with only some payments read, paid bills would be written back unpaid.
+bool readToTheEnd(const QSqlQuery &query)
+{
+    if (query.lastError().type() == QSqlError::NoError)
+        return true;
+    RecordSql::setLastErrorText(query.lastError().text());
+    qWarning().noquote() << "Reading stopped early:" << query.lastQuery() << "-"
+                         << query.lastError().text();
+    return false;
 }
 } // namespace
 
@@ -30,7 +44,7 @@ bool RecordLoader::readPayees(const QString &statement, const std::function<void
         payee.readColumns(row);
         take(std::move(payee));
     }
-    return true;
+    return readToTheEnd(query);
 }
 
 bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &payees,
@@ -53,7 +67,7 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
         bill->setStored(true);
         take(bill);
     }
-    return true;
+    return readToTheEnd(query);
 }
 
 bool RecordLoader::readPayments(const QString &statement, const BillsById &bills)
@@ -73,7 +87,7 @@ bool RecordLoader::readPayments(const QString &statement, const BillsById &bills
         payment.readColumns(row);
         (*bill)->m_payments.append(payment);
     }
-    return true;
+    return readToTheEnd(query);
 }
 
 bool RecordLoader::settlePaidState(Bill &bill)

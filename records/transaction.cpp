@@ -2,18 +2,29 @@
 
 #include "recordsql.h"
 
+#include <QHash>
+
 namespace {
 int g_depth = 0;
+
+// Open savepoints per connection: the outermost one is the whole transaction.
+QHash<QString, int> &openOn()
+{
+    static QHash<QString, int> depths;
+    return depths;
+}
 } // namespace
 
 Transaction::Transaction(const QString &connectionName)
     : m_connectionName(connectionName), m_name(QStringLiteral("nv_savepoint_%1").arg(++g_depth))
 {
     m_active = RecordSql::run(m_connectionName, QStringLiteral("SAVEPOINT ") + m_name);
-    if (!m_active)
+    if (!m_active) {
         --g_depth;
-    else
+    } else {
+        ++openOn()[m_connectionName];
         RecordSql::beginStatementReuse(m_connectionName);
+    }
 }
 
 Transaction::~Transaction()
@@ -30,9 +41,7 @@ bool Transaction::commit()
         rollback();
         return false;
     }
-    m_active = false;
-    --g_depth;
-    RecordSql::endStatementReuse(m_connectionName);
+    finish();
     return true;
 }
 
@@ -41,8 +50,20 @@ void Transaction::rollback()
     if (!m_active)
         return;
     RecordSql::run(m_connectionName, QStringLiteral("ROLLBACK TO ") + m_name);
-    RecordSql::run(m_connectionName, QStringLiteral("RELEASE ") + m_name);
+    // A RELEASE that fails (another program holds a lock) would leave the transaction open:
+    // every later save would then sit in it, never reach the disk and keep the file locked.
+    // The outermost savepoint is the whole transaction, so it is ended outright instead.
+    if (!RecordSql::run(m_connectionName, QStringLiteral("RELEASE ") + m_name) &&
+        openOn().value(m_connectionName) == 1)
+        RecordSql::run(m_connectionName, QStringLiteral("ROLLBACK"));
+    finish();
+}
+
+void Transaction::finish()
+{
     m_active = false;
     --g_depth;
+    if (--openOn()[m_connectionName] <= 0)
+        openOn().remove(m_connectionName);
     RecordSql::endStatementReuse(m_connectionName);
 }

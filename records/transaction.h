@@ -20,6 +20,8 @@ public:
     void rollback();
 
 private:
+    void finish();
+
     QString m_connectionName;
     QString m_name;
     bool m_active = false;

@@ -548,6 +548,12 @@ void TestRobustness::loadBesideAnotherProgramNeitherHangsNorFails()
         // Edits the user makes still wait out a short lock as before.
         QCOMPARE(scalar("PRAGMA busy_timeout").toInt(), 2000);
         QVERIFY(other.exec("ROLLBACK"));
+        // Nothing of the load is left open: the next edit reaches the file at once, where the
+        // other program sees it.
+        QVERIFY(run("UPDATE bills SET note = 'edited' WHERE id = 1"));
+        QVERIFY(other.exec("SELECT note FROM bills WHERE id = 1") && other.next());
+        QCOMPARE(other.value(0).toString(), QString("edited"));
+        other.finish();
     }
     Connections::close("other program");
     QVERIFY(file.loadCurrentBills());
