@@ -241,7 +241,7 @@ void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
     if (MessageHelper::ask(question) != 0)
         return;
     if (!m_dataFile->deleteBill(bill.get()))
-        MessageHelper::showSaveError(tr("The bill could not be deleted."), this);
+        MessageHelper::showFileError(tr("The bill could not be deleted."), this);
     refreshView();
 }
 

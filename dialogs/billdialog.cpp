@@ -190,7 +190,7 @@ void BillDialog::on_OkButton_clicked()
         return;
     }
     if (!store()) {
-        MessageHelper::showSaveError(tr("The bill could not be saved."), this);
+        MessageHelper::showFileError(tr("The bill could not be saved."), this);
         return;
     }
     accept();

@@ -36,7 +36,7 @@ void BillPaymentDialog::loadPayment(int paymentId)
 void BillPaymentDialog::on_okButton_clicked()
 {
     if (!savePayment()) {
-        MessageHelper::showSaveError(tr("The payment could not be saved."), this);
+        MessageHelper::showFileError(tr("The payment could not be saved."), this);
         return;
     }
     accept();

@@ -95,7 +95,7 @@ void BillPaymentListDialog::on_deletePushButton_clicked()
     if (MessageHelper::ask(request, this) != 0)
         return;
     if (!deletePayment())
-        MessageHelper::showSaveError(tr("The payment could not be deleted."), this);
+        MessageHelper::showFileError(tr("The payment could not be deleted."), this);
     reloadBill();
 }
 

@@ -49,7 +49,7 @@ void PayeeDialog::on_okButton_clicked()
 
     if (!m_dataFile->savePayee(m_payee) && m_payee->isModified()) {
         *m_payee = before;
-        MessageHelper::showSaveError(tr("The payee could not be saved."), this);
+        MessageHelper::showFileError(tr("The payee could not be saved."), this);
         return;
     }
     // The row is written even when reading the payees back failed; the list that opened this

@@ -30,7 +30,7 @@ void PayeeListDialog::fillPayeeList()
     list->clear();
     // An unreadable payee table must not pass for an empty one.
     if (!m_dataFile->reloadPayees())
-        MessageHelper::showSaveError(tr("The payees could not be read from the file."), this);
+        MessageHelper::showFileError(tr("The payees could not be read from the file."), this);
     const DataFile::PayeePtr selected = std::exchange(m_selectedPayee, nullptr);
     for (const DataFile::PayeePtr &payee : payeesByName(m_dataFile->payeesById())) {
         auto *item = new QTreeWidgetItem(list);
@@ -87,7 +87,7 @@ void PayeeListDialog::on_DeletePushButton_clicked()
     if (!m_dataFile->deletePayee(m_selectedPayee.get())) {
         // Nothing was written, so the payee is still an active one.
         m_selectedPayee->setDeleted(false);
-        MessageHelper::showSaveError(tr("The payee could not be deleted."), this);
+        MessageHelper::showFileError(tr("The payee could not be deleted."), this);
     }
     m_selectedPayee.reset();
     fillPayeeList();

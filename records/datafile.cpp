@@ -21,19 +21,9 @@
 #include <QtDebug>
 
 namespace {
-QString upgradeTitle()
-{
-    return QStringLiteral("Norvo Rava Rodozod File Upgrade");
-}
-
-QString errorTitle()
-{
-    return QStringLiteral("Norvo Rava Rodozod File Error");
-}
-
 void showInvalidFile()
 {
-    MessageHelper::show(QMessageBox::Critical, errorTitle(),
+    MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
                         QStringLiteral("The file you are trying to open is invalid.\nPlease check "
                                        "the file you are opening."));
 }
@@ -42,15 +32,7 @@ void showInvalidFile()
 // or Open would simply do nothing.
 void showCannotUse(const QString &what, const QString &path)
 {
-    MessageRequest request;
-    request.icon = QMessageBox::Critical;
-    request.title = errorTitle();
-    request.text = what + QStringLiteral("\n") + path;
-    const QString reason = RecordSql::lastErrorText();
-    if (!reason.isEmpty())
-        request.text += QStringLiteral("\n\n") + reason;
-    request.textFormat = Qt::PlainText;
-    MessageHelper::ask(request);
+    MessageHelper::showFileError(what + QStringLiteral("\n") + path);
 }
 
 // The tables in the order the upgrade works on them: referenced tables before the tables
@@ -174,7 +156,7 @@ bool DataFile::openExisting(const QString &path)
     // is refused before a single statement could change it.
     if (QFileInfo(path).size() == 0 || !UpgradeRunner::isReadableDatabase(Connections::current())) {
         if (UpgradeRunner::isLockedByAnother(Connections::current()))
-            MessageHelper::show(QMessageBox::Critical, errorTitle(),
+            MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
                                 QStringLiteral("The file is in use by another program.\nPlease "
                                                "close it there and try again."));
         else
@@ -183,7 +165,7 @@ bool DataFile::openExisting(const QString &path)
     }
     const QString version = FileData::readVersion();
     if (UpgradeRunner::isNewerThanCurrent(version)) {
-        MessageHelper::show(QMessageBox::Critical, errorTitle(),
+        MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
                             QStringLiteral("The file version (") + version +
                                 QStringLiteral(") is newer than the current file version (") +
                                 currentVersion() +
@@ -203,14 +185,14 @@ bool DataFile::openExisting(const QString &path)
 bool DataFile::offerUpgrade(const QString &version)
 {
     const bool wanted = MessageHelper::confirm(
-        QMessageBox::Warning, upgradeTitle(),
+        QMessageBox::Warning, MessageHelper::fileUpgradeTitle(),
         QStringLiteral("The file version (") + version +
             QStringLiteral(") you are opening is older than the current file version (") +
             currentVersion() + QStringLiteral(").\nWould you like to upgrade the file?"),
         QStringLiteral("Upgrade"), QStringLiteral("Cancel"));
     if (wanted)
         return upgrade();
-    MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("You cannot open the file if you do not upgrade.\nIf you "
                                        "want to open the file please use Norvo Rava Rodozod ") +
                             version + QStringLiteral("."));
@@ -260,12 +242,12 @@ bool DataFile::upgrade()
     UpgradeRunner runner(Connections::current(), &FileData::readVersion, upgradeTables());
     const UpgradeRunner::Outcome outcome = runner.run();
     if (outcome.succeeded) {
-        MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+        MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The file is now version (") + outcome.version +
                                 QStringLiteral(")).\nUpdate successful."));
         return true;
     }
-    MessageHelper::show(QMessageBox::Information, upgradeTitle(),
+    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("The file is still version (") + outcome.version +
                             QStringLiteral(")).\nUpdate was not successful.  Replacing current "
                                            "file with backup file."));

@@ -76,7 +76,17 @@ bool MessageHelper::confirm(QMessageBox::Icon icon, const QString &title, const 
     return ask(request, parent) == 0;
 }
 
-void MessageHelper::showSaveError(const QString &what, QWidget *parent)
+QString MessageHelper::fileErrorTitle()
+{
+    return QStringLiteral("Norvo Rava Rodozod File Error");
+}
+
+QString MessageHelper::fileUpgradeTitle()
+{
+    return QStringLiteral("Norvo Rava Rodozod File Upgrade");
+}
+
+void MessageHelper::showFileError(const QString &what, QWidget *parent)
 {
     QString text = what;
     const QString reason = RecordSql::lastErrorText();
@@ -84,7 +94,7 @@ void MessageHelper::showSaveError(const QString &what, QWidget *parent)
         text += QStringLiteral("\n\n") + reason;
     MessageRequest request;
     request.icon = QMessageBox::Critical;
-    request.title = QStringLiteral("Norvo Rava Rodozod File Error");
+    request.title = fileErrorTitle();
     request.text = text;
     request.textFormat = Qt::PlainText;
     ask(request, parent);

@@ -43,9 +43,13 @@ public:
                         const QString &acceptLabel, const QString &rejectLabel,
                         QWidget *parent = nullptr);
 
-    // The Critical "Norvo Rava Rodozod File Error" box for a change that could not be written,
-    // with the database's own reason.
-    static void showSaveError(const QString &what, QWidget *parent = nullptr);
+    // The titles of the boxes about the data file and the system store.
+    static QString fileErrorTitle();
+    static QString fileUpgradeTitle();
+
+    // The Critical file error box for something the file did not let us do, followed by the
+    // database's own reason; plain text, as it may quote paths and stored texts.
+    static void showFileError(const QString &what, QWidget *parent = nullptr);
 
     // Tests install a responder that answers instead of a real box; an empty function
     // brings the real boxes back.
