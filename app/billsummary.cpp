@@ -7,7 +7,6 @@
 
 #include <QBrush>
 #include <QColor>
-#include <QLocale>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -37,15 +36,12 @@ BillTotals billTotals(const QList<DataFile::BillPtr> &bills, const QDate &today)
 
 QString summaryDocument(const BillTotals &totals, const QDate &today)
 {
-    // Month names in English, like every amount and date the window shows.
-    const QString monthName =
-        QLocale(QLocale::English, QLocale::UnitedStates).monthName(today.month());
     return QStringLiteral("<html><body><font size='5'><table width='100%'><tr><td><b>Past "
                           "Due:</b></td><td>") +
            ActiveDomainObject::formatCurrency(totals.pastDue) +
            QStringLiteral("</td></tr><tr><td><b>Due in 7 days:</b></td><td>") +
            ActiveDomainObject::formatCurrency(totals.dueInSevenDays) +
-           QStringLiteral("</td></tr><tr><td><b>Due in ") + monthName +
+           QStringLiteral("</td></tr><tr><td><b>Due in ") + monthName(today) +
            QStringLiteral(":</b></td><td>") +
            ActiveDomainObject::formatCurrency(totals.dueThisMonth) +
            QStringLiteral("</td></tr><tr><td><b>Total Due:</b></td><td>") +

@@ -84,6 +84,11 @@ QString ActiveDomainObject::formatAmount(double value)
     return formatWithPattern(QStringLiteral("%L1"), value);
 }
 
+QString monthName(const QDate &day)
+{
+    return QLocale(QLocale::English, QLocale::UnitedStates).monthName(day.month());
+}
+
 QString currentVersion()
 {
     return QStringLiteral("1.4");

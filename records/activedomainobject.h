@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 #include <functional>
@@ -56,6 +57,10 @@ private:
     bool m_stored = false;
     bool m_modified = false;
 };
+
+// The full English name of the day's month, as the summary and the reports show it, like
+// every amount and date of the program.
+QString monthName(const QDate &day);
 
 QString currentVersion();
 QString productTitle();

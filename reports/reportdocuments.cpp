@@ -4,8 +4,8 @@
 #include "bill.h"
 #include "htmltext.h"
 #include "payee.h"
+#include "payeeorder.h"
 
-#include <QLocale>
 #include <QVector>
 
 #include <algorithm>
@@ -50,11 +50,6 @@ struct MonthWindow
 
 const QString rowDateFormat = QStringLiteral("MM/dd/yyyy");
 
-QString monthName(const QDate &day)
-{
-    return QLocale(QLocale::English, QLocale::UnitedStates).monthName(day.month());
-}
-
 QString money(double value)
 {
     return ActiveDomainObject::formatCurrency(value);
@@ -72,22 +67,6 @@ QVector<const Bill *> listedBills(const BillsById &bills, const BillTest &listed
         return a->id() < b->id();
     });
     return rows;
-}
-
-QVector<const Payee *> payeesByName(const PayeesById &payees)
-{
-    QVector<const Payee *> sorted;
-    sorted.reserve(payees.size());
-    for (const auto &payee : payees)
-        if (payee)
-            sorted.append(payee.get());
-    std::sort(sorted.begin(), sorted.end(), [](const Payee *a, const Payee *b) {
-        const int order = a->payeeName().compare(b->payeeName(), Qt::CaseInsensitive);
-        if (order != 0)
-            return order < 0;
-        return a->id() < b->id();
-    });
-    return sorted;
 }
 
 void appendHead(QString &html, const QString &name)
@@ -252,14 +231,14 @@ QString lastMonthBills(const BillsById &bills, const QDate &today)
 
 QString payeeList(const PayeesById &payees, const QDate &today)
 {
-    const QVector<const Payee *> sorted = payeesByName(payees);
+    const QList<DataFile::PayeePtr> sorted = payeesByName(payees);
     QString html;
     html.reserve(2048 + int(sorted.size()) * 512);
     const QString name = QStringLiteral("Payee List");
     appendHead(html, name);
     appendReportDate(html, today);
     appendSummaryEnd(html);
-    for (const Payee *payee : sorted) {
+    for (const DataFile::PayeePtr &payee : sorted) {
         html += QLatin1String("<tr><td><table width='100%' cellspacing='0' cellpadding='2' "
                               "border='1' bordercolor='LightGrey'>");
         html += QLatin1String("<tr><td><b>Payee Name:</b></td><td>") +
