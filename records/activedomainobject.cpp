@@ -69,8 +69,11 @@ bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionNa
 static QString formatWithPattern(const QString &pattern, double value)
 {
     // Amounts are always shown in US notation, and the rest of the program relies on that
-    // locale being the default once any amount has been formatted.
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // locale being the default once any amount has been formatted. It is replaced only when
+    // it differs: a list of many thousand amounts would otherwise replace it for each one.
+    static const QLocale us(QLocale::English, QLocale::UnitedStates);
+    if (QLocale() != us)
+        QLocale::setDefault(us);
     return pattern.arg(value, 0, 'f', 2, QLatin1Char(' '));
 }
 
