@@ -6,6 +6,7 @@
 #include "debugcapture.h"
 #include "filebytes.h"
 #include "filedata.h"
+#include "oldfiles.h"
 #include "payee.h"
 #include "scratchdatabase.h"
 #include "testmain.h"
@@ -18,24 +19,8 @@
 namespace {
 const QDate today(2009, 6, 15);
 
-// Old layouts as earlier releases wrote them.
-const QStringList file10 = {
-    "CREATE TABLE reg(firstname TEXT, lastname TEXT, address TEXT, version TEXT)",
-    "CREATE TABLE payees(payeeid INTEGER PRIMARY KEY, payeename TEXT, accountnumber TEXT, "
-    "mailingaddress TEXT, note TEXT)",
-    "CREATE TABLE bills(billid INTEGER PRIMARY KEY, payeeid INTEGER, description TEXT, amount "
-    "DECIMAL, duedatestring TEXT, duedate DATETIME, paid BOOL, note TEXT)"};
-
-const QStringList file11 = {
-    "CREATE TABLE filedata(firstname TEXT, lastname TEXT, address TEXT, version TEXT)",
-    "CREATE TABLE payees(payeeid INTEGER PRIMARY KEY, payeename TEXT, accountnumber TEXT, "
-    "mailingaddress TEXT, note TEXT, deleted BOOL)",
-    "CREATE TABLE billschedule(billscheduleid INTEGER PRIMARY KEY, billscheduletype TEXT, "
-    "weeklydayofweek INTEGER, monthlydayofmonth INTEGER, rangetype TEXT, rangestartdate "
-    "DATETIME, rangeenddate DATETIME)",
-    "CREATE TABLE bills(billid INTEGER PRIMARY KEY, payeeid INTEGER, description TEXT, amount "
-    "DECIMAL, duedate DATETIME, paiddate DATETIME, billtype TEXT, billscheduleid INTEGER, paid "
-    "BOOL, note TEXT, deleted BOOL)"};
+const QStringList file10 = file10Layout();
+const QStringList file11 = file11Layout();
 
 bool createCurrentTables()
 {
@@ -320,18 +305,7 @@ namespace {
 // Payees of old ids 3 and 7, and bills of payee 7, of a payee without a row (5) and of 3.
 bool fillFile11(const ScratchDatabase &db)
 {
-    return build(db, file11) &&
-           db.exec("INSERT INTO filedata VALUES ('Ann', 'Lee', '1 Road', '1.1')") &&
-           db.exec("INSERT INTO payees VALUES (3, 'Gas Co', 'G-1', 'Gas Street', 'gas', 0)") &&
-           db.exec("INSERT INTO payees VALUES (7, 'Water', 'W-9', 'Lake Road', NULL, 1)") &&
-           db.exec("INSERT INTO billschedule VALUES (2, 'MONTHLY', 0, 15, 'ENDON', '2007-01-15', "
-                   "'2007-12-15')") &&
-           db.exec("INSERT INTO bills VALUES (10, 7, 'Water bill', 50.25, '2007-04-01', "
-                   "'2007-03-20', 'RECURRING', 2, 0, 'quarterly', 0)") &&
-           db.exec("INSERT INTO bills VALUES (11, 5, 'Orphan', 12, '2007-05-01', NULL, 'SINGLE', "
-                   "0, 0, '', 0)") &&
-           db.exec("INSERT INTO bills VALUES (12, 3, 'Gas bill', 30, '2007-06-01', NULL, "
-                   "'SINGLE', 0, 0, NULL, 1)");
+    return build(db, file11) && build(db, file11Rows());
 }
 } // namespace
 
