@@ -2,7 +2,9 @@
 # Installs the Debian 12 packages the build needs, but only those that are missing, so a
 # second call costs nothing. Sourced by run.sh and test.sh.
 nv_ensure_packages() {
-    local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev "$@")
+    # libsqlite3-dev: the test that kills a writer counts SQLite's disk steps itself.
+    local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
+        libgl-dev "$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
