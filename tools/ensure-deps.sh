@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, but only those that are missing, so a
-# second call costs nothing. Sourced by run.sh and test.sh.
+# second call costs nothing. Sourced by run.sh, test.sh and tools/fuzz.sh.
 nv_ensure_packages() {
     # libsqlite3-dev: the test that kills a writer counts SQLite's disk steps itself.
     local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
@@ -21,6 +21,11 @@ nv_ensure_packages() {
     fi
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q || return 1
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# The data file fuzzer (tools/fuzz.sh): clang with its libFuzzer and sanitizer runtimes.
+nv_ensure_fuzz_packages() {
+    nv_ensure_packages clang libclang-rt-14-dev
 }
 
 nv_jobs() {

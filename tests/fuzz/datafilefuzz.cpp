@@ -1,0 +1,127 @@
+// Coverage-guided fuzzing of reading a data file: the input bytes are a data file, opened and
+// loaded as the window does it, with the upgrade question answered "Upgrade" so that upgrades
+// run too. Built with libFuzzer under NV_FUZZ (tools/fuzz.sh); the ordinary build runs the
+// seed corpus through it once (replaymain.cpp).
+//
+// Besides what the sanitizers catch, a refused file must be left byte for byte as it was
+// (a failed upgrade puts the backup back); anything else aborts, which the fuzzer reports.
+
+#include "clock.h"
+#include "connections.h"
+#include "datafile.h"
+#include "messagehelper.h"
+#include "systemdatabase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+// Made once and kept to the end: Qt's own globals are gone by the time static objects would be
+// destroyed, so nothing here is destroyed at exit; only the scratch folder is removed then.
+struct Scratch
+{
+    QCoreApplication *app = nullptr;
+    QTemporaryDir *dir = nullptr;
+    SystemDatabase *system = nullptr;
+};
+
+Scratch &scratch()
+{
+    static Scratch instance;
+    return instance;
+}
+
+void removeScratchFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch().dir->path().toStdString(), ignored);
+}
+
+// Thousands of inputs make thousands of warnings about damaged files; they would cost more
+// time than the reading itself.
+void dropMessages(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+// Everything the run left beside system.db: the input, backups of upgrades, journals.
+void removeLitter()
+{
+    QDir dir(scratch().dir->path());
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        if (name != SystemDatabase::fileName())
+            dir.remove(name);
+    }
+}
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    Scratch &s = scratch();
+    s.app = new QCoreApplication(*argc, *argv);
+    qInstallMessageHandler(&dropMessages);
+    // Every input writes, syncs and removes a file; in memory where the system offers it.
+    const QString base =
+        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+    s.dir = new QTemporaryDir(base + QStringLiteral("/nvfuzz-XXXXXX"));
+    if (!s.dir->isValid()) {
+        std::fprintf(stderr, "No scratch folder\n");
+        std::abort();
+    }
+    std::atexit(&removeScratchFolder);
+    Clock::setFixed(QDateTime(QDate(2026, 5, 14), QTime(9, 0)));
+    MessageHelper::setResponder([](const MessageRequest &request) {
+        const int upgrade = int(request.buttons.indexOf(QStringLiteral("Upgrade")));
+        return upgrade >= 0 ? upgrade : request.escapeButton;
+    });
+    // The system store is made in the working directory; the fuzzer's own paths (corpus,
+    // findings, log) are relative to the one it was started in.
+    const QString started = QDir::currentPath();
+    QDir::setCurrent(s.dir->path());
+    s.system = new SystemDatabase;
+    QDir::setCurrent(started);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString path = scratch().dir->filePath(QStringLiteral("input.nvbf"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            std::abort();
+    }
+
+    bool opened = false;
+    {
+        DataFile file(scratch().system);
+        opened = file.open(path);
+        if (opened) {
+            file.loadCurrentBills();
+            file.loadPaidBills();
+            file.reloadPayees();
+        }
+    }
+    Connections::close(Connections::current());
+    if (!opened) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || file.readAll() != bytes) {
+            std::fprintf(stderr, "A refused file was changed\n");
+            std::abort();
+        }
+    }
+
+    removeLitter();
+    return 0;
+}

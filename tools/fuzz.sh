@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Coverage-guided fuzzing of opening and loading a data file with libFuzzer (docs/fuzzing.md).
+#
+#   tools/fuzz.sh [SECONDS] [LIBFUZZER OPTIONS...]      (SECONDS defaults to 600)
+#
+# Builds build-fuzz with clang and NV_FUZZ=ON, then fuzzes on one core, starting from the seed
+# corpus (tests/fuzz/corpus). Everything it makes stays in fuzz-work/, which is not committed:
+# the inputs it found in fuzz-work/corpus (kept for the next run), crashes, leaks and timeouts
+# in fuzz-work/findings, and the log in fuzz-work/fuzz-0.log. Replay one finding with
+#   build-fuzz/tests/fuzz/nvdatafilefuzz fuzz-work/findings/crash-...
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+. tools/ensure-deps.sh
+nv_ensure_packages
+nv_ensure_fuzz_packages
+
+seconds=${1:-600}
+shift || true
+
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNV_FUZZ=ON \
+    -DNV_BUILD_TESTS=OFF >/dev/null
+cmake --build build-fuzz -j"$(nv_jobs)" --target nvdatafilefuzz
+
+mkdir -p fuzz-work/corpus fuzz-work/findings
+cd fuzz-work
+# The seed files are small SQLite files of 512-byte pages (4 to 6 KiB); room to grow, but not
+# so much that every input turns into a big file. SQLite is not instrumented, so the dictionary
+# of its file format and of our schema is most of what guides the fuzzer there.
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+status=0
+"$root/build-fuzz/tests/fuzz/nvdatafilefuzz" corpus "$root/tests/fuzz/corpus" \
+    -jobs=1 -workers=1 -max_total_time="$seconds" -max_len=16384 -timeout=10 \
+    -rss_limit_mb=2048 -dict="$root/tests/fuzz/nvbf.dict" -artifact_prefix=findings/ \
+    -print_final_stats=1 "$@" || status=$?
+tail -n 25 fuzz-0.log
+ls findings
+exit "$status"
