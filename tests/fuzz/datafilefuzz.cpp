@@ -3,8 +3,9 @@
 // run too. Built with libFuzzer under NV_FUZZ (tools/fuzz.sh); the ordinary build runs the
 // seed corpus through it once (replaymain.cpp).
 //
-// Besides what the sanitizers catch, a refused file must be left byte for byte as it was
-// (a failed upgrade puts the backup back); anything else aborts, which the fuzzer reports.
+// Besides what the sanitizers catch, a refused file must be left byte for byte as it was (a
+// failed upgrade puts the backup back), and a file that was opened, upgraded perhaps, must open
+// again without a question; anything else aborts, which the fuzzer reports.
 
 #include "clock.h"
 #include "connections.h"
@@ -31,6 +32,8 @@ struct Scratch
     QTemporaryDir *dir = nullptr;
     SystemDatabase *system = nullptr;
 };
+
+int g_upgradeQuestions = 0;
 
 Scratch &scratch()
 {
@@ -81,7 +84,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     Clock::setFixed(QDateTime(QDate(2026, 5, 14), QTime(9, 0)));
     MessageHelper::setResponder([](const MessageRequest &request) {
         const int upgrade = int(request.buttons.indexOf(QStringLiteral("Upgrade")));
-        return upgrade >= 0 ? upgrade : request.escapeButton;
+        if (upgrade < 0)
+            return request.escapeButton;
+        ++g_upgradeQuestions;
+        return upgrade;
     });
     // The system store is made in the working directory; the fuzzer's own paths (corpus,
     // findings, log) are relative to the one it was started in.
@@ -120,6 +126,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::fprintf(stderr, "A refused file was changed\n");
             std::abort();
         }
+    } else {
+        const int questions = g_upgradeQuestions;
+        DataFile file(scratch().system);
+        if (!file.open(path) || g_upgradeQuestions != questions) {
+            std::fprintf(stderr, "A file that was opened is not accepted as it is the next time\n");
+            std::abort();
+        }
+        Connections::close(Connections::current());
     }
 
     removeLitter();
