@@ -66,19 +66,29 @@ bool readAll(const QString &statement, QList<QSqlRecord> *rows)
     return true;
 }
 
+// The columns of a version's layout whose ids the records keep: in the current layout every id
+// and every reference; in the older ones the payees' ids and the bills' references to them, by
+// which the upgrade finds each bill's payee (all else gets new ids there).
+QList<QPair<QString, QStringList>> idColumns(const QString &version)
+{
+    if (version == QLatin1String("1.0") || version == QLatin1String("1.1"))
+        return {{QStringLiteral("payees"), {QStringLiteral("payeeid")}},
+                {QStringLiteral("bills"), {QStringLiteral("payeeid")}}};
+    return {{QStringLiteral("bills"),
+             {QStringLiteral("id"), QStringLiteral("billscheduleid"), QStringLiteral("payeeid")}},
+            {QStringLiteral("billpayment"), {QStringLiteral("id"), QStringLiteral("billid")}},
+            {QStringLiteral("billschedule"), {QStringLiteral("id")}},
+            {QStringLiteral("payees"), {QStringLiteral("id")}}};
+}
+
 // Records hold their ids, and the ids they refer to, as int. A larger id would be cut to the
 // id of another row, so that every write meant for its row (and, since SQLite numbers new rows
-// after the largest, every row added later) would land on another one.
-bool idsFitTheRecords()
+// after the largest, every row added later) would land on another one, and an upgrade would
+// give a bill another payee or series.
+bool idsFitTheRecords(const QString &version)
 {
-    const QList<QPair<QString, QStringList>> idColumns = {
-        {QStringLiteral("bills"),
-         {QStringLiteral("id"), QStringLiteral("billscheduleid"), QStringLiteral("payeeid")}},
-        {QStringLiteral("billpayment"), {QStringLiteral("id"), QStringLiteral("billid")}},
-        {QStringLiteral("billschedule"), {QStringLiteral("id")}},
-        {QStringLiteral("payees"), {QStringLiteral("id")}},
-    };
-    for (const auto &[table, columns] : idColumns) {
+    const QList<QPair<QString, QStringList>> columnsOfTables = idColumns(version);
+    for (const auto &[table, columns] : columnsOfTables) {
         QStringList outOfRange;
         for (const QString &column : columns)
             outOfRange.append(QStringLiteral("(typeof(%1) IN ('integer', 'real') AND %1 NOT "
@@ -94,6 +104,13 @@ bool idsFitTheRecords()
         }
     }
     return true;
+}
+
+bool layoutsMatch(const QString &version)
+{
+    return Bill::layoutMatches(version) && BillPayment::layoutMatches(version) &&
+           BillSchedule::layoutMatches(version) && FileData::layoutMatches(version) &&
+           Payee::layoutMatches(version);
 }
 } // namespace
 
@@ -173,8 +190,15 @@ bool DataFile::openExisting(const QString &path)
                                                "Rodozod."));
         return false;
     }
-    if (version != currentVersion())
+    if (version != currentVersion()) {
+        // A file the upgrade could carry over but for such ids is refused before the question,
+        // as the same file of the current version is.
+        if (layoutsMatch(version) && !idsFitTheRecords(version)) {
+            showInvalidFile();
+            return false;
+        }
         return offerUpgrade(version);
+    }
     if (!isValid()) {
         showInvalidFile();
         return false;
@@ -232,9 +256,7 @@ bool DataFile::createFile()
 bool DataFile::isValid()
 {
     const QString version = FileData::readVersion();
-    return Bill::layoutMatches(version) && BillPayment::layoutMatches(version) &&
-           BillSchedule::layoutMatches(version) && FileData::layoutMatches(version) &&
-           Payee::layoutMatches(version) && idsFitTheRecords();
+    return layoutsMatch(version) && idsFitTheRecords(version);
 }
 
 bool DataFile::upgrade()

@@ -9,6 +9,7 @@
 #include "filedata.h"
 #include "messagerecorder.h"
 #include "norvoravarodozod.h"
+#include "oldfiles.h"
 #include "payee.h"
 #include "recordsql.h"
 #include "scopedworkdir.h"
@@ -617,33 +618,59 @@ void TestRobustness::truncatedFileIsRefusedUntouched()
 
 void TestRobustness::idsBeyondTheIntegersAreRefused_data()
 {
+    QTest::addColumn<QString>("version");
     QTest::addColumn<QString>("statement");
     // 2^32 + 1 would be cut to 1, the id of the power bill.
-    QTest::newRow("bill") << "INSERT INTO bills(id, billscheduleid, payeeid, description, amount, "
+    QTest::newRow("bill") << "1.4"
+                          << "INSERT INTO bills(id, billscheduleid, payeeid, description, amount, "
                              "duedate, paid, deleted) VALUES (4294967297, 0, 1, 'intruder', 10, "
                              "'2026-05-20', 1, 0)";
     QTest::newRow("payment of a bill")
+        << "1.4"
         << "INSERT INTO billpayment(billid, paymentdate, amount) VALUES (4294967297, "
            "'2026-05-01T00:00:00', 80)";
-    QTest::newRow("payee of a bill") << "UPDATE bills SET payeeid = 4294967298 WHERE id = 1";
+    QTest::newRow("payee of a bill") << "1.4"
+                                     << "UPDATE bills SET payeeid = 4294967298 WHERE id = 1";
     QTest::newRow("schedule of a bill")
+        << "1.4"
         << "UPDATE bills SET billscheduleid = -4294967295 WHERE id = 1";
-    QTest::newRow("payee") << "UPDATE payees SET id = 2147483648 WHERE id = 3";
-    QTest::newRow("schedule") << "INSERT INTO billschedule(id, scheduletype) VALUES "
+    QTest::newRow("payee") << "1.4"
+                           << "UPDATE payees SET id = 2147483648 WHERE id = 3";
+    QTest::newRow("schedule") << "1.4"
+                              << "INSERT INTO billschedule(id, scheduletype) VALUES "
                                  "(9223372036854775807, 'SINGLE')";
+    // An upgrade would give the power bill the payee 2 or the series 1, and the orphan of the
+    // older file the payee of old id 3.
+    QTest::newRow("1.2: payee of a bill") << "1.2"
+                                          << "UPDATE bills SET payeeid = 4294967298 WHERE id = 1";
+    QTest::newRow("1.2: schedule of a bill")
+        << "1.2"
+        << "UPDATE bills SET billscheduleid = -4294967295 WHERE id = 1";
+    QTest::newRow("1.1: payee of a bill")
+        << "1.1"
+        << "UPDATE bills SET payeeid = 4294967299 WHERE billid = 11";
 }
 
 void TestRobustness::idsBeyondTheIntegersAreRefused()
 {
+    QFETCH(QString, version);
     QFETCH(QString, statement);
     const QString path = m_dir->filePath("bills.nvbf");
-    buildBillsFile(path);
-    QVERIFY(Connections::open(Connections::current(), path));
+    if (version == "1.1") {
+        QVERIFY(Connections::open(Connections::current(), path));
+        for (const QString &line : file11Layout() + file11Rows())
+            QVERIFY(run(line));
+    } else {
+        buildBillsFile(path);
+        QVERIFY(Connections::open(Connections::current(), path));
+        QVERIFY(run("UPDATE filedata SET version = '" + version + "'"));
+    }
     QVERIFY(run(statement));
     Connections::close(Connections::current());
     const QByteArray before = fileHash(path);
 
-    // Every write to such a row, and every new row after it, would land on another row.
+    // Every write to such a row, and every new row after it, would land on another row. An
+    // older file is refused before the upgrade question.
     MessageRecorder messages;
     DataFile file(nullptr);
     QVERIFY(!file.open(path));

@@ -150,6 +150,11 @@ def main():
     make("v14-id-beyond-int.nvbf", current("1.4", [
         "INSERT INTO bills VALUES (4294967297, 2, 1, 'big', 1, '2026-05-01', '2026-05-20', "
         "'2000-01-01', 0, 0, '', 0)"]))
+    # Older files whose upgrade would cut such an id to that of another payee.
+    make("v12-id-beyond-int.nvbf", current("1.2", [
+        "UPDATE bills SET payeeid = 4294967298 WHERE id = 1"]))
+    make("v11-id-beyond-int.nvbf", file11() + [
+        "UPDATE bills SET payeeid = 4294967299 WHERE billid = 11"])
     make("v14-extra-column.nvbf", current("1.4", [
         "ALTER TABLE bills ADD COLUMN extra TEXT DEFAULT 'x'"]))
     # A write back the file refuses: loads that store paid states meet an error.
