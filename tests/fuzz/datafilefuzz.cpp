@@ -3,9 +3,10 @@
 // run too. Built with libFuzzer under NV_FUZZ (tools/fuzz.sh); the ordinary build runs the
 // seed corpus through it once (replaymain.cpp).
 //
-// Besides what the sanitizers catch, a refused file must be left byte for byte as it was (a
+// Besides what the sanitizers catch: a refused file must be left byte for byte as it was (a
 // failed upgrade puts the backup back), and a file that was opened, upgraded perhaps, must open
-// again without a question; anything else aborts, which the fuzzer reports.
+// again without a question, where loading it once more writes nothing (the paid states the
+// first load settled stay settled). Anything else aborts, which the fuzzer reports.
 
 #include "clock.h"
 #include "connections.h"
@@ -53,6 +54,12 @@ void dropMessages(QtMsgType type, const QMessageLogContext &, const QString &tex
 {
     if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Everything the run left beside system.db: the input, backups of upgrades, journals.
@@ -109,31 +116,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
 
-    bool opened = false;
-    {
+    const auto openAndLoad = [&path] {
         DataFile file(scratch().system);
-        opened = file.open(path);
+        const bool opened = file.open(path);
         if (opened) {
             file.loadCurrentBills();
             file.loadPaidBills();
             file.reloadPayees();
         }
-    }
-    Connections::close(Connections::current());
-    if (!opened) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || file.readAll() != bytes) {
-            std::fprintf(stderr, "A refused file was changed\n");
-            std::abort();
-        }
-    } else {
-        const int questions = g_upgradeQuestions;
-        DataFile file(scratch().system);
-        if (!file.open(path) || g_upgradeQuestions != questions) {
-            std::fprintf(stderr, "A file that was opened is not accepted as it is the next time\n");
-            std::abort();
-        }
         Connections::close(Connections::current());
+        return opened;
+    };
+    const auto fail = [](const char *what) {
+        std::fprintf(stderr, "%s\n", what);
+        std::abort();
+    };
+    if (!openAndLoad()) {
+        if (fileBytes(path) != bytes)
+            fail("A refused file was changed");
+    } else {
+        const QByteArray loaded = fileBytes(path);
+        const int questions = g_upgradeQuestions;
+        if (!openAndLoad() || g_upgradeQuestions != questions)
+            fail("A file that was opened is not accepted as it is the next time");
+        if (fileBytes(path) != loaded)
+            fail("Loading a file a second time changed it");
     }
 
     removeLitter();
