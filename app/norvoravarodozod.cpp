@@ -342,7 +342,9 @@ void NorvoRavaRodozod::fileOpened(const QString &path)
     enableFileActions();
     m_systemDatabase->setRecentFileLocation(path);
     setWindowTitle(m_baseTitle + QStringLiteral(" - ") + path);
-    statusBar()->showMessage(tr("Ready"), statusTimeoutMs);
+    // What could not be read stays in view rather than being replaced at once.
+    if (!m_loadFailureShown)
+        statusBar()->showMessage(tr("Ready"), statusTimeoutMs);
 }
 
 // Normally the previous file is open again after a refused one and nothing changes. Should it
@@ -386,14 +388,21 @@ void NorvoRavaRodozod::showPaidBills()
 // succeeds again the warning goes.
 void NorvoRavaRodozod::reportLoad(bool loaded)
 {
-    if (loaded) {
+    const int unreadable = m_dataFile->unreadableBillCount();
+    if (loaded && unreadable == 0) {
         if (m_loadFailureShown)
             statusBar()->clearMessage();
         m_loadFailureShown = false;
         return;
     }
-    statusBar()->showMessage(
-        tr("The bills could not be read from the file: %1").arg(RecordSql::lastErrorText()));
+    QString reason = m_dataFile->lastErrorText();
+    if (loaded)
+        reason = unreadable == 1 ? tr("1 bill has an amount or due date that cannot be read and "
+                                      "is left as stored")
+                                 : tr("%1 bills have an amount or due date that cannot be read "
+                                      "and are left as stored")
+                                       .arg(unreadable);
+    statusBar()->showMessage(tr("The bills could not be read from the file: %1").arg(reason));
     m_loadFailureShown = true;
 }
 

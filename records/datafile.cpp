@@ -13,6 +13,7 @@
 #include "transaction.h"
 #include "upgraderunner.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -33,6 +34,13 @@ void showInvalidFile()
 void showCannotUse(const QString &what, const QString &path)
 {
     MessageHelper::showFileError(what + QStringLiteral("\n") + path);
+}
+
+// Every table a data file of any version may hold.
+QStringList ownTables()
+{
+    return {QStringLiteral("bills"),  QStringLiteral("billpayment"), QStringLiteral("billschedule"),
+            QStringLiteral("payees"), QStringLiteral("filedata"),    QStringLiteral("reg")};
 }
 
 // The tables in the order the upgrade works on them: referenced tables before the tables
@@ -103,12 +111,17 @@ DataFile::~DataFile() = default;
 
 bool DataFile::open(const QString &path)
 {
-    return open(path, false);
+    return open(path, Access::ReadWrite, false);
+}
+
+bool DataFile::openReadOnly(const QString &path)
+{
+    return open(path, Access::ReadOnly, false);
 }
 
 // What was loaded from the open file stays until another file has been opened: after a
 // refused open the previous file is open again and the window still lists its records.
-bool DataFile::open(const QString &path, bool reopening)
+bool DataFile::open(const QString &path, Access access, bool reopening)
 {
     // An empty name would give a private in-memory database that keeps nothing.
     if (path.isEmpty())
@@ -118,14 +131,19 @@ bool DataFile::open(const QString &path, bool reopening)
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     bool opened = false;
     if (QFileInfo::exists(fullPath))
-        opened = openExisting(fullPath);
-    else if (!reopening) // a file that vanished meanwhile is not created afresh in its place
+        opened = openExisting(fullPath, access);
+    else if (reopening) // a file that vanished meanwhile is not created afresh in its place
+        opened = false;
+    else if (access == Access::ReadOnly)
+        showCannotUse(QStringLiteral("The file could not be opened:"), fullPath);
+    else
         opened = openNew(fullPath);
     if (!opened)
         return openFailed(reopening);
     if (!reopening)
         clearCollections();
     m_path = fullPath;
+    m_readOnly = access == Access::ReadOnly;
     return true;
 }
 
@@ -145,15 +163,16 @@ bool DataFile::openNew(const QString &path)
     return false;
 }
 
-bool DataFile::openExisting(const QString &path)
+bool DataFile::openExisting(const QString &path, Access access)
 {
     RecordSql::setLastErrorText(QString());
-    if (!openConnection(path)) {
+    if (!Connections::open(Connections::current(), path, access == Access::ReadOnly)) {
         showCannotUse(QStringLiteral("The file could not be opened:"), path);
         return false;
     }
     // Anything that is not an SQLite database (a text file, a zero-byte file, random bytes)
-    // is refused before a single statement could change it.
+    // is refused before a single statement could change it, and so is a schema that could
+    // act on its own once written to.
     if (QFileInfo(path).size() == 0 || !UpgradeRunner::isReadableDatabase(Connections::current())) {
         if (UpgradeRunner::isLockedByAnother(Connections::current()))
             MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
@@ -163,7 +182,24 @@ bool DataFile::openExisting(const QString &path)
             showInvalidFile();
         return false;
     }
-    const QString version = FileData::readVersion();
+    if (!UpgradeRunner::isInertSchema(Connections::current(), ownTables())) {
+        showInvalidFile();
+        return false;
+    }
+    if (!checkVersion(FileData::readVersion(), access))
+        return false;
+    if (!isValid()) {
+        showInvalidFile();
+        return false;
+    }
+    return true;
+}
+
+// True when the file reads the current version, or now does after an upgrade the user chose.
+bool DataFile::checkVersion(const QString &version, Access access)
+{
+    if (version == currentVersion())
+        return true;
     if (UpgradeRunner::isNewerThanCurrent(version)) {
         MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
                             QStringLiteral("The file version (") + version +
@@ -173,13 +209,21 @@ bool DataFile::openExisting(const QString &path)
                                                "Rodozod."));
         return false;
     }
-    if (version != currentVersion())
-        return offerUpgrade(version);
-    if (!isValid()) {
+    // An empty or unknown version is no older file that an upgrade could carry forward.
+    if (!UpgradeRunner::isKnownOlder(version)) {
         showInvalidFile();
         return false;
     }
-    return true;
+    if (access == Access::ReadOnly) {
+        MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+                            QStringLiteral("The file version (") + version +
+                                QStringLiteral(") is older than the current file version (") +
+                                currentVersion() +
+                                QStringLiteral(").\nIt cannot be read before Norvo Rava Rodozod "
+                                               "has upgraded it."));
+        return false;
+    }
+    return offerUpgrade(version);
 }
 
 bool DataFile::offerUpgrade(const QString &version)
@@ -203,11 +247,22 @@ bool DataFile::offerUpgrade(const QString &version)
 // too) no file is left open, so nothing can write into a file that was refused.
 bool DataFile::openFailed(bool reopening)
 {
-    if (!reopening && !m_path.isEmpty() && open(m_path, true))
+    if (!reopening && !m_path.isEmpty() &&
+        open(m_path, m_readOnly ? Access::ReadOnly : Access::ReadWrite, true))
         return false;
     Connections::close(Connections::current());
     m_path.clear();
+    m_readOnly = false;
     clearCollections();
+    return false;
+}
+
+bool DataFile::writable() const
+{
+    if (!m_readOnly)
+        return true;
+    RecordSql::setLastErrorText(
+        QStringLiteral("The file was opened for reading only; nothing can be written to it."));
     return false;
 }
 
@@ -248,10 +303,25 @@ bool DataFile::upgrade()
         return true;
     }
     MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
-                        QStringLiteral("The file is still version (") + outcome.version +
-                            QStringLiteral(")).\nUpdate was not successful.  Replacing current "
-                                           "file with backup file."));
+                        upgradeFailureText(outcome));
     return false;
+}
+
+// Only a copy that was put back may be called a replacement; otherwise the user has to know
+// whether the file is as it was, and where the copy to recover from is.
+QString upgradeFailureText(const UpgradeRunner::Outcome &outcome)
+{
+    QString what;
+    if (outcome.backupPath.isEmpty())
+        what = QStringLiteral("The file was left as it was.");
+    else if (outcome.restored)
+        what = QStringLiteral("Replacing current file with backup file.");
+    else
+        what = QStringLiteral("The file could not be put back as it was.\nPlease recover it "
+                              "from the backup file:\n") +
+               QDir::toNativeSeparators(outcome.backupPath);
+    return QStringLiteral("The file is still version (") + outcome.version +
+           QStringLiteral(")).\nUpdate was not successful.  ") + what;
 }
 
 bool DataFile::loadCurrentBills()
@@ -263,6 +333,13 @@ bool DataFile::loadCurrentBills()
 
 bool DataFile::loadPaidBills()
 {
+    // Read-only, a paid state that changed since it was stored is never written down, so the
+    // stored flag cannot pick the paid bills: every bill is read and its payments decide.
+    if (m_readOnly)
+        return loadBills(
+                   QStringLiteral("SELECT * FROM bills WHERE deleted = 0 ORDER BY duedate ASC"),
+                   BillSelection::PaidNow) &&
+               loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
     return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND paid = 1 ORDER BY "
                                     "duedate ASC"),
                      BillSelection::Paid) &&
@@ -283,11 +360,13 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
 {
     m_billsById.clear();
     m_billList.clear();
+    m_unreadableBillCount = 0;
 
     Transaction transaction(Connections::current());
     RecordLoader::PayeeSnapshots payees;
     QHash<int, BillPtr> billsById;
     QList<BillPtr> bills;
+    int unreadable = 0;
     const bool read =
         RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"),
                                  [&payees](Payee &&payee) {
@@ -297,6 +376,12 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
                                  }) &&
         RecordLoader::readBills(statement, payees,
                                 [&](const BillPtr &bill) {
+                                    // A bill we cannot read is neither shown nor settled: a
+                                    // missing amount would read as 0 and turn it paid.
+                                    if (!bill->isReadable()) {
+                                        ++unreadable;
+                                        return;
+                                    }
                                     billsById.insert(bill->id(), bill);
                                     bills.append(bill);
                                 }) &&
@@ -309,13 +394,16 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     const LockWaitSuspension noWaiting(Connections::current());
     QList<BillPtr> billList;
     for (const BillPtr &bill : std::as_const(bills)) {
-        if (RecordLoader::settlePaidState(*bill))
+        if (RecordLoader::settlePaidState(*bill) && !m_readOnly)
             RecordLoader::writePaidColumns(*bill);
-        if (selection == BillSelection::Paid || !bill->isPaid())
+        const bool listed = selection == BillSelection::Paid ||
+                            (selection == BillSelection::PaidNow) == bill->isPaid();
+        if (listed)
             billList.append(bill);
     }
     m_billsById.swap(billsById);
     m_billList.swap(billList);
+    m_unreadableBillCount = unreadable;
     // The bills were read; a write-back that cannot be committed does not make them unread.
     transaction.commit();
     return true;
@@ -341,12 +429,14 @@ void DataFile::clearCollections()
 // replaces every loaded payee.
 bool DataFile::savePayee(const PayeePtr &payee)
 {
-    const bool saved = payee->save();
+    const bool saved = writable() && payee->save();
     return loadCurrentBills() && saved;
 }
 
 bool DataFile::deleteBill(Bill *bill)
 {
+    if (!writable())
+        return false;
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
@@ -378,6 +468,8 @@ bool DataFile::deleteBill(Bill *bill)
 
 bool DataFile::deletePayee(Payee *payee)
 {
+    if (!writable())
+        return false;
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
@@ -390,6 +482,11 @@ bool DataFile::deletePayee(Payee *payee)
         return false;
     query.bindValue(QStringLiteral(":payeeid"), payee->id());
     return RecordSql::exec(query) && transaction.commit();
+}
+
+QString DataFile::lastErrorText()
+{
+    return RecordSql::lastErrorText();
 }
 
 QString DataFile::formatCurrency(double value) const

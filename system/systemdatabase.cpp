@@ -65,7 +65,10 @@ bool SystemDatabase::openExisting()
         return false;
     // A file of another kind under this name is not ours to change: it is reported and left
     // alone, and the program runs on without remembering files.
-    if (!UpgradeRunner::isReadableDatabase(Connections::system())) {
+    const QStringList ownTables{QStringLiteral("recentfiles"), QStringLiteral("systemfiledata"),
+                                QStringLiteral("filedata")};
+    if (!UpgradeRunner::isReadableDatabase(Connections::system()) ||
+        !UpgradeRunner::isInertSchema(Connections::system(), ownTables)) {
         Connections::close(Connections::system());
         showInvalidFile();
         return false;
