@@ -6,6 +6,7 @@
 #include "billschedule.h"
 #include "connections.h"
 #include "filedata.h"
+#include "formatting.h"
 #include "messagehelper.h"
 #include "payee.h"
 #include "recordloader.h"
@@ -394,10 +395,10 @@ bool DataFile::deletePayee(Payee *payee)
 
 QString DataFile::formatCurrency(double value) const
 {
-    return ActiveDomainObject::formatCurrency(value);
+    return Formatting::currency(value);
 }
 
 QString DataFile::formatAmount(double value) const
 {
-    return ActiveDomainObject::formatAmount(value);
+    return Formatting::amount(value);
 }
