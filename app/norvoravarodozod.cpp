@@ -12,6 +12,7 @@
 #include "clock.h"
 #include "datafile.h"
 #include "filedialoghelper.h"
+#include "formatting.h"
 #include "helpdialog.h"
 #include "licensedialogimpl.h"
 #include "messagehelper.h"
@@ -232,7 +233,7 @@ void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
     question.title = tr("Bill Delete");
     question.text = tr("Did you want to delete the following bill?\n") + bill->payee().payeeName() +
                     QStringLiteral("\n") + bill->description() + QStringLiteral("\n") +
-                    m_dataFile->formatCurrency(bill->balance());
+                    Formatting::currency(bill->balance());
     // The payee's name and the description are the user's own text, shown as typed.
     question.textFormat = Qt::PlainText;
     question.buttons = QStringList{tr("Delete"), tr("Cancel")};

@@ -6,6 +6,7 @@
 #include "billschedule.h"
 #include "connections.h"
 #include "filedata.h"
+#include "formatting.h"
 #include "messagehelper.h"
 #include "payee.h"
 #include "recordloader.h"
@@ -491,10 +492,10 @@ QString DataFile::lastErrorText()
 
 QString DataFile::formatCurrency(double value) const
 {
-    return ActiveDomainObject::formatCurrency(value);
+    return Formatting::currency(value);
 }
 
 QString DataFile::formatAmount(double value) const
 {
-    return ActiveDomainObject::formatAmount(value);
+    return Formatting::amount(value);
 }
