@@ -16,6 +16,7 @@
 #include "helpdialog.h"
 #include "licensedialogimpl.h"
 #include "messagehelper.h"
+#include "messagepresenter.h"
 #include "payeelistdialog.h"
 #include "recordsql.h"
 #include "reportdialog.h"
@@ -42,6 +43,8 @@ QString dataFileFilter()
 NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), m_ui(std::make_unique<Ui::NorvoRavaRodozodClass>())
 {
+    // The storage classes ask and tell through whatever presenter is installed.
+    installWidgetMessagePresenter();
     m_ui->setupUi(this);
 
     m_baseTitle = productTitle();
@@ -109,7 +112,7 @@ QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
     if (bill.isUnique())
         return QStringLiteral("RECURRINGUNIQUE");
     MessageRequest question;
-    question.icon = QMessageBox::Information;
+    question.icon = MessageIcon::Information;
     question.windowIcon = QStringLiteral(":/images/Resources/bill_edit.png");
     question.title = tr("Edit Bill");
     question.text = tr("You are attempting to edit a recurring bill.\nHow would you like to edit "
@@ -145,7 +148,7 @@ void NorvoRavaRodozod::OnNewFile()
     if (!path.endsWith(QLatin1String(".nvbf")))
         path += QLatin1String(".nvbf");
     if (QFileInfo::exists(path)) {
-        MessageHelper::show(QMessageBox::Critical, tr("File Create Error"),
+        MessageHelper::show(MessageIcon::Critical, tr("File Create Error"),
                             tr("You cannot overwrite an existing file.\nPlease use a different "
                                "file name."),
                             this);
@@ -228,7 +231,7 @@ void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
     // Keep the bill alive for the question even if something reloads meanwhile.
     const std::shared_ptr<Bill> bill = m_selectedBill;
     MessageRequest question;
-    question.icon = QMessageBox::Warning;
+    question.icon = MessageIcon::Warning;
     question.windowIcon = QStringLiteral(":/images/Resources/bill_delete.png");
     question.title = tr("Bill Delete");
     question.text = tr("Did you want to delete the following bill?\n") + bill->payee().payeeName() +

@@ -181,7 +181,7 @@ void BillDialog::on_OkButton_clicked()
     const QString missing = missingChoice();
     if (!missing.isEmpty()) {
         MessageRequest request;
-        request.icon = QMessageBox::Warning;
+        request.icon = MessageIcon::Warning;
         request.title = tr("Bill Save");
         request.text = missing;
         request.windowIcon = QStringLiteral(":/images/Resources/bill_current.png");

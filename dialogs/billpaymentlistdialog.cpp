@@ -85,7 +85,7 @@ void BillPaymentListDialog::on_deletePushButton_clicked()
     if (!readSelectedPayment())
         return;
     MessageRequest request;
-    request.icon = QMessageBox::Warning;
+    request.icon = MessageIcon::Warning;
     request.title = tr("Payment Delete");
     request.text = tr("Are you sure you want to delete this Payment?");
     request.buttons = QStringList{tr("Delete"), tr("Cancel")};

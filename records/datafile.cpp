@@ -25,7 +25,7 @@
 namespace {
 void showInvalidFile()
 {
-    MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+    MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                         QStringLiteral("The file you are trying to open is invalid.\nPlease check "
                                        "the file you are opening."));
 }
@@ -176,7 +176,7 @@ bool DataFile::openExisting(const QString &path, Access access)
     // act on its own once written to.
     if (QFileInfo(path).size() == 0 || !UpgradeRunner::isReadableDatabase(Connections::current())) {
         if (UpgradeRunner::isLockedByAnother(Connections::current()))
-            MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+            MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                                 QStringLiteral("The file is in use by another program.\nPlease "
                                                "close it there and try again."));
         else
@@ -202,7 +202,7 @@ bool DataFile::checkVersion(const QString &version, Access access)
     if (version == currentVersion())
         return true;
     if (UpgradeRunner::isNewerThanCurrent(version)) {
-        MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+        MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                             QStringLiteral("The file version (") + version +
                                 QStringLiteral(") is newer than the current file version (") +
                                 currentVersion() +
@@ -216,7 +216,7 @@ bool DataFile::checkVersion(const QString &version, Access access)
         return false;
     }
     if (access == Access::ReadOnly) {
-        MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+        MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                             QStringLiteral("The file version (") + version +
                                 QStringLiteral(") is older than the current file version (") +
                                 currentVersion() +
@@ -230,14 +230,14 @@ bool DataFile::checkVersion(const QString &version, Access access)
 bool DataFile::offerUpgrade(const QString &version)
 {
     const bool wanted = MessageHelper::confirm(
-        QMessageBox::Warning, MessageHelper::fileUpgradeTitle(),
+        MessageIcon::Warning, MessageHelper::fileUpgradeTitle(),
         QStringLiteral("The file version (") + version +
             QStringLiteral(") you are opening is older than the current file version (") +
             currentVersion() + QStringLiteral(").\nWould you like to upgrade the file?"),
         QStringLiteral("Upgrade"), QStringLiteral("Cancel"));
     if (wanted)
         return upgrade();
-    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("You cannot open the file if you do not upgrade.\nIf you "
                                        "want to open the file please use Norvo Rava Rodozod ") +
                             version + QStringLiteral("."));
@@ -298,12 +298,12 @@ bool DataFile::upgrade()
     UpgradeRunner runner(Connections::current(), &FileData::readVersion, upgradeTables());
     const UpgradeRunner::Outcome outcome = runner.run();
     if (outcome.succeeded) {
-        MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The file is now version (") + outcome.version +
                                 QStringLiteral(")).\nUpdate successful."));
         return true;
     }
-    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                         upgradeFailureText(outcome));
     return false;
 }

@@ -19,7 +19,7 @@
 namespace {
 void showInvalidFile()
 {
-    MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+    MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                         QStringLiteral("The system file you are trying to open is invalid.\n"));
 }
 
@@ -77,7 +77,7 @@ bool SystemDatabase::openExisting()
     if (UpgradeRunner::isNewerThanCurrent(version)) {
         // A newer program may still need this store as it is, so nothing writes to it.
         Connections::close(Connections::system());
-        MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+        MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                             QStringLiteral("The system file version (") + version +
                                 QStringLiteral(") is newer than the current file version (") +
                                 currentVersion() +
@@ -86,7 +86,7 @@ bool SystemDatabase::openExisting()
         return false;
     }
     if (version != currentVersion()) {
-        MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The system file version (") + version +
                                 QStringLiteral(") you are opening is older than the current "
                                                "file version (") +
@@ -132,7 +132,7 @@ bool SystemDatabase::upgrade()
     UpgradeRunner runner(Connections::system(), &SystemFileData::readVersion, upgradeTables());
     const UpgradeRunner::Outcome outcome = runner.run();
     if (outcome.succeeded) {
-        MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The system file is now version (") + outcome.version +
                                 QStringLiteral(")).\nUpdate successful."));
         return true;
@@ -140,7 +140,7 @@ bool SystemDatabase::upgrade()
     if (!outcome.backupPath.isEmpty() && !outcome.restored)
         qWarning().noquote() << "The system file could not be restored; its copy is"
                              << outcome.backupPath;
-    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("The system file is still version (") + outcome.version +
                             QStringLiteral(")).\nUpdate was not successful.  Replacing current "
                                            "file with backup file."));

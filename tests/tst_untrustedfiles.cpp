@@ -67,6 +67,7 @@ private slots:
     void failedUpgradeSaysWhatBecameOfTheFile();
     void readOnlyOpenWritesNothing();
     void readOnlyOpenRefusesAnOlderFile();
+    void withoutPresenterNoFileIsUpgradedUnasked();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -238,6 +239,20 @@ void TestUntrustedFiles::readOnlyOpenRefusesAnOlderFile()
     QCOMPARE(messages.messages().at(0).text,
              QString("The file version (1.2) is older than the current file version (1.4).\nIt "
                      "cannot be read before Norvo Rava Rodozod has upgraded it."));
+    QCOMPARE(fileBytes(m_path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf"}));
+}
+
+void TestUntrustedFiles::withoutPresenterNoFileIsUpgradedUnasked()
+{
+    alter(m_path, {"UPDATE filedata SET version = '1.2'"});
+    const QByteArray before = fileBytes(m_path);
+    // As on the command line: no window, so no one to ask.
+    MessageHelper::setPresenter({});
+    DataFile file(nullptr);
+    const bool opened = file.open(m_path);
+    installWidgetMessagePresenter();
+    QVERIFY(!opened);
     QCOMPARE(fileBytes(m_path), before);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf"}));
 }
