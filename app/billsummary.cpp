@@ -1,7 +1,7 @@
 #include "billsummary.h"
 
-#include "activedomainobject.h"
 #include "bill.h"
+#include "formatting.h"
 #include "htmltext.h"
 #include "payee.h"
 
@@ -38,14 +38,13 @@ QString summaryDocument(const BillTotals &totals, const QDate &today)
 {
     return QStringLiteral("<html><body><font size='5'><table width='100%'><tr><td><b>Past "
                           "Due:</b></td><td>") +
-           ActiveDomainObject::formatCurrency(totals.pastDue) +
+           Formatting::currency(totals.pastDue) +
            QStringLiteral("</td></tr><tr><td><b>Due in 7 days:</b></td><td>") +
-           ActiveDomainObject::formatCurrency(totals.dueInSevenDays) +
-           QStringLiteral("</td></tr><tr><td><b>Due in ") + monthName(today) +
-           QStringLiteral(":</b></td><td>") +
-           ActiveDomainObject::formatCurrency(totals.dueThisMonth) +
+           Formatting::currency(totals.dueInSevenDays) +
+           QStringLiteral("</td></tr><tr><td><b>Due in ") + Formatting::monthName(today) +
+           QStringLiteral(":</b></td><td>") + Formatting::currency(totals.dueThisMonth) +
            QStringLiteral("</td></tr><tr><td><b>Total Due:</b></td><td>") +
-           ActiveDomainObject::formatCurrency(totals.total) +
+           Formatting::currency(totals.total) +
            QStringLiteral("</td></tr></table></font></body></html>");
 }
 
@@ -61,15 +60,14 @@ QString payeeDocument(const Payee &payee)
 
 QList<QTreeWidgetItem *> billRows(const QList<DataFile::BillPtr> &bills, const QDate &today)
 {
-    const QString dateFormat = QStringLiteral("MM/dd/yyyy");
     const QBrush overdue(QColor(QStringLiteral("red")));
     const QBrush dueToday(QColor(QStringLiteral("yellow")));
     QList<QTreeWidgetItem *> rows;
     rows.reserve(bills.size());
     for (const DataFile::BillPtr &bill : bills) {
-        auto *row = new QTreeWidgetItem(QStringList{
-            bill->payee().payeeName(), bill->description(), bill->dueDate().toString(dateFormat),
-            ActiveDomainObject::formatCurrency(bill->balance())});
+        auto *row = new QTreeWidgetItem(QStringList{bill->payee().payeeName(), bill->description(),
+                                                    Formatting::shortDate(bill->dueDate()),
+                                                    Formatting::currency(bill->balance())});
         for (int column = 0; column < columnCount; ++column)
             row->setTextAlignment(column, Qt::AlignHCenter | Qt::AlignVCenter);
         if (bill->dueDate() < today)

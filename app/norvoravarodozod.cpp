@@ -12,9 +12,11 @@
 #include "clock.h"
 #include "datafile.h"
 #include "filedialoghelper.h"
+#include "formatting.h"
 #include "helpdialog.h"
 #include "licensedialogimpl.h"
 #include "messagehelper.h"
+#include "messagepresenter.h"
 #include "payeelistdialog.h"
 #include "recordsql.h"
 #include "reportdialog.h"
@@ -41,6 +43,8 @@ QString dataFileFilter()
 NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags), m_ui(std::make_unique<Ui::NorvoRavaRodozodClass>())
 {
+    // The storage classes ask and tell through whatever presenter is installed.
+    installWidgetMessagePresenter();
     m_ui->setupUi(this);
 
     m_baseTitle = productTitle();
@@ -108,7 +112,7 @@ QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
     if (bill.isUnique())
         return QStringLiteral("RECURRINGUNIQUE");
     MessageRequest question;
-    question.icon = QMessageBox::Information;
+    question.icon = MessageIcon::Information;
     question.windowIcon = QStringLiteral(":/images/Resources/bill_edit.png");
     question.title = tr("Edit Bill");
     question.text = tr("You are attempting to edit a recurring bill.\nHow would you like to edit "
@@ -144,7 +148,7 @@ void NorvoRavaRodozod::OnNewFile()
     if (!path.endsWith(QLatin1String(".nvbf")))
         path += QLatin1String(".nvbf");
     if (QFileInfo::exists(path)) {
-        MessageHelper::show(QMessageBox::Critical, tr("File Create Error"),
+        MessageHelper::show(MessageIcon::Critical, tr("File Create Error"),
                             tr("You cannot overwrite an existing file.\nPlease use a different "
                                "file name."),
                             this);
@@ -227,12 +231,12 @@ void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
     // Keep the bill alive for the question even if something reloads meanwhile.
     const std::shared_ptr<Bill> bill = m_selectedBill;
     MessageRequest question;
-    question.icon = QMessageBox::Warning;
+    question.icon = MessageIcon::Warning;
     question.windowIcon = QStringLiteral(":/images/Resources/bill_delete.png");
     question.title = tr("Bill Delete");
     question.text = tr("Did you want to delete the following bill?\n") + bill->payee().payeeName() +
                     QStringLiteral("\n") + bill->description() + QStringLiteral("\n") +
-                    m_dataFile->formatCurrency(bill->balance());
+                    Formatting::currency(bill->balance());
     // The payee's name and the description are the user's own text, shown as typed.
     question.textFormat = Qt::PlainText;
     question.buttons = QStringList{tr("Delete"), tr("Cancel")};
@@ -342,7 +346,9 @@ void NorvoRavaRodozod::fileOpened(const QString &path)
     enableFileActions();
     m_systemDatabase->setRecentFileLocation(path);
     setWindowTitle(m_baseTitle + QStringLiteral(" - ") + path);
-    statusBar()->showMessage(tr("Ready"), statusTimeoutMs);
+    // What could not be read stays in view rather than being replaced at once.
+    if (!m_loadFailureShown)
+        statusBar()->showMessage(tr("Ready"), statusTimeoutMs);
 }
 
 // Normally the previous file is open again after a refused one and nothing changes. Should it
@@ -386,14 +392,21 @@ void NorvoRavaRodozod::showPaidBills()
 // succeeds again the warning goes.
 void NorvoRavaRodozod::reportLoad(bool loaded)
 {
-    if (loaded) {
+    const int unreadable = m_dataFile->unreadableBillCount();
+    if (loaded && unreadable == 0) {
         if (m_loadFailureShown)
             statusBar()->clearMessage();
         m_loadFailureShown = false;
         return;
     }
-    statusBar()->showMessage(
-        tr("The bills could not be read from the file: %1").arg(RecordSql::lastErrorText()));
+    QString reason = m_dataFile->lastErrorText();
+    if (loaded)
+        reason = unreadable == 1 ? tr("1 bill has an amount or due date that cannot be read and "
+                                      "is left as stored")
+                                 : tr("%1 bills have an amount or due date that cannot be read "
+                                      "and are left as stored")
+                                       .arg(unreadable);
+    statusBar()->showMessage(tr("The bills could not be read from the file: %1").arg(reason));
     m_loadFailureShown = true;
 }
 

@@ -44,7 +44,7 @@ void BackupDialog::on_backupPushButton_clicked()
     const QString directory = typed.isEmpty() ? QString() : QDir(typed).absolutePath();
     const QString problem = directoryProblem(directory);
     if (!problem.isEmpty()) {
-        tell(QMessageBox::Warning, problem);
+        tell(MessageIcon::Warning, problem);
         return;
     }
 
@@ -70,16 +70,16 @@ void BackupDialog::on_backupPushButton_clicked()
 
     const QString where = QDir::toNativeSeparators(directory);
     if (written.isEmpty() && failures.isEmpty()) {
-        tell(QMessageBox::Warning, QStringLiteral("There is no open file to back up."));
+        tell(MessageIcon::Warning, QStringLiteral("There is no open file to back up."));
     } else if (failures.isEmpty()) {
-        tell(QMessageBox::Information, QStringLiteral("The backup was written to %1:\n%2")
+        tell(MessageIcon::Information, QStringLiteral("The backup was written to %1:\n%2")
                                            .arg(where, written.join(QLatin1Char('\n'))));
     } else {
         QString text = QStringLiteral("The backup to %1 failed.\n").arg(where) +
                        failures.join(QLatin1Char('\n'));
         if (!written.isEmpty())
             text += QStringLiteral("\nWritten: ") + written.join(QStringLiteral(", "));
-        tell(QMessageBox::Critical, text);
+        tell(MessageIcon::Critical, text);
     }
 }
 
@@ -98,7 +98,7 @@ QString BackupDialog::directoryProblem(const QString &directory)
     return QString();
 }
 
-void BackupDialog::tell(QMessageBox::Icon icon, const QString &text)
+void BackupDialog::tell(MessageIcon icon, const QString &text)
 {
     MessageRequest request;
     request.icon = icon;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "messagehelper.h"
+
 #include <QDialog>
-#include <QMessageBox>
 
 #include <memory>
 
@@ -26,7 +27,7 @@ private slots:
 private:
     // Why the directory cannot take a backup; empty when it can.
     static QString directoryProblem(const QString &directory);
-    void tell(QMessageBox::Icon icon, const QString &text);
+    void tell(MessageIcon icon, const QString &text);
 
     std::unique_ptr<Ui::BackupDialogClass> m_ui;
 };

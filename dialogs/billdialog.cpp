@@ -1,7 +1,6 @@
 #include "billdialog.h"
 #include "ui_billdialog.h"
 
-#include "activedomainobject.h"
 #include "amountentry.h"
 #include "billpaymentlistdialog.h"
 #include "billscheduledialog.h"
@@ -9,6 +8,7 @@
 #include "clock.h"
 #include "connections.h"
 #include "datafile.h"
+#include "formatting.h"
 #include "messagehelper.h"
 #include "payee.h"
 #include "payeelistdialog.h"
@@ -70,7 +70,7 @@ void BillDialog::loadBill(int id)
     showEditWidgets();
 
     m_ui->PayeeComboBox->setCurrentIndex(m_ui->PayeeComboBox->findData(m_bill.payee().id()));
-    m_ui->AmountLineEdit->setText(ActiveDomainObject::formatAmount(m_bill.amount()));
+    m_ui->AmountLineEdit->setText(Formatting::amount(m_bill.amount()));
     m_ui->DueDateDateEdit->setDate(m_bill.dueDate());
     m_ui->DescriptionTextEdit->setPlainText(m_bill.description());
     m_ui->NoteTextEdit->setPlainText(m_bill.note());
@@ -181,7 +181,7 @@ void BillDialog::on_OkButton_clicked()
     const QString missing = missingChoice();
     if (!missing.isEmpty()) {
         MessageRequest request;
-        request.icon = QMessageBox::Warning;
+        request.icon = MessageIcon::Warning;
         request.title = tr("Bill Save");
         request.text = missing;
         request.windowIcon = QStringLiteral(":/images/Resources/bill_current.png");

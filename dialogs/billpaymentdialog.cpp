@@ -1,11 +1,11 @@
 #include "billpaymentdialog.h"
 #include "ui_billpaymentdialog.h"
 
-#include "activedomainobject.h"
 #include "amountentry.h"
 #include "calendardialog.h"
 #include "clock.h"
 #include "connections.h"
+#include "formatting.h"
 #include "messagehelper.h"
 #include "transaction.h"
 
@@ -30,7 +30,7 @@ void BillPaymentDialog::loadPayment(int paymentId)
     m_payment = BillPayment::findById(paymentId);
     m_bill = Bill::findById(m_payment.billId());
     m_ui->paymentDateTimeEdit->setDateTime(m_payment.paymentDate());
-    m_ui->amountLineEdit->setText(ActiveDomainObject::formatAmount(m_payment.amount()));
+    m_ui->amountLineEdit->setText(Formatting::amount(m_payment.amount()));
 }
 
 void BillPaymentDialog::on_okButton_clicked()

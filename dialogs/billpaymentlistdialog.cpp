@@ -1,9 +1,9 @@
 #include "billpaymentlistdialog.h"
 #include "ui_billpaymentlistdialog.h"
 
-#include "activedomainobject.h"
 #include "billpaymentdialog.h"
 #include "connections.h"
+#include "formatting.h"
 #include "messagehelper.h"
 #include "transaction.h"
 
@@ -30,8 +30,8 @@ void BillPaymentListDialog::fillPayments()
     list->clear();
     for (const BillPayment &payment : m_bill.payments()) {
         auto *item = new QTreeWidgetItem(list);
-        item->setText(0, payment.paymentDate().date().toString(QStringLiteral("MM/dd/yyyy")));
-        item->setText(1, ActiveDomainObject::formatCurrency(payment.amount()));
+        item->setText(0, Formatting::shortDate(payment.paymentDate().date()));
+        item->setText(1, Formatting::currency(payment.amount()));
         item->setTextAlignment(0, Qt::AlignHCenter);
         item->setTextAlignment(1, Qt::AlignHCenter);
         item->setData(0, Qt::UserRole, payment.id());
@@ -85,7 +85,7 @@ void BillPaymentListDialog::on_deletePushButton_clicked()
     if (!readSelectedPayment())
         return;
     MessageRequest request;
-    request.icon = QMessageBox::Warning;
+    request.icon = MessageIcon::Warning;
     request.title = tr("Payment Delete");
     request.text = tr("Are you sure you want to delete this Payment?");
     request.buttons = QStringList{tr("Delete"), tr("Cancel")};

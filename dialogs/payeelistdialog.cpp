@@ -70,7 +70,7 @@ void PayeeListDialog::on_DeletePushButton_clicked()
         return;
 
     MessageRequest question;
-    question.icon = QMessageBox::Warning;
+    question.icon = MessageIcon::Warning;
     question.title = QStringLiteral("Payee Delete");
     question.text = QStringLiteral("Deleting <b>") + htmlText(m_selectedPayee->payeeName()) +
                     QStringLiteral("</b><br>Are you sure you want to delete this Payee?<br><br>"

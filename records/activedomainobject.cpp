@@ -1,9 +1,9 @@
 #include "activedomainobject.h"
 
 #include "connections.h"
+#include "formatting.h"
 #include "recordsql.h"
 
-#include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
@@ -66,30 +66,14 @@ bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionNa
     return true;
 }
 
-static QString formatWithPattern(const QString &pattern, double value)
-{
-    // Amounts are always shown in US notation, and the rest of the program relies on that
-    // locale being the default once any amount has been formatted. It is replaced only when
-    // it differs: a list of many thousand amounts would otherwise replace it for each one.
-    static const QLocale us(QLocale::English, QLocale::UnitedStates);
-    if (QLocale() != us)
-        QLocale::setDefault(us);
-    return pattern.arg(value, 0, 'f', 2, QLatin1Char(' '));
-}
-
 QString ActiveDomainObject::formatCurrency(double value)
 {
-    return formatWithPattern(QStringLiteral("$%L1"), value);
+    return Formatting::currency(value);
 }
 
 QString ActiveDomainObject::formatAmount(double value)
 {
-    return formatWithPattern(QStringLiteral("%L1"), value);
-}
-
-QString monthName(const QDate &day)
-{
-    return QLocale(QLocale::English, QLocale::UnitedStates).monthName(day.month());
+    return Formatting::amount(value);
 }
 
 QString currentVersion()

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
 
 #include <functional>
@@ -26,6 +25,7 @@ public:
     static int lastInsertId();
     static int lastInsertId(const QString &connectionName);
 
+    // Formatting::currency and Formatting::amount.
     static QString formatCurrency(double value);
     static QString formatAmount(double value);
 
@@ -57,10 +57,6 @@ private:
     bool m_stored = false;
     bool m_modified = false;
 };
-
-// The full English name of the day's month, as the summary and the reports show it, like
-// every amount and date of the program.
-QString monthName(const QDate &day);
 
 QString currentVersion();
 QString productTitle();

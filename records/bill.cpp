@@ -36,14 +36,10 @@ const char *const insertKeepingIdStatement =
     ":description, :amount, :insertdate, :duedate, :paiddate, :isunique, :paid, :note, "
     ":deleted);";
 
-// The oldest layout keeps the due date twice: as a date and as a text that rows written
-// before the date column existed still rely on, in either of the two ways it was written.
-QDate oldestDueDate(const QSqlRecord &row)
+// A date written as text the way older releases and people write them.
+QDate usDate(const QString &value)
 {
-    const QDate date = TableUpgrade::columnValue(row, QStringLiteral("duedate")).toDate();
-    if (date.isValid())
-        return date;
-    const QString text = TableUpgrade::columnText(row, QStringLiteral("duedatestring")).trimmed();
+    const QString text = value.trimmed();
     for (const QString &format :
          {QStringLiteral("yyyy-MM-dd"), QStringLiteral("MM/dd/yyyy"), QStringLiteral("M/d/yyyy")}) {
         const QDate parsed = QDate::fromString(text, format);
@@ -51,6 +47,16 @@ QDate oldestDueDate(const QSqlRecord &row)
             return parsed;
     }
     return QDate();
+}
+
+// The oldest layout keeps the due date twice: as a date and as a text that rows written
+// before the date column existed still rely on, in either of the two ways it was written.
+QDate oldestDueDate(const QSqlRecord &row)
+{
+    const QDate date = TableUpgrade::columnValue(row, QStringLiteral("duedate")).toDate();
+    if (date.isValid())
+        return date;
+    return usDate(TableUpgrade::columnText(row, QStringLiteral("duedatestring")));
 }
 
 bool isOlderLayout(const QString &version)
@@ -227,9 +233,16 @@ void Bill::readColumns(const ColumnReader &row)
     m_billScheduleId = RecordSql::intValue(row.value(ScheduleIdColumn));
     m_description = row.value(DescriptionColumn).toString();
     m_note = row.value(NoteColumn).toString();
-    m_amount = RecordSql::doubleValue(row.value(AmountColumn));
+    const QVariant amount = row.value(AmountColumn);
+    m_amount = RecordSql::doubleValue(amount);
     m_insertDate = RecordSql::dateValue(row.value(InsertDateColumn));
-    m_dueDate = RecordSql::dateValue(row.value(DueDateColumn));
+    const QVariant dueDate = row.value(DueDateColumn);
+    m_dueDate = RecordSql::dateValue(dueDate);
+    if (!m_dueDate.isValid() && dueDate.typeId() == QMetaType::QString)
+        m_dueDate = usDate(dueDate.toString());
+    // A bill that has no row at all (found by an id nobody has) reads as the empty bill.
+    const bool rowRead = !row.value(IdColumn).isNull();
+    m_readable = !rowRead || (RecordSql::isNumber(amount) && m_dueDate.isValid());
     m_paidDate = RecordSql::dateValue(row.value(PaidDateColumn));
     m_paid = RecordSql::boolValue(row.value(PaidColumn));
     m_unique = RecordSql::boolValue(row.value(UniqueColumn));
@@ -297,6 +310,8 @@ bool Bill::refreshPaidState(PaidStateWrite write)
 
 bool Bill::settlePaidState()
 {
+    if (!m_readable)
+        return false;
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
     // on a bill of 1.00, which must still count as paid. Rounded as a double, since a balance
     // beyond the range of a 64-bit count of cents would turn into a negative one.

@@ -70,6 +70,10 @@ public:
 
     double balance() const;
 
+    // False when the row's amount is not a number or its due date not a date: such a bill
+    // is left exactly as stored, never settled or written back.
+    bool isReadable() const { return m_readable; }
+
     // Paid once the payments cover the amount. The paid date records the day the bill
     // turned paid and is kept while it stays paid, so that reading a file on a later day
     // does not move it. Writes the row only when the paid flag or date changed (or an
@@ -149,6 +153,7 @@ private:
     bool m_unique = false;
     QString m_note;
     bool m_deleted = false;
+    bool m_readable = true;
     // A paid state computed in memory that has not reached the row yet.
     bool m_paidStateUnwritten = false;
 };

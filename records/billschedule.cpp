@@ -258,7 +258,8 @@ bool BillSchedule::updateBills(const Bill &templateBill)
     // Edit copies, so that a rolled-back update leaves the list as the file still has it.
     QList<Bill> updated = m_bills;
     for (Bill &bill : updated) {
-        if (bill.isUnique())
+        // A bill whose amount or due date cannot be read stays exactly as stored.
+        if (bill.isUnique() || !bill.isReadable())
             continue;
         bill.setPayee(templateBill.payee());
         bill.setAmount(templateBill.amount());

@@ -12,17 +12,27 @@ QSqlDatabase Connections::database(const QString &connectionName)
     return QSqlDatabase::database(connectionName, true);
 }
 
-bool Connections::open(const QString &connectionName, const QString &path)
+bool Connections::open(const QString &connectionName, const QString &path, bool readOnly)
 {
     close(connectionName);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
-    if (db.open())
-        return true;
-    RecordSql::setLastErrorText(db.lastError().text());
-    qWarning().noquote() << "Cannot open" << path << "-" << db.lastError().text();
-    return false;
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000");
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+    if (!db.open()) {
+        RecordSql::setLastErrorText(db.lastError().text());
+        qWarning().noquote() << "Cannot open" << path << "-" << db.lastError().text();
+        return false;
+    }
+    // A file comes from anywhere; what its schema holds (a view, a default, an index) must not
+    // reach functions that could act outside the statement that uses them.
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA trusted_schema = OFF")))
+        qWarning().noquote() << "Cannot distrust the schema of" << path << "-"
+                             << query.lastError().text();
+    return true;
 }
 
 void Connections::close(const QString &connectionName)

@@ -16,8 +16,10 @@ public:
 
     // Registers connectionName anew (dropping an older registration of that name) and opens
     // it on path. A file held locked by another program makes statements fail after a short
-    // wait instead of hanging the window.
-    static bool open(const QString &connectionName, const QString &path);
+    // wait instead of hanging the window. A read-only connection never creates the file and
+    // refuses every write. Either way nothing stored in the file's schema is trusted to run
+    // functions with side effects.
+    static bool open(const QString &connectionName, const QString &path, bool readOnly = false);
 
     // Closes and unregisters the connection, if it exists.
     static void close(const QString &connectionName);

@@ -6,6 +6,7 @@
 #include "billschedule.h"
 #include "connections.h"
 #include "filedata.h"
+#include "formatting.h"
 #include "messagehelper.h"
 #include "payee.h"
 #include "recordloader.h"
@@ -13,6 +14,7 @@
 #include "transaction.h"
 #include "upgraderunner.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -23,7 +25,7 @@
 namespace {
 void showInvalidFile()
 {
-    MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+    MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                         QStringLiteral("The file you are trying to open is invalid.\nPlease check "
                                        "the file you are opening."));
 }
@@ -33,6 +35,13 @@ void showInvalidFile()
 void showCannotUse(const QString &what, const QString &path)
 {
     MessageHelper::showFileError(what + QStringLiteral("\n") + path);
+}
+
+// Every table a data file of any version may hold.
+QStringList ownTables()
+{
+    return {QStringLiteral("bills"),  QStringLiteral("billpayment"), QStringLiteral("billschedule"),
+            QStringLiteral("payees"), QStringLiteral("filedata"),    QStringLiteral("reg")};
 }
 
 // The tables in the order the upgrade works on them: referenced tables before the tables
@@ -120,12 +129,17 @@ DataFile::~DataFile() = default;
 
 bool DataFile::open(const QString &path)
 {
-    return open(path, false);
+    return open(path, Access::ReadWrite, false);
+}
+
+bool DataFile::openReadOnly(const QString &path)
+{
+    return open(path, Access::ReadOnly, false);
 }
 
 // What was loaded from the open file stays until another file has been opened: after a
 // refused open the previous file is open again and the window still lists its records.
-bool DataFile::open(const QString &path, bool reopening)
+bool DataFile::open(const QString &path, Access access, bool reopening)
 {
     // An empty name would give a private in-memory database that keeps nothing.
     if (path.isEmpty())
@@ -135,14 +149,19 @@ bool DataFile::open(const QString &path, bool reopening)
     const QString fullPath = QFileInfo(path).absoluteFilePath();
     bool opened = false;
     if (QFileInfo::exists(fullPath))
-        opened = openExisting(fullPath);
-    else if (!reopening) // a file that vanished meanwhile is not created afresh in its place
+        opened = openExisting(fullPath, access);
+    else if (reopening) // a file that vanished meanwhile is not created afresh in its place
+        opened = false;
+    else if (access == Access::ReadOnly)
+        showCannotUse(QStringLiteral("The file could not be opened:"), fullPath);
+    else
         opened = openNew(fullPath);
     if (!opened)
         return openFailed(reopening);
     if (!reopening)
         clearCollections();
     m_path = fullPath;
+    m_readOnly = access == Access::ReadOnly;
     return true;
 }
 
@@ -162,43 +181,31 @@ bool DataFile::openNew(const QString &path)
     return false;
 }
 
-bool DataFile::openExisting(const QString &path)
+bool DataFile::openExisting(const QString &path, Access access)
 {
     RecordSql::setLastErrorText(QString());
-    if (!openConnection(path)) {
+    if (!Connections::open(Connections::current(), path, access == Access::ReadOnly)) {
         showCannotUse(QStringLiteral("The file could not be opened:"), path);
         return false;
     }
     // Anything that is not an SQLite database (a text file, a zero-byte file, random bytes)
-    // is refused before a single statement could change it.
+    // is refused before a single statement could change it, and so is a schema that could
+    // act on its own once written to.
     if (QFileInfo(path).size() == 0 || !UpgradeRunner::isReadableDatabase(Connections::current())) {
         if (UpgradeRunner::isLockedByAnother(Connections::current()))
-            MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+            MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                                 QStringLiteral("The file is in use by another program.\nPlease "
                                                "close it there and try again."));
         else
             showInvalidFile();
         return false;
     }
-    const QString version = FileData::readVersion();
-    if (UpgradeRunner::isNewerThanCurrent(version)) {
-        MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
-                            QStringLiteral("The file version (") + version +
-                                QStringLiteral(") is newer than the current file version (") +
-                                currentVersion() +
-                                QStringLiteral(").\nPlease use a newer version of Norvo Rava "
-                                               "Rodozod."));
+    if (!UpgradeRunner::isInertSchema(Connections::current(), ownTables())) {
+        showInvalidFile();
         return false;
     }
-    if (version != currentVersion()) {
-        // A file the upgrade could carry over but for such ids is refused before the question,
-        // as the same file of the current version is.
-        if (layoutsMatch(version) && !idsFitTheRecords(version)) {
-            showInvalidFile();
-            return false;
-        }
-        return offerUpgrade(version);
-    }
+    if (!checkVersion(FileData::readVersion(), access))
+        return false;
     if (!isValid()) {
         showInvalidFile();
         return false;
@@ -206,17 +213,54 @@ bool DataFile::openExisting(const QString &path)
     return true;
 }
 
+// True when the file reads the current version, or now does after an upgrade the user chose.
+bool DataFile::checkVersion(const QString &version, Access access)
+{
+    if (version == currentVersion())
+        return true;
+    if (UpgradeRunner::isNewerThanCurrent(version)) {
+        MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
+                            QStringLiteral("The file version (") + version +
+                                QStringLiteral(") is newer than the current file version (") +
+                                currentVersion() +
+                                QStringLiteral(").\nPlease use a newer version of Norvo Rava "
+                                               "Rodozod."));
+        return false;
+    }
+    // An empty or unknown version is no older file that an upgrade could carry forward.
+    if (!UpgradeRunner::isKnownOlder(version)) {
+        showInvalidFile();
+        return false;
+    }
+    if (access == Access::ReadOnly) {
+        MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
+                            QStringLiteral("The file version (") + version +
+                                QStringLiteral(") is older than the current file version (") +
+                                currentVersion() +
+                                QStringLiteral(").\nIt cannot be read before Norvo Rava Rodozod "
+                                               "has upgraded it."));
+        return false;
+    }
+    // A file the upgrade could carry over but for such ids is refused before the question, as
+    // the same file of the current version is.
+    if (layoutsMatch(version) && !idsFitTheRecords(version)) {
+        showInvalidFile();
+        return false;
+    }
+    return offerUpgrade(version);
+}
+
 bool DataFile::offerUpgrade(const QString &version)
 {
     const bool wanted = MessageHelper::confirm(
-        QMessageBox::Warning, MessageHelper::fileUpgradeTitle(),
+        MessageIcon::Warning, MessageHelper::fileUpgradeTitle(),
         QStringLiteral("The file version (") + version +
             QStringLiteral(") you are opening is older than the current file version (") +
             currentVersion() + QStringLiteral(").\nWould you like to upgrade the file?"),
         QStringLiteral("Upgrade"), QStringLiteral("Cancel"));
     if (wanted)
         return upgrade();
-    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("You cannot open the file if you do not upgrade.\nIf you "
                                        "want to open the file please use Norvo Rava Rodozod ") +
                             version + QStringLiteral("."));
@@ -227,11 +271,22 @@ bool DataFile::offerUpgrade(const QString &version)
 // too) no file is left open, so nothing can write into a file that was refused.
 bool DataFile::openFailed(bool reopening)
 {
-    if (!reopening && !m_path.isEmpty() && open(m_path, true))
+    if (!reopening && !m_path.isEmpty() &&
+        open(m_path, m_readOnly ? Access::ReadOnly : Access::ReadWrite, true))
         return false;
     Connections::close(Connections::current());
     m_path.clear();
+    m_readOnly = false;
     clearCollections();
+    return false;
+}
+
+bool DataFile::writable() const
+{
+    if (!m_readOnly)
+        return true;
+    RecordSql::setLastErrorText(
+        QStringLiteral("The file was opened for reading only; nothing can be written to it."));
     return false;
 }
 
@@ -264,16 +319,31 @@ bool DataFile::upgrade()
     UpgradeRunner runner(Connections::current(), &FileData::readVersion, upgradeTables());
     const UpgradeRunner::Outcome outcome = runner.run();
     if (outcome.succeeded) {
-        MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The file is now version (") + outcome.version +
                                 QStringLiteral(")).\nUpdate successful."));
         return true;
     }
-    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
-                        QStringLiteral("The file is still version (") + outcome.version +
-                            QStringLiteral(")).\nUpdate was not successful.  Replacing current "
-                                           "file with backup file."));
+    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
+                        upgradeFailureText(outcome));
     return false;
+}
+
+// Only a copy that was put back may be called a replacement; otherwise the user has to know
+// whether the file is as it was, and where the copy to recover from is.
+QString upgradeFailureText(const UpgradeRunner::Outcome &outcome)
+{
+    QString what;
+    if (outcome.backupPath.isEmpty())
+        what = QStringLiteral("The file was left as it was.");
+    else if (outcome.restored)
+        what = QStringLiteral("Replacing current file with backup file.");
+    else
+        what = QStringLiteral("The file could not be put back as it was.\nPlease recover it "
+                              "from the backup file:\n") +
+               QDir::toNativeSeparators(outcome.backupPath);
+    return QStringLiteral("The file is still version (") + outcome.version +
+           QStringLiteral(")).\nUpdate was not successful.  ") + what;
 }
 
 bool DataFile::loadCurrentBills()
@@ -285,6 +355,13 @@ bool DataFile::loadCurrentBills()
 
 bool DataFile::loadPaidBills()
 {
+    // Read-only, a paid state that changed since it was stored is never written down, so the
+    // stored flag cannot pick the paid bills: every bill is read and its payments decide.
+    if (m_readOnly)
+        return loadBills(
+                   QStringLiteral("SELECT * FROM bills WHERE deleted = 0 ORDER BY duedate ASC"),
+                   BillSelection::PaidNow) &&
+               loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
     return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND paid = 1 ORDER BY "
                                     "duedate ASC"),
                      BillSelection::Paid) &&
@@ -305,11 +382,13 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
 {
     m_billsById.clear();
     m_billList.clear();
+    m_unreadableBillCount = 0;
 
     Transaction transaction(Connections::current());
     RecordLoader::PayeeSnapshots payees;
     QHash<int, BillPtr> billsById;
     QList<BillPtr> bills;
+    int unreadable = 0;
     const bool read =
         RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"),
                                  [&payees](Payee &&payee) {
@@ -319,6 +398,12 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
                                  }) &&
         RecordLoader::readBills(statement, payees,
                                 [&](const BillPtr &bill) {
+                                    // A bill we cannot read is neither shown nor settled: a
+                                    // missing amount would read as 0 and turn it paid.
+                                    if (!bill->isReadable()) {
+                                        ++unreadable;
+                                        return;
+                                    }
                                     billsById.insert(bill->id(), bill);
                                     bills.append(bill);
                                 }) &&
@@ -331,13 +416,16 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     const LockWaitSuspension noWaiting(Connections::current());
     QList<BillPtr> billList;
     for (const BillPtr &bill : std::as_const(bills)) {
-        if (RecordLoader::settlePaidState(*bill))
+        if (RecordLoader::settlePaidState(*bill) && !m_readOnly)
             RecordLoader::writePaidColumns(*bill);
-        if (selection == BillSelection::Paid || !bill->isPaid())
+        const bool listed = selection == BillSelection::Paid ||
+                            (selection == BillSelection::PaidNow) == bill->isPaid();
+        if (listed)
             billList.append(bill);
     }
     m_billsById.swap(billsById);
     m_billList.swap(billList);
+    m_unreadableBillCount = unreadable;
     // The bills were read; a write-back that cannot be committed does not make them unread.
     transaction.commit();
     return true;
@@ -363,12 +451,14 @@ void DataFile::clearCollections()
 // replaces every loaded payee.
 bool DataFile::savePayee(const PayeePtr &payee)
 {
-    const bool saved = payee->save();
+    const bool saved = writable() && payee->save();
     return loadCurrentBills() && saved;
 }
 
 bool DataFile::deleteBill(Bill *bill)
 {
+    if (!writable())
+        return false;
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
@@ -400,6 +490,8 @@ bool DataFile::deleteBill(Bill *bill)
 
 bool DataFile::deletePayee(Payee *payee)
 {
+    if (!writable())
+        return false;
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
@@ -414,12 +506,17 @@ bool DataFile::deletePayee(Payee *payee)
     return RecordSql::exec(query) && transaction.commit();
 }
 
+QString DataFile::lastErrorText()
+{
+    return RecordSql::lastErrorText();
+}
+
 QString DataFile::formatCurrency(double value) const
 {
-    return ActiveDomainObject::formatCurrency(value);
+    return Formatting::currency(value);
 }
 
 QString DataFile::formatAmount(double value) const
 {
-    return ActiveDomainObject::formatAmount(value);
+    return Formatting::amount(value);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "upgraderunner.h"
+
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -30,6 +32,11 @@ public:
     // Opens the file at path, creating it when there is none. On false the file that was
     // open before (if any) is the open one again.
     bool open(const QString &path);
+    // Opens an existing file of the current version for reading only: loads work out the paid
+    // state as usual but write nothing back, and every save or delete fails. A missing file is
+    // not created, and an older one is refused rather than upgraded.
+    bool openReadOnly(const QString &path);
+    bool isReadOnly() const { return m_readOnly; }
     bool openConnection(const QString &path);
     // Tables and header row of a new file, all or nothing.
     bool createFile();
@@ -41,7 +48,8 @@ public:
     bool upgrade();
 
     // Reload billsById and payeesById; billList then holds the unpaid or the paid bills in
-    // ascending due-date order.
+    // ascending due-date order. A bill whose amount or due date cannot be read is left out,
+    // and left as stored.
     bool loadCurrentBills();
     bool loadPaidBills();
     bool reloadPayees();
@@ -53,6 +61,9 @@ public:
     // Marks the payee and every bill of that payee deleted; nothing is destroyed.
     bool deletePayee(Payee *payee);
 
+    // The database's reason for the last operation that failed.
+    static QString lastErrorText();
+
     QString formatCurrency(double value) const;
     QString formatAmount(double value) const;
 
@@ -60,18 +71,30 @@ public:
     const QHash<int, BillPtr> &billsById() const { return m_billsById; }
     const QHash<int, PayeePtr> &payeesById() const { return m_payeesById; }
     const QList<BillPtr> &billList() const { return m_billList; }
+    // The bills of the last load left out because a value of theirs cannot be read.
+    int unreadableBillCount() const { return m_unreadableBillCount; }
 
 private:
     enum class BillSelection
     {
-        Unpaid,
-        Paid
+        Unpaid,  // those whose payments do not cover them
+        Paid,    // every bill the statement reads
+        PaidNow, // those whose payments cover them
     };
 
-    bool open(const QString &path, bool reopening);
+    enum class Access
+    {
+        ReadWrite,
+        ReadOnly
+    };
+
+    bool open(const QString &path, Access access, bool reopening);
     bool openNew(const QString &path);
-    bool openExisting(const QString &path);
+    bool openExisting(const QString &path, Access access);
+    bool checkVersion(const QString &version, Access access);
     bool openFailed(bool reopening);
+    // False, with the reason as the last error, when the file was opened read-only.
+    bool writable() const;
     bool offerUpgrade(const QString &version);
     bool loadBills(const QString &statement, BillSelection selection);
     bool loadPayees(const QString &statement);
@@ -79,7 +102,12 @@ private:
 
     SystemDatabase *m_systemDatabase = nullptr;
     QString m_path;
+    bool m_readOnly = false;
+    int m_unreadableBillCount = 0;
     QHash<int, BillPtr> m_billsById;
     QHash<int, PayeePtr> m_payeesById;
     QList<BillPtr> m_billList;
 };
+
+// What the user is told after an upgrade that did not succeed.
+QString upgradeFailureText(const UpgradeRunner::Outcome &outcome);

@@ -2,9 +2,7 @@
 
 #include "recordsql.h"
 
-#include <QAbstractButton>
-#include <QIcon>
-#include <QPushButton>
+#include <cstdio>
 
 namespace {
 MessageHelper::Responder &responder()
@@ -13,45 +11,39 @@ MessageHelper::Responder &responder()
     return current;
 }
 
+MessageHelper::Presenter &presenter()
+{
+    static MessageHelper::Presenter current;
+    return current;
+}
+
 int boundedIndex(int index, int count)
 {
     return (index >= 0 && index < count) ? index : count - 1;
 }
+
+// Without a window: the title and text on stderr, and the answer that changes nothing.
+int printToStandardError(const MessageRequest &request)
+{
+    const QString line = request.title + QStringLiteral(": ") + request.text + QLatin1Char('\n');
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    return boundedIndex(request.escapeButton, int(request.buttons.size()));
+}
 } // namespace
 
-int MessageHelper::ask(const MessageRequest &request, QWidget *parent)
+int MessageHelper::ask(const MessageRequest &request, QObject *parent)
 {
-    const int count = int(request.buttons.size());
-    if (count == 0)
+    if (request.buttons.isEmpty())
         return -1;
     if (responder())
         return responder()(request);
-
-    QMessageBox box(request.icon, request.title, request.text, QMessageBox::NoButton, parent);
-    box.setTextFormat(request.textFormat);
-    if (!request.windowIcon.isEmpty())
-        box.setWindowIcon(QIcon(request.windowIcon));
-    QList<QAbstractButton *> buttons;
-    for (int i = 0; i < count; ++i) {
-        const QString &label = request.buttons.at(i);
-        if (count == 1 && label == QLatin1String("OK")) {
-            buttons.append(box.addButton(QMessageBox::Ok));
-        } else {
-            const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
-            buttons.append(box.addButton(label, role));
-        }
-    }
-    box.setDefaultButton(
-        qobject_cast<QPushButton *>(buttons.at(boundedIndex(request.defaultButton, count))));
-    box.setEscapeButton(buttons.at(boundedIndex(request.escapeButton, count)));
-    box.exec();
-
-    const int chosen = int(buttons.indexOf(box.clickedButton()));
-    return chosen >= 0 ? chosen : boundedIndex(request.escapeButton, count);
+    if (presenter())
+        return presenter()(request, parent);
+    return printToStandardError(request);
 }
 
-void MessageHelper::show(QMessageBox::Icon icon, const QString &title, const QString &text,
-                         QWidget *parent)
+void MessageHelper::show(MessageIcon icon, const QString &title, const QString &text,
+                         QObject *parent)
 {
     MessageRequest request;
     request.icon = icon;
@@ -62,8 +54,8 @@ void MessageHelper::show(QMessageBox::Icon icon, const QString &title, const QSt
     ask(request, parent);
 }
 
-bool MessageHelper::confirm(QMessageBox::Icon icon, const QString &title, const QString &text,
-                            const QString &acceptLabel, const QString &rejectLabel, QWidget *parent)
+bool MessageHelper::confirm(MessageIcon icon, const QString &title, const QString &text,
+                            const QString &acceptLabel, const QString &rejectLabel, QObject *parent)
 {
     MessageRequest request;
     request.icon = icon;
@@ -86,18 +78,23 @@ QString MessageHelper::fileUpgradeTitle()
     return QStringLiteral("Norvo Rava Rodozod File Upgrade");
 }
 
-void MessageHelper::showFileError(const QString &what, QWidget *parent)
+void MessageHelper::showFileError(const QString &what, QObject *parent)
 {
     QString text = what;
     const QString reason = RecordSql::lastErrorText();
     if (!reason.isEmpty())
         text += QStringLiteral("\n\n") + reason;
     MessageRequest request;
-    request.icon = QMessageBox::Critical;
+    request.icon = MessageIcon::Critical;
     request.title = fileErrorTitle();
     request.text = text;
     request.textFormat = Qt::PlainText;
     ask(request, parent);
+}
+
+void MessageHelper::setPresenter(Presenter newPresenter)
+{
+    presenter() = std::move(newPresenter);
 }
 
 void MessageHelper::setResponder(Responder newResponder)

@@ -1,19 +1,29 @@
 #pragma once
 
-#include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <Qt>
 
 #include <functional>
 
-class QWidget;
+class QObject;
+
+// The kind of a question or notice, shown as its icon.
+enum class MessageIcon
+{
+    NoIcon,
+    Information,
+    Warning,
+    Critical,
+    Question
+};
 
 // One modal question or notice: its icon, title, text and button labels. The default
 // button is the one Enter presses; the escape button is the answer to Escape or to
 // closing the box.
 struct MessageRequest
 {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    MessageIcon icon = MessageIcon::NoIcon;
     QString title;
     QString text;
     QStringList buttons{QStringLiteral("OK")};
@@ -26,22 +36,27 @@ struct MessageRequest
     Qt::TextFormat textFormat = Qt::AutoText;
 };
 
-// Every message box of the program goes through here, so that tests can answer them.
+// Every question and notice of the program goes through here. The storage classes have no
+// window of their own: a program with one installs a presenter that shows real boxes, tests
+// install a responder that answers them, and without either (on the command line) a
+// notice goes to stderr and every question is answered with its Escape button, so that
+// nothing is ever done to a file unasked.
 class MessageHelper
 {
 public:
-    // Shows the box modally and returns the index of the chosen button.
-    static int ask(const MessageRequest &request, QWidget *parent = nullptr);
+    // Puts the request to the user and returns the index of the chosen button. The parent,
+    // when given, is the window the box belongs to.
+    static int ask(const MessageRequest &request, QObject *parent = nullptr);
 
     // A notice with a single OK button.
-    static void show(QMessageBox::Icon icon, const QString &title, const QString &text,
-                     QWidget *parent = nullptr);
+    static void show(MessageIcon icon, const QString &title, const QString &text,
+                     QObject *parent = nullptr);
 
     // A two-button question: true for the first (default) button, false for the second,
     // which is also the answer to Escape.
-    static bool confirm(QMessageBox::Icon icon, const QString &title, const QString &text,
+    static bool confirm(MessageIcon icon, const QString &title, const QString &text,
                         const QString &acceptLabel, const QString &rejectLabel,
-                        QWidget *parent = nullptr);
+                        QObject *parent = nullptr);
 
     // The titles of the boxes about the data file and the system store.
     static QString fileErrorTitle();
@@ -49,10 +64,14 @@ public:
 
     // The Critical file error box for something the file did not let us do, followed by the
     // database's own reason; plain text, as it may quote paths and stored texts.
-    static void showFileError(const QString &what, QWidget *parent = nullptr);
+    static void showFileError(const QString &what, QObject *parent = nullptr);
 
-    // Tests install a responder that answers instead of a real box; an empty function
-    // brings the real boxes back.
+    // Shows the request and returns the chosen button; an empty function removes it.
+    using Presenter = std::function<int(const MessageRequest &, QObject *parent)>;
+    static void setPresenter(Presenter presenter);
+
+    // Tests install a responder that answers before any presenter is asked; an empty
+    // function brings the presenter back.
     using Responder = std::function<int(const MessageRequest &)>;
     static void setResponder(Responder responder);
     static bool hasResponder();

@@ -254,6 +254,23 @@ double doubleValue(const QVariant &value)
     return value.toDouble();
 }
 
+bool isNumber(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return true;
+    case QMetaType::QString: {
+        bool ok = false;
+        value.toString().trimmed().toDouble(&ok);
+        return ok;
+    }
+    default:
+        return false;
+    }
+}
+
 bool boolValue(const QVariant &value)
 {
     if (value.typeId() == QMetaType::LongLong)

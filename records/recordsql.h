@@ -84,6 +84,9 @@ QVariant date(const QDate &value);
 // bills converts a hundred thousand values.
 int intValue(const QVariant &value);
 double doubleValue(const QVariant &value);
+// Whether the value is a number (or a text that is one in full), rather than something that
+// doubleValue() would only turn into 0.
+bool isNumber(const QVariant &value);
 bool boolValue(const QVariant &value);
 QDate dateValue(const QVariant &value);
 QDateTime dateTimeValue(const QVariant &value);

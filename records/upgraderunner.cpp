@@ -72,6 +72,19 @@ bool overwriteWith(const QString &source, const QString &target)
     }
     return out.commit();
 }
+bool sameBytes(const QString &left, const QString &right)
+{
+    QFile a(left);
+    QFile b(right);
+    if (a.size() != b.size() || !a.open(QIODevice::ReadOnly) || !b.open(QIODevice::ReadOnly))
+        return false;
+    while (!a.atEnd()) {
+        const QByteArray chunk = a.read(64 * 1024);
+        if (chunk.isEmpty() || chunk != b.read(chunk.size()))
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 UpgradeRunner::UpgradeRunner(const QString &connectionName, std::function<QString()> readVersion,
@@ -197,7 +210,9 @@ bool UpgradeRunner::matchesCurrent()
 bool UpgradeRunner::restore(const QString &backupPath)
 {
     Connections::close(m_connectionName);
-    const bool copied = overwriteWith(backupPath, m_filePath);
+    // A run that rolled back before anything reached the disk (a write-protected file, say)
+    // left the file as the copy has it: there is nothing to put back.
+    const bool copied = sameBytes(backupPath, m_filePath) || overwriteWith(backupPath, m_filePath);
     const bool reopened = reopen();
     if (!copied)
         qWarning().noquote() << "Could not put" << backupPath << "back over" << m_filePath;
@@ -269,6 +284,33 @@ bool UpgradeRunner::isReadableDatabase(const QString &connectionName)
     }
     query.finish();
     return isWhole(db);
+}
+
+bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringList &ownTables)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master"))) {
+        qWarning().noquote() << "Cannot read the schema -" << query.lastError().text();
+        return false;
+    }
+    while (query.next()) {
+        const QString type = query.value(0).toString();
+        const QString name = query.value(1).toString();
+        const QString sql = query.value(2).toString().simplified();
+        const bool actsOrStandsIn =
+            type == QLatin1String("trigger") || type == QLatin1String("view");
+        const bool ownButNotPlain =
+            ownTables.contains(name, Qt::CaseInsensitive) &&
+            (type != QLatin1String("table") ||
+             !sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive));
+        if (actsOrStandsIn || ownButNotPlain) {
+            qWarning().noquote() << "The file's schema holds the" << type << name
+                                 << "- the file is refused";
+            return false;
+        }
+    }
+    return query.lastError().type() == QSqlError::NoError;
 }
 
 // A copy that stopped part way still opens, and its first pages read well; the pages it lacks

@@ -1,7 +1,7 @@
 #include "reportdocuments.h"
 
-#include "activedomainobject.h"
 #include "bill.h"
+#include "formatting.h"
 #include "htmltext.h"
 #include "payee.h"
 #include "payeeorder.h"
@@ -47,13 +47,6 @@ struct MonthWindow
     }
     bool contains(const QDate &date) const { return date >= first && date <= last; }
 };
-
-const QString rowDateFormat = QStringLiteral("MM/dd/yyyy");
-
-QString money(double value)
-{
-    return ActiveDomainObject::formatCurrency(value);
-}
 
 QVector<const Bill *> listedBills(const BillsById &bills, const BillTest &listed)
 {
@@ -107,20 +100,20 @@ void appendBillRow(QString &html, const Bill &bill, Columns columns, const QStri
     html += QLatin1String("<tr bgcolor='") + colour + QLatin1String("' bordercolor='") + colour +
             QLatin1String("'><td>") + htmlText(bill.payee().payeeName()) +
             QLatin1String("</td><td>") + htmlText(bill.description()) + QLatin1String("</td><td>") +
-            bill.dueDate().toString(rowDateFormat);
-    const QString amount = money(bill.amount());
+            Formatting::shortDate(bill.dueDate());
+    const QString amount = Formatting::currency(bill.amount());
     switch (columns) {
     case Columns::Four:
         html += QLatin1String("</td><td>") + amount + QLatin1String("</td></tr>");
         break;
     case Columns::Five:
-        html += QLatin1String("</td><td>") + bill.paidDate().toString(rowDateFormat) +
+        html += QLatin1String("</td><td>") + Formatting::shortDate(bill.paidDate()) +
                 QLatin1String("</td><td>") + amount + QLatin1String("</td></tr>");
         break;
     case Columns::Six:
         html += QLatin1String("</td>");
         if (bill.isPaid())
-            html += QLatin1String("<td>") + bill.paidDate().toString(rowDateFormat) +
+            html += QLatin1String("<td>") + Formatting::shortDate(bill.paidDate()) +
                     QLatin1String("</td>");
         else
             html += QLatin1String("<td></td>");
@@ -145,7 +138,7 @@ QString billReport(const BillsById &bills, const QDate &today, const BillReport 
     appendHead(html, report.name);
     appendReportDate(html, today);
     html += QLatin1String("<tr><td><b>") + report.totalLabel + QLatin1String("</b></td><td>") +
-            money(total) + QLatin1String("</td></tr>");
+            Formatting::currency(total) + QLatin1String("</td></tr>");
     appendSummaryEnd(html);
     html += QLatin1String("<tr><td><table width='100%' cellspacing='0' cellpadding='2'>");
     appendHeaderRow(html, report.columns);
@@ -187,10 +180,11 @@ QString currentMonth(const BillsById &bills, const QDate &today)
 {
     const MonthWindow month(today);
     const BillTest listed = [month](const Bill &bill) { return month.contains(bill.dueDate()); };
-    return billReport(bills, today,
-                      {QStringLiteral("Current Month"),
-                       QStringLiteral("Total Unpaid For ") + monthName(today) + QLatin1Char(':'),
-                       Columns::Six, listed, unpaid});
+    return billReport(
+        bills, today,
+        {QStringLiteral("Current Month"),
+         QStringLiteral("Total Unpaid For ") + Formatting::monthName(today) + QLatin1Char(':'),
+         Columns::Six, listed, unpaid});
 }
 
 QString currentMonthBillsDue(const BillsById &bills, const QDate &today)
@@ -199,10 +193,11 @@ QString currentMonthBillsDue(const BillsById &bills, const QDate &today)
     const BillTest listed = [month](const Bill &bill) {
         return !bill.isPaid() && month.contains(bill.dueDate());
     };
-    return billReport(bills, today,
-                      {QStringLiteral("Current Month Bills Due"),
-                       QStringLiteral("Total Due In ") + monthName(today) + QLatin1Char(':'),
-                       Columns::Four, listed, always});
+    return billReport(
+        bills, today,
+        {QStringLiteral("Current Month Bills Due"),
+         QStringLiteral("Total Due In ") + Formatting::monthName(today) + QLatin1Char(':'),
+         Columns::Four, listed, always});
 }
 
 QString currentMonthBillsPaid(const BillsById &bills, const QDate &today)
@@ -211,10 +206,11 @@ QString currentMonthBillsPaid(const BillsById &bills, const QDate &today)
     const BillTest listed = [month](const Bill &bill) {
         return bill.isPaid() && month.contains(bill.paidDate());
     };
-    return billReport(bills, today,
-                      {QStringLiteral("Current Month Bills Paid"),
-                       QStringLiteral("Total Paid In ") + monthName(today) + QLatin1Char(':'),
-                       Columns::Five, listed, always});
+    return billReport(
+        bills, today,
+        {QStringLiteral("Current Month Bills Paid"),
+         QStringLiteral("Total Paid In ") + Formatting::monthName(today) + QLatin1Char(':'),
+         Columns::Five, listed, always});
 }
 
 QString lastMonthBills(const BillsById &bills, const QDate &today)
@@ -225,7 +221,7 @@ QString lastMonthBills(const BillsById &bills, const QDate &today)
     return billReport(
         bills, today,
         {QStringLiteral("Last Month Bills"),
-         QStringLiteral("Total Due For ") + monthName(dayLastMonth) + QLatin1Char(':'),
+         QStringLiteral("Total Due For ") + Formatting::monthName(dayLastMonth) + QLatin1Char(':'),
          Columns::Six, listed, unpaid});
 }
 

@@ -19,7 +19,7 @@
 namespace {
 void showInvalidFile()
 {
-    MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+    MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                         QStringLiteral("The system file you are trying to open is invalid.\n"));
 }
 
@@ -65,7 +65,10 @@ bool SystemDatabase::openExisting()
         return false;
     // A file of another kind under this name is not ours to change: it is reported and left
     // alone, and the program runs on without remembering files.
-    if (!UpgradeRunner::isReadableDatabase(Connections::system())) {
+    const QStringList ownTables{QStringLiteral("recentfiles"), QStringLiteral("systemfiledata"),
+                                QStringLiteral("filedata")};
+    if (!UpgradeRunner::isReadableDatabase(Connections::system()) ||
+        !UpgradeRunner::isInertSchema(Connections::system(), ownTables)) {
         Connections::close(Connections::system());
         showInvalidFile();
         return false;
@@ -74,7 +77,7 @@ bool SystemDatabase::openExisting()
     if (UpgradeRunner::isNewerThanCurrent(version)) {
         // A newer program may still need this store as it is, so nothing writes to it.
         Connections::close(Connections::system());
-        MessageHelper::show(QMessageBox::Critical, MessageHelper::fileErrorTitle(),
+        MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                             QStringLiteral("The system file version (") + version +
                                 QStringLiteral(") is newer than the current file version (") +
                                 currentVersion() +
@@ -83,7 +86,7 @@ bool SystemDatabase::openExisting()
         return false;
     }
     if (version != currentVersion()) {
-        MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The system file version (") + version +
                                 QStringLiteral(") you are opening is older than the current "
                                                "file version (") +
@@ -129,7 +132,7 @@ bool SystemDatabase::upgrade()
     UpgradeRunner runner(Connections::system(), &SystemFileData::readVersion, upgradeTables());
     const UpgradeRunner::Outcome outcome = runner.run();
     if (outcome.succeeded) {
-        MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The system file is now version (") + outcome.version +
                                 QStringLiteral(")).\nUpdate successful."));
         return true;
@@ -137,7 +140,7 @@ bool SystemDatabase::upgrade()
     if (!outcome.backupPath.isEmpty() && !outcome.restored)
         qWarning().noquote() << "The system file could not be restored; its copy is"
                              << outcome.backupPath;
-    MessageHelper::show(QMessageBox::Information, MessageHelper::fileUpgradeTitle(),
+    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("The system file is still version (") + outcome.version +
                             QStringLiteral(")).\nUpdate was not successful.  Replacing current "
                                            "file with backup file."));

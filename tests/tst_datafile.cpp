@@ -56,6 +56,13 @@ Bill addBill(const Payee &payee, const QString &description, double amount, cons
     return bill;
 }
 
+// The header of a "1.1" file without the tables of that version.
+QStringList olderHeaderOnly()
+{
+    return {"CREATE TABLE filedata(firstname TEXT, lastname TEXT, address TEXT, version TEXT)",
+            "INSERT INTO filedata VALUES ('', '', '', '1.1')"};
+}
+
 void pay(const Bill &bill, double amount)
 {
     BillPayment payment(bill.id(), Clock::now(), amount);
@@ -331,11 +338,8 @@ void TestDataFile::lockedFileFailsInsteadOfHanging()
 
 void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
 {
-    // A database that has no header table at all reads as version "".
     const QString old = m_dir->filePath("old.nvbf");
-    QVERIFY(Connections::open("builder", old));
-    QVERIFY(QSqlQuery(Connections::database("builder")).exec("CREATE TABLE notes(text TEXT)"));
-    Connections::close("builder");
+    buildFile(old, olderHeaderOnly());
     const QByteArray before = fileBytes(old);
 
     const QString first = m_dir->filePath("first.nvbf");
@@ -347,7 +351,7 @@ void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
     const auto &question = m_messages->messages().at(0);
     QCOMPARE(question.icon, QMessageBox::Warning);
     QCOMPARE(question.title, upgradeTitle);
-    QCOMPARE(question.text, QString("The file version () you are opening is older than the "
+    QCOMPARE(question.text, QString("The file version (1.1) you are opening is older than the "
                                     "current file version (1.4).\nWould you like to upgrade the "
                                     "file?"));
     QCOMPARE(question.buttons, QStringList({"Upgrade", "Cancel"}));
@@ -356,7 +360,7 @@ void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
     const auto &refusal = m_messages->messages().at(1);
     QCOMPARE(refusal.icon, QMessageBox::Information);
     QCOMPARE(refusal.text, QString("You cannot open the file if you do not upgrade.\nIf you want "
-                                   "to open the file please use Norvo Rava Rodozod ."));
+                                   "to open the file please use Norvo Rava Rodozod 1.1."));
     QCOMPARE(m_file->path(), first);
     QCOMPARE(openFileName(), first);
     QCOMPARE(fileBytes(old), before);
@@ -365,9 +369,7 @@ void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
 void TestDataFile::refusedUpgradeAtStartLeavesNoFileOpen()
 {
     const QString old = m_dir->filePath("old.nvbf");
-    QVERIFY(Connections::open("builder", old));
-    QVERIFY(QSqlQuery(Connections::database("builder")).exec("CREATE TABLE notes(text TEXT)"));
-    Connections::close("builder");
+    buildFile(old, olderHeaderOnly());
 
     m_messages->answerEscape();
     QVERIFY(!m_file->open(old));
@@ -379,11 +381,9 @@ void TestDataFile::refusedUpgradeAtStartLeavesNoFileOpen()
 
 void TestDataFile::failedUpgradeRestoresFileAndKeepsPreviousOpen()
 {
-    // No layout is known for an empty version, so the upgrade cannot succeed.
+    // The tables of the version are missing, so the upgrade cannot succeed.
     const QString old = m_dir->filePath("old.nvbf");
-    QVERIFY(Connections::open("builder", old));
-    QVERIFY(QSqlQuery(Connections::database("builder")).exec("CREATE TABLE notes(text TEXT)"));
-    Connections::close("builder");
+    buildFile(old, olderHeaderOnly());
     const QByteArray before = fileBytes(old);
 
     const QString first = m_dir->filePath("first.nvbf");
@@ -395,8 +395,8 @@ void TestDataFile::failedUpgradeRestoresFileAndKeepsPreviousOpen()
     QCOMPARE(m_messages->last().icon, QMessageBox::Information);
     QCOMPARE(m_messages->last().title, upgradeTitle);
     QCOMPARE(m_messages->last().text,
-             QString("The file is still version ()).\nUpdate was not successful.  Replacing "
-                     "current file with backup file."));
+             QString("The file is still version (1.1)).\nUpdate was not successful.  The "
+                     "file was left as it was."));
     QCOMPARE(fileBytes(old), before);
     // Nothing could be carried over, so nothing was copied.
     QCOMPARE(QDir(m_dir->path()).entryList({"*.bak"}, QDir::Files), QStringList());

@@ -349,11 +349,11 @@ void TestRecordBase::recorderAnswersAndRecords()
     MessageRecorder recorder;
     recorder.answer("Delete");
     QVERIFY(
-        MessageHelper::confirm(QMessageBox::Warning, "Bill Delete", "Sure?", "Delete", "Cancel"));
+        MessageHelper::confirm(MessageIcon::Warning, "Bill Delete", "Sure?", "Delete", "Cancel"));
     // Nothing queued: the box is answered like Escape, which picks the second button.
     QVERIFY(
-        !MessageHelper::confirm(QMessageBox::Warning, "Bill Delete", "Again?", "Delete", "Cancel"));
-    MessageHelper::show(QMessageBox::Critical, "Title", "Text");
+        !MessageHelper::confirm(MessageIcon::Warning, "Bill Delete", "Again?", "Delete", "Cancel"));
+    MessageHelper::show(MessageIcon::Critical, "Title", "Text");
 
     QCOMPARE(recorder.count(), 3);
     QCOMPARE(recorder.messages().at(0).answer, QString("Delete"));
@@ -381,7 +381,7 @@ void TestRecordBase::realBoxUsesLabelsDefaultAndEscape()
             QCOMPARE(box->icon(), QMessageBox::Warning);
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        answered = MessageHelper::confirm(QMessageBox::Warning, "Norvo Rava Rodozod File Upgrade",
+        answered = MessageHelper::confirm(MessageIcon::Warning, "Norvo Rava Rodozod File Upgrade",
                                           "Upgrade?", "Upgrade", "Cancel");
     }
     QVERIFY(!answered);

@@ -34,8 +34,8 @@ int MessageRecorder::respond(const MessageRequest &request)
             chosen = request.escapeButton;
         }
     }
-    m_messages.append(Message{request.icon, request.title, request.text, request.buttons,
-                              request.defaultButton, request.escapeButton,
+    m_messages.append(Message{messageBoxIcon(request.icon), request.title, request.text,
+                              request.buttons, request.defaultButton, request.escapeButton,
                               request.buttons.value(chosen), request.windowIcon,
                               request.textFormat});
     return chosen;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "messagehelper.h"
+#include "messagepresenter.h"
 
 #include <QList>
 #include <QString>

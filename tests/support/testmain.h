@@ -1,5 +1,6 @@
 #pragma once
 
+#include "messagepresenter.h"
 #include "scopedworkdir.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
     {                                                                                              \
         QApplication app(argc, argv);                                                              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        installWidgetMessagePresenter();                                                           \
         ScopedWorkDir workDir;                                                                     \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

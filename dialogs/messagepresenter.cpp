@@ -1,0 +1,62 @@
+#include "messagepresenter.h"
+
+#include <QAbstractButton>
+#include <QIcon>
+#include <QPushButton>
+#include <QWidget>
+
+namespace {
+int boundedIndex(int index, int count)
+{
+    return (index >= 0 && index < count) ? index : count - 1;
+}
+
+int showBox(const MessageRequest &request, QObject *parent)
+{
+    const int count = int(request.buttons.size());
+    QMessageBox box(messageBoxIcon(request.icon), request.title, request.text,
+                    QMessageBox::NoButton, qobject_cast<QWidget *>(parent));
+    box.setTextFormat(request.textFormat);
+    if (!request.windowIcon.isEmpty())
+        box.setWindowIcon(QIcon(request.windowIcon));
+    QList<QAbstractButton *> buttons;
+    for (int i = 0; i < count; ++i) {
+        const QString &label = request.buttons.at(i);
+        if (count == 1 && label == QLatin1String("OK")) {
+            buttons.append(box.addButton(QMessageBox::Ok));
+        } else {
+            const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+            buttons.append(box.addButton(label, role));
+        }
+    }
+    box.setDefaultButton(
+        qobject_cast<QPushButton *>(buttons.at(boundedIndex(request.defaultButton, count))));
+    box.setEscapeButton(buttons.at(boundedIndex(request.escapeButton, count)));
+    box.exec();
+
+    const int chosen = int(buttons.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : boundedIndex(request.escapeButton, count);
+}
+} // namespace
+
+void installWidgetMessagePresenter()
+{
+    MessageHelper::setPresenter(&showBox);
+}
+
+QMessageBox::Icon messageBoxIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::NoIcon:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}

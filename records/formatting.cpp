@@ -1,0 +1,47 @@
+#include "formatting.h"
+
+#include <QLocale>
+
+namespace {
+
+const QLocale &usEnglish()
+{
+    static const QLocale us(QLocale::English, QLocale::UnitedStates);
+    return us;
+}
+
+QString formatWithPattern(const QString &pattern, double value)
+{
+    // Amounts are always shown in US notation, and the rest of the program relies on that
+    // locale being the default once any amount has been formatted. It is replaced only when
+    // it differs: a list of many thousand amounts would otherwise replace it for each one.
+    if (QLocale() != usEnglish())
+        QLocale::setDefault(usEnglish());
+    return pattern.arg(value, 0, 'f', 2, QLatin1Char(' '));
+}
+
+} // namespace
+
+namespace Formatting {
+
+QString currency(double value)
+{
+    return formatWithPattern(QStringLiteral("$%L1"), value);
+}
+
+QString amount(double value)
+{
+    return formatWithPattern(QStringLiteral("%L1"), value);
+}
+
+QString monthName(const QDate &day)
+{
+    return usEnglish().monthName(day.month());
+}
+
+QString shortDate(const QDate &day)
+{
+    return day.toString(QStringLiteral("MM/dd/yyyy"));
+}
+
+} // namespace Formatting

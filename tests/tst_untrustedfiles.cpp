@@ -1,0 +1,261 @@
+#include "bill.h"
+#include "clock.h"
+#include "connections.h"
+#include "currentsql.h"
+#include "datafile.h"
+#include "filebytes.h"
+#include "messagerecorder.h"
+#include "norvoravarodozod.h"
+#include "payee.h"
+#include "systemdatabase.h"
+#include "testmain.h"
+#include "windowsupport.h"
+
+#include <QDir>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace {
+const QDate today(2026, 5, 14);
+const QString invalidText = QStringLiteral(
+    "The file you are trying to open is invalid.\nPlease check the file you are opening.");
+
+// A current file with one payee and two unpaid bills: "power" and "gas", whose payment covers
+// it although its row still says unpaid (as a program stopped half way leaves it), so that
+// the next load that may write turns it paid.
+void buildFile(const QString &path)
+{
+    DataFile file(nullptr);
+    QVERIFY(file.open(path));
+    QVERIFY(addBill("Power Co", "power", 80, today.addDays(3)));
+    const int gas = addBill("Gas Co", "gas", 30, today.addDays(2), 30);
+    QVERIFY(gas);
+    QVERIFY(run(QStringLiteral("UPDATE bills SET paid = 0 WHERE id = %1").arg(gas)));
+    Connections::close(Connections::current());
+}
+
+// Runs statements on the file with a connection of its own, as another program would.
+void alter(const QString &path, const QStringList &statements)
+{
+    QVERIFY(Connections::open("other program", path));
+    for (const QString &statement : statements) {
+        QSqlQuery query(Connections::database("other program"));
+        QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    Connections::close("other program");
+}
+} // namespace
+
+class TestUntrustedFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void fileThatCouldActIsRefusedUntouched_data();
+    void fileThatCouldActIsRefusedUntouched();
+    void systemStoreThatCouldActIsLeftAlone();
+    void unreadableBillIsLeftAsStored_data();
+    void unreadableBillIsLeftAsStored();
+    void failedUpgradeSaysWhatBecameOfTheFile_data();
+    void failedUpgradeSaysWhatBecameOfTheFile();
+    void readOnlyOpenWritesNothing();
+    void readOnlyOpenRefusesAnOlderFile();
+    void withoutPresenterNoFileIsUpgradedUnasked();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestUntrustedFiles::init()
+{
+    Clock::setFixed(QDateTime(today, QTime(9, 0)));
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath("bills.nvbf");
+    buildFile(m_path);
+    // Each test starts without a store that remembers an earlier test's file.
+    QFile::remove(SystemDatabase::fileName());
+}
+
+void TestUntrustedFiles::cleanup()
+{
+    Connections::close(Connections::current());
+    m_dir.reset();
+    Clock::reset();
+}
+
+void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("trigger") << QStringList{
+        "CREATE TRIGGER t AFTER UPDATE ON bills BEGIN DELETE FROM payees; END;"};
+    QTest::newRow("view") << QStringList{"CREATE VIEW unpaid AS SELECT * FROM bills"};
+    QTest::newRow("table as view") << QStringList{"ALTER TABLE payees RENAME TO people",
+                                                  "CREATE VIEW payees AS SELECT * FROM people"};
+    QTest::newRow("empty version") << QStringList{"UPDATE filedata SET version = ''"};
+    QTest::newRow("unknown version") << QStringList{"UPDATE filedata SET version = '1.3'"};
+}
+
+void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched()
+{
+    QFETCH(QStringList, statements);
+    // A bill of 0 turns paid on its first load, which is the write a trigger would ride on.
+    alter(m_path, statements + QStringList{"UPDATE bills SET amount = 0"});
+    const QByteArray before = fileBytes(m_path);
+
+    MessageRecorder messages;
+    messages.answer("Upgrade");
+    DataFile file(nullptr);
+    QVERIFY(!file.open(m_path));
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().text, invalidText);
+    QVERIFY(!file.openReadOnly(m_path));
+    QCOMPARE(fileBytes(m_path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf"}));
+}
+
+void TestUntrustedFiles::systemStoreThatCouldActIsLeftAlone()
+{
+    {
+        SystemDatabase created;
+    }
+    Connections::close(Connections::system());
+    const QString path = QDir::current().absoluteFilePath(SystemDatabase::fileName());
+    alter(path, {"CREATE TRIGGER t AFTER UPDATE ON recentfiles BEGIN DELETE FROM "
+                 "systemfiledata; END;"});
+    const QByteArray before = fileBytes(path);
+
+    MessageRecorder messages;
+    SystemDatabase store;
+    QVERIFY(!store.setRecentFileLocation(m_path));
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().text, QString("The system file you are trying to open is invalid.\n"));
+    QCOMPARE(fileBytes(path), before);
+}
+
+void TestUntrustedFiles::unreadableBillIsLeftAsStored_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("amount as text") << "amount"
+                                    << "'abc'";
+    QTest::newRow("amount missing") << "amount"
+                                    << "NULL";
+    QTest::newRow("due date as text") << "duedate"
+                                      << "'someday'";
+}
+
+void TestUntrustedFiles::unreadableBillIsLeftAsStored()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    alter(m_path, {"UPDATE bills SET " + column + " = " + value + " WHERE description = 'gas'"});
+    const QByteArray before = fileBytes(m_path);
+
+    MessageRecorder messages;
+    FileAnswers answers;
+    NorvoRavaRodozod window;
+    answers.paths.append(m_path);
+    trigger(window, "actionOpen");
+    QCOMPARE(billList(window)->topLevelItemCount(), 1);
+    QCOMPARE(window.statusBar()->currentMessage(),
+             QString("The bills could not be read from the file: 1 bill has an amount or due "
+                     "date that cannot be read and is left as stored"));
+    trigger(window, "action_Paid_Bills_Menu");
+    QCOMPARE(billList(window)->topLevelItemCount(), 0);
+    QCOMPARE(messages.count(), 0);
+    QCOMPARE(fileBytes(m_path), before);
+}
+
+void TestUntrustedFiles::failedUpgradeSaysWhatBecameOfTheFile_data()
+{
+    QTest::addColumn<QString>("backup");
+    QTest::addColumn<bool>("restored");
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("put back") << "/data/bills.nvbf.v1.1.bak" << true
+                              << "Replacing current file with backup file.";
+    QTest::newRow("not put back")
+        << "/data/bills.nvbf.v1.1.bak" << false
+        << "The file could not be put back as it was.\nPlease recover it from the backup "
+           "file:\n" +
+               QDir::toNativeSeparators("/data/bills.nvbf.v1.1.bak");
+    QTest::newRow("never copied") << "" << false << "The file was left as it was.";
+}
+
+void TestUntrustedFiles::failedUpgradeSaysWhatBecameOfTheFile()
+{
+    QFETCH(QString, backup);
+    QFETCH(bool, restored);
+    QFETCH(QString, ending);
+    UpgradeRunner::Outcome outcome;
+    outcome.version = "1.1";
+    outcome.backupPath = backup;
+    outcome.restored = restored;
+    QCOMPARE(upgradeFailureText(outcome),
+             "The file is still version (1.1)).\nUpdate was not successful.  " + ending);
+}
+
+void TestUntrustedFiles::readOnlyOpenWritesNothing()
+{
+    const QByteArray before = fileBytes(m_path);
+    MessageRecorder messages;
+    DataFile file(nullptr);
+    QVERIFY(file.openReadOnly(m_path));
+    QVERIFY(file.isReadOnly());
+    // The covered bill counts as paid, though that is not written down.
+    QVERIFY(file.loadCurrentBills());
+    QCOMPARE(file.billList().size(), 1);
+    QCOMPARE(file.billList().constFirst()->description(), QString("power"));
+    QVERIFY(file.loadPaidBills());
+    QCOMPARE(file.billList().size(), 1);
+    QVERIFY(file.billList().constFirst()->isPaid());
+
+    QVERIFY(!file.deleteBill(file.billList().constFirst().get()));
+    QVERIFY(DataFile::lastErrorText().contains("reading only"));
+    QVERIFY(!file.savePayee(std::make_shared<Payee>()));
+    QVERIFY(!file.deletePayee(file.payeesById().begin()->get()));
+    QCOMPARE(messages.count(), 0);
+    Connections::close(Connections::current());
+    QCOMPARE(fileBytes(m_path), before);
+}
+
+void TestUntrustedFiles::readOnlyOpenRefusesAnOlderFile()
+{
+    alter(m_path, {"UPDATE filedata SET version = '1.2'"});
+    const QByteArray before = fileBytes(m_path);
+    MessageRecorder messages;
+    messages.answer("Upgrade");
+    DataFile file(nullptr);
+    QVERIFY(!file.openReadOnly(m_path));
+    QVERIFY(!file.openReadOnly(m_dir->filePath("missing.nvbf")));
+    QCOMPARE(messages.count(), 2);
+    QCOMPARE(messages.messages().at(0).text,
+             QString("The file version (1.2) is older than the current file version (1.4).\nIt "
+                     "cannot be read before Norvo Rava Rodozod has upgraded it."));
+    QCOMPARE(fileBytes(m_path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf"}));
+}
+
+void TestUntrustedFiles::withoutPresenterNoFileIsUpgradedUnasked()
+{
+    alter(m_path, {"UPDATE filedata SET version = '1.2'"});
+    const QByteArray before = fileBytes(m_path);
+    // As on the command line: no window, so no one to ask.
+    MessageHelper::setPresenter({});
+    DataFile file(nullptr);
+    const bool opened = file.open(m_path);
+    installWidgetMessagePresenter();
+    QVERIFY(!opened);
+    QCOMPARE(fileBytes(m_path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf"}));
+}
+
+NV_TEST_MAIN(TestUntrustedFiles)
+#include "tst_untrustedfiles.moc"
