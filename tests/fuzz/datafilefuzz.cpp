@@ -1,12 +1,15 @@
 // Coverage-guided fuzzing of reading a data file: the input bytes are a data file, opened and
-// loaded as the window does it, with the upgrade question answered "Upgrade" so that upgrades
-// run too. Built with libFuzzer under NV_FUZZ (tools/fuzz.sh); the ordinary build runs the
-// seed corpus through it once (replaymain.cpp).
+// loaded read-only as the command-line tool does it, then opened and loaded as the window does
+// it, with the upgrade question answered "Upgrade" so that upgrades run too. Built with
+// libFuzzer under NV_FUZZ (tools/fuzz.sh); the ordinary build runs the seed corpus through it
+// once (replaymain.cpp).
 //
-// Besides what the sanitizers catch: a refused file must be left byte for byte as it was (a
-// failed upgrade puts the backup back), and a file that was opened, upgraded perhaps, must open
-// again without a question, where loading it once more writes nothing (the paid states the
-// first load settled stay settled). Anything else aborts, which the fuzzer reports.
+// Besides what the sanitizers catch: reading a file read-only never changes it; a file read-only
+// opening accepts is one the window opens without a question, and the other way round; a
+// refused file is left byte for byte as it was (a failed upgrade puts the backup back); and a
+// file that was opened, upgraded perhaps, opens again without a question, where loading it once
+// more writes nothing (the paid states the first load settled stay settled). Anything else
+// aborts, which the fuzzer reports.
 
 #include "clock.h"
 #include "connections.h"
@@ -116,9 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
 
-    const auto openAndLoad = [&path] {
+    const auto openAndLoad = [&path](bool readOnly = false) {
         DataFile file(scratch().system);
-        const bool opened = file.open(path);
+        const bool opened = readOnly ? file.openReadOnly(path) : file.open(path);
         if (opened) {
             file.loadCurrentBills();
             file.loadPaidBills();
@@ -131,7 +134,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::fprintf(stderr, "%s\n", what);
         std::abort();
     };
-    if (!openAndLoad()) {
+    const bool readable = openAndLoad(true);
+    if (fileBytes(path) != bytes)
+        fail("Reading a file read-only changed it");
+    const int questionsBefore = g_upgradeQuestions;
+    const bool opened = openAndLoad();
+    if (readable != (opened && g_upgradeQuestions == questionsBefore))
+        fail(readable ? "A file read-only opening accepts needs a question or is refused"
+                      : "A file opened without a question is refused read-only");
+    if (!opened) {
         if (fileBytes(path) != bytes)
             fail("A refused file was changed");
     } else {
