@@ -100,7 +100,8 @@ private:
     bool loadPayees(const QString &statement);
     void clearCollections();
 
-    SystemDatabase *m_systemDatabase = nullptr;
+    // The system store the window opened beside this file; nothing here reads it yet.
+    [[maybe_unused]] SystemDatabase *m_systemDatabase = nullptr;
     QString m_path;
     bool m_readOnly = false;
     int m_unreadableBillCount = 0;
