@@ -7,7 +7,6 @@
 #include "bill.h"
 #include "billdialog.h"
 #include "billpaymentdialog.h"
-#include "billschedule.h"
 #include "billsummary.h"
 #include "clock.h"
 #include "datafile.h"
@@ -18,7 +17,6 @@
 #include "messagehelper.h"
 #include "messagepresenter.h"
 #include "payeelistdialog.h"
-#include "recordsql.h"
 #include "reportdialog.h"
 #include "systemdatabase.h"
 
@@ -106,8 +104,7 @@ void NorvoRavaRodozod::OnEditBill()
 // bill of a series the user says whether the change is meant for the whole series.
 QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
 {
-    const BillSchedule schedule = BillSchedule::findById(bill.billScheduleId());
-    if (schedule.scheduleType() == QLatin1String("SINGLE"))
+    if (m_dataFile->scheduleTypeOf(bill) == QLatin1String("SINGLE"))
         return QStringLiteral("SINGLE");
     if (bill.isUnique())
         return QStringLiteral("RECURRINGUNIQUE");
@@ -185,7 +182,7 @@ void NorvoRavaRodozod::on_actionMakePayment_triggered()
 {
     if (!m_selectedBill)
         return;
-    BillPaymentDialog dialog(this);
+    BillPaymentDialog dialog(m_dataFile.get(), this);
     dialog.setBill(m_selectedBill->id());
     dialog.exec();
     // The action is offered in the current view only.
@@ -440,11 +437,7 @@ void NorvoRavaRodozod::reselectBill()
         m_selectedBill = loaded;
         return;
     }
-    const Bill stored = Bill::findById(id);
-    if (stored.id() == id && !stored.isDeleted())
-        m_selectedBill = std::make_shared<Bill>(stored);
-    else
-        m_selectedBill.reset();
+    m_selectedBill = m_dataFile->findBill(id);
 }
 
 void NorvoRavaRodozod::enableFileActions()

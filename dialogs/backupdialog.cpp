@@ -3,7 +3,6 @@
 
 #include "backup.h"
 #include "clock.h"
-#include "connections.h"
 #include "filedialoghelper.h"
 #include "messagehelper.h"
 
@@ -11,16 +10,6 @@
 #include <QFileInfo>
 #include <QList>
 #include <QStringList>
-
-namespace {
-// One open database to copy.
-struct BackupSource
-{
-    QString connectionName;
-    QString what;
-    QString suffix;
-};
-} // namespace
 
 BackupDialog::BackupDialog(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), m_ui(std::make_unique<Ui::BackupDialogClass>())
@@ -48,25 +37,9 @@ void BackupDialog::on_backupPushButton_clicked()
         return;
     }
 
-    const QList<BackupSource> sources{
-        {Connections::system(), QStringLiteral("The system file"), QStringLiteral("db")},
-        {Connections::current(), QStringLiteral("The data file"), QStringLiteral("nvbf")},
-    };
-    const QDateTime moment = Clock::now();
-    QStringList written;
-    QStringList failures;
-    for (const BackupSource &source : sources) {
-        const QString file = Backup::databaseFile(source.connectionName);
-        if (file.isEmpty())
-            continue;
-        const QString target = Backup::freeTargetPath(directory, QFileInfo(file).completeBaseName(),
-                                                      source.suffix, moment);
-        QString error;
-        if (Backup::copyDatabase(source.connectionName, target, &error))
-            written.append(QFileInfo(target).fileName());
-        else
-            failures.append(source.what + QStringLiteral(" could not be copied: ") + error);
-    }
+    const Backup::Outcome outcome = Backup::backUpOpenFiles(directory, Clock::now());
+    const QStringList &written = outcome.written;
+    const QStringList &failures = outcome.failures;
 
     const QString where = QDir::toNativeSeparators(directory);
     if (written.isEmpty() && failures.isEmpty()) {

@@ -6,14 +6,12 @@
 #include "billscheduledialog.h"
 #include "calendardialog.h"
 #include "clock.h"
-#include "connections.h"
 #include "datafile.h"
 #include "formatting.h"
 #include "messagehelper.h"
 #include "payee.h"
 #include "payeelistdialog.h"
 #include "payeeorder.h"
-#include "transaction.h"
 
 namespace {
 const QString newMode = QStringLiteral("NEW");
@@ -126,7 +124,7 @@ void BillDialog::on_schedulePushButton_clicked()
 
 void BillDialog::on_paymentsPushButton_clicked()
 {
-    BillPaymentListDialog dialog;
+    BillPaymentListDialog dialog(m_dataFile);
     dialog.setBill(m_bill.id());
     dialog.exec();
     reloadStoredState();
@@ -230,6 +228,8 @@ void BillDialog::readForm(Bill &bill) const
 
 bool BillDialog::store()
 {
+    if (!m_dataFile)
+        return false;
     if (m_editMode == newMode)
         return storeNew();
     if (m_editMode == singleMode)
@@ -241,28 +241,20 @@ bool BillDialog::store()
     return true;
 }
 
-// The working bill and schedule change only once everything is in the file, so that a Save
-// that failed can be tried again from the same state.
 bool BillDialog::storeNew()
 {
     Bill bill = m_bill;
     readForm(bill);
-    BillSchedule schedule = m_schedule;
-    Transaction transaction(Connections::current());
-    if (!transaction.isActive())
-        return false;
+    bool stored = false;
     if (m_ui->singleRadioButton->isChecked()) {
-        schedule.setScheduleType(singleMode);
         bill.setDueDate(m_ui->DueDateDateEdit->date());
-        if (!schedule.save() || !schedule.addBill(bill))
-            return false;
-    } else if (!schedule.save() || !schedule.generateBills(bill)) {
-        return false;
+        stored = m_dataFile->addSingleBill(bill, m_schedule);
+    } else {
+        stored = m_dataFile->addSeries(bill, m_schedule);
     }
-    if (!transaction.commit())
+    if (!stored)
         return false;
     m_bill = bill;
-    m_schedule = schedule;
     return true;
 }
 
@@ -271,17 +263,9 @@ bool BillDialog::storeSingle()
     Bill bill = m_bill;
     readForm(bill);
     bill.setDueDate(m_ui->DueDateDateEdit->date());
-    BillSchedule schedule = m_schedule;
-    schedule.setScheduleType(singleMode);
-    // A schedule that has no row yet is inserted rather than updated.
-    if (schedule.id() == 0)
-        schedule.setStored(false);
-    Transaction transaction(Connections::current());
-    if (!transaction.isActive() || !schedule.save() || !schedule.addBill(bill) ||
-        !transaction.commit())
+    if (!m_dataFile->saveSingleBill(bill, m_schedule))
         return false;
     m_bill = bill;
-    m_schedule = schedule;
     return true;
 }
 
@@ -289,10 +273,7 @@ bool BillDialog::storeRecurring()
 {
     Bill bill = m_bill;
     readForm(bill);
-    // The edited bill is one of the series and is written through it, like the others. A
-    // bill whose series lists nothing is written by itself rather than losing the edit.
-    const bool written = m_schedule.hasBills() ? m_schedule.updateBills(bill) : bill.save();
-    if (!written)
+    if (!m_dataFile->saveSeries(bill, m_schedule))
         return false;
     m_bill = bill;
     return true;
@@ -303,7 +284,7 @@ bool BillDialog::storeRecurringUnique()
     Bill bill = m_bill;
     readForm(bill);
     bill.setDueDate(m_ui->DueDateDateEdit->date());
-    if (!bill.save())
+    if (!m_dataFile->saveBill(bill))
         return false;
     m_bill = bill;
     return true;

@@ -4,13 +4,13 @@
 #include "amountentry.h"
 #include "calendardialog.h"
 #include "clock.h"
-#include "connections.h"
+#include "datafile.h"
 #include "formatting.h"
 #include "messagehelper.h"
-#include "transaction.h"
 
-BillPaymentDialog::BillPaymentDialog(QWidget *parent, Qt::WindowFlags flags)
-    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentDialogClass>())
+BillPaymentDialog::BillPaymentDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentDialogClass>()),
+      m_dataFile(dataFile)
 {
     m_ui->setupUi(this);
     AmountEntry::prepare(m_ui->amountLineEdit);
@@ -44,26 +44,13 @@ void BillPaymentDialog::on_okButton_clicked()
 
 bool BillPaymentDialog::savePayment()
 {
+    if (!m_dataFile)
+        return false;
     BillPayment payment = m_payment;
     payment.setAmount(AmountEntry::parse(m_ui->amountLineEdit->text()));
     payment.setPaymentDate(m_ui->paymentDateTimeEdit->dateTime());
-
-    // The payment and the bill leaving its series land together or not at all.
-    Transaction transaction(Connections::current());
-    if (!transaction.isActive() || !payment.save())
+    if (!m_dataFile->savePayment(payment, m_bill))
         return false;
-    Bill bill = m_bill;
-    if (!bill.isUnique()) {
-        // The payment's save has just brought the bill's paid state up to date in the file;
-        // the copy read when the dialog opened would write the old state back.
-        bill = Bill::findById(payment.billId());
-        bill.setUnique(true);
-        if (!bill.save())
-            return false;
-    }
-    if (!transaction.commit())
-        return false;
-    m_bill = bill;
     m_payment = payment;
     return true;
 }

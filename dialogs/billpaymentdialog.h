@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class DataFile;
+
 namespace Ui {
 class BillPaymentDialogClass;
 }
@@ -18,7 +20,9 @@ class BillPaymentDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit BillPaymentDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    // Payments are stored through the open data file.
+    explicit BillPaymentDialog(DataFile *dataFile, QWidget *parent = nullptr,
+                               Qt::WindowFlags flags = {});
     ~BillPaymentDialog() override;
 
     // For a new payment on the bill with that id.
@@ -35,6 +39,7 @@ private:
     bool savePayment();
 
     std::unique_ptr<Ui::BillPaymentDialogClass> m_ui;
+    DataFile *m_dataFile = nullptr;
     BillPayment m_payment;
     Bill m_bill;
 };

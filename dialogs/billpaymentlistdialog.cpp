@@ -2,15 +2,16 @@
 #include "ui_billpaymentlistdialog.h"
 
 #include "billpaymentdialog.h"
-#include "connections.h"
+#include "datafile.h"
 #include "formatting.h"
 #include "messagehelper.h"
-#include "transaction.h"
 
 #include <QTreeWidgetItem>
 
-BillPaymentListDialog::BillPaymentListDialog(QWidget *parent, Qt::WindowFlags flags)
-    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentListDialogClass>())
+BillPaymentListDialog::BillPaymentListDialog(DataFile *dataFile, QWidget *parent,
+                                             Qt::WindowFlags flags)
+    : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentListDialogClass>()),
+      m_dataFile(dataFile)
 {
     m_ui->setupUi(this);
     m_ui->paymentsTreeWidget->setHeaderLabels({tr("Payment Date"), tr("Amount")});
@@ -66,7 +67,7 @@ void BillPaymentListDialog::editSelectedPayment()
     // Acting on a payment chosen earlier, which may have been deleted since, would be a guess.
     if (!readSelectedPayment())
         return;
-    BillPaymentDialog dialog(this);
+    BillPaymentDialog dialog(m_dataFile, this);
     dialog.loadPayment(m_payment.id());
     dialog.exec();
     reloadBill();
@@ -74,7 +75,7 @@ void BillPaymentListDialog::editSelectedPayment()
 
 void BillPaymentListDialog::on_addPushButton_clicked()
 {
-    BillPaymentDialog dialog(this);
+    BillPaymentDialog dialog(m_dataFile, this);
     dialog.setBill(m_bill.id());
     dialog.exec();
     reloadBill();
@@ -101,12 +102,7 @@ void BillPaymentListDialog::on_deletePushButton_clicked()
 
 bool BillPaymentListDialog::deletePayment()
 {
-    // The bill's paid flag in the file follows the payments that are left.
-    Transaction transaction(Connections::current());
-    if (!transaction.isActive() || !m_payment.remove())
-        return false;
-    Bill bill = Bill::findById(m_payment.billId());
-    return bill.refreshPaidState() && transaction.commit();
+    return m_dataFile && m_dataFile->deletePayment(m_payment);
 }
 
 void BillPaymentListDialog::reloadBill()

@@ -9,6 +9,8 @@
 
 class QTreeWidgetItem;
 
+class DataFile;
+
 namespace Ui {
 class BillPaymentListDialogClass;
 }
@@ -20,7 +22,9 @@ class BillPaymentListDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit BillPaymentListDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    // Payments are stored through the open data file.
+    explicit BillPaymentListDialog(DataFile *dataFile, QWidget *parent = nullptr,
+                                   Qt::WindowFlags flags = {});
     ~BillPaymentListDialog() override;
 
     void setBill(int billId);
@@ -41,6 +45,7 @@ private:
     void reloadBill();
 
     std::unique_ptr<Ui::BillPaymentListDialogClass> m_ui;
+    DataFile *m_dataFile = nullptr;
     Bill m_bill;
     BillPayment m_payment;
 };

@@ -64,4 +64,32 @@ bool copyDatabase(const QString &connectionName, const QString &targetPath, QStr
     return copied;
 }
 
+Outcome backUpOpenFiles(const QString &directory, const QDateTime &moment)
+{
+    struct Source
+    {
+        QString connectionName;
+        QString what;
+        QString suffix;
+    };
+    const Source sources[] = {
+        {Connections::system(), QStringLiteral("The system file"), QStringLiteral("db")},
+        {Connections::current(), QStringLiteral("The data file"), QStringLiteral("nvbf")},
+    };
+    Outcome outcome;
+    for (const Source &source : sources) {
+        const QString file = databaseFile(source.connectionName);
+        if (file.isEmpty())
+            continue;
+        const QString target =
+            freeTargetPath(directory, QFileInfo(file).completeBaseName(), source.suffix, moment);
+        QString error;
+        if (copyDatabase(source.connectionName, target, &error))
+            outcome.written.append(QFileInfo(target).fileName());
+        else
+            outcome.failures.append(source.what + QStringLiteral(" could not be copied: ") + error);
+    }
+    return outcome;
+}
+
 } // namespace Backup

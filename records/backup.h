@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 // Consistent copies of the program's open databases, taken while they stay open.
 namespace Backup {
@@ -20,5 +21,17 @@ QString freeTargetPath(const QString &directory, const QString &baseName, const 
 // On failure nothing is left at targetPath and errorText, when given, receives the reason.
 bool copyDatabase(const QString &connectionName, const QString &targetPath,
                   QString *errorText = nullptr);
+
+// What backing up the open files did: the names of the copies written, and a sentence for
+// each file that could not be copied.
+struct Outcome
+{
+    QStringList written;
+    QStringList failures;
+};
+
+// Copies the system store and the open data file, whichever is open, into directory, named
+// after each file and the moment.
+Outcome backUpOpenFiles(const QString &directory, const QDateTime &moment);
 
 } // namespace Backup

@@ -447,63 +447,17 @@ void DataFile::clearCollections()
     m_billList.clear();
 }
 
-// Shared, so that a payee of ours stays alive for the caller across the reload, which
-// replaces every loaded payee.
-bool DataFile::savePayee(const PayeePtr &payee)
+DataFile::BillPtr DataFile::findBill(int id) const
 {
-    const bool saved = writable() && payee->save();
-    return loadCurrentBills() && saved;
+    auto bill = std::make_shared<Bill>(Bill::findById(id));
+    if (bill->id() != id || bill->isDeleted())
+        return nullptr;
+    return bill;
 }
 
-bool DataFile::deleteBill(Bill *bill)
+QString DataFile::scheduleTypeOf(const Bill &bill) const
 {
-    if (!writable())
-        return false;
-    Transaction transaction(Connections::current());
-    if (!transaction.isActive())
-        return false;
-    // Payments recorded since the bill was loaded go with it too.
-    if (!bill->loadPayments() || !bill->remove())
-        return false;
-
-    QSqlQuery query(Connections::database(Connections::current()));
-    if (!RecordSql::prepare(query,
-                            QStringLiteral("SELECT COUNT(*) FROM bills WHERE billscheduleid = "
-                                           ":billscheduleid")))
-        return false;
-    query.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
-    if (!RecordSql::exec(query) || !query.next())
-        return false;
-    const bool lastOfSchedule = query.value(0).toInt() == 0;
-    query.finish();
-    if (lastOfSchedule) {
-        QSqlQuery remove(Connections::database(Connections::current()));
-        if (!RecordSql::prepare(
-                remove, QStringLiteral("DELETE FROM billschedule WHERE id = :billscheduleid")))
-            return false;
-        remove.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
-        if (!RecordSql::exec(remove))
-            return false;
-    }
-    return transaction.commit();
-}
-
-bool DataFile::deletePayee(Payee *payee)
-{
-    if (!writable())
-        return false;
-    Transaction transaction(Connections::current());
-    if (!transaction.isActive())
-        return false;
-    payee->setDeleted(true);
-    if (!payee->save())
-        return false;
-    QSqlQuery query(Connections::database(Connections::current()));
-    if (!RecordSql::prepare(
-            query, QStringLiteral("UPDATE bills SET deleted = 1 WHERE payeeid = :payeeid")))
-        return false;
-    query.bindValue(QStringLiteral(":payeeid"), payee->id());
-    return RecordSql::exec(query) && transaction.commit();
+    return BillSchedule::findById(bill.billScheduleId()).scheduleType();
 }
 
 QString DataFile::lastErrorText()

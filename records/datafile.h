@@ -9,6 +9,8 @@
 #include <memory>
 
 class Bill;
+class BillPayment;
+class BillSchedule;
 class Payee;
 class SystemDatabase;
 
@@ -53,6 +55,30 @@ public:
     bool loadCurrentBills();
     bool loadPaidBills();
     bool reloadPayees();
+
+    // A new bill on a "SINGLE" schedule of its own.
+    bool addSingleBill(Bill &bill, BillSchedule &schedule);
+    // A new series: the schedule and one bill per due date, copied from the template.
+    bool addSeries(const Bill &templateBill, BillSchedule &schedule);
+    // The bill on its own from now on, on a "SINGLE" schedule (a new one when the schedule
+    // has no row yet).
+    bool saveSingleBill(Bill &bill, BillSchedule &schedule);
+    // The bill's payee, amount, description and note for every bill of the series that
+    // still follows it.
+    bool saveSeries(Bill &bill, BillSchedule &schedule);
+    // The bill's own row alone.
+    bool saveBill(Bill &bill);
+    // The payment, its bill's paid state, and the bill leaving its series: a paid bill is
+    // no longer changed by edits of the whole series. bill is the payment's bill, and
+    // receives it as stored.
+    bool savePayment(BillPayment &payment, Bill &bill);
+    // The payment, and its bill's paid state as the payments left make it.
+    bool deletePayment(BillPayment &payment);
+
+    // The bill with that id as stored now; null when there is none or it is deleted.
+    BillPtr findBill(int id) const;
+    // The type of the schedule the bill belongs to, empty when there is none.
+    QString scheduleTypeOf(const Bill &bill) const;
 
     // Saves the payee, then reloads the current bills and the payees.
     bool savePayee(const PayeePtr &payee);

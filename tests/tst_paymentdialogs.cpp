@@ -5,6 +5,7 @@
 #include "billpaymentlistdialog.h"
 #include "billschedule.h"
 #include "clock.h"
+#include "datafile.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
 #include "payee.h"
@@ -135,13 +136,15 @@ private:
     }
 
     std::unique_ptr<ScratchDatabase> m_db;
+    // Stores through the scratch database, which is open on its connection.
+    DataFile m_file{nullptr};
 };
 
 void TestPaymentDialogs::everySlotByNameFindsItsSignal()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal for on_")));
-    BillPaymentDialog payment;
-    BillPaymentListDialog list;
+    BillPaymentDialog payment(&m_file);
+    BillPaymentListDialog list(&m_file);
     QCOMPARE(list.findChild<QTreeWidget *>("paymentsTreeWidget")->headerItem()->text(1),
              QString("Amount"));
 }
@@ -189,7 +192,7 @@ void TestPaymentDialogs::amountTypingKeepsCents()
     openDatabase();
     const int billId = storedBill(100.0);
 
-    BillPaymentDialog dialog;
+    BillPaymentDialog dialog(&m_file);
     dialog.setBill(billId);
     dialog.show();
     // A new payment is dated today at midnight unless the user changes it.
@@ -211,7 +214,7 @@ void TestPaymentDialogs::editedPaymentShowsGroupedAmountAndKeepsIt()
     openDatabase();
     const QDateTime when(QDate(2026, 2, 3), QTime(16, 45));
     const int paymentId = storedPayment(storedBill(2000.0), when, 1234.5);
-    BillPaymentDialog dialog;
+    BillPaymentDialog dialog(&m_file);
     dialog.loadPayment(paymentId);
     dialog.show();
     QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), QString("1,234.50"));
@@ -228,7 +231,7 @@ void TestPaymentDialogs::calendarSetsTheDateAndKeepsTheTime()
     openDatabase();
     const int paymentId =
         storedPayment(storedBill(50.0), QDateTime(QDate(2026, 1, 5), QTime(9, 15)), 10.0);
-    BillPaymentDialog dialog;
+    BillPaymentDialog dialog(&m_file);
     dialog.loadPayment(paymentId);
     dialog.show();
     ModalAnswerer nextDay([](QWidget *calendar) {
@@ -260,7 +263,7 @@ void TestPaymentDialogs::paymentOnSeriesBillLeavesItPaidAndUnique()
     QVERIFY(schedule.save() && schedule.generateBills(templateBill));
     const int billId = schedule.bills().at(1).id();
 
-    BillPaymentDialog dialog;
+    BillPaymentDialog dialog(&m_file);
     dialog.setBill(billId);
     dialog.show();
     QTest::keyClicks(dialog.findChild<QLineEdit *>("amountLineEdit"), "5000");
@@ -293,7 +296,7 @@ void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing()
     QVERIFY(m_db->exec(trigger));
 
     MessageRecorder messages;
-    BillPaymentDialog dialog;
+    BillPaymentDialog dialog(&m_file);
     dialog.setBill(billId);
     dialog.show();
     QTest::keyClicks(dialog.findChild<QLineEdit *>("amountLineEdit"), "3000");
@@ -321,7 +324,7 @@ void TestPaymentDialogs::addEditDeleteRefreshListAndPaidState()
     openDatabase();
     const int billId = storedBill(100.0);
     MessageRecorder messages;
-    BillPaymentListDialog dialog;
+    BillPaymentListDialog dialog(&m_file);
     dialog.setBill(billId);
     dialog.show();
     auto *list = dialog.findChild<QTreeWidget *>("paymentsTreeWidget");
@@ -395,7 +398,7 @@ void TestPaymentDialogs::editOrDeleteWithoutSelectionDoNothing()
     storedPayment(billId, QDateTime(QDate(2026, 3, 2), QTime(8, 0)), 20.0);
     storedPayment(billId, QDateTime(QDate(2026, 3, 4), QTime(8, 0)), 30.0);
     MessageRecorder messages;
-    BillPaymentListDialog dialog;
+    BillPaymentListDialog dialog(&m_file);
     dialog.setBill(billId);
     dialog.show();
     auto *list = dialog.findChild<QTreeWidget *>("paymentsTreeWidget");
@@ -437,7 +440,7 @@ void TestPaymentDialogs::failedDeleteIsReported()
                        "BEGIN SELECT RAISE(ABORT, 'rejected'); END;"));
     MessageRecorder messages;
     messages.answer("Delete");
-    BillPaymentListDialog dialog;
+    BillPaymentListDialog dialog(&m_file);
     dialog.setBill(billId);
     dialog.show();
     auto *list = dialog.findChild<QTreeWidget *>("paymentsTreeWidget");
