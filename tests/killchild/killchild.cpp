@@ -13,7 +13,6 @@
 #include "datafile.h"
 #include "messagehelper.h"
 #include "payee.h"
-#include "transaction.h"
 
 #include <QCoreApplication>
 
@@ -164,11 +163,9 @@ bool installStepCounter()
     return sqlite3_vfs_register(&vfs, 1) == SQLITE_OK;
 }
 
-// A weekly series of 520 bills, saved with its schedule in one transaction as the bill dialog
-// stores a new recurring bill.
-bool writeSeries()
+// A weekly series of 520 bills, stored as the bill dialog stores a new recurring bill.
+bool writeSeries(DataFile &file)
 {
-    Transaction transaction(Connections::current());
     BillSchedule schedule;
     schedule.setScheduleType(QStringLiteral("WEEKLY"));
     schedule.setDayOfWeek(1);
@@ -180,8 +177,7 @@ bool writeSeries()
     bill.setPayee(Payee::findById(1));
     bill.setDescription(QStringLiteral("rent"));
     bill.setAmount(450);
-    return transaction.isActive() && schedule.save() && schedule.generateBills(bill) &&
-           schedule.bills().size() == 520 && transaction.commit();
+    return file.addSeries(bill, schedule) && schedule.bills().size() == 520;
 }
 } // namespace
 
@@ -203,7 +199,7 @@ int main(int argc, char **argv)
     {
         DataFile file(nullptr);
         done = file.open(QString::fromLocal8Bit(argv[2])) &&
-               (task == QLatin1String("upgrade") || writeSeries());
+               (task == QLatin1String("upgrade") || writeSeries(file));
     }
     Connections::close(Connections::current());
     std::printf("steps %d\n", g_steps);
