@@ -66,7 +66,7 @@ bool SystemDatabase::openExisting()
     // A file of another kind under this name is not ours to change: it is reported and left
     // alone, and the program runs on without remembering files.
     const QStringList ownTables{QStringLiteral("recentfiles"), QStringLiteral("systemfiledata"),
-                                QStringLiteral("filedata")};
+                                QStringLiteral("filedata"), QStringLiteral("settings")};
     if (!UpgradeRunner::isReadableDatabase(Connections::system()) ||
         !UpgradeRunner::isInertSchema(Connections::system(), ownTables)) {
         Connections::close(Connections::system());

@@ -4,6 +4,7 @@
 #include "scopedworkdir.h"
 #include "systemdatabase.h"
 #include "systemfiledata.h"
+#include "systemsettings.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -102,6 +103,10 @@ private slots:
     void failedUpgradeRestoresTheStore_data();
     void failedUpgradeRestoresTheStore();
     void repeatedFailuresKeepEveryBackup();
+
+    // Settings
+    void settingsTableComesWithTheFirstValue_data();
+    void settingsTableComesWithTheFirstValue();
 
     // Stores this program must not change
     void newerStoreIsLeftUntouched_data();
@@ -311,6 +316,9 @@ void TestSystemDatabase::failedUpgradeRestoresTheStore()
     // A zero-byte store must still be there, not merely read as empty.
     QVERIFY(QFile::exists("system.db"));
     QCOMPARE(fileBytes("system.db"), before);
+    // Nor does a setting land in a store that is not of this version.
+    QVERIFY(!SystemSettings::setValue("reminders/days", "3"));
+    QCOMPARE(fileBytes("system.db"), before);
     if (backup.isEmpty()) {
         // Nothing could be carried over, so nothing was copied or touched.
         QCOMPARE(QDir(dir.path()).entryList({"*.bak"}, QDir::Files), QStringList());
@@ -335,6 +343,49 @@ void TestSystemDatabase::repeatedFailuresKeepEveryBackup()
     QCOMPARE(fileBytes("system.db.v1.1.bak"), before);
     QCOMPARE(fileBytes("system.db.v1.1.1.bak"), before);
     QCOMPARE(fileBytes("system.db"), before);
+}
+
+void TestSystemDatabase::settingsTableComesWithTheFirstValue_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QString>("recent");
+    QTest::newRow("new store") << QStringList{} << "";
+    QTest::newRow("upgraded 1.2 store") << store12 << "/home/ann/bills.nvbf";
+    QStringList current = store12;
+    current.last() = "INSERT INTO systemfiledata(id, version) VALUES (1, '1.4')";
+    QTest::newRow("current store") << current << "/home/ann/bills.nvbf";
+}
+
+void TestSystemDatabase::settingsTableComesWithTheFirstValue()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(QString, recent);
+    ScopedWorkDir dir;
+    if (!statements.isEmpty())
+        buildStore(statements);
+    const QString key = QStringLiteral("calendar/it's; DROP TABLE settings.nvbf");
+    const QString value = QStringLiteral("/home/ann/o'neil.ics");
+    {
+        MessageRecorder recorder;
+        SystemDatabase db;
+        QCOMPARE(SystemSettings::value(key, "none"), QString("none"));
+        QVERIFY(!sortedTables().contains("settings"));
+        QVERIFY(SystemSettings::setValue(key, value));
+        QVERIFY(SystemSettings::setValue("reminders/days", "3"));
+        QVERIFY(SystemSettings::setValue("reminders/days", "12"));
+    }
+    Connections::close(Connections::system());
+    MessageRecorder recorder;
+    SystemDatabase reopened;
+    QCOMPARE(recorder.count(), 0);
+    QCOMPARE(sortedTables(), QStringList({"recentfiles", "settings", "systemfiledata"}));
+    QCOMPARE(SystemFileData::readVersion(), QString("1.4"));
+    QCOMPARE(reopened.recentFileLocation(), recent);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM recentfiles").toInt(), statements.isEmpty() ? 1 : 2);
+    QCOMPARE(SystemSettings::value(key), value);
+    QCOMPARE(SystemSettings::value("reminders/days"), QString("12"));
+    QVERIFY(SystemSettings::remove(key));
+    QCOMPARE(SystemSettings::value(key, "none"), QString("none"));
 }
 
 void TestSystemDatabase::newerStoreIsLeftUntouched_data()
@@ -363,6 +414,7 @@ void TestSystemDatabase::newerStoreIsLeftUntouched()
                        "version of Norvo Rava Rodozod.");
     // Later use by the main window writes nothing into it either.
     QVERIFY(!db.setRecentFileLocation("/home/ann/other.nvbf"));
+    QVERIFY(!SystemSettings::setValue("reminders/days", "3"));
     QVERIFY(db.recentFileLocation().isEmpty());
     QVERIFY(!db.open());
     QCOMPARE(fileBytes("system.db"), before);

@@ -1,0 +1,76 @@
+#include "systemsettings.h"
+
+#include "activedomainobject.h"
+#include "connections.h"
+#include "recordsql.h"
+#include "systemfiledata.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+bool isOpen()
+{
+    return QSqlDatabase::contains(Connections::system()) &&
+           QSqlDatabase::database(Connections::system(), false).isOpen();
+}
+} // namespace
+
+QString SystemSettings::value(const QString &key, const QString &fallback)
+{
+    if (!isOpen() || !hasTable())
+        return fallback;
+    QSqlQuery query(Connections::database(Connections::system()));
+    if (!RecordSql::prepare(query, QStringLiteral("SELECT value FROM settings WHERE key = :key")))
+        return fallback;
+    query.bindValue(QStringLiteral(":key"), key);
+    if (!RecordSql::exec(query) || !query.next())
+        return fallback;
+    return query.value(0).toString();
+}
+
+bool SystemSettings::setValue(const QString &key, const QString &value)
+{
+    if (!isWritable() || !createTable())
+        return false;
+    QSqlQuery query(Connections::database(Connections::system()));
+    if (!RecordSql::prepare(query, QStringLiteral("INSERT OR REPLACE INTO settings (key, value) "
+                                                  "VALUES (:key, :value)")))
+        return false;
+    query.bindValue(QStringLiteral(":key"), key);
+    query.bindValue(QStringLiteral(":value"), RecordSql::text(value));
+    return RecordSql::exec(query);
+}
+
+bool SystemSettings::remove(const QString &key)
+{
+    if (!isOpen() || !hasTable())
+        return true;
+    if (!isWritable())
+        return false;
+    QSqlQuery query(Connections::database(Connections::system()));
+    if (!RecordSql::prepare(query, QStringLiteral("DELETE FROM settings WHERE key = :key")))
+        return false;
+    query.bindValue(QStringLiteral(":key"), key);
+    return RecordSql::exec(query);
+}
+
+bool SystemSettings::createTable()
+{
+    return RecordSql::run(Connections::system(),
+                          QStringLiteral("CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY "
+                                         "KEY, value TEXT);"));
+}
+
+bool SystemSettings::isWritable()
+{
+    return isOpen() && SystemFileData::readVersion() == currentVersion();
+}
+
+bool SystemSettings::hasTable()
+{
+    return Connections::database(Connections::system())
+        .tables(QSql::Tables)
+        .contains(QStringLiteral("settings"));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Small named values of the program kept in system.db (table settings, one row per key), such
+// as the reminder period or where a calendar is kept up to date. The table is made by the first
+// value stored, so a store that never needed one keeps exactly the tables it had; until then
+// every key reads as its fallback. Only a store that is open and of the current version is
+// written: an older store whose upgrade failed, a newer one or a foreign file stays as it is.
+// Works on the connection "system".
+class SystemSettings
+{
+public:
+    static QString value(const QString &key, const QString &fallback = QString());
+    // False when the value could not be stored.
+    static bool setValue(const QString &key, const QString &value);
+    // Forgets the key; true when it is gone (or was never there).
+    static bool remove(const QString &key);
+
+    static bool createTable();
+
+private:
+    static bool isWritable();
+    static bool hasTable();
+};
