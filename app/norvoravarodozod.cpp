@@ -10,6 +10,8 @@
 #include "billsummary.h"
 #include "clock.h"
 #include "datafile.h"
+#include "duebills.h"
+#include "duebillswindow.h"
 #include "filedialoghelper.h"
 #include "formatting.h"
 #include "helpdialog.h"
@@ -17,20 +19,25 @@
 #include "messagehelper.h"
 #include "messagepresenter.h"
 #include "payeelistdialog.h"
+#include "remindersdialog.h"
+#include "remindersettings.h"
 #include "reportdialog.h"
 #include "systemdatabase.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QMenu>
 #include <QPoint>
+#include <QSaveFile>
 #include <QStatusBar>
 
 namespace {
 const int billColumnCount = 4;
 const int billColumnWidth = 100;
 const int statusTimeoutMs = 2000;
+const int dayCheckIntervalMs = 60 * 1000;
 
 QString dataFileFilter()
 {
@@ -69,6 +76,16 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     // The window has a fixed size, so a grip that offers to resize it would only mislead.
     statusBar()->setSizeGripEnabled(false);
 
+    // A timer to midnight alone would miss a day the computer slept through, and a coarse one
+    // may fire a little early; the check each minute catches both.
+    m_midnightTimer.setSingleShot(true);
+    m_midnightTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_midnightTimer, &QTimer::timeout, this, &NorvoRavaRodozod::checkForNewDay);
+    m_dayCheckTimer.setInterval(dayCheckIntervalMs);
+    connect(&m_dayCheckTimer, &QTimer::timeout, this, &NorvoRavaRodozod::checkForNewDay);
+    m_dayCheckTimer.start();
+    scheduleMidnightCheck();
+
     disableFileActions();
     openStartupFile();
 }
@@ -76,6 +93,7 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
 // The data file goes first: it keeps a pointer to the system store.
 NorvoRavaRodozod::~NorvoRavaRodozod()
 {
+    delete m_dueBillsWindow;
     m_selectedBill.reset();
     m_dataFile.reset();
     m_systemDatabase.reset();
@@ -85,7 +103,7 @@ void NorvoRavaRodozod::OnAddBill()
 {
     BillDialog dialog(m_dataFile.get(), this);
     dialog.exec();
-    refreshView();
+    refreshAfterChange();
 }
 
 void NorvoRavaRodozod::OnEditBill()
@@ -97,7 +115,7 @@ void NorvoRavaRodozod::OnEditBill()
     dialog.setEditMode(mode);
     dialog.loadBill(m_selectedBill->id());
     dialog.exec();
-    refreshView();
+    refreshAfterChange();
 }
 
 // A bill of its own is edited alone, as is one that already left its series; for any other
@@ -162,7 +180,7 @@ void NorvoRavaRodozod::OnPayeeList()
 {
     PayeeListDialog dialog(m_dataFile.get(), this);
     dialog.exec();
-    refreshView();
+    refreshAfterChange();
 }
 
 void NorvoRavaRodozod::OnBackup()
@@ -185,8 +203,8 @@ void NorvoRavaRodozod::on_actionMakePayment_triggered()
     BillPaymentDialog dialog(m_dataFile.get(), this);
     dialog.setBill(m_selectedBill->id());
     dialog.exec();
-    // The action is offered in the current view only.
-    showCurrentBills();
+    // The action is offered in the current view only, which the refresh keeps.
+    refreshAfterChange();
 }
 
 // The menu, tool bar and double-click variants share one implementation each.
@@ -243,7 +261,7 @@ void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
         return;
     if (!m_dataFile->deleteBill(bill.get()))
         MessageHelper::showFileError(tr("The bill could not be deleted."), this);
-    refreshView();
+    refreshAfterChange();
 }
 
 void NorvoRavaRodozod::on_actionDelete_Bill_Menu_triggered()
@@ -329,6 +347,8 @@ void NorvoRavaRodozod::openStartupFile()
     showCurrentBills();
     enableFileActions();
     setWindowTitle(m_baseTitle + QStringLiteral(" - ") + m_systemDatabase->recentFileLocation());
+    // Once the event loop runs the window is on screen, and the reminder comes up in front of it.
+    QTimer::singleShot(0, this, &NorvoRavaRodozod::remindOfDueBills);
 }
 
 // What follows every successful New and Open. The current view loads the bills itself, so
@@ -346,6 +366,7 @@ void NorvoRavaRodozod::fileOpened(const QString &path)
     // What could not be read stays in view rather than being replaced at once.
     if (!m_loadFailureShown)
         statusBar()->showMessage(tr("Ready"), statusTimeoutMs);
+    remindOfDueBills();
 }
 
 // Normally the previous file is open again after a refused one and nothing changes. Should it
@@ -360,6 +381,7 @@ void NorvoRavaRodozod::fileOpenFailed()
     m_summaryHtml.clear();
     m_ui->BillsTreeWidget->clear();
     m_ui->SummaryTextBrowser->clear();
+    hideDueBillsWindow();
     disableFileActions();
     setWindowTitle(m_baseTitle);
 }
@@ -371,6 +393,7 @@ void NorvoRavaRodozod::showCurrentBills()
     reportLoad(m_dataFile->loadCurrentBills());
     reselectBill();
     const QDate today = Clock::today();
+    m_viewDay = today;
     fillBillList(today);
     m_summaryHtml = summaryDocument(billTotals(m_dataFile->billList(), today), today);
     m_ui->SummaryTextBrowser->setHtml(m_summaryHtml);
@@ -382,7 +405,8 @@ void NorvoRavaRodozod::showPaidBills()
     m_ui->BillsTreeWidget->clear();
     reportLoad(m_dataFile->loadPaidBills());
     reselectBill();
-    fillBillList(Clock::today());
+    m_viewDay = Clock::today();
+    fillBillList(m_viewDay);
 }
 
 // A list that could not be read must not pass for a list of nothing owed; once a reload
@@ -462,6 +486,7 @@ void NorvoRavaRodozod::setFileActionsEnabled(bool enabled)
         m_ui->actionEdit_Bill_Menu,      m_ui->actionEdit_Bill_Toolbar,
         m_ui->actionDelete_Bill_Menu,    m_ui->actionDelete_Bill_Toolbar,
         m_ui->actionAdd_Payee,           m_ui->actionMakePayment,
+        m_ui->actionExport_Calendar,     m_ui->actionReminders,
     };
     for (QAction *action : actions)
         action->setEnabled(enabled);
@@ -501,4 +526,159 @@ void NorvoRavaRodozod::showHelp()
     help->show();
     help->raise();
     help->activateWindow();
+}
+
+void NorvoRavaRodozod::refreshAfterChange()
+{
+    refreshView();
+    updateDueBillsWindow();
+    writeKeptCalendar();
+}
+
+// The current view has just loaded them. The paid view holds other bills, so they are read
+// for the moment and the paid list is read again afterwards.
+QList<std::shared_ptr<Bill>> NorvoRavaRodozod::unpaidBills()
+{
+    if (!m_paidView)
+        return m_dataFile->billList();
+    m_dataFile->loadCurrentBills();
+    const QList<DataFile::BillPtr> bills = m_dataFile->billList();
+    showPaidBills();
+    return bills;
+}
+
+void NorvoRavaRodozod::remindOfDueBills()
+{
+    const QString path = m_dataFile->path();
+    const QDate today = Clock::today();
+    if (path.isEmpty() || !ReminderSettings::enabled() || ReminderSettings::isPutOff(path, today)) {
+        hideDueBillsWindow();
+        return;
+    }
+    const QList<DueBill> due = DueBills::select(unpaidBills(), today, ReminderSettings::days());
+    if (due.isEmpty()) {
+        hideDueBillsWindow();
+        return;
+    }
+    if (!m_dueBillsWindow) {
+        m_dueBillsWindow = new DueBillsWindow(m_dataFile.get(), this);
+        connect(m_dueBillsWindow, &DueBillsWindow::paymentSaved, this,
+                &NorvoRavaRodozod::reminderPaymentSaved);
+    }
+    m_dueBillsWindow->setBills(due);
+    m_dueBillsWindow->show();
+    m_dueBillsWindow->raise();
+}
+
+void NorvoRavaRodozod::updateDueBillsWindow()
+{
+    if (!m_dueBillsWindow || !m_dueBillsWindow->isVisible())
+        return;
+    m_dueBillsWindow->setBills(
+        DueBills::select(unpaidBills(), Clock::today(), ReminderSettings::days()));
+}
+
+void NorvoRavaRodozod::hideDueBillsWindow()
+{
+    if (m_dueBillsWindow)
+        m_dueBillsWindow->hide();
+}
+
+void NorvoRavaRodozod::reminderPaymentSaved()
+{
+    refreshAfterChange();
+}
+
+void NorvoRavaRodozod::on_actionReminders_triggered()
+{
+    RemindersDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (ReminderSettings::enabled())
+        updateDueBillsWindow();
+    else
+        hideDueBillsWindow();
+}
+
+void NorvoRavaRodozod::scheduleMidnightCheck()
+{
+    const QDateTime now = Clock::now();
+    const QDateTime midnight(now.date().addDays(1), QTime(0, 0));
+    m_midnightTimer.start(
+        int(qBound(qint64(0), now.msecsTo(midnight), qint64(24 * 60 * 60 * 1000))));
+}
+
+void NorvoRavaRodozod::checkForNewDay()
+{
+    scheduleMidnightCheck();
+    if (m_dataFile->path().isEmpty() || Clock::today() == m_viewDay)
+        return;
+    refreshView();
+    remindOfDueBills();
+}
+
+// The file dialog cannot carry a check box, so whether the calendar is to follow the file is
+// asked right after the file is chosen.
+void NorvoRavaRodozod::on_actionExport_Calendar_triggered()
+{
+    QString path = FileDialogHelper::getSaveFileName(
+        this, tr("Export Calendar"), FileDialogHelper::startDirectory(), tr("iCalendar (*.ics)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive))
+        path += QLatin1String(".ics");
+    path = QFileInfo(path).absoluteFilePath();
+
+    MessageRequest question;
+    question.icon = MessageIcon::Question;
+    question.windowIcon = QStringLiteral(":/images/Resources/date.png");
+    question.title = tr("Export Calendar");
+    question.text = tr("Keep this file up to date?\n%1\n\nIt can be written again after every "
+                       "change to the bills, or only now.")
+                        .arg(QDir::toNativeSeparators(path));
+    question.textFormat = Qt::PlainText;
+    question.buttons = QStringList{tr("Keep Up to Date"), tr("Write Once")};
+    question.defaultButton = 0;
+    question.escapeButton = 1;
+    const bool keep = MessageHelper::ask(question, this) == 0;
+
+    if (!writeCalendar(path))
+        return;
+    const QString dataPath = m_dataFile->path();
+    if (keep) {
+        if (!ReminderSettings::keepCalendar(dataPath, path))
+            MessageHelper::showFileError(
+                tr("The calendar was written, but it cannot be kept up to date."), this);
+    } else if (ReminderSettings::keptCalendar(dataPath) == path) {
+        ReminderSettings::keepCalendar(dataPath, QString());
+    }
+    statusBar()->showMessage(tr("Calendar written"), statusTimeoutMs);
+}
+
+// Every unpaid bill, written whole or not at all: a calendar program reading the file never
+// sees half of it.
+bool NorvoRavaRodozod::writeCalendar(const QString &path)
+{
+    const QByteArray document = DueBills::icsDocument(
+        DueBills::select(unpaidBills(), Clock::today(), 0, true), m_dataFile->path(), Clock::now());
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
+        return true;
+    MessageRequest notice;
+    notice.icon = MessageIcon::Critical;
+    notice.title = MessageHelper::fileErrorTitle();
+    notice.text = tr("The calendar could not be written to\n%1\n%2")
+                      .arg(QDir::toNativeSeparators(path), file.errorString());
+    notice.textFormat = Qt::PlainText;
+    MessageHelper::ask(notice, this);
+    return false;
+}
+
+void NorvoRavaRodozod::writeKeptCalendar()
+{
+    if (m_dataFile->path().isEmpty())
+        return;
+    const QString kept = ReminderSettings::keptCalendar(m_dataFile->path());
+    if (!kept.isEmpty())
+        writeCalendar(kept);
 }

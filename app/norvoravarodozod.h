@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QDate>
+#include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
 class Bill;
-class QDate;
 class DataFile;
+class DueBillsWindow;
 class SystemDatabase;
 class QPoint;
 class QTreeWidgetItem;
@@ -51,6 +54,13 @@ private slots:
     void on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos);
     void on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
     void on_BillsTreeWidget_itemSelectionChanged();
+    void on_actionExport_Calendar_triggered();
+    void on_actionReminders_triggered();
+    // Run at local midnight and once a minute: when the day has changed since the list was
+    // filled (midnight passed, or the computer slept through it), the list, the summary and
+    // the reminder follow the new day.
+    void checkForNewDay();
+    void reminderPaymentSaved();
 
 private:
     void enableFileActions();
@@ -71,12 +81,31 @@ private:
     void fillBillList(const QDate &today);
     void reselectBill();
 
+    // What follows a command that may have changed bills: the view, the reminder and a
+    // calendar kept up to date.
+    void refreshAfterChange();
+    QList<std::shared_ptr<Bill>> unpaidBills();
+    // Shows the bills due soon for the open file, unless reminders are off, put off for today
+    // or nothing is due; otherwise the window goes.
+    void remindOfDueBills();
+    // Brings an open reminder up to date, without showing a closed one.
+    void updateDueBillsWindow();
+    void hideDueBillsWindow();
+    bool writeCalendar(const QString &path);
+    void writeKeptCalendar();
+    void scheduleMidnightCheck();
+
     std::unique_ptr<Ui::NorvoRavaRodozodClass> m_ui;
     std::unique_ptr<SystemDatabase> m_systemDatabase;
     std::unique_ptr<DataFile> m_dataFile;
     // The bill of the last selected row. Shared with the data file's collections, so it stays
     // valid however often the list is rebuilt.
     std::shared_ptr<Bill> m_selectedBill;
+    DueBillsWindow *m_dueBillsWindow = nullptr;
+    QTimer m_midnightTimer;
+    QTimer m_dayCheckTimer;
+    // The day the list and the summary were last worked out for.
+    QDate m_viewDay;
     QString m_baseTitle;
     QString m_summaryHtml;
     bool m_paidView = false;

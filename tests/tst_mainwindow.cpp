@@ -156,7 +156,7 @@ void TestMainWindow::firstRunEnablesOnlyTheFileIndependentActions()
 {
     NorvoRavaRodozod window;
     const QList<QAction *> actions = windowActions(window);
-    QCOMPARE(actions.size(), 23);
+    QCOMPARE(actions.size(), 25);
 
     QSet<QString> enabled;
     for (QAction *entry : actions)
@@ -207,15 +207,19 @@ void TestMainWindow::barContents_data()
 {
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QStringList>("entries");
-    QTest::newRow("File") << "menuFile"
-                          << QStringList{"actionNew",    "actionOpen", "-",
-                                         "actionBackup", "-",          "actionExit_Menu"};
+    QTest::newRow("File")
+        << "menuFile"
+        << QStringList{"actionNew", "actionOpen",     "-", "actionBackup", "actionExport_Calendar",
+                       "-",         "actionExit_Menu"};
     QTest::newRow("View") << "menuEdit"
                           << QStringList{"actionOverview_Menu", "actionReports_Menu",
                                          "action_Current_Bills_Menu", "action_Paid_Bills_Menu"};
-    QTest::newRow("Bill") << "menuBill"
-                          << QStringList{"actionAdd_Bill_Menu", "actionEdit_Bill_Menu",
-                                         "actionDelete_Bill_Menu", "actionMakePayment"};
+    QTest::newRow("Bill") << "menuBill" << QStringList{"actionAdd_Bill_Menu",
+                                                       "actionEdit_Bill_Menu",
+                                                       "actionDelete_Bill_Menu",
+                                                       "actionMakePayment",
+                                                       "-",
+                                                       "actionReminders"};
     QTest::newRow("Payee") << "menuPayee" << QStringList{"actionAdd_Payee"};
     QTest::newRow("Help") << "menuHelp"
                           << QStringList{"actionHelp_Contents_Menu", "actionAbout",

@@ -1,0 +1,77 @@
+#include "duebillswindow.h"
+#include "ui_duebillswindow.h"
+
+#include "bill.h"
+#include "billpaymentdialog.h"
+#include "clock.h"
+#include "datafile.h"
+#include "formatting.h"
+#include "messagehelper.h"
+#include "payee.h"
+#include "remindersettings.h"
+
+#include <QTreeWidgetItem>
+
+DueBillsWindow::DueBillsWindow(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags), m_ui(std::make_unique<Ui::DueBillsWindowClass>()),
+      m_dataFile(dataFile)
+{
+    m_ui->setupUi(this);
+    m_ui->payButton->setEnabled(false);
+}
+
+DueBillsWindow::~DueBillsWindow() = default;
+
+void DueBillsWindow::setBills(const QList<DueBill> &bills)
+{
+    const int selected = selectedBillId();
+    QTreeWidget *list = m_ui->dueTreeWidget;
+    list->clear();
+    QTreeWidgetItem *current = nullptr;
+    for (const DueBill &due : bills) {
+        // Item texts are never read as markup, so names such as "<b>Acme</b>" show as typed.
+        auto *row = new QTreeWidgetItem(
+            list, QStringList{due.bill->payee().payeeName(), due.bill->description(),
+                              Formatting::shortDate(due.bill->dueDate()),
+                              Formatting::currency(due.bill->balance()),
+                              DueBills::reminderText(due.days)});
+        row->setData(0, Qt::UserRole, due.bill->id());
+        if (due.bill->id() == selected)
+            current = row;
+    }
+    if (!current)
+        current = list->topLevelItem(0);
+    list->setCurrentItem(current);
+    m_ui->payButton->setEnabled(current != nullptr);
+}
+
+int DueBillsWindow::selectedBillId() const
+{
+    const QTreeWidgetItem *row = m_ui->dueTreeWidget->currentItem();
+    return row ? row->data(0, Qt::UserRole).toInt() : 0;
+}
+
+void DueBillsWindow::on_payButton_clicked()
+{
+    const int id = selectedBillId();
+    if (id == 0)
+        return;
+    BillPaymentDialog dialog(m_dataFile, this);
+    dialog.setBill(id);
+    if (dialog.exec() == QDialog::Accepted)
+        emit paymentSaved();
+}
+
+void DueBillsWindow::on_remindTomorrowButton_clicked()
+{
+    if (!ReminderSettings::putOff(m_dataFile->path(), Clock::today())) {
+        MessageHelper::showFileError(tr("The reminder could not be put off."), this);
+        return;
+    }
+    hide();
+}
+
+void DueBillsWindow::on_dueTreeWidget_itemSelectionChanged()
+{
+    m_ui->payButton->setEnabled(m_ui->dueTreeWidget->currentItem() != nullptr);
+}

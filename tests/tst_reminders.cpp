@@ -1,0 +1,313 @@
+#include "clock.h"
+#include "duebillswindow.h"
+#include "filebytes.h"
+#include "messagerecorder.h"
+#include "modalanswerer.h"
+#include "norvoravarodozod.h"
+#include "scopedworkdir.h"
+#include "testmain.h"
+#include "windowsupport.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+namespace {
+
+// The last day of a month, so that the next day is also a new month for the summary.
+const QDate today(2026, 3, 31);
+
+DueBillsWindow *dueWindow(const QWidget &window)
+{
+    return window.findChild<DueBillsWindow *>();
+}
+
+bool reminderShown(const QWidget &window)
+{
+    return dueWindow(window) && dueWindow(window)->isVisible();
+}
+
+// The reminder's rows, each as "payee|description|due date|balance|when".
+QStringList dueRows(const QWidget &window)
+{
+    QStringList rows;
+    auto *list = dueWindow(window)->findChild<QTreeWidget *>("dueTreeWidget");
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < list->columnCount(); ++column)
+            cells.append(list->topLevelItem(row)->text(column));
+        rows.append(cells.join('|'));
+    }
+    return rows;
+}
+
+void click(const QWidget &window, const char *buttonName)
+{
+    QTest::mouseClick(dueWindow(window)->findChild<QPushButton *>(buttonName), Qt::LeftButton);
+}
+
+} // namespace
+
+class TestReminders : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void reminderListsWhatIsDue_data();
+    void reminderListsWhatIsDue();
+    void payFromTheReminder_data();
+    void payFromTheReminder();
+    void startUpOpenReminds();
+    void remindMeTomorrowLastsTheDay();
+    void midnightBringsTheWindowToTheNewDay();
+    void calendarExport_data();
+    void calendarExport();
+    void calendarThatCannotBeWrittenIsReported();
+
+private:
+    void reopen();
+    void setReminders(bool enabled, int days);
+
+    std::unique_ptr<ScopedWorkDir> m_dir;
+    std::unique_ptr<FileAnswers> m_answers;
+    std::unique_ptr<NorvoRavaRodozod> m_window;
+    QString m_path;
+};
+
+void TestReminders::init()
+{
+    Clock::setFixed(QDateTime(today, QTime(10, 0)));
+    m_dir = std::make_unique<ScopedWorkDir>();
+    m_answers = std::make_unique<FileAnswers>();
+    m_window = std::make_unique<NorvoRavaRodozod>();
+    m_path = m_dir->filePath("bills.nvbf");
+    newFileInWindow(*m_window, *m_answers, m_path);
+}
+
+void TestReminders::cleanup()
+{
+    m_window.reset();
+    m_answers.reset();
+    m_dir.reset();
+    Clock::reset();
+}
+
+void TestReminders::reopen()
+{
+    m_answers->paths.append(m_path);
+    trigger(*m_window, "actionOpen");
+}
+
+void TestReminders::setReminders(bool enabled, int days)
+{
+    ModalAnswerer answerer([enabled, days](QWidget *dialog) {
+        dialog->findChild<QCheckBox *>("remindCheckBox")->setChecked(enabled);
+        dialog->findChild<QSpinBox *>("periodSpinBox")->setValue(days);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    trigger(*m_window, "actionReminders");
+}
+
+void TestReminders::reminderListsWhatIsDue_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("days"); // 0 leaves the setting alone
+    QTest::addColumn<QStringList>("payees");
+    const QStringList week{"Water", "Gas", "<b>Phone</b>", "Rent", "Tie", "Power"};
+    QTest::newRow("default week") << true << 0 << week;
+    QTest::newRow("one day") << true << 1 << week.mid(0, 5);
+    QTest::newRow("sixty days") << true << 60 << week + QStringList{"Cable"};
+    QTest::newRow("reminders off") << false << 60 << QStringList{};
+}
+
+void TestReminders::reminderListsWhatIsDue()
+{
+    QFETCH(bool, enabled);
+    QFETCH(int, days);
+    QFETCH(QStringList, payees);
+    QVERIFY(addBill("Cable", "", 30, today.addDays(8)));
+    QVERIFY(addBill("Power", "", 60, today.addDays(7)));
+    QVERIFY(addBill("Rent", "April", 900, today.addDays(1)));
+    QVERIFY(addBill("Tie", "", 5, today.addDays(1)));
+    QVERIFY(addBill("<b>Phone</b>", "a & b", 40, today));
+    QVERIFY(addBill("Gas", "late", 15, today.addDays(-1), 5));
+    QVERIFY(addBill("Water", "March", 20, today.addDays(-3)));
+    QVERIFY(addBill("Paid", "", 10, today.addDays(-2), 10));
+    if (days > 0)
+        setReminders(enabled, days);
+    reopen();
+
+    QCOMPARE(reminderShown(*m_window), !payees.isEmpty());
+    if (payees.isEmpty())
+        return;
+    QCOMPARE(dueWindow(*m_window)->windowTitle(), QString("Bills Due"));
+    QVERIFY(!dueWindow(*m_window)->isModal());
+    const QStringList rows = dueRows(*m_window);
+    QStringList listed;
+    for (const QString &row : rows)
+        listed.append(row.section('|', 0, 0));
+    QCOMPARE(listed, payees);
+    QCOMPARE(rows.at(0), QString("Water|March|03/28/2026|$20.00|3 days overdue"));
+    QCOMPARE(rows.at(1), QString("Gas|late|03/30/2026|$10.00|1 day overdue"));
+    QCOMPARE(rows.at(2), QString("<b>Phone</b>|a & b|03/31/2026|$40.00|due today"));
+    QCOMPARE(rows.at(3), QString("Rent|April|04/01/2026|$900.00|due in 1 day"));
+    if (rows.size() > 5)
+        QCOMPARE(rows.at(5), QString("Power||04/07/2026|$60.00|due in 7 days"));
+}
+
+void TestReminders::payFromTheReminder_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("payment saved") << true << QStringList{"Rent"};
+    QTest::newRow("payment cancelled") << false << QStringList{"Water", "Rent"};
+}
+
+void TestReminders::payFromTheReminder()
+{
+    QFETCH(bool, save);
+    QFETCH(QStringList, left);
+    QVERIFY(addBill("Rent", "", 900, today.addDays(1)));
+    QVERIFY(addBill("Water", "", 20, today.addDays(-3)));
+    reopen();
+    QVERIFY(reminderShown(*m_window));
+    QVERIFY(summaryPanel(*m_window)->toPlainText().contains("$920.00"));
+
+    // Enter on the first row, the overdue bill, pays it.
+    auto *list = dueWindow(*m_window)->findChild<QTreeWidget *>("dueTreeWidget");
+    list->setFocus();
+    {
+        ModalAnswerer answerer([save](QWidget *dialog) {
+            QTest::keyClicks(dialog->findChild<QLineEdit *>("amountLineEdit"), "2000");
+            QTest::mouseClick(dialog->findChild<QPushButton *>(save ? "okButton" : "cancelButton"),
+                              Qt::LeftButton);
+        });
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    QStringList listed;
+    for (const QString &row : dueRows(*m_window))
+        listed.append(row.section('|', 0, 0));
+    QCOMPARE(listed, left);
+    QCOMPARE(billList(*m_window)->topLevelItemCount(), int(left.size()));
+    QCOMPARE(summaryPanel(*m_window)->toPlainText().contains("$920.00"), !save);
+}
+
+void TestReminders::startUpOpenReminds()
+{
+    QVERIFY(addBill("Water", "", 20, today.addDays(-3)));
+    m_window.reset();
+    m_window = std::make_unique<NorvoRavaRodozod>();
+    QTRY_VERIFY(reminderShown(*m_window));
+    QCOMPARE(dueRows(*m_window), QStringList{"Water||03/28/2026|$20.00|3 days overdue"});
+}
+
+void TestReminders::remindMeTomorrowLastsTheDay()
+{
+    QVERIFY(addBill("Water", "", 20, today.addDays(-3)));
+    reopen();
+    QVERIFY(reminderShown(*m_window));
+    click(*m_window, "remindTomorrowButton");
+    QVERIFY(!reminderShown(*m_window));
+
+    Clock::setFixed(QDateTime(today, QTime(23, 59)));
+    reopen();
+    QVERIFY(!reminderShown(*m_window));
+
+    Clock::setFixed(QDateTime(today.addDays(1), QTime(8, 0)));
+    reopen();
+    QVERIFY(reminderShown(*m_window));
+    QCOMPARE(dueRows(*m_window), QStringList{"Water||03/28/2026|$20.00|4 days overdue"});
+}
+
+void TestReminders::midnightBringsTheWindowToTheNewDay()
+{
+    QVERIFY(addBill("Rent", "", 900, today.addDays(1)));
+    reopen();
+    QCOMPARE(dueRows(*m_window), QStringList{"Rent||04/01/2026|$900.00|due in 1 day"});
+    QVERIFY(summaryPanel(*m_window)->toPlainText().contains("March"));
+    click(*m_window, "closeButton");
+    QVERIFY(!reminderShown(*m_window));
+
+    // Nothing happens while the day lasts.
+    QMetaObject::invokeMethod(m_window.get(), "checkForNewDay");
+    QVERIFY(!reminderShown(*m_window));
+
+    Clock::setFixed(QDateTime(today.addDays(1), QTime(0, 0, 1)));
+    QMetaObject::invokeMethod(m_window.get(), "checkForNewDay");
+    QVERIFY(reminderShown(*m_window));
+    QCOMPARE(dueRows(*m_window), QStringList{"Rent||04/01/2026|$900.00|due today"});
+    QVERIFY(summaryPanel(*m_window)->toPlainText().contains("April"));
+    QCOMPARE(billList(*m_window)->topLevelItem(0)->background(2).color(), QColor("yellow"));
+}
+
+void TestReminders::calendarExport_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("eventsAfterDelete");
+    QTest::newRow("kept up to date") << "Keep Up to Date" << 1;
+    QTest::newRow("written once") << "Write Once" << 2;
+}
+
+void TestReminders::calendarExport()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, eventsAfterDelete);
+    QVERIFY(addBill("Water", "", 20, today.addDays(-3)));
+    QVERIFY(addBill("Rent", "", 900, today.addDays(40)));
+    trigger(*m_window, "action_Current_Bills_Menu");
+
+    MessageRecorder messages;
+    messages.answer(answer);
+    m_answers->paths.append(m_dir->filePath("bills-calendar"));
+    trigger(*m_window, "actionExport_Calendar");
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().icon, QMessageBox::Question);
+    const QString calendar = m_dir->filePath("bills-calendar.ics");
+    QByteArray written = fileBytes(calendar);
+    QVERIFY(written.startsWith("BEGIN:VCALENDAR\r\n"));
+    QCOMPARE(written.count("BEGIN:VEVENT"), 2);
+    QVERIFY(written.contains("Water"));
+
+    selectRow(*m_window, 0);
+    messages.answer("Delete");
+    trigger(*m_window, "actionDelete_Bill_Menu");
+    QCOMPARE(messages.count(), 2);
+    written = fileBytes(calendar);
+    QCOMPARE(written.count("BEGIN:VEVENT"), eventsAfterDelete);
+    QCOMPARE(written.contains("Water"), eventsAfterDelete == 2);
+}
+
+void TestReminders::calendarThatCannotBeWrittenIsReported()
+{
+    QVERIFY(addBill("Water", "", 20, today));
+    trigger(*m_window, "action_Current_Bills_Menu");
+    MessageRecorder messages;
+    messages.answer("Keep Up to Date");
+    const QString calendar = m_dir->filePath("missing/bills.ics");
+    m_answers->paths.append(calendar);
+    trigger(*m_window, "actionExport_Calendar");
+
+    QCOMPARE(messages.count(), 2);
+    QCOMPARE(messages.last().icon, QMessageBox::Critical);
+    QCOMPARE(messages.last().title, MessageHelper::fileErrorTitle());
+    QVERIFY(messages.last().text.contains(calendar));
+    QCOMPARE(messages.last().textFormat, Qt::PlainText);
+    QVERIFY(!QFile::exists(calendar));
+
+    // A calendar that was never written is not kept either: a later change says nothing more.
+    selectRow(*m_window, 0);
+    messages.answer("Delete");
+    trigger(*m_window, "actionDelete_Bill_Menu");
+    QCOMPARE(messages.count(), 3);
+    QCOMPARE(messages.last().title, QString("Bill Delete"));
+}
+
+NV_TEST_MAIN(TestReminders)
+#include "tst_reminders.moc"
