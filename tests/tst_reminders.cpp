@@ -65,8 +65,7 @@ private slots:
     void payFromTheReminder_data();
     void payFromTheReminder();
     void startUpOpenReminds();
-    void remindMeTomorrowLastsTheDay();
-    void midnightBringsTheWindowToTheNewDay();
+    void remindMeTomorrowLastsUntilMidnight();
     void calendarExport_data();
     void calendarExport();
     void calendarThatCannotBeWrittenIsReported();
@@ -208,37 +207,22 @@ void TestReminders::startUpOpenReminds()
     QCOMPARE(dueRows(*m_window), QStringList{"Water||03/28/2026|$20.00|3 days overdue"});
 }
 
-void TestReminders::remindMeTomorrowLastsTheDay()
-{
-    QVERIFY(addBill("Water", "", 20, today.addDays(-3)));
-    reopen();
-    QVERIFY(reminderShown(*m_window));
-    click(*m_window, "remindTomorrowButton");
-    QVERIFY(!reminderShown(*m_window));
-
-    Clock::setFixed(QDateTime(today, QTime(23, 59)));
-    reopen();
-    QVERIFY(!reminderShown(*m_window));
-
-    Clock::setFixed(QDateTime(today.addDays(1), QTime(8, 0)));
-    reopen();
-    QVERIFY(reminderShown(*m_window));
-    QCOMPARE(dueRows(*m_window), QStringList{"Water||03/28/2026|$20.00|4 days overdue"});
-}
-
-void TestReminders::midnightBringsTheWindowToTheNewDay()
+void TestReminders::remindMeTomorrowLastsUntilMidnight()
 {
     QVERIFY(addBill("Rent", "", 900, today.addDays(1)));
     reopen();
     QCOMPARE(dueRows(*m_window), QStringList{"Rent||04/01/2026|$900.00|due in 1 day"});
     QVERIFY(summaryPanel(*m_window)->toPlainText().contains("March"));
-    click(*m_window, "closeButton");
+    click(*m_window, "remindTomorrowButton");
     QVERIFY(!reminderShown(*m_window));
 
-    // Nothing happens while the day lasts.
+    // Neither another open nor the day check brings it back while the day lasts.
+    Clock::setFixed(QDateTime(today, QTime(23, 59)));
+    reopen();
     QMetaObject::invokeMethod(m_window.get(), "checkForNewDay");
     QVERIFY(!reminderShown(*m_window));
 
+    // Past midnight the list, the summary and the reminder follow the new day.
     Clock::setFixed(QDateTime(today.addDays(1), QTime(0, 0, 1)));
     QMetaObject::invokeMethod(m_window.get(), "checkForNewDay");
     QVERIFY(reminderShown(*m_window));
