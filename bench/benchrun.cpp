@@ -10,6 +10,7 @@
 #include "payee.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -120,6 +121,7 @@ void BenchRun::measureAll()
     // Memory first, before the timing loops have left their own traces in the allocator.
     measureLoadMemory();
     measureLoad();
+    measureDueCommand();
     measurePaidLoad();
     measureSeries();
     measureUpgrade();
@@ -233,6 +235,29 @@ void BenchRun::measureLoad()
     addRow(QStringLiteral("open + loadCurrentBills"), best.ms, best.floorMs, 2.0);
     m_summary.loadMs = best.ms;
     m_summary.loadFloorMs = best.floorMs;
+}
+
+// The command-line tool as a whole process (start, read-only open, load, text out) against
+// the in-process open + load of the same file.
+void BenchRun::measureDueCommand()
+{
+    if (m_summary.loadMs <= 0)
+        return;
+    bool ok = true;
+    double best = -1;
+    for (int run = 0; run < runs(); ++run) {
+        QProcess process;
+        const double ms = BenchProbe::time([&] {
+            process.start(QStringLiteral(NVDUE_PATH), {m_currentPath, QStringLiteral("--all")});
+            ok = ok && process.waitForFinished(60000) &&
+                 process.exitStatus() == QProcess::NormalExit && process.exitCode() != 3;
+        });
+        best = best < 0 ? ms : qMin(best, ms);
+    }
+    if (!ok)
+        return fail(QStringLiteral("nvdue process"));
+    addRow(QStringLiteral("nvdue --all, whole process (vs open + load)"), best, m_summary.loadMs,
+           3.0);
 }
 
 void BenchRun::measurePaidLoad()

@@ -50,6 +50,7 @@ private:
 
     void measureLoadMemory();
     void measureLoad();
+    void measureDueCommand();
     void measurePaidLoad();
     void measureSeries();
     void measureUpgrade();

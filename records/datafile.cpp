@@ -32,8 +32,10 @@ void showInvalidFile()
 
 // A file that cannot be opened or created at all, with the system's reason; without it New
 // or Open would simply do nothing.
-void showCannotUse(const QString &what, const QString &path)
+void showCannotUse(const QString &what, const QString &path, const QString &reason = QString())
 {
+    if (!reason.isEmpty())
+        RecordSql::setLastErrorText(reason);
     MessageHelper::showFileError(what + QStringLiteral("\n") + path);
 }
 
@@ -153,7 +155,8 @@ bool DataFile::open(const QString &path, Access access, bool reopening)
     else if (reopening) // a file that vanished meanwhile is not created afresh in its place
         opened = false;
     else if (access == Access::ReadOnly)
-        showCannotUse(QStringLiteral("The file could not be opened:"), fullPath);
+        showCannotUse(QStringLiteral("The file could not be opened:"), fullPath,
+                      QStringLiteral("There is no such file."));
     else
         opened = openNew(fullPath);
     if (!opened)

@@ -111,8 +111,8 @@ QString icsDate(const QDate &day)
 
 namespace DueBills {
 
-QList<DueBill> select(const QList<std::shared_ptr<Bill>> &unpaidBills, const QDate &today,
-                      int days, bool all)
+QList<DueBill> select(const QList<std::shared_ptr<Bill>> &unpaidBills, const QDate &today, int days,
+                      bool all)
 {
     const QDate last = today.addDays(days);
     QList<DueBill> due;

@@ -23,8 +23,8 @@ namespace DueBills {
 
 // The unpaid, not deleted bills due on or before today + days (every unpaid bill when all),
 // by due date, then id.
-QList<DueBill> select(const QList<std::shared_ptr<Bill>> &unpaidBills, const QDate &today,
-                      int days, bool all = false);
+QList<DueBill> select(const QList<std::shared_ptr<Bill>> &unpaidBills, const QDate &today, int days,
+                      bool all = false);
 
 // "3 days overdue", "1 day overdue", "due today", "due in 1 day", "due in 2 days".
 QString reminderText(int days);

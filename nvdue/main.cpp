@@ -1,0 +1,86 @@
+#include "activedomainobject.h"
+#include "duecommand.h"
+#include "messagehelper.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+// The storage classes tell what is wrong with a file through the message helper; here that
+// is one line on stderr, and a question (to upgrade, say) is answered no.
+int answerOnStandardError(const MessageRequest &request, QObject *)
+{
+    printError(request.text);
+    return request.escapeButton;
+}
+
+// The storage classes' log lines are for developers; a script reads stderr for the one line
+// that says what is wrong. NVDUE_DEBUG brings them back.
+void quietLog(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg || qEnvironmentVariableIsSet("NVDUE_DEBUG"))
+        std::fputs((message + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("nvdue"));
+    QCoreApplication::setApplicationVersion(currentVersion());
+    qInstallMessageHandler(quietLog);
+    MessageHelper::setPresenter(&answerOnStandardError);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Lists the unpaid bills of a Norvo Rava Rodozod data file that are overdue "
+                       "or due soon, without changing the file.\n\nExit status: 0 nothing due, 1 "
+                       "something overdue, 2 something due within the period, 3 the file cannot "
+                       "be read, 64 wrong options."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("The data file; without it, the one used last according to system.db."));
+    const QCommandLineOption days(QStringLiteral("days"),
+                                  QStringLiteral("List bills due within N days (default 7)."),
+                                  QStringLiteral("N"), QStringLiteral("7"));
+    const QCommandLineOption all(QStringLiteral("all"),
+                                 QStringLiteral("List every unpaid bill, however far off."));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("Output: text (default), csv, json or ics."),
+                                    QStringLiteral("FORMAT"), QStringLiteral("text"));
+    const QCommandLineOption notify(
+        QStringLiteral("notify"),
+        QStringLiteral("Show a desktop notification instead of printing."));
+    const QCommandLineOption today(QStringLiteral("today"),
+                                   QStringLiteral("Count from this day instead of today."),
+                                   QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption system(
+        QStringLiteral("system"),
+        QStringLiteral("The system.db that remembers the file used last (default: ./system.db)."),
+        QStringLiteral("PATH"));
+    parser.addOptions({days, all, format, notify, today, system});
+    parser.process(app);
+
+    DueOptions options;
+    const QStringList files = parser.positionalArguments();
+    bool ok = files.size() <= 1;
+    options.file = files.value(0);
+    options.systemPath = parser.value(system);
+    options.days = parser.value(days).toInt(&ok);
+    ok = ok && files.size() <= 1 && options.days >= 0 && options.days <= 3660;
+    options.all = parser.isSet(all);
+    options.format = parser.value(format);
+    ok = ok && QStringList({"text", "csv", "json", "ics"}).contains(options.format);
+    options.notify = parser.isSet(notify);
+    if (parser.isSet(today)) {
+        options.today = QDate::fromString(parser.value(today), Qt::ISODate);
+        ok = ok && options.today.isValid();
+    }
+    if (!ok) {
+        printError(QStringLiteral("Wrong options; see nvdue --help."));
+        return BadUsage;
+    }
+    return runDueCommand(options);
+}

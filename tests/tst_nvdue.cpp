@@ -1,0 +1,262 @@
+#include "connections.h"
+#include "currentsql.h"
+#include "datafile.h"
+#include "filebytes.h"
+#include "oldfiles.h"
+#include "testmain.h"
+#include "windowsupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace {
+const QDate today(2026, 5, 14);
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// nvdue as cron would run it: no display, no session bus.
+Run nvdue(const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=/nonexistent/bus"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(NVDUE_PATH), arguments);
+    process.waitForFinished(30000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+// Fields of one RFC 4180 document, rows split at CRLF outside quotes.
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> rows{{}};
+    QString field;
+    bool quoted = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (quoted && c == '"' && next == '"') {
+            field += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            rows.last().append(field);
+            field.clear();
+        } else if (!quoted && c == '\r' && next == '\n') {
+            rows.last().append(field);
+            field.clear();
+            rows.append(QStringList());
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    rows.removeLast();
+    return rows;
+}
+} // namespace
+
+class TestNvdue : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void exitStatusSaysWhatIsDue_data();
+    void exitStatusSaysWhatIsDue();
+    void unreadableFileIsReportedAndLeftAlone_data();
+    void unreadableFileIsReportedAndLeftAlone();
+    void outputsCarryTheBillsExactly();
+    void recentFileComesFromTheSystemStore();
+
+private:
+    void buildFile(const QList<int> &dueInDays);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+void TestNvdue::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath("bills.nvbf");
+}
+
+void TestNvdue::cleanup()
+{
+    Connections::close(Connections::current());
+    m_dir.reset();
+}
+
+void TestNvdue::buildFile(const QList<int> &dueInDays)
+{
+    DataFile file(nullptr);
+    QVERIFY(file.open(m_path));
+    for (int days : dueInDays)
+        QVERIFY(addBill(QStringLiteral("Payee %1").arg(days), "bill", 10, today.addDays(days)));
+    // Paid bills are never listed, however overdue.
+    QVERIFY(addBill("Paid Co", "paid", 10, today.addDays(-30), 10));
+    Connections::close(Connections::current());
+}
+
+void TestNvdue::exitStatusSaysWhatIsDue_data()
+{
+    QTest::addColumn<QList<int>>("dueInDays");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("nothing within the week") << QList<int>{8, 30} << QStringList() << 0 << 0;
+    QTest::newRow("all lists far bills") << QList<int>{8, 30} << QStringList{"--all"} << 0 << 2;
+    QTest::newRow("due today") << QList<int>{0, 30} << QStringList() << 2 << 1;
+    QTest::newRow("overdue") << QList<int>{-3, 2} << QStringList() << 1 << 2;
+    QTest::newRow("longer period") << QList<int>{8, 30} << QStringList{"--days", "30"} << 2 << 2;
+    QTest::newRow("notify without a bus prints")
+        << QList<int>{-1} << QStringList{"--notify"} << 1 << 1;
+}
+
+void TestNvdue::exitStatusSaysWhatIsDue()
+{
+    QFETCH(QList<int>, dueInDays);
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(int, listed);
+    buildFile(dueInDays);
+    const QByteArray before = fileBytes(m_path);
+    const Run run = nvdue(QStringList{m_path, "--today", today.toString(Qt::ISODate)} + options);
+    QCOMPARE(run.status, status);
+    const QStringList lines = QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), listed + 1);
+    QVERIFY2(lines.last().startsWith(QStringLiteral("%1 bill").arg(listed)),
+             qPrintable(lines.last()));
+    QCOMPARE(run.err.isEmpty(), !options.contains("--notify"));
+    QCOMPARE(fileBytes(m_path), before);
+}
+
+void TestNvdue::unreadableFileIsReportedAndLeftAlone_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("missing") << "missing"
+                             << "There is no such file.";
+    QTest::newRow("not a data file") << "text"
+                                     << "The file you are trying to open is invalid.";
+    QTest::newRow("newer") << "newer"
+                           << "is newer than the current file version";
+    QTest::newRow("older") << "older"
+                           << "cannot be read before Norvo Rava Rodozod has upgraded";
+    QTest::newRow("locked") << "locked"
+                            << "in use by another program";
+}
+
+void TestNvdue::unreadableFileIsReportedAndLeftAlone()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, said);
+    std::unique_ptr<QSqlQuery> other;
+    if (kind == "text") {
+        QVERIFY(writeFileBytes(m_path, "household bills\n"));
+    } else if (kind != "missing") {
+        buildFile({-1});
+        QVERIFY(Connections::open("other program", m_path));
+        other = std::make_unique<QSqlQuery>(Connections::database("other program"));
+        QSqlQuery &query = *other;
+        if (kind == "newer")
+            QVERIFY(query.exec("UPDATE filedata SET version = '2.0'"));
+        if (kind == "older")
+            QVERIFY(query.exec("UPDATE filedata SET version = '1.2'"));
+    }
+    const QByteArray before = fileBytes(m_path);
+    // Taken after the bytes are read: closing any handle on the file would drop the lock.
+    if (kind == "locked")
+        QVERIFY(other->exec("BEGIN EXCLUSIVE"));
+    const Run run = nvdue({m_path, "--today", today.toString(Qt::ISODate)});
+    other.reset();
+    Connections::close("other program");
+    QCOMPARE(run.status, 3);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY2(run.err.contains(said.toUtf8()), run.err.constData());
+    QCOMPARE(fileBytes(m_path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), kind == "missing" ? 0 : 1);
+}
+
+void TestNvdue::outputsCarryTheBillsExactly()
+{
+    const QString payee = "A, B; C\nD \"E\"";
+    {
+        DataFile file(nullptr);
+        QVERIFY(file.open(m_path));
+        QVERIFY(addBill(payee, QString(60, QChar(0x00e9)), 12.345, today.addDays(-2), 2));
+        QVERIFY(addBill("Water", "water", 20, today.addDays(3)));
+        Connections::close(Connections::current());
+    }
+    const QStringList base{m_path, "--today", today.toString(Qt::ISODate), "--format"};
+
+    const QList<QStringList> csv =
+        parseCsv(QString::fromUtf8(nvdue(base + QStringList{"csv"}).out));
+    QCOMPARE(csv.size(), 3);
+    QCOMPARE(csv.at(0).join(','),
+             QString("id,due_date,payee,description,amount,balance,status,days"));
+    QCOMPARE(csv.at(1).mid(1), QStringList({"2026-05-12", payee, QString(60, QChar(0x00e9)),
+                                            "12.35", "10.35", "overdue", "-2"}));
+
+    const QJsonArray json = QJsonDocument::fromJson(nvdue(base + QStringList{"json"}).out).array();
+    QCOMPARE(json.size(), 2);
+    QCOMPARE(json.at(0)["payee"].toString(), payee);
+    QCOMPARE(json.at(0)["balance"].toDouble(), 10.35);
+    QCOMPARE(json.at(1)["days"].toInt(), 3);
+
+    const QByteArray ics = nvdue(base + QStringList{"ics"}).out;
+    QVERIFY(ics.endsWith("END:VCALENDAR\r\n"));
+    QVERIFY(!ics.contains("\n\n") && ics.count('\n') == ics.count("\r\n"));
+    for (const QByteArray &line : ics.split('\n'))
+        QVERIFY2(line.size() <= 76, line.constData()); // 75 octets and the CR
+    QString unfolded = QString::fromUtf8(ics).replace("\r\n ", "");
+    QVERIFY(unfolded.contains("SUMMARY:A\\, B\\; C\\nD \"E\": "));
+    QCOMPARE(unfolded.count("BEGIN:VALARM"), 2);
+    const auto uids = [](const QByteArray &document) {
+        QStringList found;
+        for (const QByteArray &line : document.split('\n'))
+            if (line.startsWith("UID:"))
+                found.append(QString::fromUtf8(line.trimmed()));
+        return found;
+    };
+    QCOMPARE(uids(ics).size(), 2);
+    QCOMPARE(uids(nvdue(base + QStringList{"ics"}).out), uids(ics));
+}
+
+void TestNvdue::recentFileComesFromTheSystemStore()
+{
+    buildFile({-1});
+    const QString store = m_dir->filePath("system.db");
+    QVERIFY(Connections::open("store", store));
+    QSqlQuery query(Connections::database("store"));
+    QVERIFY(
+        query.exec("CREATE TABLE recentfiles(id INTEGER PRIMARY KEY, recentfilelocation TEXT)"));
+    QVERIFY(query.exec("INSERT INTO recentfiles VALUES (1, '" + m_path + "')"));
+    query.finish();
+    Connections::close("store");
+    const QByteArray before = fileBytes(store);
+    const Run run = nvdue({"--system", store, "--today", today.toString(Qt::ISODate)});
+    QCOMPARE(run.status, 1);
+    QVERIFY(run.out.startsWith("2026-05-13  OVERDUE 1d"));
+    QCOMPARE(fileBytes(store), before);
+}
+
+NV_TEST_MAIN(TestNvdue)
+#include "tst_nvdue.moc"
