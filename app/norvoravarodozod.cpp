@@ -10,8 +10,7 @@
 #include "billsummary.h"
 #include "clock.h"
 #include "datafile.h"
-#include "duebills.h"
-#include "duebillswindow.h"
+#include "duereminders.h"
 #include "filedialoghelper.h"
 #include "formatting.h"
 #include "helpdialog.h"
@@ -19,8 +18,6 @@
 #include "messagehelper.h"
 #include "messagepresenter.h"
 #include "payeelistdialog.h"
-#include "remindersdialog.h"
-#include "remindersettings.h"
 #include "reportdialog.h"
 #include "systemdatabase.h"
 
@@ -30,7 +27,6 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QPoint>
-#include <QSaveFile>
 #include <QStatusBar>
 
 namespace {
@@ -59,6 +55,8 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     // before the window does.
     m_systemDatabase = std::make_unique<SystemDatabase>();
     m_dataFile = std::make_unique<DataFile>(m_systemDatabase.get());
+    m_reminders =
+        std::make_unique<DueReminders>(m_dataFile.get(), this, [this] { reminderPaymentSaved(); });
 
     m_ui->BillsTreeWidget->setHeaderLabels(
         {tr("Payee"), tr("Description"), tr("Date Due"), tr("Amount")});
@@ -93,7 +91,7 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
 // The data file goes first: it keeps a pointer to the system store.
 NorvoRavaRodozod::~NorvoRavaRodozod()
 {
-    delete m_dueBillsWindow;
+    m_reminders.reset();
     m_selectedBill.reset();
     m_dataFile.reset();
     m_systemDatabase.reset();
@@ -547,57 +545,9 @@ QList<std::shared_ptr<Bill>> NorvoRavaRodozod::unpaidBills()
     return bills;
 }
 
-void NorvoRavaRodozod::remindOfDueBills()
-{
-    const QString path = m_dataFile->path();
-    const QDate today = Clock::today();
-    if (path.isEmpty() || !ReminderSettings::enabled() || ReminderSettings::isPutOff(path, today)) {
-        hideDueBillsWindow();
-        return;
-    }
-    const QList<DueBill> due = DueBills::select(unpaidBills(), today, ReminderSettings::days());
-    if (due.isEmpty()) {
-        hideDueBillsWindow();
-        return;
-    }
-    if (!m_dueBillsWindow) {
-        m_dueBillsWindow = new DueBillsWindow(m_dataFile.get(), this);
-        connect(m_dueBillsWindow, &DueBillsWindow::paymentSaved, this,
-                &NorvoRavaRodozod::reminderPaymentSaved);
-    }
-    m_dueBillsWindow->setBills(due);
-    m_dueBillsWindow->show();
-    m_dueBillsWindow->raise();
-}
-
-void NorvoRavaRodozod::updateDueBillsWindow()
-{
-    if (!m_dueBillsWindow || !m_dueBillsWindow->isVisible())
-        return;
-    m_dueBillsWindow->setBills(
-        DueBills::select(unpaidBills(), Clock::today(), ReminderSettings::days()));
-}
-
-void NorvoRavaRodozod::hideDueBillsWindow()
-{
-    if (m_dueBillsWindow)
-        m_dueBillsWindow->hide();
-}
-
 void NorvoRavaRodozod::reminderPaymentSaved()
 {
     refreshAfterChange();
-}
-
-void NorvoRavaRodozod::on_actionReminders_triggered()
-{
-    RemindersDialog dialog(this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    if (ReminderSettings::enabled())
-        updateDueBillsWindow();
-    else
-        hideDueBillsWindow();
 }
 
 void NorvoRavaRodozod::scheduleMidnightCheck()
@@ -617,8 +567,35 @@ void NorvoRavaRodozod::checkForNewDay()
     remindOfDueBills();
 }
 
-// The file dialog cannot carry a check box, so whether the calendar is to follow the file is
-// asked right after the file is chosen.
+void NorvoRavaRodozod::remindOfDueBills()
+{
+    m_reminders->remind(unpaidBills());
+}
+
+// Only what is showing or kept is worth the unpaid bills, which the paid view reads anew.
+void NorvoRavaRodozod::updateDueBillsWindow()
+{
+    if (m_reminders->isShowing())
+        m_reminders->update(unpaidBills());
+}
+
+void NorvoRavaRodozod::hideDueBillsWindow()
+{
+    m_reminders->hide();
+}
+
+void NorvoRavaRodozod::writeKeptCalendar()
+{
+    if (m_reminders->keepsCalendar())
+        m_reminders->writeKeptCalendar(unpaidBills());
+}
+
+void NorvoRavaRodozod::on_actionReminders_triggered()
+{
+    if (m_reminders->editSettings())
+        updateDueBillsWindow();
+}
+
 void NorvoRavaRodozod::on_actionExport_Calendar_triggered()
 {
     QString path = FileDialogHelper::getSaveFileName(
@@ -627,58 +604,6 @@ void NorvoRavaRodozod::on_actionExport_Calendar_triggered()
         return;
     if (!path.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive))
         path += QLatin1String(".ics");
-    path = QFileInfo(path).absoluteFilePath();
-
-    MessageRequest question;
-    question.icon = MessageIcon::Question;
-    question.windowIcon = QStringLiteral(":/images/Resources/date.png");
-    question.title = tr("Export Calendar");
-    question.text = tr("Keep this file up to date?\n%1\n\nIt can be written again after every "
-                       "change to the bills, or only now.")
-                        .arg(QDir::toNativeSeparators(path));
-    question.textFormat = Qt::PlainText;
-    question.buttons = QStringList{tr("Keep Up to Date"), tr("Write Once")};
-    question.defaultButton = 0;
-    question.escapeButton = 1;
-    const bool keep = MessageHelper::ask(question, this) == 0;
-
-    if (!writeCalendar(path))
-        return;
-    const QString dataPath = m_dataFile->path();
-    if (keep) {
-        if (!ReminderSettings::keepCalendar(dataPath, path))
-            MessageHelper::showFileError(
-                tr("The calendar was written, but it cannot be kept up to date."), this);
-    } else if (ReminderSettings::keptCalendar(dataPath) == path) {
-        ReminderSettings::keepCalendar(dataPath, QString());
-    }
-    statusBar()->showMessage(tr("Calendar written"), statusTimeoutMs);
-}
-
-// Every unpaid bill, written whole or not at all: a calendar program reading the file never
-// sees half of it.
-bool NorvoRavaRodozod::writeCalendar(const QString &path)
-{
-    const QByteArray document = DueBills::icsDocument(
-        DueBills::select(unpaidBills(), Clock::today(), 0, true), m_dataFile->path(), Clock::now());
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
-        return true;
-    MessageRequest notice;
-    notice.icon = MessageIcon::Critical;
-    notice.title = MessageHelper::fileErrorTitle();
-    notice.text = tr("The calendar could not be written to\n%1\n%2")
-                      .arg(QDir::toNativeSeparators(path), file.errorString());
-    notice.textFormat = Qt::PlainText;
-    MessageHelper::ask(notice, this);
-    return false;
-}
-
-void NorvoRavaRodozod::writeKeptCalendar()
-{
-    if (m_dataFile->path().isEmpty())
-        return;
-    const QString kept = ReminderSettings::keptCalendar(m_dataFile->path());
-    if (!kept.isEmpty())
-        writeCalendar(kept);
+    if (m_reminders->exportCalendar(QFileInfo(path).absoluteFilePath(), unpaidBills()))
+        statusBar()->showMessage(tr("Calendar written"), statusTimeoutMs);
 }

@@ -10,7 +10,7 @@
 
 class Bill;
 class DataFile;
-class DueBillsWindow;
+class DueReminders;
 class SystemDatabase;
 class QPoint;
 class QTreeWidgetItem;
@@ -91,7 +91,6 @@ private:
     // Brings an open reminder up to date, without showing a closed one.
     void updateDueBillsWindow();
     void hideDueBillsWindow();
-    bool writeCalendar(const QString &path);
     void writeKeptCalendar();
     void scheduleMidnightCheck();
 
@@ -101,7 +100,7 @@ private:
     // The bill of the last selected row. Shared with the data file's collections, so it stays
     // valid however often the list is rebuilt.
     std::shared_ptr<Bill> m_selectedBill;
-    DueBillsWindow *m_dueBillsWindow = nullptr;
+    std::unique_ptr<DueReminders> m_reminders;
     QTimer m_midnightTimer;
     QTimer m_dayCheckTimer;
     // The day the list and the summary were last worked out for.

@@ -1,0 +1,152 @@
+#include "duereminders.h"
+
+#include "clock.h"
+#include "datafile.h"
+#include "duebills.h"
+#include "duebillswindow.h"
+#include "messagehelper.h"
+#include "remindersdialog.h"
+#include "remindersettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSaveFile>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("DueReminders", text);
+}
+} // namespace
+
+DueReminders::DueReminders(DataFile *dataFile, QWidget *window, std::function<void()> paymentSaved)
+    : m_dataFile(dataFile), m_window(window), m_paymentSaved(std::move(paymentSaved))
+{
+}
+
+// The reminder is a child of the window and would go with it; it goes first, while the data
+// file it pays into is still there.
+DueReminders::~DueReminders()
+{
+    delete m_dueBillsWindow;
+}
+
+void DueReminders::remind(const Bills &unpaid)
+{
+    const QString path = m_dataFile->path();
+    const QDate today = Clock::today();
+    if (path.isEmpty() || !ReminderSettings::enabled() || ReminderSettings::isPutOff(path, today)) {
+        hide();
+        return;
+    }
+    const QList<DueBill> due = DueBills::select(unpaid, today, ReminderSettings::days());
+    if (due.isEmpty()) {
+        hide();
+        return;
+    }
+    if (!m_dueBillsWindow) {
+        m_dueBillsWindow = new DueBillsWindow(m_dataFile, m_window);
+        QObject::connect(m_dueBillsWindow, &DueBillsWindow::paymentSaved, m_dueBillsWindow,
+                         [this] { m_paymentSaved(); });
+    }
+    m_dueBillsWindow->setBills(due);
+    m_dueBillsWindow->show();
+    m_dueBillsWindow->raise();
+}
+
+void DueReminders::update(const Bills &unpaid)
+{
+    if (!isShowing())
+        return;
+    const QList<DueBill> due = DueBills::select(unpaid, Clock::today(), ReminderSettings::days());
+    // Once everything due is paid there is nothing left to remind of.
+    if (due.isEmpty())
+        hide();
+    else
+        m_dueBillsWindow->setBills(due);
+}
+
+void DueReminders::hide()
+{
+    if (m_dueBillsWindow)
+        m_dueBillsWindow->hide();
+}
+
+bool DueReminders::isShowing() const
+{
+    return m_dueBillsWindow && m_dueBillsWindow->isVisible();
+}
+
+bool DueReminders::editSettings()
+{
+    RemindersDialog dialog(m_window);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    if (!ReminderSettings::enabled())
+        hide();
+    return true;
+}
+
+// Every unpaid bill, written whole or not at all: a calendar program reading the file never
+// sees half of it.
+bool DueReminders::writeCalendar(const QString &path, const Bills &unpaid)
+{
+    const QByteArray document = DueBills::icsDocument(
+        DueBills::select(unpaid, Clock::today(), 0, true), m_dataFile->path(), Clock::now());
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
+        return true;
+    MessageRequest notice;
+    notice.icon = MessageIcon::Critical;
+    notice.title = MessageHelper::fileErrorTitle();
+    notice.text = tr("The calendar could not be written to\n%1\n%2")
+                      .arg(QDir::toNativeSeparators(path), file.errorString());
+    notice.textFormat = Qt::PlainText;
+    MessageHelper::ask(notice, m_window);
+    return false;
+}
+
+// The file dialog cannot carry a check box, so whether the calendar is to follow the file is
+// asked right after the file is chosen.
+bool DueReminders::exportCalendar(const QString &path, const Bills &unpaid)
+{
+    MessageRequest question;
+    question.icon = MessageIcon::Question;
+    question.windowIcon = QStringLiteral(":/images/Resources/date.png");
+    question.title = tr("Export Calendar");
+    question.text = tr("Keep this file up to date?\n%1\n\nIt can be written again after every "
+                       "change to the bills, or only now.")
+                        .arg(QDir::toNativeSeparators(path));
+    question.textFormat = Qt::PlainText;
+    question.buttons = QStringList{tr("Keep Up to Date"), tr("Write Once")};
+    question.defaultButton = 0;
+    question.escapeButton = 1;
+    const bool keep = MessageHelper::ask(question, m_window) == 0;
+
+    if (!writeCalendar(path, unpaid))
+        return false;
+    const QString dataPath = m_dataFile->path();
+    if (keep) {
+        if (!ReminderSettings::keepCalendar(dataPath, path))
+            MessageHelper::showFileError(
+                tr("The calendar was written, but it cannot be kept up to date."), m_window);
+    } else if (ReminderSettings::keptCalendar(dataPath) == path) {
+        ReminderSettings::keepCalendar(dataPath, QString());
+    }
+    return true;
+}
+
+bool DueReminders::keepsCalendar() const
+{
+    return !m_dataFile->path().isEmpty() &&
+           !ReminderSettings::keptCalendar(m_dataFile->path()).isEmpty();
+}
+
+void DueReminders::writeKeptCalendar(const Bills &unpaid)
+{
+    if (!keepsCalendar())
+        return;
+    const QString kept = ReminderSettings::keptCalendar(m_dataFile->path());
+    if (!kept.isEmpty())
+        writeCalendar(kept, unpaid);
+}
