@@ -64,6 +64,7 @@ private slots:
     void reminderListsWhatIsDue();
     void payFromTheReminder_data();
     void payFromTheReminder();
+    void payingTheLastDueBillClosesTheReminder();
     void startUpOpenReminds();
     void remindMeTomorrowLastsUntilMidnight();
     void calendarExport_data();
@@ -196,6 +197,24 @@ void TestReminders::payFromTheReminder()
     QCOMPARE(listed, left);
     QCOMPARE(billList(*m_window)->topLevelItemCount(), int(left.size()));
     QCOMPARE(summaryPanel(*m_window)->toPlainText().contains("$920.00"), !save);
+}
+
+void TestReminders::payingTheLastDueBillClosesTheReminder()
+{
+    QVERIFY(addBill("Rent", "", 900, today.addDays(30)));
+    QVERIFY(addBill("Water", "", 20, today.addDays(-3)));
+    reopen();
+    auto *list = dueWindow(*m_window)->findChild<QTreeWidget *>("dueTreeWidget");
+    list->setFocus();
+    {
+        ModalAnswerer answerer([](QWidget *dialog) {
+            QTest::keyClicks(dialog->findChild<QLineEdit *>("amountLineEdit"), "2000");
+            QTest::mouseClick(dialog->findChild<QPushButton *>("okButton"), Qt::LeftButton);
+        });
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    QVERIFY(!reminderShown(*m_window));
+    QCOMPARE(billList(*m_window)->topLevelItemCount(), 1);
 }
 
 void TestReminders::startUpOpenReminds()
