@@ -248,7 +248,7 @@ bool BillDialog::storeNew()
     bool stored = false;
     if (m_ui->singleRadioButton->isChecked()) {
         bill.setDueDate(m_ui->DueDateDateEdit->date());
-        stored = m_dataFile->addSingleBill(bill, m_schedule);
+        stored = m_dataFile->saveSingleBill(bill, m_schedule);
     } else {
         stored = m_dataFile->addSeries(bill, m_schedule);
     }

@@ -6,11 +6,6 @@
 #include <QWidget>
 
 namespace {
-int boundedIndex(int index, int count)
-{
-    return (index >= 0 && index < count) ? index : count - 1;
-}
-
 int showBox(const MessageRequest &request, QObject *parent)
 {
     const int count = int(request.buttons.size());
@@ -29,13 +24,13 @@ int showBox(const MessageRequest &request, QObject *parent)
             buttons.append(box.addButton(label, role));
         }
     }
-    box.setDefaultButton(
-        qobject_cast<QPushButton *>(buttons.at(boundedIndex(request.defaultButton, count))));
-    box.setEscapeButton(buttons.at(boundedIndex(request.escapeButton, count)));
+    // The helper hands over button indices that exist.
+    box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(request.defaultButton)));
+    box.setEscapeButton(buttons.at(request.escapeButton));
     box.exec();
 
     const int chosen = int(buttons.indexOf(box.clickedButton()));
-    return chosen >= 0 ? chosen : boundedIndex(request.escapeButton, count);
+    return chosen >= 0 ? chosen : request.escapeButton;
 }
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "datafile.h"
 #include "duebills.h"
 #include "formatting.h"
+#include "messagehelper.h"
 #include "notification.h"
 #include "payee.h"
 #include "systemdatabase.h"
@@ -104,8 +105,7 @@ QByteArray document(const QString &format, const QList<DueBill> &bills, const QS
 
 void printError(const QString &text)
 {
-    const QString line = QStringLiteral("nvdue: ") + text.simplified() + QLatin1Char('\n');
-    std::fputs(line.toLocal8Bit().constData(), stderr);
+    MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(), text);
 }
 
 int runDueCommand(const DueOptions &options)

@@ -30,5 +30,6 @@ enum DueStatus
 // each, in the window's own words.
 int runDueCommand(const DueOptions &options);
 
-// One line on stderr, prefixed with the command's name.
+// One line on stderr, prefixed with the command's name, as every message of the storage
+// classes is without a window.
 void printError(const QString &text);

@@ -1,19 +1,10 @@
 #include "activedomainobject.h"
 #include "duecommand.h"
-#include "messagehelper.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace {
-// The storage classes tell what is wrong with a file through the message helper; here that
-// is one line on stderr, and a question (to upgrade, say) is answered no.
-int answerOnStandardError(const MessageRequest &request, QObject *)
-{
-    printError(request.text);
-    return request.escapeButton;
-}
-
 // The storage classes' log lines are for developers; a script reads stderr for the one line
 // that says what is wrong. NVDUE_DEBUG brings them back.
 void quietLog(QtMsgType type, const QMessageLogContext &, const QString &message)
@@ -29,7 +20,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("nvdue"));
     QCoreApplication::setApplicationVersion(currentVersion());
     qInstallMessageHandler(quietLog);
-    MessageHelper::setPresenter(&answerOnStandardError);
+    // No presenter: what is wrong with a file is one line on stderr, in the window's words,
+    // and a question (to upgrade, say) is answered no.
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

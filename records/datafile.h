@@ -56,12 +56,10 @@ public:
     bool loadPaidBills();
     bool reloadPayees();
 
-    // A new bill on a "SINGLE" schedule of its own.
-    bool addSingleBill(Bill &bill, BillSchedule &schedule);
     // A new series: the schedule and one bill per due date, copied from the template.
     bool addSeries(const Bill &templateBill, BillSchedule &schedule);
-    // The bill on its own from now on, on a "SINGLE" schedule (a new one when the schedule
-    // has no row yet).
+    // The bill on its own, on a "SINGLE" schedule: a new bill with a new schedule, or a
+    // stored bill taken out of its series (on a new schedule when its own has no row yet).
     bool saveSingleBill(Bill &bill, BillSchedule &schedule);
     // The bill's payee, amount, description and note for every bill of the series that
     // still follows it.

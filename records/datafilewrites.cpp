@@ -17,22 +17,6 @@
 // The records passed in change only once everything is in the file, so that a save that failed
 // can be tried again from the same state.
 
-bool DataFile::addSingleBill(Bill &bill, BillSchedule &schedule)
-{
-    if (!writable())
-        return false;
-    Bill storedBill = bill;
-    BillSchedule storedSchedule = schedule;
-    storedSchedule.setScheduleType(QStringLiteral("SINGLE"));
-    Transaction transaction(Connections::current());
-    if (!transaction.isActive() || !storedSchedule.save() || !storedSchedule.addBill(storedBill) ||
-        !transaction.commit())
-        return false;
-    bill = storedBill;
-    schedule = storedSchedule;
-    return true;
-}
-
 bool DataFile::addSeries(const Bill &templateBill, BillSchedule &schedule)
 {
     if (!writable())

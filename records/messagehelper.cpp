@@ -2,6 +2,8 @@
 
 #include "recordsql.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace {
@@ -22,24 +24,31 @@ int boundedIndex(int index, int count)
     return (index >= 0 && index < count) ? index : count - 1;
 }
 
-// Without a window: the title and text on stderr, and the answer that changes nothing.
+// Without a window, as on the command line: one line on stderr, named after the program, and
+// the answer that changes nothing.
 int printToStandardError(const MessageRequest &request)
 {
-    const QString line = request.title + QStringLiteral(": ") + request.text + QLatin1Char('\n');
+    const QString line = QCoreApplication::applicationName() + QStringLiteral(": ") +
+                         request.text.simplified() + QLatin1Char('\n');
     std::fputs(line.toLocal8Bit().constData(), stderr);
-    return boundedIndex(request.escapeButton, int(request.buttons.size()));
+    return request.escapeButton;
 }
 } // namespace
 
 int MessageHelper::ask(const MessageRequest &request, QObject *parent)
 {
-    if (request.buttons.isEmpty())
+    const int count = int(request.buttons.size());
+    if (count == 0)
         return -1;
+    // Whoever answers gets buttons that exist.
+    MessageRequest bounded = request;
+    bounded.defaultButton = boundedIndex(request.defaultButton, count);
+    bounded.escapeButton = boundedIndex(request.escapeButton, count);
     if (responder())
-        return responder()(request);
+        return responder()(bounded);
     if (presenter())
-        return presenter()(request, parent);
-    return printToStandardError(request);
+        return presenter()(bounded, parent);
+    return printToStandardError(bounded);
 }
 
 void MessageHelper::show(MessageIcon icon, const QString &title, const QString &text,
