@@ -6,7 +6,6 @@
 #include "systemrecentfiles.h"
 #include "testmain.h"
 
-#include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -48,10 +47,6 @@ private slots:
     void findByIdOfAMissingRowGivesIdZero();
     void readVersion_data();
     void readVersion();
-
-    // Upgrading
-    void convertRecordFollowsTheHeaderTable_data();
-    void convertRecordFollowsTheHeaderTable();
 };
 
 void TestFileData::savedDefaultsWriteEmptyTextsOrNull()
@@ -379,54 +374,6 @@ void TestFileData::readVersion()
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no such column: version"));
     const QString read = systemStore ? SystemFileData::readVersion() : FileData::readVersion();
     QCOMPARE(read, version);
-}
-
-void TestFileData::convertRecordFollowsTheHeaderTable_data()
-{
-    QTest::addColumn<bool>("systemStore");
-    QTest::addColumn<QString>("version");
-    // id|firstname|emailaddress|version|stored after converting a row of id 7 and first name
-    // Ann without an e-mail column; a null text shows as <null>.
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("data file 1.2: a missing column is empty") << false << "1.2"
-                                                              << "7|Ann||1.4|new";
-    QTest::newRow("system 1.2: a missing column is null") << true << "1.2"
-                                                          << "7|Ann|<null>|1.4|new";
-    QTest::newRow("data file 1.1 keeps the owner texts") << false << "1.1"
-                                                         << "0|Ann||1.2|new";
-    QTest::newRow("system 1.1 header holds a version only") << true << "1.1"
-                                                            << "0|||1.2|new";
-    QTest::newRow("data file 1.0 from reg") << false << "1.0"
-                                            << "0|Ann||1.2|new";
-    QTest::newRow("system 1.0 has no header to convert") << true << "1.0"
-                                                         << "0|<null>|<null>|<null>|stored";
-    QTest::newRow("unknown version is not converted") << false << "1.3"
-                                                      << "0||||stored";
-}
-
-void TestFileData::convertRecordFollowsTheHeaderTable()
-{
-    QFETCH(bool, systemStore);
-    QFETCH(QString, version);
-    QFETCH(QString, expected);
-
-    QSqlRecord row;
-    row.append(QSqlField("id", QMetaType(QMetaType::Int)));
-    row.append(QSqlField("firstname", QMetaType(QMetaType::QString)));
-    row.setValue("id", 7);
-    row.setValue("firstname", "Ann");
-    const auto converted = [&row, &version](auto record) {
-        // A converted row is a new one, whatever the record was before.
-        record.setStored(true);
-        record.convertRecord(row, version);
-        QStringList parts{QString::number(record.id())};
-        for (const QString &text : {record.firstName(), record.emailAddress(), record.version()})
-            parts << (text.isNull() ? QString("<null>") : text);
-        parts << (record.isStored() ? "stored" : "new");
-        return parts.join('|');
-    };
-    QCOMPARE(systemStore ? converted(SystemFileData()) : converted(FileData()), expected);
 }
 
 NV_TEST_MAIN(TestFileData)
