@@ -4,13 +4,13 @@
 #include "datafile.h"
 #include "duebills.h"
 #include "duebillswindow.h"
+#include "exportfiles.h"
 #include "messagehelper.h"
 #include "remindersdialog.h"
 #include "remindersettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSaveFile>
 
 namespace {
 QString tr(const char *text)
@@ -93,14 +93,14 @@ bool DueReminders::writeCalendar(const QString &path, const Bills &unpaid)
 {
     const QByteArray document = DueBills::icsDocument(
         DueBills::select(unpaid, Clock::today(), 0, true), m_dataFile->path(), Clock::now());
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size() && file.commit())
+    QString reason;
+    if (ExportFiles::writeFile(path, document, &reason))
         return true;
     MessageRequest notice;
     notice.icon = MessageIcon::Critical;
     notice.title = MessageHelper::fileErrorTitle();
     notice.text = tr("The calendar could not be written to\n%1\n%2")
-                      .arg(QDir::toNativeSeparators(path), file.errorString());
+                      .arg(QDir::toNativeSeparators(path), reason);
     notice.textFormat = Qt::PlainText;
     MessageHelper::ask(notice, m_window);
     return false;

@@ -2,6 +2,7 @@
 
 #include "activedomainobject.h"
 #include "bill.h"
+#include "exportfiles.h"
 #include "formatting.h"
 
 #include <QCryptographicHash>
@@ -43,16 +44,6 @@ QString oneLine(const QString &text)
             c = QLatin1Char(' ');
     }
     return line;
-}
-
-QString csvField(const QString &value)
-{
-    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 QString icsText(const QString &value)
@@ -182,20 +173,20 @@ QByteArray textDocument(const QList<DueBill> &bills)
 
 QByteArray csvDocument(const QList<DueBill> &bills)
 {
-    QString csv = QStringLiteral("id,due_date,payee,description,amount,balance,status,days\r\n");
+    QList<QStringList> rows;
+    rows.reserve(bills.size());
     for (const DueBill &due : bills) {
         const Bill &bill = *due.bill;
-        const QStringList fields{QString::number(bill.id()),
-                                 bill.dueDate().toString(isoDate),
-                                 csvField(bill.payee().payeeName()),
-                                 csvField(bill.description()),
-                                 plainAmount(bill.amount()),
-                                 plainAmount(bill.balance()),
-                                 machineStatus(due.days),
-                                 QString::number(due.days)};
-        csv += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        rows.append({QString::number(bill.id()), bill.dueDate().toString(isoDate),
+                     bill.payee().payeeName(), bill.description(), plainAmount(bill.amount()),
+                     plainAmount(bill.balance()), machineStatus(due.days),
+                     QString::number(due.days)});
     }
-    return csv.toUtf8();
+    return ExportFiles::csvDocument({QStringLiteral("id"), QStringLiteral("due_date"),
+                                     QStringLiteral("payee"), QStringLiteral("description"),
+                                     QStringLiteral("amount"), QStringLiteral("balance"),
+                                     QStringLiteral("status"), QStringLiteral("days")},
+                                    rows);
 }
 
 QByteArray jsonDocument(const QList<DueBill> &bills)

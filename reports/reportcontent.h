@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+
+class QTextDocument;
+
+// What a column holds decides how its values are shown and how they are exported.
+enum class ReportColumnKind
+{
+    Text,  // QString, shown and exported as it is
+    Date,  // QDate: "MM/dd/yyyy" shown, yyyy-MM-dd exported, an invalid date as empty
+    Money, // double: "$1,234.50" shown, 1234.50 exported
+    YesNo, // bool: "Yes" (bold) or "No"
+    Month  // QDate, any day of the month: "Dec 2026" shown, 2026-12 exported
+};
+
+struct ReportColumn
+{
+    QString title;
+    ReportColumnKind kind = ReportColumnKind::Text;
+};
+
+// One report as data, before it becomes HTML, a laid-out document or a CSV file, so that the
+// three always agree. The summary block starts with the report's name and date; the lines
+// here follow them (a total, for instance).
+struct ReportContent
+{
+    enum class Layout
+    {
+        // One table with a header row and rows on alternating backgrounds.
+        Table,
+        // One bordered block per row, each value on its own line after its column's title
+        // (the payee list).
+        Records
+    };
+
+    QString name;
+    QDate reportDate;
+    QList<QPair<QString, QString>> summaryLines;
+    Layout layout = Layout::Table;
+    QList<ReportColumn> columns;
+    // One value per column, of the type its kind names.
+    QList<QVariantList> rows;
+    // Drawn between the summary and the table when not null. Its device pixel ratio says how
+    // much sharper than the screen it is drawn; it is shown at its size divided by that ratio.
+    QImage chart;
+    // A line under the chart (its legend is in the picture), empty for none.
+    QString chartCaption;
+};
+
+namespace ReportContents {
+
+// A value as the report shows it and as a CSV file holds it.
+QString shownText(ReportColumnKind kind, const QVariant &value);
+QString exportText(ReportColumnKind kind, const QVariant &value);
+
+// The rows as CSV: a header of the column titles, then one record per row.
+QByteArray csvDocument(const ReportContent &content);
+
+// The report as one HTML document, as the report window has always produced it.
+QString html(const ReportContent &content);
+
+// The same report built straight into a rich-text document, which is far quicker to lay out
+// than the HTML is to import. The chart, if any, becomes one of the document's resources.
+void buildDocument(const ReportContent &content, QTextDocument *document);
+
+} // namespace ReportContents
