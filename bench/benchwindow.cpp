@@ -7,17 +7,22 @@
 #include "connections.h"
 #include "datafile.h"
 #include "norvoravarodozod.h"
+#include "paymentsbymonth.h"
 #include "reportdialog.h"
 #include "reportdocuments.h"
 #include "systemdatabase.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -146,34 +151,51 @@ void BenchRun::measureReports()
     dialog.show();
     QApplication::processEvents();
     const QDate today = Clock::today();
-    using Builder = QString (*)(const ReportDocuments::BillsById &, const QDate &);
     const struct
     {
         const char *key;
-        Builder build;
-    } bills[] = {{"PastDue", &ReportDocuments::pastDue},
-                 {"CurrentMonth", &ReportDocuments::currentMonth},
-                 {"CurrentMonthBillsDue", &ReportDocuments::currentMonthBillsDue},
-                 {"CurrentMonthBillsPaid", &ReportDocuments::currentMonthBillsPaid},
-                 {"LastMonthBills", &ReportDocuments::lastMonthBills}};
-    for (const auto &report : bills) {
+        std::function<ReportContent()> build;
+    } reportList[] = {
+        {"PastDue", [&] { return ReportDocuments::pastDue(file.billsById(), today); }},
+        {"CurrentMonth", [&] { return ReportDocuments::currentMonth(file.billsById(), today); }},
+        {"CurrentMonthBillsDue",
+         [&] { return ReportDocuments::currentMonthBillsDue(file.billsById(), today); }},
+        {"CurrentMonthBillsPaid",
+         [&] { return ReportDocuments::currentMonthBillsPaid(file.billsById(), today); }},
+        {"LastMonthBills",
+         [&] { return ReportDocuments::lastMonthBills(file.billsById(), today); }},
+        {"PayeeList", [&] { return ReportDocuments::payeeList(file.payeesById(), today); }},
+        {"PaymentsByMonth", [&] { return PaymentsByMonth::content(file.billsById(), today); }},
+    };
+    auto *browser = dialog.findChild<QTextBrowser *>(QStringLiteral("reportTextBrowser"));
+    for (const auto &report : reportList) {
         QTreeWidgetItem *item = reportItem(reports, QLatin1String(report.key));
-        if (!item)
+        if (!item || !browser)
             return fail(QStringLiteral("the report %1").arg(QLatin1String(report.key)));
-        // The dialog's own path: a click on the report, the document built and laid out.
-        // Showing a report of tens of thousands of rows takes seconds; once is enough there.
+        // The dialog's own path: a click on the report, the document built and the first page
+        // laid out and drawn. Showing a report of tens of thousands of rows took seconds
+        // before; once is enough there.
         const double shownMs = BenchProbe::bestOf(m_shape.bills <= 10000 ? runs() : 1, [&] {
             return BenchProbe::time([&] {
                 emit reports->itemClicked(item, 0);
+                browser->viewport()->repaint();
                 QApplication::processEvents();
             });
         });
-        const double documentMs = BenchProbe::bestOf(runs(), [&] {
-            return BenchProbe::time([&] { report.build(file.billsById(), today); });
+        // The rest of the document is laid out while the window waits for input; printing
+        // lays it all out at once.
+        const double wholeMs = BenchProbe::time([&] {
+            QTextDocument document;
+            ReportContents::buildDocument(report.build(), &document);
+            document.setPageSize(browser->viewport()->size());
+            document.documentLayout()->documentSize();
         });
-        addAbsoluteRow(QStringLiteral("%1 report shown (document %2 ms)")
+        const double documentMs =
+            BenchProbe::bestOf(runs(), [&] { return BenchProbe::time([&] { report.build(); }); });
+        addAbsoluteRow(QStringLiteral("%1 report shown (rows %2 ms, all laid out %3 ms)")
                            .arg(QLatin1String(report.key))
-                           .arg(documentMs, 0, 'f', documentMs < 10 ? 2 : 1),
+                           .arg(documentMs, 0, 'f', documentMs < 10 ? 2 : 1)
+                           .arg(wholeMs, 0, 'f', 0),
                        shownMs, 200.0);
         m_summary.slowestReportMs = qMax(m_summary.slowestReportMs, shownMs);
     }

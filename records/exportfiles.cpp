@@ -64,6 +64,12 @@ bool writeFileOrTell(const QString &path, const QByteArray &bytes, QObject *pare
     QString reason;
     if (writeFile(path, bytes, &reason))
         return true;
+    tellWriteFailure(path, reason, parent);
+    return false;
+}
+
+void tellWriteFailure(const QString &path, const QString &reason, QObject *parent)
+{
     MessageRequest notice;
     notice.icon = MessageIcon::Critical;
     notice.title = MessageHelper::fileErrorTitle();
@@ -72,7 +78,6 @@ bool writeFileOrTell(const QString &path, const QByteArray &bytes, QObject *pare
             .arg(QDir::toNativeSeparators(path), reason);
     notice.textFormat = Qt::PlainText;
     MessageHelper::ask(notice, parent);
-    return false;
 }
 
 } // namespace ExportFiles

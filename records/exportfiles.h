@@ -33,5 +33,7 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *errorText)
 
 // writeFile, and on failure the file error box naming the file and the reason.
 bool writeFileOrTell(const QString &path, const QByteArray &bytes, QObject *parent);
+// The file error box for a file that could not be written, and why.
+void tellWriteFailure(const QString &path, const QString &reason, QObject *parent);
 
 } // namespace ExportFiles

@@ -3,11 +3,21 @@
 
 #include "clock.h"
 #include "datafile.h"
+#include "exportfiles.h"
+#include "filedialoghelper.h"
+#include "messagehelper.h"
+#include "paymentsbymonth.h"
 #include "reportdocuments.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTreeWidgetItem>
@@ -27,6 +37,7 @@ const ReportEntry reportEntries[] = {
     {"Current Month Bills Paid", "CurrentMonthBillsPaid"},
     {"Last Month Bills", "LastMonthBills"},
     {"Payee List", "PayeeList"},
+    {"Payments by Month", "PaymentsByMonth"},
 };
 } // namespace
 
@@ -37,6 +48,8 @@ ReportDialog::ReportDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags 
     m_ui->setupUi(this);
     connect(m_ui->printPushButton, &QPushButton::clicked, this,
             &ReportDialog::on_printButton_clicked);
+    connect(m_ui->exportPushButton, &QPushButton::clicked, this,
+            &ReportDialog::on_exportButton_clicked);
     m_ui->reportsTreeWidget->setHeaderLabels({QStringLiteral("Reports")});
     m_printer.setFullPage(true);
     m_ui->reportTextBrowser->setHtml(
@@ -76,7 +89,6 @@ void ReportDialog::on_reportsTreeWidget_itemClicked(QTreeWidgetItem *item, int)
 
 void ReportDialog::showReport()
 {
-    m_ui->reportTextBrowser->clear();
     using Generator = void (ReportDialog::*)();
     const struct
     {
@@ -89,28 +101,58 @@ void ReportDialog::showReport()
         {"CurrentMonthBillsPaid", &ReportDialog::currentMonthBillsPaidReport},
         {"LastMonthBills", &ReportDialog::lastMonthBillsReport},
         {"PayeeList", &ReportDialog::payeeListReport},
+        {"PaymentsByMonth", &ReportDialog::paymentsByMonthReport},
     };
+    m_content = ReportContent();
+    m_reportHtml.clear();
+    m_reportHtmlBuilt = false;
+    bool known = false;
     for (const auto &entry : generators) {
         if (m_reportKey == QLatin1String(entry.key)) {
             (this->*entry.generator)();
+            known = true;
             break;
         }
     }
-    // Laid out with the scroll bar already in place: a long report that gains its bar only
-    // once laid out is laid out a second time for the narrower page, and for a table of
-    // thousands of rows each layout takes a second or more. The bar then shows only when
-    // needed again, which for such a report it is.
+    m_ui->exportPushButton->setEnabled(known);
+
+    // The report is built into a document of its own, which nothing lays out while it fills;
+    // the browser then lays out only as much as it shows, a table of rows at a time.
     QTextBrowser *browser = m_ui->reportTextBrowser;
+    auto *document = new QTextDocument(browser);
+    document->setDefaultFont(browser->font());
+    ReportContents::buildDocument(m_content, document);
+    // The browser's first document is its own and goes with setDocument; the reports' ones
+    // belong to the browser and go here.
+    const QPointer<QTextDocument> previous = browser->document();
+    // Laid out with the scroll bar already in place: a long report that gains its bar only
+    // once laid out would be laid out again for the narrower page. The bar then shows only
+    // when needed again, which for such a report it is.
     const Qt::ScrollBarPolicy policy = browser->verticalScrollBarPolicy();
     browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    browser->setHtml(m_reportHtml);
+    browser->setDocument(document);
     browser->setVerticalScrollBarPolicy(policy);
+    // Every report opens at its top, whatever was scrolled to before.
+    browser->moveCursor(QTextCursor::Start);
+    browser->verticalScrollBar()->setValue(0);
+    if (previous && previous->parent() == browser)
+        previous->deleteLater();
+}
+
+const QString &ReportDialog::reportHtml() const
+{
+    if (!m_reportHtmlBuilt && !m_reportKey.isEmpty()) {
+        m_reportHtml = ReportContents::html(m_content);
+        m_reportHtmlBuilt = true;
+    }
+    return m_reportHtml;
 }
 
 void ReportDialog::printReport(QPrinter *printer) const
 {
     QTextDocument document;
-    document.setHtml(m_reportHtml);
+    if (!m_reportKey.isEmpty())
+        ReportContents::buildDocument(m_content, &document);
     document.print(printer);
 }
 
@@ -121,6 +163,58 @@ void ReportDialog::on_printButton_clicked()
         printReport(&m_printer);
 }
 
+bool ReportDialog::exportReport(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("csv"))
+        return ExportFiles::writeFileOrTell(path, ReportContents::csvDocument(m_content), this);
+    if (suffix == QLatin1String("pdf"))
+        return exportPdf(path);
+    MessageHelper::show(MessageIcon::Warning, tr("Export Report"),
+                        tr("Please choose a file name ending in .pdf or .csv."), this);
+    return false;
+}
+
+// The printer writes its file as it goes; it writes into a scratch folder, and the finished
+// PDF then replaces the chosen file in one step, so that a failed export leaves nothing
+// half-written there.
+bool ReportDialog::exportPdf(const QString &path)
+{
+    QTemporaryDir scratch;
+    QString reason = tr("No temporary folder could be made.");
+    if (scratch.isValid()) {
+        const QString pdfPath = scratch.filePath(QStringLiteral("report.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdfPath);
+        printer.setPageLayout(m_printer.pageLayout());
+        printer.setFullPage(m_printer.fullPage());
+        printer.setDocName(m_content.name);
+        printReport(&printer);
+        QFile pdf(pdfPath);
+        if (pdf.open(QIODevice::ReadOnly))
+            return ExportFiles::writeFileOrTell(path, pdf.readAll(), this);
+        reason = pdf.errorString();
+    }
+    ExportFiles::tellWriteFailure(path, reason, this);
+    return false;
+}
+
+void ReportDialog::on_exportButton_clicked()
+{
+    if (m_reportKey.isEmpty())
+        return;
+    const QString start =
+        QDir(FileDialogHelper::startDirectory()).filePath(m_content.name + QStringLiteral(".pdf"));
+    QString path = FileDialogHelper::getSaveFileName(this, tr("Export Report"), start,
+                                                     tr("PDF files (*.pdf);;CSV files (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    exportReport(path);
+}
+
 void ReportDialog::on_cancelButton_clicked()
 {
     close();
@@ -128,32 +222,37 @@ void ReportDialog::on_cancelButton_clicked()
 
 void ReportDialog::pastDueReport()
 {
-    m_reportHtml = ReportDocuments::pastDue(bills(), Clock::today());
+    m_content = ReportDocuments::pastDue(bills(), Clock::today());
 }
 
 void ReportDialog::currentMonthReport()
 {
-    m_reportHtml = ReportDocuments::currentMonth(bills(), Clock::today());
+    m_content = ReportDocuments::currentMonth(bills(), Clock::today());
 }
 
 void ReportDialog::currentMonthBillsDueReport()
 {
-    m_reportHtml = ReportDocuments::currentMonthBillsDue(bills(), Clock::today());
+    m_content = ReportDocuments::currentMonthBillsDue(bills(), Clock::today());
 }
 
 void ReportDialog::currentMonthBillsPaidReport()
 {
-    m_reportHtml = ReportDocuments::currentMonthBillsPaid(bills(), Clock::today());
+    m_content = ReportDocuments::currentMonthBillsPaid(bills(), Clock::today());
 }
 
 void ReportDialog::lastMonthBillsReport()
 {
-    m_reportHtml = ReportDocuments::lastMonthBills(bills(), Clock::today());
+    m_content = ReportDocuments::lastMonthBills(bills(), Clock::today());
 }
 
 void ReportDialog::payeeListReport()
 {
-    m_reportHtml = ReportDocuments::payeeList(payees(), Clock::today());
+    m_content = ReportDocuments::payeeList(payees(), Clock::today());
+}
+
+void ReportDialog::paymentsByMonthReport()
+{
+    m_content = PaymentsByMonth::content(bills(), Clock::today());
 }
 
 const ReportDocuments::BillsById &ReportDialog::bills() const

@@ -27,12 +27,21 @@ public:
     ~ReportDialog() override;
 
     const QString &reportKey() const { return m_reportKey; }
-    const QString &reportHtml() const { return m_reportHtml; }
+    // The report last built as one HTML document.
+    const QString &reportHtml() const;
+    const ReportContent &reportContent() const { return m_content; }
 
     // Builds the report named by reportKey and shows it.
     void showReport();
     // Prints the report last built on printer, as it stands.
     void printReport(QPrinter *printer) const;
+    // Writes the report last built to path: a PDF of the printed pages when the name ends in
+    // ".pdf", its rows as CSV when it ends in ".csv". A file that cannot be written is
+    // reported and nothing is left of it. False when nothing was written.
+    bool exportReport(const QString &path);
+
+    // Asks for a file and exports the shown report to it.
+    void on_exportButton_clicked();
 
     // Asks for a printer in the standard print dialog and prints the report there. The
     // button is printPushButton, so this is connected explicitly rather than by name.
@@ -54,10 +63,16 @@ private:
     void currentMonthBillsPaidReport();
     void lastMonthBillsReport();
     void payeeListReport();
+    void paymentsByMonthReport();
+
+    bool exportPdf(const QString &path);
 
     DataFile *m_dataFile = nullptr;
     QString m_reportKey;
-    QString m_reportHtml;
+    ReportContent m_content;
+    // Built from m_content when first asked for: the window shows a document built directly.
+    mutable QString m_reportHtml;
+    mutable bool m_reportHtmlBuilt = false;
     // Kept for the dialog's life, so that a second print starts from the first one's choices.
     QPrinter m_printer;
     std::unique_ptr<Ui::ReportDialogClass> m_ui;

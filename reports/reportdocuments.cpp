@@ -2,7 +2,6 @@
 
 #include "bill.h"
 #include "formatting.h"
-#include "htmltext.h"
 #include "payee.h"
 #include "payeeorder.h"
 
@@ -62,96 +61,55 @@ QVector<const Bill *> listedBills(const BillsById &bills, const BillTest &listed
     return rows;
 }
 
-void appendHead(QString &html, const QString &name)
+QList<ReportColumn> billColumns(Columns columns)
 {
-    html += QLatin1String("<html><head><title>") + name +
-            QLatin1String("</title></head><body><center><table width='100%'>");
-    html += QLatin1String("<tr><td><table width='100%' cellspacing='0' cellpadding='2'>");
-    html += QLatin1String("<tr><td><b><u>Report Summary</u></b></td><td></td></tr>");
-    html += QLatin1String("<tr><td><b>Report:</b></td><td>") + name + QLatin1String("</td></tr>");
-}
-
-void appendReportDate(QString &html, const QDate &today)
-{
-    html += QLatin1String("<tr><td><b>Report Date:</b></td><td>") + today.toString(Qt::TextDate) +
-            QLatin1String("</td></tr>");
-}
-
-void appendSummaryEnd(QString &html)
-{
-    html += QLatin1String("</table></td></tr>");
-    html += QLatin1String("<tr width='100%'><td height='5'></td></tr>");
-}
-
-void appendHeaderRow(QString &html, Columns columns)
-{
-    html += QLatin1String("<tr><td><b><u>Payee</b></u></td><td><b><u>Description</b></u></td>"
-                          "<td><b><u>Due Date</b></u></td>");
+    QList<ReportColumn> list{{QStringLiteral("Payee"), ReportColumnKind::Text},
+                             {QStringLiteral("Description"), ReportColumnKind::Text},
+                             {QStringLiteral("Due Date"), ReportColumnKind::Date}};
     if (columns != Columns::Four)
-        html += QLatin1String("<td><b><u>Paid Date</b></u></td>");
-    html += QLatin1String("<td><b><u>Amount</b></u></td>");
+        list.append({QStringLiteral("Paid Date"), ReportColumnKind::Date});
+    list.append({QStringLiteral("Amount"), ReportColumnKind::Money});
     if (columns == Columns::Six)
-        html += QLatin1String("<td><b><u>Paid</b></u></td>");
-    html += QLatin1String("</tr>");
+        list.append({QStringLiteral("Paid"), ReportColumnKind::YesNo});
+    return list;
 }
 
-void appendBillRow(QString &html, const Bill &bill, Columns columns, const QString &colour)
+QVariantList billRow(const Bill &bill, Columns columns)
 {
-    html += QLatin1String("<tr bgcolor='") + colour + QLatin1String("' bordercolor='") + colour +
-            QLatin1String("'><td>") + htmlText(bill.payee().payeeName()) +
-            QLatin1String("</td><td>") + htmlText(bill.description()) + QLatin1String("</td><td>") +
-            Formatting::shortDate(bill.dueDate());
-    const QString amount = Formatting::currency(bill.amount());
+    QVariantList row{bill.payee().payeeName(), bill.description(), bill.dueDate()};
     switch (columns) {
     case Columns::Four:
-        html += QLatin1String("</td><td>") + amount + QLatin1String("</td></tr>");
+        row.append(bill.amount());
         break;
     case Columns::Five:
-        html += QLatin1String("</td><td>") + Formatting::shortDate(bill.paidDate()) +
-                QLatin1String("</td><td>") + amount + QLatin1String("</td></tr>");
+        row.append(bill.paidDate());
+        row.append(bill.amount());
         break;
     case Columns::Six:
-        html += QLatin1String("</td>");
-        if (bill.isPaid())
-            html += QLatin1String("<td>") + Formatting::shortDate(bill.paidDate()) +
-                    QLatin1String("</td>");
-        else
-            html += QLatin1String("<td></td>");
-        html += QLatin1String("<td>") + amount + QLatin1String("</td><td>") +
-                (bill.isPaid() ? QLatin1String("<b>Yes</b>") : QLatin1String("No")) +
-                QLatin1String("</td></tr>");
+        row.append(bill.isPaid() ? bill.paidDate() : QDate());
+        row.append(bill.amount());
+        row.append(bill.isPaid());
         break;
     }
+    return row;
 }
 
-QString billReport(const BillsById &bills, const QDate &today, const BillReport &report)
+ReportContent billReport(const BillsById &bills, const QDate &today, const BillReport &report)
 {
-    const QVector<const Bill *> rows = listedBills(bills, report.listed);
+    const QVector<const Bill *> listed = listedBills(bills, report.listed);
     double total = 0.0;
-    for (const Bill *bill : rows)
+    ReportContent content;
+    content.name = report.name;
+    content.reportDate = today;
+    content.columns = billColumns(report.columns);
+    content.rows.reserve(listed.size());
+    for (const Bill *bill : listed) {
         if (report.counted(*bill))
             total += bill->amount();
-
-    QString html;
-    // One growing string: a row takes a few hundred characters.
-    html.reserve(2048 + int(rows.size()) * 384);
-    appendHead(html, report.name);
-    appendReportDate(html, today);
-    html += QLatin1String("<tr><td><b>") + report.totalLabel + QLatin1String("</b></td><td>") +
-            Formatting::currency(total) + QLatin1String("</td></tr>");
-    appendSummaryEnd(html);
-    html += QLatin1String("<tr><td><table width='100%' cellspacing='0' cellpadding='2'>");
-    appendHeaderRow(html, report.columns);
-
-    const QString lightGrey = QStringLiteral("LightGrey");
-    const QString white = QStringLiteral("White");
-    QString colour = lightGrey;
-    for (const Bill *bill : rows) {
-        appendBillRow(html, *bill, report.columns, colour);
-        colour = colour == lightGrey ? white : lightGrey;
+        content.rows.append(billRow(*bill, report.columns));
     }
-    html += QLatin1String("</td></tr></table></center></body></html>");
-    return html;
+    content.summaryLines.append({report.totalLabel, Formatting::currency(total)});
+    return content;
 }
 
 bool always(const Bill &)
@@ -166,7 +124,7 @@ bool unpaid(const Bill &bill)
 
 } // namespace
 
-QString pastDue(const BillsById &bills, const QDate &today)
+ReportContent pastDue(const BillsById &bills, const QDate &today)
 {
     const BillTest listed = [today](const Bill &bill) {
         return !bill.isPaid() && bill.dueDate() < today;
@@ -176,7 +134,7 @@ QString pastDue(const BillsById &bills, const QDate &today)
                        listed, always});
 }
 
-QString currentMonth(const BillsById &bills, const QDate &today)
+ReportContent currentMonth(const BillsById &bills, const QDate &today)
 {
     const MonthWindow month(today);
     const BillTest listed = [month](const Bill &bill) { return month.contains(bill.dueDate()); };
@@ -187,7 +145,7 @@ QString currentMonth(const BillsById &bills, const QDate &today)
          Columns::Six, listed, unpaid});
 }
 
-QString currentMonthBillsDue(const BillsById &bills, const QDate &today)
+ReportContent currentMonthBillsDue(const BillsById &bills, const QDate &today)
 {
     const MonthWindow month(today);
     const BillTest listed = [month](const Bill &bill) {
@@ -200,7 +158,7 @@ QString currentMonthBillsDue(const BillsById &bills, const QDate &today)
          Columns::Four, listed, always});
 }
 
-QString currentMonthBillsPaid(const BillsById &bills, const QDate &today)
+ReportContent currentMonthBillsPaid(const BillsById &bills, const QDate &today)
 {
     const MonthWindow month(today);
     const BillTest listed = [month](const Bill &bill) {
@@ -213,7 +171,7 @@ QString currentMonthBillsPaid(const BillsById &bills, const QDate &today)
          Columns::Five, listed, always});
 }
 
-QString lastMonthBills(const BillsById &bills, const QDate &today)
+ReportContent lastMonthBills(const BillsById &bills, const QDate &today)
 {
     const QDate dayLastMonth = today.addMonths(-1);
     const MonthWindow month(dayLastMonth);
@@ -225,31 +183,20 @@ QString lastMonthBills(const BillsById &bills, const QDate &today)
          Columns::Six, listed, unpaid});
 }
 
-QString payeeList(const PayeesById &payees, const QDate &today)
+ReportContent payeeList(const PayeesById &payees, const QDate &today)
 {
-    const QList<DataFile::PayeePtr> sorted = payeesByName(payees);
-    QString html;
-    html.reserve(2048 + int(sorted.size()) * 512);
-    const QString name = QStringLiteral("Payee List");
-    appendHead(html, name);
-    appendReportDate(html, today);
-    appendSummaryEnd(html);
-    for (const DataFile::PayeePtr &payee : sorted) {
-        html += QLatin1String("<tr><td><table width='100%' cellspacing='0' cellpadding='2' "
-                              "border='1' bordercolor='LightGrey'>");
-        html += QLatin1String("<tr><td><b>Payee Name:</b></td><td>") +
-                htmlText(payee->payeeName()) + QLatin1String("</td></tr>");
-        html += QLatin1String("<tr><td><b>Account Number:</b></td><td>") +
-                htmlText(payee->accountNumber()) + QLatin1String("</td></tr>");
-        html += QLatin1String("<tr><td><b>Mailing Address:</b></td><td>") +
-                htmlText(payee->mailingAddress()) + QLatin1String("</td></tr>");
-        html += QLatin1String("<tr><td><b>Note:</b></td><td>") + htmlText(payee->note()) +
-                QLatin1String("</td></tr>");
-        html += QLatin1String("</table></td></tr>");
-        html += QLatin1String("<tr width='100%'><td><br><br></td></tr>");
-    }
-    html += QLatin1String("</table></center></body></html>");
-    return html;
+    ReportContent content;
+    content.name = QStringLiteral("Payee List");
+    content.reportDate = today;
+    content.layout = ReportContent::Layout::Records;
+    content.columns = {{QStringLiteral("Payee Name"), ReportColumnKind::Text},
+                       {QStringLiteral("Account Number"), ReportColumnKind::Text},
+                       {QStringLiteral("Mailing Address"), ReportColumnKind::Text},
+                       {QStringLiteral("Note"), ReportColumnKind::Text}};
+    for (const DataFile::PayeePtr &payee : payeesByName(payees))
+        content.rows.append(
+            {payee->payeeName(), payee->accountNumber(), payee->mailingAddress(), payee->note()});
+    return content;
 }
 
 } // namespace ReportDocuments

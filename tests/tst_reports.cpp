@@ -1,8 +1,10 @@
 #include "bill.h"
 #include "clock.h"
 #include "connections.h"
+#include "csvparse.h"
 #include "datafile.h"
 #include "filebytes.h"
+#include "messagerecorder.h"
 #include "modalanswerer.h"
 #include "payee.h"
 #include "reportdialog.h"
@@ -11,9 +13,11 @@
 
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -24,6 +28,24 @@ using ReportDocuments::PayeesById;
 namespace {
 const QDate today(2026, 3, 18); // a Wednesday
 using ReportFunction = QString (*)(const BillsById &, const QDate &);
+
+// The reports as the HTML document the window has always produced.
+namespace ReportHtml {
+template <ReportContent (*report)(const BillsById &, const QDate &)>
+QString html(const BillsById &bills, const QDate &today)
+{
+    return ReportContents::html(report(bills, today));
+}
+const ReportFunction pastDue = html<&ReportDocuments::pastDue>;
+const ReportFunction currentMonth = html<&ReportDocuments::currentMonth>;
+const ReportFunction currentMonthBillsDue = html<&ReportDocuments::currentMonthBillsDue>;
+const ReportFunction currentMonthBillsPaid = html<&ReportDocuments::currentMonthBillsPaid>;
+const ReportFunction lastMonthBills = html<&ReportDocuments::lastMonthBills>;
+QString payeeList(const PayeesById &payees, const QDate &today)
+{
+    return ReportContents::html(ReportDocuments::payeeList(payees, today));
+}
+} // namespace ReportHtml
 } // namespace
 Q_DECLARE_METATYPE(ReportFunction)
 
@@ -125,12 +147,16 @@ private slots:
     void rowsByDueDateThenId();
     void payeesByNameThenId();
     void tenThousandBills();
+    void csvHoldsTheRows_data();
+    void csvHoldsTheRows();
 
     // Dialog
     void listAndPlaceholder();
     void clickingAReportReplacesThePrevious();
     void scrollBarShowsOnlyForALongReport();
     void printsReportToPdf();
+    void exportWritesTheShownReport_data();
+    void exportWritesTheShownReport();
     void printButtonAsksForAPrinter();
     void cancelClosesTheDialog();
 };
@@ -145,14 +171,14 @@ void TestReports::billReportText_data()
     QTest::addColumn<QString>("rows");
 
     // Yesterday is past due, today is not; the paid bill of last week is in neither.
-    QTest::newRow("Past Due") << &ReportDocuments::pastDue << "Past Due"
+    QTest::newRow("Past Due") << ReportHtml::pastDue << "Past Due"
                               << "Total Past Due:" << fourColumns << "$945.50"
                               << row("LightGrey", "Rent LLC</td><td>February rent</td><td>"
                                                   "02/01/2026</td><td>$900.00</td>") +
                                      row("White", "Water Works</td><td>Water</td><td>03/17/"
                                                   "2026</td><td>$45.50</td>");
     QTest::newRow("Current Month")
-        << &ReportDocuments::currentMonth << "Current Month"
+        << ReportHtml::currentMonth << "Current Month"
         << "Total Unpaid For March:" << sixColumns << "$125.50"
         << row("LightGrey", "Phone Inc</td><td>Phone</td><td>03/11/2026</td><td>03/12/"
                             "2026</td><td>$1,234.50</td><td><b>Yes</b></td>") +
@@ -161,20 +187,20 @@ void TestReports::billReportText_data()
                row("LightGrey", "Power Co</td><td>March power</td><td>03/18/2026</td><td></td>"
                                 "<td>$80.00</td><td>No</td>");
     QTest::newRow("Current Month Bills Due")
-        << &ReportDocuments::currentMonthBillsDue << "Current Month Bills Due"
+        << ReportHtml::currentMonthBillsDue << "Current Month Bills Due"
         << "Total Due In March:" << fourColumns << "$125.50"
         << row("LightGrey", "Water Works</td><td>Water</td><td>03/17/2026</td><td>$45.50</td>") +
                row("White", "Power Co</td><td>March power</td><td>03/18/2026</td><td>$80.00</td>");
     // A bill due last month and paid this month shows its own due date.
     QTest::newRow("Current Month Bills Paid")
-        << &ReportDocuments::currentMonthBillsPaid << "Current Month Bills Paid"
+        << ReportHtml::currentMonthBillsPaid << "Current Month Bills Paid"
         << "Total Paid In March:" << fiveColumns << "$1,304.50"
         << row("LightGrey", "Power Co</td><td>February power</td><td>02/20/2026</td><td>"
                             "03/02/2026</td><td>$70.00</td>") +
                row("White", "Phone Inc</td><td>Phone</td><td>03/11/2026</td><td>03/12/2026"
                             "</td><td>$1,234.50</td>");
     QTest::newRow("Last Month Bills")
-        << &ReportDocuments::lastMonthBills << "Last Month Bills"
+        << ReportHtml::lastMonthBills << "Last Month Bills"
         << "Total Due For February:" << sixColumns << "$900.00"
         << row("LightGrey", "Rent LLC</td><td>February rent</td><td>02/01/2026</td>"
                             "<td></td><td>$900.00</td><td>No</td>") +
@@ -219,8 +245,8 @@ void TestReports::payeeListText()
                              block("Anvil Rentals", "", "", "") +
                              block("Power Co", "A-17", "1 Grid Road<br>Voltville", "Pays by card") +
                              "</table></center></body></html>";
-    QCOMPARE(ReportDocuments::payeeList(payees, today), expected);
-    QCOMPARE(ReportDocuments::payeeList({}, today),
+    QCOMPARE(ReportHtml::payeeList(payees, today), expected);
+    QCOMPARE(ReportHtml::payeeList({}, today),
              head("Payee List") + "</table></td></tr><tr width='100%'><td height='5'></td></tr>"
                                   "</table></center></body></html>");
 }
@@ -234,22 +260,22 @@ void TestReports::monthWindows_data()
     QTest::addColumn<QList<QDate>>("outside");
 
     QTest::newRow("last month on 31 March")
-        << &ReportDocuments::lastMonthBills << QDate(2026, 3, 31)
+        << ReportHtml::lastMonthBills << QDate(2026, 3, 31)
         << "Total Due For February:" << QList<QDate>{{2026, 2, 1}, {2026, 2, 28}}
         << QList<QDate>{{2026, 1, 31}, {2026, 3, 1}, {2026, 3, 31}};
     QTest::newRow("last month on 31 March of a leap year")
-        << &ReportDocuments::lastMonthBills << QDate(2028, 3, 31)
+        << ReportHtml::lastMonthBills << QDate(2028, 3, 31)
         << "Total Due For February:" << QList<QDate>{{2028, 2, 29}} << QList<QDate>{{2028, 3, 1}};
     QTest::newRow("last month in January")
-        << &ReportDocuments::lastMonthBills << QDate(2027, 1, 15)
+        << ReportHtml::lastMonthBills << QDate(2027, 1, 15)
         << "Total Due For December:" << QList<QDate>{{2026, 12, 1}, {2026, 12, 31}}
         << QList<QDate>{{2025, 12, 15}, {2027, 1, 1}, {2026, 11, 30}};
     QTest::newRow("current month edges")
-        << &ReportDocuments::currentMonth << QDate(2026, 4, 30)
+        << ReportHtml::currentMonth << QDate(2026, 4, 30)
         << "Total Unpaid For April:" << QList<QDate>{{2026, 4, 1}, {2026, 4, 30}}
         << QList<QDate>{{2026, 3, 31}, {2026, 5, 1}, {2025, 4, 15}};
     QTest::newRow("bills due in December")
-        << &ReportDocuments::currentMonthBillsDue << QDate(2026, 12, 1)
+        << ReportHtml::currentMonthBillsDue << QDate(2026, 12, 1)
         << "Total Due In December:" << QList<QDate>{{2026, 12, 1}, {2026, 12, 31}}
         << QList<QDate>{{2026, 11, 30}};
 }
@@ -281,7 +307,7 @@ void TestReports::userTextIsShownAsText()
 {
     BillsById bills;
     addBill(bills, 1, "<i>Acme</i> & Sons", "<b>Bold</b> <script>x</script>", 5.0, today);
-    const QString html = ReportDocuments::currentMonth(bills, today);
+    const QString html = ReportHtml::currentMonth(bills, today);
     QVERIFY(html.contains("<td>&lt;i&gt;Acme&lt;/i&gt; &amp; Sons</td><td>&lt;b&gt;Bold&lt;/b&gt; "
                           "&lt;script&gt;x&lt;/script&gt;</td>"));
     QVERIFY(!html.contains("<i>Acme"));
@@ -293,7 +319,7 @@ void TestReports::userTextIsShownAsText()
     odd->setMailingAddress("'quoted' \"street\"");
     odd->setNote("<a href='http://x'>link</a>\r\nsecond line");
     payees.insert(1, odd);
-    const QString list = ReportDocuments::payeeList(payees, today);
+    const QString list = ReportHtml::payeeList(payees, today);
     QVERIFY(list.contains("<td>&lt;h1&gt;Big&lt;/h1&gt;</td>"));
     QVERIFY(list.contains("<td>1&lt;2</td>"));
     QVERIFY(list.contains("<td>'quoted' &quot;street&quot;</td>"));
@@ -308,7 +334,7 @@ void TestReports::rowsByDueDateThenId()
     for (int id : {9, 3, 7, 5, 1}) // hash order is not insertion order either
         addBill(bills, id, "P", QStringLiteral("bill%1").arg(id), 1.0,
                 id == 1 ? today.addDays(-1) : today.addDays(-5));
-    const QString html = ReportDocuments::pastDue(bills, today);
+    const QString html = ReportHtml::pastDue(bills, today);
     QStringList order;
     const QRegularExpression description(QStringLiteral("<td>(bill\\d)</td>"));
     for (const QRegularExpressionMatch &match : description.globalMatch(html))
@@ -324,7 +350,7 @@ void TestReports::payeesByNameThenId()
     payees.insert(3, payee(3, "Alpha"));
     payees.insert(4, payee(4, "Gamma"));
     payees.insert(5, payee(5, "Alpha"));
-    const QString html = ReportDocuments::payeeList(payees, today);
+    const QString html = ReportHtml::payeeList(payees, today);
     QStringList order;
     const QRegularExpression name(QStringLiteral("Payee Name:</b></td><td>([^<]*)</td>"));
     for (const QRegularExpressionMatch &match : name.globalMatch(html))
@@ -339,7 +365,7 @@ void TestReports::tenThousandBills()
     BillsById bills;
     for (int id = 1; id <= 10000; ++id)
         addBill(bills, id, "Payee", "Bill", 1.25, today.addDays(-1 - id % 300));
-    const QString html = ReportDocuments::pastDue(bills, today);
+    const QString html = ReportHtml::pastDue(bills, today);
     QCOMPARE(rowCount(html), 10000);
     QVERIFY(html.contains("<b>Total Past Due:</b></td><td>$12,500.00</td>"));
     QVERIFY(html.endsWith(end));
@@ -391,6 +417,41 @@ void clickItem(QTreeWidget *list, QTreeWidgetItem *item)
 }
 } // namespace
 
+void TestReports::csvHoldsTheRows_data()
+{
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QList<QStringList>>("records");
+
+    QTest::newRow("bills: ISO dates, plain amounts, Yes and No")
+        << ReportContents::csvDocument(ReportDocuments::currentMonth(sampleBills(), today))
+        << QList<QStringList>{{"Payee", "Description", "Due Date", "Paid Date", "Amount", "Paid"},
+                              {"Phone Inc", "Phone", "2026-03-11", "2026-03-12", "1234.50", "Yes"},
+                              {"Water Works", "Water", "2026-03-17", "", "45.50", "No"},
+                              {"Power Co", "March power", "2026-03-18", "", "80.00", "No"}};
+
+    PayeesById payees;
+    auto cafe = payee(1, "Café \"Zürich\", Ltd");
+    cafe->setAccountNumber("0042");
+    cafe->setMailingAddress("1 Main St\nSpringfield, IL");
+    cafe->setNote("Pays, then \"calls\"");
+    payees.insert(1, cafe);
+    QTest::newRow("payees: quotes, commas, line breaks, non-ASCII")
+        << ReportContents::csvDocument(ReportDocuments::payeeList(payees, today))
+        << QList<QStringList>{{"Payee Name", "Account Number", "Mailing Address", "Note"},
+                              {"Café \"Zürich\", Ltd", "0042", "1 Main St\nSpringfield, IL",
+                               "Pays, then \"calls\""}};
+}
+
+void TestReports::csvHoldsTheRows()
+{
+    QFETCH(QByteArray, csv);
+    QFETCH(QList<QStringList>, records);
+    bool ok = false;
+    QCOMPARE(parseCsv(csv, &ok), records);
+    QVERIFY(ok);
+    QVERIFY(csv.endsWith("\r\n"));
+}
+
 void TestReports::listAndPlaceholder()
 {
     QTest::failOnWarning(QRegularExpression(QStringLiteral("No matching signal for on_")));
@@ -404,10 +465,10 @@ void TestReports::listAndPlaceholder()
 
     const QStringList texts{
         "Past Due",         "Current Month", "Current Month Bills Due", "Current Month Bills Paid",
-        "Last Month Bills", "Payee List"};
+        "Last Month Bills", "Payee List",    "Payments by Month"};
     const QStringList keys{
         "PastDue",        "CurrentMonth", "CurrentMonthBillsDue", "CurrentMonthBillsPaid",
-        "LastMonthBills", "PayeeList"};
+        "LastMonthBills", "PayeeList",    "PaymentsByMonth"};
     QCOMPARE(list->topLevelItemCount(), texts.size());
     for (int index = 0; index < texts.size(); ++index) {
         QTreeWidgetItem *item = list->topLevelItem(index);
@@ -433,14 +494,14 @@ void TestReports::clickingAReportReplacesThePrevious()
 
     clickItem(list, reportItem(list, "Past Due"));
     QCOMPARE(dialog.reportKey(), QString("PastDue"));
-    QCOMPARE(dialog.reportHtml(), ReportDocuments::pastDue(loaded.file.billsById(), today));
+    QCOMPARE(dialog.reportHtml(), ReportHtml::pastDue(loaded.file.billsById(), today));
     QVERIFY(browser->toPlainText().contains("Total Past Due:"));
     QVERIFY(browser->toPlainText().contains("Water Works"));
     QVERIFY(!browser->toPlainText().contains("March power"));
 
     clickItem(list, reportItem(list, "Payee List"));
     QCOMPARE(dialog.reportKey(), QString("PayeeList"));
-    QCOMPARE(dialog.reportHtml(), ReportDocuments::payeeList(loaded.file.payeesById(), today));
+    QCOMPARE(dialog.reportHtml(), ReportHtml::payeeList(loaded.file.payeesById(), today));
     QVERIFY(!browser->toPlainText().contains("Total Past Due:"));
     QVERIFY(browser->toPlainText().contains("Payee Name:"));
 }
@@ -487,6 +548,72 @@ void TestReports::printsReportToPdf()
     const QByteArray pdf = fileBytes(dir.filePath("report.pdf"));
     QVERIFY(pdf.startsWith("%PDF"));
     QVERIFY(pdf.size() > 1000);
+}
+
+void TestReports::exportWritesTheShownReport_data()
+{
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("expected"); // in the file's text; empty when nothing is written
+
+    QTest::newRow("csv")
+        << "Past Due"
+        << "past due.csv"
+        << "Payee,Description,Due Date,Amount\r\nWater Works,Water,2026-03-17,20.00\r\n";
+    QTest::newRow("pdf") << "Past Due"
+                         << "past due.pdf"
+                         << "Total Past Due:";
+    QTest::newRow("pdf with a chart") << "Payments by Month"
+                                      << "chart.pdf"
+                                      << "Total Paid In Last 12 Months:";
+    QTest::newRow("csv into a missing folder") << "Past Due"
+                                               << "missing/past due.csv"
+                                               << "";
+    QTest::newRow("pdf into a missing folder") << "Past Due"
+                                               << "missing/past due.pdf"
+                                               << "";
+}
+
+void TestReports::exportWritesTheShownReport()
+{
+    QFETCH(QString, report);
+    QFETCH(QString, fileName);
+    QFETCH(QString, expected);
+    const bool pdf = fileName.endsWith(".pdf");
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdf && !expected.isEmpty() && pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+
+    LoadedFile loaded;
+    ReportDialog dialog(&loaded.file);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    auto *exportButton = dialog.findChild<QPushButton *>("exportPushButton");
+    QVERIFY(!exportButton->isEnabled());
+    clickItem(list, reportItem(list, report));
+    QVERIFY(exportButton->isEnabled());
+
+    MessageRecorder messages;
+    const QString path = loaded.dir.filePath(fileName);
+    QCOMPARE(dialog.exportReport(path), !expected.isEmpty());
+    if (expected.isEmpty()) {
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, MessageHelper::fileErrorTitle());
+        QVERIFY(messages.last().text.contains(QDir::toNativeSeparators(path)));
+        QVERIFY(!QFileInfo::exists(path));
+        return;
+    }
+    QCOMPARE(messages.count(), 0);
+    QString text = QString::fromUtf8(fileBytes(path));
+    if (pdf) {
+        QProcess process;
+        process.start(pdftotext, {path, "-"});
+        QVERIFY(process.waitForFinished());
+        text = QString::fromUtf8(process.readAllStandardOutput());
+        QVERIFY(text.contains(report));
+    }
+    QVERIFY2(text.contains(expected), qPrintable(text));
 }
 
 void TestReports::printButtonAsksForAPrinter()

@@ -3,8 +3,9 @@
 # second call costs nothing. Sourced by run.sh, test.sh and tools/fuzz.sh.
 nv_ensure_packages() {
     # libsqlite3-dev: the test that kills a writer counts SQLite's disk steps itself.
+    # poppler-utils: the export tests read the text of the PDF files they write (pdftotext).
     local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
-        libgl-dev "$@")
+        libgl-dev poppler-utils "$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
