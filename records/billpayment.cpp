@@ -124,6 +124,13 @@ QDateTime BillPayment::paymentDate() const
     return m_paymentDate;
 }
 
+QDate BillPayment::paymentDay() const
+{
+    if (m_pendingLocalMsecs >= 0)
+        return QDate::fromJulianDay(m_pendingLocalMsecs / msecsPerDay);
+    return m_paymentDate.date();
+}
+
 void BillPayment::setPaymentDate(const QDateTime &paymentDate)
 {
     m_paymentDate = paymentDate;

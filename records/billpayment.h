@@ -45,6 +45,8 @@ public:
     int billId() const { return m_billId; }
     void setBillId(int billId) { m_billId = billId; }
     QDateTime paymentDate() const;
+    // The day of the payment, without the cost of making the moment a local date and time.
+    QDate paymentDay() const;
     void setPaymentDate(const QDateTime &paymentDate);
     double amount() const { return m_amount; }
     void setAmount(double amount) { m_amount = amount; }

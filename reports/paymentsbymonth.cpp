@@ -71,8 +71,7 @@ Figures figures(const BillsById &bills, const QDate &today)
             continue;
         PayeeTotal *payeeTotal = nullptr;
         for (const BillPayment &payment : bill->payments()) {
-            const int index =
-                monthNumber(payment.paymentDate().date()) - current + (PastMonths - 1);
+            const int index = monthNumber(payment.paymentDay()) - current + (PastMonths - 1);
             if (index < 0 || index >= PastMonths)
                 continue;
             if (!payeeTotal) {

@@ -164,7 +164,7 @@ public:
 
     void table(const ReportContent &content)
     {
-        const QVector<QTextLength> widths = columnWidths(content.columns);
+        const QVector<QTextLength> widths = columnWidths(content);
         const int columnCount = int(content.columns.size());
         const int rowCount = int(content.rows.size());
         for (int first = -1; first < rowCount; first += rowsPerTable) {
@@ -255,35 +255,65 @@ private:
         return format;
     }
 
-    // Every table of a report shares its column widths, so that the columns line up from
-    // one table to the next: dates and amounts get what they need and texts the rest.
-    static QVector<QTextLength> columnWidths(const QList<ReportColumn> &columns)
+    // The tables of a long report share their column widths, so that the columns line up
+    // from one table to the next. Each column gets a share of the width in proportion to what
+    // its widest text needs (a long description counts only so far); a report that fits one
+    // table is left to size its columns by their content.
+    QVector<QTextLength> columnWidths(const ReportContent &content) const
     {
-        QVector<qreal> weights;
-        for (const ReportColumn &column : columns) {
-            switch (column.kind) {
-            case ReportColumnKind::Text:
-                weights.append(3.0);
-                break;
-            case ReportColumnKind::Date:
-            case ReportColumnKind::Month:
-                weights.append(1.4);
-                break;
-            case ReportColumnKind::Money:
-                weights.append(1.5);
-                break;
-            case ReportColumnKind::YesNo:
-                weights.append(0.8);
-                break;
-            }
+        if (content.rows.size() <= rowsPerTable)
+            return {};
+        const QFontMetricsF plain(m_document->defaultFont());
+        QFont boldFont = m_document->defaultFont();
+        boldFont.setBold(true);
+        const QFontMetricsF bold(boldFont);
+        const qreal longestText = 20 * plain.averageCharWidth();
+        QVector<qreal> needs;
+        for (int i = 0; i < content.columns.size(); ++i) {
+            const ReportColumn &column = content.columns.at(i);
+            const QString widest = widestText(column.kind, content.rows, i);
+            qreal need = qMax(bold.horizontalAdvance(column.title), bold.horizontalAdvance(widest));
+            if (column.kind == ReportColumnKind::Text)
+                need = qMin(need, longestText);
+            needs.append(need + 12);
         }
         qreal sum = 0;
-        for (qreal weight : weights)
-            sum += weight;
+        for (qreal need : needs)
+            sum += need;
         QVector<QTextLength> widths;
-        for (qreal weight : weights)
-            widths.append(QTextLength(QTextLength::PercentageLength, 100.0 * weight / sum));
+        for (qreal need : needs)
+            widths.append(QTextLength(QTextLength::PercentageLength, 100.0 * need / sum));
         return widths;
+    }
+
+    // What stands for the widest text of a column: every date takes the same room, and the
+    // largest amount or the text with the most characters is as wide as any other there.
+    // Measuring every cell of a long report would cost more than laying out its first page.
+    static QString widestText(ReportColumnKind kind, const QList<QVariantList> &rows, int column)
+    {
+        switch (kind) {
+        case ReportColumnKind::Text: {
+            QString widest;
+            for (const QVariantList &values : rows) {
+                const QString text = values.value(column).toString();
+                if (text.size() > widest.size())
+                    widest = text;
+            }
+            return widest;
+        }
+        case ReportColumnKind::Money: {
+            double largest = 0.0;
+            for (const QVariantList &values : rows)
+                largest = qMax(largest, qAbs(values.value(column).toDouble()));
+            return QLatin1Char('-') + shownText(kind, largest);
+        }
+        case ReportColumnKind::Date:
+        case ReportColumnKind::Month:
+            return shownText(kind, QDate(2000, 12, 28));
+        case ReportColumnKind::YesNo:
+            return shownText(kind, true);
+        }
+        return QString();
     }
 
     QTextDocument *m_document;
