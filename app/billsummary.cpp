@@ -1,18 +1,10 @@
 #include "billsummary.h"
 
 #include "bill.h"
+#include "billlist.h"
 #include "formatting.h"
 #include "htmltext.h"
 #include "payee.h"
-
-#include <QBrush>
-#include <QColor>
-#include <QTreeWidgetItem>
-
-namespace {
-const int dueDateColumn = 2;
-const int columnCount = 4;
-} // namespace
 
 BillTotals billTotals(const QList<DataFile::BillPtr> &bills, const QDate &today)
 {
@@ -60,22 +52,9 @@ QString payeeDocument(const Payee &payee)
 
 QList<QTreeWidgetItem *> billRows(const QList<DataFile::BillPtr> &bills, const QDate &today)
 {
-    const QBrush overdue(QColor(QStringLiteral("red")));
-    const QBrush dueToday(QColor(QStringLiteral("yellow")));
     QList<QTreeWidgetItem *> rows;
     rows.reserve(bills.size());
-    for (const DataFile::BillPtr &bill : bills) {
-        auto *row = new QTreeWidgetItem(QStringList{bill->payee().payeeName(), bill->description(),
-                                                    Formatting::shortDate(bill->dueDate()),
-                                                    Formatting::currency(bill->balance())});
-        for (int column = 0; column < columnCount; ++column)
-            row->setTextAlignment(column, Qt::AlignHCenter | Qt::AlignVCenter);
-        if (bill->dueDate() < today)
-            row->setBackground(dueDateColumn, overdue);
-        else if (bill->dueDate() == today)
-            row->setBackground(dueDateColumn, dueToday);
-        row->setData(0, Qt::UserRole, bill->id());
-        rows.append(row);
-    }
+    for (const DataFile::BillPtr &bill : bills)
+        rows.append(new BillListItem(bill, today));
     return rows;
 }

@@ -30,5 +30,5 @@ QString payeeDocument(const Payee &payee);
 
 // One list row per bill, in the bills' order: payee, description, due date and balance, all
 // centred, the due date on red when overdue and on yellow when due today, and the bill's id in
-// the first cell's user role. The caller takes ownership of the items.
+// the first cell's user role. The rows are BillListItems; the caller takes ownership of them.
 QList<QTreeWidgetItem *> billRows(const QList<DataFile::BillPtr> &bills, const QDate &today);

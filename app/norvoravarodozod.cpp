@@ -6,6 +6,8 @@
 #include "backupdialog.h"
 #include "bill.h"
 #include "billdialog.h"
+#include "billexport.h"
+#include "billlist.h"
 #include "billpaymentdialog.h"
 #include "billsummary.h"
 #include "clock.h"
@@ -30,7 +32,6 @@
 #include <QStatusBar>
 
 namespace {
-const int billColumnCount = 4;
 const int billColumnWidth = 100;
 const int statusTimeoutMs = 2000;
 const int dayCheckIntervalMs = 60 * 1000;
@@ -42,7 +43,8 @@ QString dataFileFilter()
 } // namespace
 
 NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
-    : QMainWindow(parent, flags), m_ui(std::make_unique<Ui::NorvoRavaRodozodClass>())
+    : QMainWindow(parent, flags), m_ui(std::make_unique<Ui::NorvoRavaRodozodClass>()),
+      m_sortColumn(DueDateColumn)
 {
     // The storage classes ask and tell through whatever presenter is installed.
     installWidgetMessagePresenter();
@@ -60,8 +62,15 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
 
     m_ui->BillsTreeWidget->setHeaderLabels(
         {tr("Payee"), tr("Description"), tr("Date Due"), tr("Amount")});
-    for (int column = 0; column < billColumnCount; ++column)
+    for (int column = 0; column < BillColumnCount; ++column)
         m_ui->BillsTreeWidget->setColumnWidth(column, billColumnWidth);
+    // The list sorts itself only when asked: sorting on every insertion would make filling a
+    // list of many thousand rows slow. The rows come in sorted, and a header click re-sorts.
+    QHeaderView *header = m_ui->BillsTreeWidget->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(m_sortColumn, m_sortOrder);
+    connect(header, &QHeaderView::sortIndicatorChanged, this, &NorvoRavaRodozod::sortBillList);
 
     connect(m_ui->actionOpen, &QAction::triggered, this, &NorvoRavaRodozod::OnOpenFile);
     connect(m_ui->actionNew, &QAction::triggered, this, &NorvoRavaRodozod::OnNewFile);
@@ -437,14 +446,28 @@ void NorvoRavaRodozod::refreshView()
         showCurrentBills();
 }
 
-// All rows go in with one call while the list does not repaint, which keeps a file of many
-// thousand bills quick to show.
+// All rows go in with one call, already in order, while the list does not repaint, which keeps
+// a file of many thousand bills quick to show.
 void NorvoRavaRodozod::fillBillList(const QDate &today)
 {
+    QList<DataFile::BillPtr> bills = m_dataFile->billList();
+    sortBills(bills, m_sortColumn, m_sortOrder);
     QTreeWidget *list = m_ui->BillsTreeWidget;
     list->setUpdatesEnabled(false);
-    list->addTopLevelItems(billRows(m_dataFile->billList(), today));
+    list->addTopLevelItems(billRows(bills, today));
     list->setUpdatesEnabled(true);
+}
+
+void NorvoRavaRodozod::sortBillList(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= BillColumnCount)
+        return;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    QTreeWidget *list = m_ui->BillsTreeWidget;
+    list->sortItems(column, order);
+    if (QTreeWidgetItem *current = list->currentItem())
+        list->scrollToItem(current);
 }
 
 // The selected bill follows the reload: the commands then act on the bill as it is stored
@@ -484,7 +507,8 @@ void NorvoRavaRodozod::setFileActionsEnabled(bool enabled)
         m_ui->actionEdit_Bill_Menu,      m_ui->actionEdit_Bill_Toolbar,
         m_ui->actionDelete_Bill_Menu,    m_ui->actionDelete_Bill_Toolbar,
         m_ui->actionAdd_Payee,           m_ui->actionMakePayment,
-        m_ui->actionExport_Calendar,     m_ui->actionReminders,
+        m_ui->actionExport_Calendar,     m_ui->actionExport_Bills,
+        m_ui->actionReminders,
     };
     for (QAction *action : actions)
         action->setEnabled(enabled);
@@ -606,4 +630,17 @@ void NorvoRavaRodozod::on_actionExport_Calendar_triggered()
         path += QLatin1String(".ics");
     if (m_reminders->exportCalendar(QFileInfo(path).absoluteFilePath(), unpaidBills()))
         statusBar()->showMessage(tr("Calendar written"), statusTimeoutMs);
+}
+
+// The rows as they stand, in the order shown, whichever view that is.
+void NorvoRavaRodozod::on_actionExport_Bills_triggered()
+{
+    QList<DataFile::BillPtr> shown;
+    const QTreeWidget *list = m_ui->BillsTreeWidget;
+    shown.reserve(list->topLevelItemCount());
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        if (const auto *item = dynamic_cast<const BillListItem *>(list->topLevelItem(row)))
+            shown.append(item->bill());
+    if (BillExport::exportBills(shown, this))
+        statusBar()->showMessage(tr("Bills written"), statusTimeoutMs);
 }

@@ -55,12 +55,15 @@ private slots:
     void on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
     void on_BillsTreeWidget_itemSelectionChanged();
     void on_actionExport_Calendar_triggered();
+    void on_actionExport_Bills_triggered();
     void on_actionReminders_triggered();
     // Run at local midnight and once a minute: when the day has changed since the list was
     // filled (midnight passed, or the computer slept through it), the list, the summary and
     // the reminder follow the new day.
     void checkForNewDay();
     void reminderPaymentSaved();
+    // A click on a column header: the rows follow that column, the selection stays.
+    void sortBillList(int column, Qt::SortOrder order);
 
 private:
     void enableFileActions();
@@ -108,5 +111,8 @@ private:
     QString m_baseTitle;
     QString m_summaryHtml;
     bool m_paidView = false;
+    // The list's order, kept while the program runs: every refresh, view and file shows it.
+    int m_sortColumn;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_loadFailureShown = false;
 };

@@ -10,8 +10,8 @@
 #include "payee.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -423,7 +423,8 @@ void BenchRun::print(QTextStream &out) const
         << " loadFloor=" << m_summary.loadFloorMs << " held=" << m_summary.heldBytesPerBill
         << " peak=" << m_summary.peakLoadBytes << " upgrade=" << m_summary.upgradeMs
         << " upgradeFloor=" << m_summary.upgradeFloorMs << " report=" << m_summary.slowestReportMs
-        << " refresh=" << m_summary.refreshGrowthBytes << "\n";
+        << " refresh=" << m_summary.refreshGrowthBytes << " list=" << m_summary.listBytesPerBill
+        << " windowPeak=" << m_summary.windowPeakBytes << "\n";
 }
 
 BenchRun::Summary BenchRun::parseSummary(const QString &text)
@@ -454,6 +455,10 @@ BenchRun::Summary BenchRun::parseSummary(const QString &text)
             summary.slowestReportMs = value;
         else if (key == QLatin1String("refresh"))
             summary.refreshGrowthBytes = value;
+        else if (key == QLatin1String("list"))
+            summary.listBytesPerBill = value;
+        else if (key == QLatin1String("windowPeak"))
+            summary.windowPeakBytes = value;
     }
     return summary;
 }
@@ -462,7 +467,7 @@ void BenchRun::printScaling(QTextStream &out, const QList<Summary> &summaries)
 {
     out << "scaling: linear growth keeps the per-bill columns flat; 'added' is the peak per bill "
            "over the size before, without the fixed cost of an open file\n";
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11\n")
                .arg(QStringLiteral("bills"), 8)
                .arg(QStringLiteral("load ms"), 9)
                .arg(QStringLiteral("us/bill"), 8)
@@ -471,7 +476,9 @@ void BenchRun::printScaling(QTextStream &out, const QList<Summary> &summaries)
                .arg(QStringLiteral("peak KiB"), 9)
                .arg(QStringLiteral("added B"), 8)
                .arg(QStringLiteral("upgrade us/bill"), 16)
-               .arg(QStringLiteral("report ms"), 10);
+               .arg(QStringLiteral("report ms"), 10)
+               .arg(QStringLiteral("list B"), 7)
+               .arg(QStringLiteral("window MiB"), 11);
     const Summary *previous = nullptr;
     for (const Summary &s : summaries) {
         const double bills = qMax(s.bills, 1);
@@ -480,7 +487,7 @@ void BenchRun::printScaling(QTextStream &out, const QList<Summary> &summaries)
                                                         (s.bills - previous->bills),
                                                     'f', 0)
                                   : QStringLiteral("-");
-        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+        out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11\n")
                    .arg(s.bills, 8)
                    .arg(formatMs(s.loadMs), 9)
                    .arg(1000.0 * s.loadMs / bills, 8, 'f', 2)
@@ -489,7 +496,9 @@ void BenchRun::printScaling(QTextStream &out, const QList<Summary> &summaries)
                    .arg(s.peakLoadBytes / 1024, 9, 'f', 0)
                    .arg(added, 8)
                    .arg(1000.0 * s.upgradeMs / bills, 16, 'f', 1)
-                   .arg(formatMs(s.slowestReportMs), 10);
+                   .arg(formatMs(s.slowestReportMs), 10)
+                   .arg(s.listBytesPerBill, 7, 'f', 0)
+                   .arg(s.windowPeakBytes / (1024.0 * 1024.0), 11, 'f', 1);
         previous = &s;
     }
 }

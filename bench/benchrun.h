@@ -8,6 +8,7 @@
 class QAction;
 class QSqlDatabase;
 class QTextStream;
+class QTreeWidget;
 
 // One benchmark run on files of one size: builds them, takes every measurement and prints
 // the table. Each figure is set against a floor taken in the same process.
@@ -26,6 +27,8 @@ public:
         double upgradeFloorMs = 0;
         double slowestReportMs = 0;
         double refreshGrowthBytes = 0;
+        double listBytesPerBill = 0;
+        double windowPeakBytes = 0;
     };
 
     BenchRun(const QString &directory, const BenchFiles::Shape &shape);
@@ -37,6 +40,11 @@ public:
     void print(QTextStream &out) const;
     static Summary parseSummary(const QString &text);
     static void printScaling(QTextStream &out, const QList<Summary> &summaries);
+
+    // In a process of its own: starts the window on the data file, as the program starts on
+    // the file used last, and returns the process's peak resident set once the list is drawn;
+    // 0 on failure.
+    static qint64 windowStartPeak(const QString &dataFile);
 
 private:
     struct Row
@@ -57,6 +65,8 @@ private:
     // In benchwindow.cpp: the main window's list and the reports.
     void measureWindow();
     void measureRefreshMemory(QAction *current);
+    void measureListMemory(QTreeWidget *list, QAction *current);
+    void measureWindowPeak();
     void measureReports();
 
     double generateSeries(int count, bool *ok) const;

@@ -16,6 +16,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTextBrowser>
@@ -111,6 +114,72 @@ void BenchRun::measureWindow()
     addRow(QStringLiteral("window Current Bills (reload, list, summary)"), best.ms, best.floorMs,
            4.0);
     measureRefreshMemory(current);
+    measureListMemory(list, current);
+    measureWindowPeak();
+}
+
+// What the list's rows hold beyond the loaded bills: the heap with the list filled against
+// the same with the list emptied, the bills still loaded.
+void BenchRun::measureListMemory(QTreeWidget *list, QAction *current)
+{
+    triggerAndDraw(current);
+    const qsizetype rows = list->topLevelItemCount();
+    BenchProbe::releaseFreeMemory();
+    const qint64 filled = BenchProbe::heapInUse();
+    list->clear();
+    QApplication::processEvents();
+    BenchProbe::releaseFreeMemory();
+    const qint64 cleared = BenchProbe::heapInUse();
+    triggerAndDraw(current);
+    if (rows == 0 || list->topLevelItemCount() != rows)
+        return fail(QStringLiteral("the list's memory"));
+    m_summary.listBytesPerBill = double(filled - cleared) / double(rows);
+    m_notes.append(QStringLiteral("memory: the window's list of %1 bills holds %2 KiB = %3 B per "
+                                  "listed bill beside the load's (target < 1024)%4")
+                       .arg(rows)
+                       .arg((filled - cleared) / 1024)
+                       .arg(m_summary.listBytesPerBill, 0, 'f', 0)
+                       .arg(m_summary.listBytesPerBill < 1024 ? QStringLiteral(" ok")
+                                                              : QStringLiteral(" MISSED")));
+}
+
+// The program's whole footprint as a person starts it: a fresh process, so that nothing this
+// one measured before counts.
+void BenchRun::measureWindowPeak()
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--window-peak"), m_currentPath});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        return fail(QStringLiteral("the window's start in a process of its own"));
+    static const QRegularExpression line(QStringLiteral("^@peak (\\d+)$"),
+                                         QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match =
+        line.match(QString::fromUtf8(child.readAllStandardOutput()));
+    if (!match.hasMatch())
+        return fail(QStringLiteral("the window's peak"));
+    m_summary.windowPeakBytes = match.captured(1).toDouble();
+    m_notes.append(QStringLiteral("memory: the program from its start to the drawn list of %1 "
+                                  "bills peaks at %2 MiB resident")
+                       .arg(m_shape.bills)
+                       .arg(m_summary.windowPeakBytes / (1024.0 * 1024.0), 0, 'f', 1));
+}
+
+qint64 BenchRun::windowStartPeak(const QString &dataFile)
+{
+    const FileDay day;
+    WindowFolder folder(QFileInfo(dataFile).absolutePath(), dataFile);
+    if (!folder.ok())
+        return 0;
+    NorvoRavaRodozod window;
+    window.show();
+    QApplication::processEvents();
+    auto *list = window.findChild<QTreeWidget *>(QStringLiteral("BillsTreeWidget"));
+    if (!list || list->topLevelItemCount() == 0)
+        return 0;
+    return BenchProbe::peakResidentBytes();
 }
 
 void BenchRun::measureRefreshMemory(QAction *current)

@@ -75,6 +75,17 @@ int runOneSize(int bills, bool keepFiles)
     return run.failed() ? 1 : 0;
 }
 
+// The child of a run: the window started on one file, and its peak memory.
+int runWindowPeak(const QStringList &arguments)
+{
+    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--window-peak")) + 1);
+    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    const qint64 peak = BenchRun::windowStartPeak(path);
+    out() << "@peak " << peak << "\n";
+    out().flush();
+    return peak > 0 ? 0 : 1;
+}
+
 int runScaling(const QStringList &arguments)
 {
     const int at = int(arguments.indexOf(QStringLiteral("--scaling")));
@@ -113,6 +124,8 @@ int main(int argc, char **argv)
                  "  --keep leaves the data files it builds in place, for a profiler\n";
         return 0;
     }
+    if (arguments.contains(QStringLiteral("--window-peak")))
+        return runWindowPeak(arguments);
     if (arguments.contains(QStringLiteral("--scaling")))
         return runScaling(arguments);
     return runOneSize(argumentValue(arguments, QStringLiteral("--bills"), 10000),

@@ -178,6 +178,11 @@ Payee Bill::payee() const
     return *m_payee;
 }
 
+QString Bill::payeeName() const
+{
+    return m_payee->payeeName();
+}
+
 void Bill::setPayee(const Payee &payee)
 {
     m_payee = std::make_shared<const Payee>(payee);

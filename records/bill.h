@@ -85,6 +85,8 @@ public:
     int billScheduleId() const { return m_billScheduleId; }
     void setBillScheduleId(int billScheduleId) { m_billScheduleId = billScheduleId; }
     Payee payee() const;
+    // The payee's name without a copy of the whole payee, for lists that sort by it.
+    QString payeeName() const;
     void setPayee(const Payee &payee);
     QString description() const { return m_description; }
     void setDescription(const QString &description) { m_description = description; }

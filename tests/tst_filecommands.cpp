@@ -4,6 +4,7 @@
 #include "billsummary.h"
 #include "clock.h"
 #include "connections.h"
+#include "csvparse.h"
 #include "filebytes.h"
 #include "filedialoghelper.h"
 #include "messagerecorder.h"
@@ -14,7 +15,9 @@
 #include "windowsupport.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -23,6 +26,23 @@
 namespace {
 
 const QDate today(2026, 1, 31);
+
+void clickHeaders(const QWidget &window, const QList<int> &columns)
+{
+    QHeaderView *header = billList(window)->header();
+    for (int column : columns)
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 10, 5));
+}
+
+// The descriptions down the list, which tell the bills of a test apart.
+QString shownOrder(const QWidget &window)
+{
+    QStringList descriptions;
+    for (int row = 0; row < billList(window)->topLevelItemCount(); ++row)
+        descriptions.append(billList(window)->topLevelItem(row)->text(1));
+    return descriptions.join(' ');
+}
 
 } // namespace
 
@@ -46,6 +66,10 @@ private slots:
     void unreadableListSaysSo();
     void selectionShowsThePayeeInEitherView();
     void standardShortcuts();
+    void headerClicksSortTheList_data();
+    void headerClicksSortTheList();
+    void exportBills_data();
+    void exportBills();
 };
 
 void TestFileCommands::firstRunOpensNothing()
@@ -329,6 +353,121 @@ void TestFileCommands::standardShortcuts()
     };
     for (const auto &[name, keys] : expected)
         QCOMPARE(window.findChild<QAction *>(name)->shortcut(), keys);
+}
+
+void TestFileCommands::headerClicksSortTheList_data()
+{
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QString>("order");
+    QTest::addColumn<QString>("orderAfterAdding"); // with "Alarm" added and the list refreshed
+    QTest::newRow("due date, as loaded") << QList<int>{} << "Gas Rent phone rent water"
+                                         << "Gas Rent phone rent Alarm water";
+    QTest::newRow("due date reversed, ties by id") << QList<int>{2} << "water Rent phone rent Gas"
+                                                   << "water Rent phone rent Alarm Gas";
+    QTest::newRow("payee, any case") << QList<int>{0} << "phone water Rent Gas rent"
+                                     << "phone water Rent Gas rent Alarm";
+    QTest::newRow("payee reversed, ties by due date")
+        << QList<int>{0, 0} << "rent Gas Rent phone water"
+        << "Alarm rent Gas Rent phone water";
+    QTest::newRow("description reversed") << QList<int>{1, 1} << "water Rent rent phone Gas"
+                                          << "water Rent rent phone Gas Alarm";
+    QTest::newRow("amount across the years") << QList<int>{3} << "phone water Gas Rent rent"
+                                             << "phone water Gas Rent rent Alarm";
+    QTest::newRow("amount reversed") << QList<int>{3, 3} << "Gas Rent rent water phone"
+                                     << "Gas Rent rent Alarm water phone";
+    QTest::newRow("another column starts ascending")
+        << QList<int>{3, 3, 0} << "phone water Rent Gas rent"
+        << "phone water Rent Gas rent Alarm";
+}
+
+void TestFileCommands::headerClicksSortTheList()
+{
+    QFETCH(QList<int>, clicks);
+    QFETCH(QString, order);
+    QFETCH(QString, orderAfterAdding);
+    ScopedWorkDir dir;
+    FileAnswers answers;
+    NorvoRavaRodozod window;
+    window.show(); // lays the header out for the clicks
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    newFileInWindow(window, answers, dir.filePath("bills"));
+    // Ids run against the due dates; payees, descriptions and amounts tie in pairs that only
+    // case or the due date tell apart.
+    QVERIFY(addBill("bravo", "Rent", 100, QDate(2026, 12, 30)));
+    QVERIFY(addBill("Alpha", "water", 20.5, QDate(2027, 1, 2)));
+    QVERIFY(addBill("charlie", "Gas", 100, QDate(2025, 12, 31)));
+    QVERIFY(addBill("alpha", "phone", 9.99, QDate(2026, 12, 30)));
+    QVERIFY(addBill("Delta", "rent", 100, QDate(2026, 12, 30)));
+    trigger(window, "action_Current_Bills_Menu");
+    selectRow(window, 1); // Rent
+
+    clickHeaders(window, clicks);
+    QCOMPARE(shownOrder(window), order);
+    QCOMPARE(billList(window)->header()->sortIndicatorSection(),
+             clicks.value(clicks.size() - 1, 2));
+    // The selection moves with its row, and the commands still act on that bill.
+    QCOMPARE(billList(window)->selectedItems().value(0)->text(1), QString("Rent"));
+    QVERIFY(summaryPanel(window)->toPlainText().contains("bravo"));
+    QVERIFY(addBill("echo", "Alarm", 100, QDate(2026, 12, 30)));
+    trigger(window, "action_Current_Bills_Menu");
+    QCOMPARE(shownOrder(window), orderAfterAdding);
+}
+
+void TestFileCommands::exportBills_data()
+{
+    QTest::addColumn<QString>("answer"); // the file dialog's; empty cancels
+    QTest::addColumn<bool>("paidView");
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QString>("written"); // empty when no file may be left
+    QTest::addColumn<QList<QStringList>>("rows");
+    const QStringList power{"Power", "electric", "2026-01-20", "80.00", "50.00", ""};
+    const QStringList cafe{
+        "Ünïcode Café", "Rent, \"main\"\nflat", "2027-01-02", "1234.50", "1234.50", ""};
+    const QList<QStringList> water{
+        {"Water", "quarterly", "2025-11-30", "20.00", "0.00", "2026-01-31"}};
+    QTest::newRow("current, .csv added")
+        << "bills" << false << QList<int>{} << "bills.csv" << QList<QStringList>{power, cafe};
+    QTest::newRow("in the order shown")
+        << "x.csv" << false << QList<int>{0, 0} << "x.csv" << QList<QStringList>{cafe, power};
+    QTest::newRow("paid") << "paid.csv" << true << QList<int>{} << "paid.csv" << water;
+    QTest::newRow("cancelled") << "" << false << QList<int>{} << "" << QList<QStringList>{};
+    QTest::newRow("folder that does not exist")
+        << "missing/bills.csv" << false << QList<int>{} << "" << QList<QStringList>{};
+}
+
+void TestFileCommands::exportBills()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, paidView);
+    QFETCH(QList<int>, clicks);
+    QFETCH(QString, written);
+    QFETCH(QList<QStringList>, rows);
+    ScopedWorkDir dir;
+    FileAnswers answers;
+    NorvoRavaRodozod window;
+    newFileInWindow(window, answers, dir.filePath("bills"));
+    QVERIFY(addBill("Ünïcode Café", "Rent, \"main\"\nflat", 1234.5, QDate(2027, 1, 2)));
+    QVERIFY(addBill("Power", "electric", 80, QDate(2026, 1, 20), 30));
+    QVERIFY(addBill("Water", "quarterly", 20, QDate(2025, 11, 30), 20));
+    trigger(window, paidView ? "action_Paid_Bills_Menu" : "action_Current_Bills_Menu");
+    clickHeaders(window, clicks);
+
+    MessageRecorder messages;
+    answers.paths.append(answer.isEmpty() ? QString() : dir.filePath(answer));
+    trigger(window, "actionExport_Bills");
+    QCOMPARE(QDir(dir.path()).entryList({"*.csv"}) + QDir(dir.filePath("missing")).entryList(),
+             written.isEmpty() ? QStringList() : QStringList{written});
+    // Only a file that cannot be written says something.
+    QCOMPARE(messages.count(), written.isEmpty() && !answer.isEmpty() ? 1 : 0);
+    if (messages.count() > 0)
+        QCOMPARE(messages.last().title, MessageHelper::fileErrorTitle());
+    if (written.isEmpty())
+        return;
+    bool ok = false;
+    const QList<QStringList> records = parseCsv(fileBytes(dir.filePath(written)), &ok);
+    QVERIFY(ok);
+    const QStringList header{"Payee", "Description", "Due Date", "Amount", "Balance", "Paid Date"};
+    QCOMPARE(records, QList<QStringList>{header} + rows);
 }
 
 NV_TEST_MAIN(TestFileCommands)

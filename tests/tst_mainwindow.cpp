@@ -156,7 +156,7 @@ void TestMainWindow::firstRunEnablesOnlyTheFileIndependentActions()
 {
     NorvoRavaRodozod window;
     const QList<QAction *> actions = windowActions(window);
-    QCOMPARE(actions.size(), 25);
+    QCOMPARE(actions.size(), 26);
 
     QSet<QString> enabled;
     for (QAction *entry : actions)
@@ -207,10 +207,14 @@ void TestMainWindow::barContents_data()
 {
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QStringList>("entries");
-    QTest::newRow("File")
-        << "menuFile"
-        << QStringList{"actionNew", "actionOpen",     "-", "actionBackup", "actionExport_Calendar",
-                       "-",         "actionExit_Menu"};
+    QTest::newRow("File") << "menuFile" << QStringList{"actionNew",
+                                                       "actionOpen",
+                                                       "-",
+                                                       "actionBackup",
+                                                       "actionExport_Calendar",
+                                                       "actionExport_Bills",
+                                                       "-",
+                                                       "actionExit_Menu"};
     QTest::newRow("View") << "menuEdit"
                           << QStringList{"actionOverview_Menu", "actionReports_Menu",
                                          "action_Current_Bills_Menu", "action_Paid_Bills_Menu"};

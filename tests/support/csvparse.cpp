@@ -7,46 +7,32 @@ QList<QStringList> parseCsv(const QByteArray &bytes, bool *ok)
     QStringList record;
     QString field;
     bool valid = true;
-    bool quoted = false;      // inside a quoted field
-    bool closedQuote = false; // a quoted field ended; only a separator may follow
-    bool fieldStarted = false;
-    for (qsizetype i = 0; i < text.size() && valid; ++i) {
-        const QChar c = text.at(i);
-        if (quoted) {
-            if (c != QLatin1Char('"')) {
-                field += c;
-            } else if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else {
-                quoted = false;
-                closedQuote = true;
-            }
-        } else if (c == QLatin1Char(',')) {
-            record.append(field);
-            field.clear();
-            closedQuote = fieldStarted = false;
-        } else if (c == QLatin1Char('\r') && i + 1 < text.size() &&
-                   text.at(i + 1) == QLatin1Char('\n')) {
-            record.append(field);
+    qsizetype i = 0;
+    while (valid && i < text.size()) {
+        if (text.at(i) == QLatin1Char('"')) {
+            // A quoted field runs to the quote that is not doubled.
+            for (++i; i < text.size() && !(text.at(i) == QLatin1Char('"') &&
+                                           text.mid(i + 1, 1) != QLatin1String("\""));
+                 ++i)
+                field += text.at(i) == QLatin1Char('"') ? text.at(i++) : text.at(i);
+            valid = i++ < text.size();
+        } else {
+            for (; i < text.size() && !QStringLiteral(",\r\n\"").contains(text.at(i)); ++i)
+                field += text.at(i);
+        }
+        record.append(field);
+        field.clear();
+        if (text.mid(i, 1) == QLatin1String(",")) {
+            ++i;
+        } else if (text.mid(i, 2) == QLatin1String("\r\n")) {
             records.append(record);
             record.clear();
-            field.clear();
-            closedQuote = fieldStarted = false;
-            ++i;
-        } else if (c == QLatin1Char('"') && !fieldStarted) {
-            quoted = fieldStarted = true;
-        } else if (c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n') ||
-                   closedQuote) {
-            valid = false;
+            i += 2;
         } else {
-            field += c;
-            fieldStarted = true;
+            valid = false;
         }
     }
-    if (quoted || fieldStarted || !record.isEmpty())
-        valid = false;
     if (ok)
-        *ok = valid;
+        *ok = valid && record.isEmpty();
     return records;
 }

@@ -1,0 +1,45 @@
+#include "billexport.h"
+
+#include "bill.h"
+#include "exportfiles.h"
+#include "filedialoghelper.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace BillExport {
+
+QByteArray csv(const QList<DataFile::BillPtr> &bills)
+{
+    const QStringList header{QStringLiteral("Payee"),    QStringLiteral("Description"),
+                             QStringLiteral("Due Date"), QStringLiteral("Amount"),
+                             QStringLiteral("Balance"),  QStringLiteral("Paid Date")};
+    QList<QStringList> rows;
+    rows.reserve(bills.size());
+    for (const DataFile::BillPtr &bill : bills) {
+        // Bills carried over from older files may be paid without a day of their own; they
+        // hold the never-paid date, which must not pass for a real one.
+        const bool paidOnDay = bill->isPaid() && bill->paidDate() != Bill::neverPaidDate();
+        rows.append({bill->payeeName(), bill->description(), ExportFiles::csvDate(bill->dueDate()),
+                     ExportFiles::csvAmount(bill->amount()),
+                     ExportFiles::csvAmount(bill->balance()),
+                     paidOnDay ? ExportFiles::csvDate(bill->paidDate()) : QString()});
+    }
+    return ExportFiles::csvDocument(header, rows);
+}
+
+bool exportBills(const QList<DataFile::BillPtr> &bills, QWidget *parent)
+{
+    QString path = FileDialogHelper::getSaveFileName(
+        parent, QCoreApplication::translate("BillExport", "Export Bills"),
+        FileDialogHelper::startDirectory(),
+        QCoreApplication::translate("BillExport", "CSV files (*.csv)"));
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QLatin1String(".csv");
+    return ExportFiles::writeFileOrTell(QFileInfo(path).absoluteFilePath(), csv(bills), parent);
+}
+
+} // namespace BillExport
