@@ -331,8 +331,9 @@ void BenchRun::measureSeries()
     DataFile file(nullptr);
     if (path.isEmpty() || !file.open(path))
         return fail(QStringLiteral("generateBills"));
-    // Ten years of each kind from today; the weekly one is the series the bill dialog stores
-    // most, the others walk months and move weekend dates.
+    // Ten years of each kind from today: weekly on today's weekday; every two weeks on
+    // Saturday, moved to Monday; the 31st of every month, moved to the Friday before a
+    // weekend; the last Friday of every month.
     const QDate start = BenchFiles::today();
     const QDate tenYears = start.addYears(10).addDays(-1);
     const struct
@@ -343,13 +344,13 @@ void BenchRun::measureSeries()
         {QStringLiteral("weekly"),
          BillSchedule(BillSchedule::weeklyType, 0, start.dayOfWeek(), 0, BillSchedule::noShift,
                       QStringLiteral("ENDON"), start, start.addDays(7 * 520 - 1))},
-        {QStringLiteral("NWEEKLY, every 2 weeks on Saturday, Monday after"),
+        {QStringLiteral("NWEEKLY"),
          BillSchedule(BillSchedule::nWeeklyType, 0, 6, 2, BillSchedule::afterWeekend,
                       QStringLiteral("ENDON"), start, tenYears)},
-        {QStringLiteral("NMONTHLY, the 31st, Friday before"),
+        {QStringLiteral("NMONTHLY"),
          BillSchedule(BillSchedule::nMonthlyType, 31, 0, 1, BillSchedule::beforeWeekend,
                       QStringLiteral("ENDON"), start, tenYears)},
-        {QStringLiteral("NTHWEEKDAY, last Friday"),
+        {QStringLiteral("NTHWEEKDAY"),
          BillSchedule(BillSchedule::nthWeekdayType, 0, 5, 5, BillSchedule::noShift,
                       QStringLiteral("ENDON"), start, tenYears)},
     };
