@@ -280,14 +280,9 @@ void BenchRun::measurePaidLoad()
     addRow(QStringLiteral("loadPaidBills (file already open)"), best.ms, best.floorMs, 2.0);
 }
 
-double BenchRun::generateSeries(int count, bool *ok) const
+double BenchRun::generateSeries(const BillSchedule &rule, bool *ok) const
 {
-    const QDate start = BenchFiles::today();
-    BillSchedule schedule;
-    schedule.setScheduleType(QStringLiteral("WEEKLY"));
-    schedule.setDayOfWeek(start.dayOfWeek());
-    schedule.setRangeStartDate(start);
-    schedule.setRangeEndDate(start.addDays(7 * count - 1));
+    BillSchedule schedule = rule;
     *ok = *ok && schedule.save();
     Bill templateBill;
     templateBill.setPayee(Payee::findById(1));
@@ -295,12 +290,12 @@ double BenchRun::generateSeries(int count, bool *ok) const
     templateBill.setDescription(QStringLiteral("Rent"));
     templateBill.setNote(QStringLiteral("Standing order"));
     const double ms = BenchProbe::time([&] { *ok = *ok && schedule.generateBills(templateBill); });
-    *ok = *ok && schedule.bills().size() == count;
+    *ok = *ok && schedule.bills().size() == rule.dueDates().size();
     return ms;
 }
 
 // The same rows as generateSeries(), written by one prepared statement in one transaction.
-double BenchRun::insertSeriesRows(int count, bool *ok) const
+double BenchRun::insertSeriesRows(const QList<QDate> &dueDates, bool *ok) const
 {
     const QDate start = BenchFiles::today();
     QSqlQuery query(Connections::database(Connections::current()));
@@ -310,13 +305,13 @@ double BenchRun::insertSeriesRows(int count, bool *ok) const
                   "INSERT INTO bills(id, billscheduleid, payeeid, description, amount, "
                   "insertdate, duedate, paiddate, isunique, paid, note, deleted) VALUES (NULL, ?, "
                   "?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        for (int i = 0; *ok && i < count; ++i) {
+        for (int i = 0; *ok && i < dueDates.size(); ++i) {
             const QVariantList values = {1,
                                          1,
                                          QStringLiteral("Rent"),
                                          1250.0,
                                          start,
-                                         start.addDays(7 * i),
+                                         dueDates.at(i),
                                          Bill::neverPaidDate(),
                                          0,
                                          0,
@@ -336,15 +331,42 @@ void BenchRun::measureSeries()
     DataFile file(nullptr);
     if (path.isEmpty() || !file.open(path))
         return fail(QStringLiteral("generateBills"));
-    const int count = 520;
-    bool ok = true;
-    const BenchProbe::Pair best = BenchProbe::bestOfPairs(
-        runs(), [&] { return generateSeries(count, &ok); },
-        [&] { return insertSeriesRows(count, &ok); });
-    if (!ok)
-        return fail(QStringLiteral("generateBills"));
-    addRow(QStringLiteral("generateBills, ten-year weekly series (520)"), best.ms, best.floorMs,
-           3.0);
+    // Ten years of each kind from today: weekly on today's weekday; every two weeks on
+    // Saturday, moved to Monday; the 31st of every month, moved to the Friday before a
+    // weekend; the last Friday of every month.
+    const QDate start = BenchFiles::today();
+    const QDate tenYears = start.addYears(10).addDays(-1);
+    const struct
+    {
+        QString name;
+        BillSchedule rule;
+    } series[] = {
+        {QStringLiteral("weekly"),
+         BillSchedule(BillSchedule::weeklyType, 0, start.dayOfWeek(), 0, BillSchedule::noShift,
+                      QStringLiteral("ENDON"), start, start.addDays(7 * 520 - 1))},
+        {QStringLiteral("NWEEKLY"),
+         BillSchedule(BillSchedule::nWeeklyType, 0, 6, 2, BillSchedule::afterWeekend,
+                      QStringLiteral("ENDON"), start, tenYears)},
+        {QStringLiteral("NMONTHLY"),
+         BillSchedule(BillSchedule::nMonthlyType, 31, 0, 1, BillSchedule::beforeWeekend,
+                      QStringLiteral("ENDON"), start, tenYears)},
+        {QStringLiteral("NTHWEEKDAY"),
+         BillSchedule(BillSchedule::nthWeekdayType, 0, 5, 5, BillSchedule::noShift,
+                      QStringLiteral("ENDON"), start, tenYears)},
+    };
+    for (const auto &kind : series) {
+        bool ok = true;
+        const QList<QDate> dueDates = kind.rule.dueDates();
+        const BenchProbe::Pair best = BenchProbe::bestOfPairs(
+            runs(), [&] { return generateSeries(kind.rule, &ok); },
+            [&] { return insertSeriesRows(dueDates, &ok); });
+        if (!ok || dueDates.isEmpty())
+            return fail(QStringLiteral("generateBills"));
+        addRow(QStringLiteral("generateBills, ten-year %1 series (%2)")
+                   .arg(kind.name)
+                   .arg(dueDates.size()),
+               best.ms, best.floorMs, 3.0);
+    }
 }
 
 double BenchRun::upgradeCopy(bool *ok)

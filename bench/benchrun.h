@@ -2,9 +2,11 @@
 
 #include "benchfiles.h"
 
+#include <QDate>
 #include <QList>
 #include <QString>
 
+class BillSchedule;
 class QAction;
 class QSqlDatabase;
 class QTextStream;
@@ -69,8 +71,8 @@ private:
     void measureWindowPeak();
     void measureReports();
 
-    double generateSeries(int count, bool *ok) const;
-    double insertSeriesRows(int count, bool *ok) const;
+    double generateSeries(const BillSchedule &rule, bool *ok) const;
+    double insertSeriesRows(const QList<QDate> &dueDates, bool *ok) const;
     double upgradeCopy(bool *ok);
     double copyOldRows(bool *ok);
 

@@ -13,6 +13,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 const char *const updateStatement =
@@ -27,24 +28,189 @@ const char *const insertStatement =
     ":dayofmonth, :dayofweek, :frequency, :frequencyvalue, :rangetype, :rangestartdate, "
     ":rangeenddate);";
 
-bool isWeekly(const QString &scheduleType)
+enum class Pattern
 {
-    return scheduleType == QLatin1String("WEEKLY") || scheduleType == QLatin1String("BIWEEKLY");
+    None,
+    Days,
+    Months,
+    NthWeekday
+};
+enum class WeekendShift
+{
+    None,
+    ToFriday,
+    ToMonday
+};
+
+// One schedule's rule, read from its columns once so that walking a long range compares no
+// strings. Fields out of range leave it with no pattern: nothing is due rather than guesses.
+struct Recurrence
+{
+    Pattern pattern = Pattern::None;
+    int every = 0;      // days for Days, months for Months
+    int dayOfWeek = 0;  // Days (only to find the first date) and NthWeekday
+    int dayOfMonth = 0; // Months
+    int nth = 0;        // NthWeekday: 1-4, or 5 for the last one
+    WeekendShift shift = WeekendShift::None;
+
+    bool recurs() const { return pattern != Pattern::None; }
+    QDate first(const QDate &start) const;
+    // The date `index` steps after first (which first() gave), before the weekend rule.
+    QDate at(const QDate &first, qint64 index) const;
+    QDate shifted(const QDate &date) const;
+    // Months and NthWeekday: the date in the month of date.
+    QDate inMonth(const QDate &date) const;
+};
+
+bool inRange(int value, int low, int high)
+{
+    return value >= low && value <= high;
 }
 
-bool isMonthly(const QString &scheduleType)
+Recurrence parseRecurrence(const QString &type, int dayOfWeek, int dayOfMonth, int frequency,
+                           const QString &weekendRule)
 {
-    return scheduleType == QLatin1String("MONTHLY");
+    Recurrence rule;
+    const auto byDays = [&](int weeks, bool valid) {
+        if (valid && inRange(dayOfWeek, 1, 7)) {
+            rule.pattern = Pattern::Days;
+            rule.every = 7 * weeks;
+            rule.dayOfWeek = dayOfWeek;
+        }
+    };
+    const auto byMonths = [&](int months, bool valid) {
+        if (valid && inRange(dayOfMonth, 1, 31)) {
+            rule.pattern = Pattern::Months;
+            rule.every = months;
+            rule.dayOfMonth = dayOfMonth;
+        }
+    };
+    if (type == BillSchedule::weeklyType)
+        byDays(1, true);
+    else if (type == BillSchedule::biWeeklyType)
+        byDays(2, true);
+    else if (type == BillSchedule::nWeeklyType)
+        byDays(frequency, inRange(frequency, 1, 52));
+    else if (type == BillSchedule::monthlyType)
+        byMonths(1, true);
+    else if (type == BillSchedule::nMonthlyType)
+        byMonths(frequency, inRange(frequency, 1, 24));
+    else if (type == BillSchedule::nthWeekdayType && inRange(dayOfWeek, 1, 7) &&
+             inRange(frequency, 1, 5)) {
+        rule.pattern = Pattern::NthWeekday;
+        rule.every = 1;
+        rule.dayOfWeek = dayOfWeek;
+        rule.nth = frequency;
+    }
+    if (weekendRule == BillSchedule::beforeWeekend)
+        rule.shift = WeekendShift::ToFriday;
+    else if (weekendRule == BillSchedule::afterWeekend)
+        rule.shift = WeekendShift::ToMonday;
+    return rule;
 }
 
 // The day a monthly bill falls due in the month of date: the chosen day, or the last day
 // of a month that is too short for it.
 QDate dueDayInMonth(const QDate &date, int dayOfMonth)
 {
-    const int day = qBound(1, dayOfMonth, 31);
-    return QDate(date.year(), date.month(), qMin(day, date.daysInMonth()));
+    return QDate(date.year(), date.month(), qMin(dayOfMonth, date.daysInMonth()));
+}
+
+// The nth (5: last) given weekday of the month of date.
+QDate nthWeekdayInMonth(const QDate &date, int dayOfWeek, int nth)
+{
+    if (nth == 5) {
+        const QDate last(date.year(), date.month(), date.daysInMonth());
+        return last.addDays(-((last.dayOfWeek() - dayOfWeek + 7) % 7));
+    }
+    const QDate first(date.year(), date.month(), 1);
+    return first.addDays((dayOfWeek - first.dayOfWeek() + 7) % 7 + 7 * (nth - 1));
+}
+
+QDate Recurrence::first(const QDate &start) const
+{
+    if (!start.isValid())
+        return QDate();
+    switch (pattern) {
+    case Pattern::Days:
+        return start.addDays((dayOfWeek - start.dayOfWeek() + 7) % 7);
+    case Pattern::Months:
+    case Pattern::NthWeekday: {
+        // This month's date when it is still ahead, else next month's (which may be a short
+        // month's last day: a day-30 bill from 31 January falls due on 28 February).
+        const QDate inStartMonth = inMonth(start);
+        if (inStartMonth >= start)
+            return inStartMonth;
+        return inMonth(QDate(start.year(), start.month(), 1).addMonths(1));
+    }
+    case Pattern::None:
+        break;
+    }
+    return QDate();
+}
+
+QDate Recurrence::at(const QDate &first, qint64 index) const
+{
+    if (!first.isValid())
+        return QDate();
+    if (pattern == Pattern::Days)
+        return first.addDays(index * every);
+    // Whole months from the first date's month: counting from the previous date instead
+    // would let a short month's last day pull every later date back.
+    const qint64 months = index * every;
+    if (pattern == Pattern::None || months > std::numeric_limits<int>::max())
+        return QDate();
+    return inMonth(QDate(first.year(), first.month(), 1).addMonths(int(months)));
+}
+
+QDate Recurrence::inMonth(const QDate &date) const
+{
+    if (!date.isValid())
+        return QDate();
+    return pattern == Pattern::Months ? dueDayInMonth(date, dayOfMonth)
+                                      : nthWeekdayInMonth(date, dayOfWeek, nth);
+}
+
+QDate Recurrence::shifted(const QDate &date) const
+{
+    const int weekday = date.dayOfWeek();
+    if (shift == WeekendShift::None || weekday < 6)
+        return date;
+    return date.addDays(shift == WeekendShift::ToFriday ? 5 - weekday : 8 - weekday);
+}
+
+QList<QDate> datesOf(const Recurrence &rule, const QDate &start, const QDate &end, int limit)
+{
+    QList<QDate> dates;
+    if (!rule.recurs() || !end.isValid() || limit == 0)
+        return dates;
+    const QDate first = rule.first(start);
+    if (!first.isValid() || first > end)
+        return dates;
+    // Room for every date at once: a month holds at least 28 days.
+    qint64 expected =
+        first.daysTo(end) / (rule.pattern == Pattern::Days ? rule.every : 28 * rule.every) + 1;
+    if (limit > 0)
+        expected = qMin<qint64>(expected, limit);
+    dates.reserve(qsizetype(qMin<qint64>(expected, 1 << 20)));
+    for (qint64 index = 0;; ++index) {
+        const QDate date = rule.at(first, index);
+        if (!date.isValid() || date > end)
+            break;
+        dates.append(date);
+        if (limit > 0 && dates.size() >= limit)
+            break;
+    }
+    return dates;
 }
 } // namespace
+
+bool BillSchedule::recurs(const QString &scheduleType)
+{
+    return scheduleType == weeklyType || scheduleType == biWeeklyType ||
+           scheduleType == monthlyType || scheduleType == nWeeklyType ||
+           scheduleType == nMonthlyType || scheduleType == nthWeekdayType;
+}
 
 BillSchedule::BillSchedule()
     : m_scheduleType(QStringLiteral("NOTSET")), m_frequencyValue(QStringLiteral("DAY")),
@@ -274,60 +440,55 @@ bool BillSchedule::updateBills(const Bill &templateBill)
     return true;
 }
 
-QList<QDate> BillSchedule::dueDates() const
+QList<QDate> BillSchedule::ruleDates(int limit) const
 {
-    QList<QDate> dates;
-    if (!m_rangeEndDate.isValid())
-        return dates;
-    for (QDate date = firstDueDate(m_scheduleType, m_rangeStartDate, m_dayOfWeek, m_dayOfMonth);
-         date.isValid() && date <= m_rangeEndDate;
-         date = nextDueDate(m_scheduleType, date, m_dayOfMonth))
-        dates.append(date);
+    return datesOf(
+        parseRecurrence(m_scheduleType, m_dayOfWeek, m_dayOfMonth, m_frequency, m_frequencyValue),
+        m_rangeStartDate, m_rangeEndDate, limit);
+}
+
+QList<QDate> BillSchedule::dueDates(int limit) const
+{
+    const Recurrence rule =
+        parseRecurrence(m_scheduleType, m_dayOfWeek, m_dayOfMonth, m_frequency, m_frequencyValue);
+    QList<QDate> dates = datesOf(rule, m_rangeStartDate, m_rangeEndDate, limit);
+    if (rule.shift != WeekendShift::None)
+        for (QDate &date : dates)
+            date = rule.shifted(date);
     return dates;
 }
+
+QDate BillSchedule::endDateAfter(int occurrences) const
+{
+    const Recurrence rule =
+        parseRecurrence(m_scheduleType, m_dayOfWeek, m_dayOfMonth, m_frequency, m_frequencyValue);
+    if (occurrences < 1 || !rule.recurs())
+        return QDate();
+    return rule.at(rule.first(m_rangeStartDate), occurrences - 1);
+}
+
+namespace {
+// The old kinds need no frequency: the static helpers read only those.
+Recurrence oldKindRecurrence(const QString &scheduleType, int dayOfWeek, int dayOfMonth)
+{
+    if (scheduleType != BillSchedule::weeklyType && scheduleType != BillSchedule::biWeeklyType &&
+        scheduleType != BillSchedule::monthlyType)
+        return Recurrence();
+    return parseRecurrence(scheduleType, dayOfWeek, dayOfMonth, 0, QString());
+}
+} // namespace
 
 QDate BillSchedule::firstDueDate(const QString &scheduleType, const QDate &start, int dayOfWeek,
                                  int dayOfMonth)
 {
-    if (!start.isValid())
-        return QDate();
-    if (isWeekly(scheduleType)) {
-        QDate date = start;
-        if (date.dayOfWeek() > dayOfWeek)
-            date = date.addDays(7 - date.dayOfWeek() + dayOfWeek);
-        if (date.dayOfWeek() < dayOfWeek)
-            date = date.addDays(dayOfWeek - date.dayOfWeek());
-        return date;
-    }
-    if (isMonthly(scheduleType)) {
-        // The due day of the start month when it is still ahead, else that of the next month
-        // (which may be a short month's last day: a day-30 bill from 31 January falls due
-        // on the last day of February, not first in March).
-        const QDate inStartMonth = dueDayInMonth(start, dayOfMonth);
-        if (inStartMonth >= start)
-            return inStartMonth;
-        return dueDayInMonth(QDate(start.year(), start.month(), 1).addMonths(1), dayOfMonth);
-    }
-    return QDate();
+    return oldKindRecurrence(scheduleType, dayOfWeek, dayOfMonth).first(start);
 }
 
 QDate BillSchedule::nextDueDate(const QString &scheduleType, const QDate &previous, int dayOfMonth)
 {
     if (!previous.isValid())
         return QDate();
-    if (scheduleType == QLatin1String("WEEKLY"))
-        return previous.addDays(7);
-    if (scheduleType == QLatin1String("BIWEEKLY"))
-        return previous.addDays(14);
-    if (!isMonthly(scheduleType))
-        return QDate();
-    // One calendar month on (clamped to a shorter month's last day), then back to the chosen
-    // day when this month has it again.
-    QDate date = previous.addMonths(1);
-    const QDate dueDay = dueDayInMonth(date, dayOfMonth);
-    if (date < dueDay)
-        date = dueDay;
-    return date;
+    return oldKindRecurrence(scheduleType, previous.dayOfWeek(), dayOfMonth).at(previous, 1);
 }
 
 QString BillSchedule::layoutColumns(const QString &version)

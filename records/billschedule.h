@@ -61,12 +61,39 @@ public:
     // is not unique and saves them, in one transaction. Due dates stay.
     bool updateBills(const Bill &templateBill);
 
-    // The due dates of the whole range, empty for a type that does not recur.
-    QList<QDate> dueDates() const;
-    // The first due date on or after start, invalid for a type that does not recur.
+    // The kinds of schedule as the file stores them. WEEKLY and BIWEEKLY fall on dayOfWeek
+    // (1 = Monday) every week or every other one, MONTHLY on dayOfMonth (or a shorter month's
+    // last day); NWEEKLY every `frequency` weeks (1-52), NMONTHLY every `frequency` months
+    // (1-24); NTHWEEKDAY on the `frequency`-th dayOfWeek of each month (1-4, 5 = the last).
+    static inline const QString weeklyType = QStringLiteral("WEEKLY");
+    static inline const QString biWeeklyType = QStringLiteral("BIWEEKLY");
+    static inline const QString monthlyType = QStringLiteral("MONTHLY");
+    static inline const QString nWeeklyType = QStringLiteral("NWEEKLY");
+    static inline const QString nMonthlyType = QStringLiteral("NMONTHLY");
+    static inline const QString nthWeekdayType = QStringLiteral("NTHWEEKDAY");
+    // The weekend rule, held in frequencyValue for every kind: a Saturday or Sunday stays,
+    // moves to the Friday before or to the Monday after. Any other value moves nothing.
+    static inline const QString noShift = QStringLiteral("DAY");
+    static inline const QString beforeWeekend = QStringLiteral("BEFOREWEEKEND");
+    static inline const QString afterWeekend = QStringLiteral("AFTERWEEKEND");
+    // True for the six kinds above.
+    static bool recurs(const QString &scheduleType);
+
+    // The due dates of the range with the weekend rule applied, earliest first; at most
+    // limit of them when limit >= 0. Empty for a type that does not recur or fields out of
+    // range. A date moved by the weekend rule may fall outside the range.
+    QList<QDate> dueDates(int limit = -1) const;
+    // The same dates before the weekend rule: those the range end is compared with.
+    QList<QDate> ruleDates(int limit = -1) const;
+    // The range end that gives exactly `occurrences` dates from the range start: the n-th date
+    // before the weekend rule. Invalid when occurrences < 1 or the schedule does not recur.
+    QDate endDateAfter(int occurrences) const;
+
+    // The first due date on or after start, invalid unless the type is weekly, bi-weekly or
+    // monthly with a day in range.
     static QDate firstDueDate(const QString &scheduleType, const QDate &start, int dayOfWeek,
                               int dayOfMonth);
-    // The due date after previous, invalid for a type that does not recur.
+    // The due date after previous, for the same types.
     static QDate nextDueDate(const QString &scheduleType, const QDate &previous, int dayOfMonth);
 
     int id() const { return m_id; }

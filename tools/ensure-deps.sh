@@ -4,8 +4,9 @@
 nv_ensure_packages() {
     # libsqlite3-dev: the test that kills a writer counts SQLite's disk steps itself.
     # poppler-utils: the export tests read the text of the PDF files they write (pdftotext).
+    # python3-dateutil: tests/data/makescheduletable.py writes the due-date table from its rrule.
     local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
-        libgl-dev poppler-utils "$@")
+        libgl-dev poppler-utils python3-dateutil "$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
