@@ -18,12 +18,6 @@ const QString newMode = QStringLiteral("NEW");
 const QString singleMode = QStringLiteral("SINGLE");
 const QString recurringMode = QStringLiteral("RECURRING");
 const QString recurringUniqueMode = QStringLiteral("RECURRINGUNIQUE");
-
-bool recurs(const QString &scheduleType)
-{
-    return scheduleType == QLatin1String("WEEKLY") || scheduleType == QLatin1String("BIWEEKLY") ||
-           scheduleType == QLatin1String("MONTHLY");
-}
 } // namespace
 
 BillDialog::BillDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flags)
@@ -206,7 +200,7 @@ QString BillDialog::missingChoice() const
         return QString();
     if (!m_ui->recurringRadioButton->isChecked())
         return tr("Please choose whether this is a Single Bill or a Recurring Bill.");
-    if (!recurs(m_schedule.scheduleType()))
+    if (!BillSchedule::recurs(m_schedule.scheduleType()))
         return tr("Please set up when the recurring bill falls due with the Schedule button.");
     if (m_schedule.dueDates().isEmpty())
         return tr("The schedule has no due date between its start and end dates.\nPlease "

@@ -3,22 +3,72 @@
 
 #include "billschedule.h"
 #include "clock.h"
+#include "formatting.h"
 
+#include <QSignalBlocker>
 #include <QStringList>
+
+#include <utility>
+
+namespace {
+const int previewDates = 5;
+
+bool isOlderKind(const QString &type)
+{
+    return type == BillSchedule::weeklyType || type == BillSchedule::biWeeklyType ||
+           type == BillSchedule::monthlyType;
+}
+
+bool movesOffWeekends(const QString &rule)
+{
+    return rule == BillSchedule::beforeWeekend || rule == BillSchedule::afterWeekend;
+}
+} // namespace
 
 BillScheduleDialog::BillScheduleDialog(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillScheduleDialogClass>())
 {
     m_ui->setupUi(this);
     m_ui->MonthlyGroupBox->setEnabled(false);
+    m_ui->NWeeklyGroupBox->setEnabled(false);
+    m_ui->NMonthlyGroupBox->setEnabled(false);
+    m_ui->NthWeekdayGroupBox->setEnabled(false);
     m_ui->startdateDateEdit->setDate(Clock::today());
     m_ui->enddateDateEdit->setDate(Clock::today());
     fillWeekdays(m_ui->onceaweekComboBox);
     fillWeekdays(m_ui->biweeklyComboBox);
     fillMonthDays(m_ui->onmonthComboBox);
+    fillWeekdays(m_ui->everyWeeksComboBox);
+    fillMonthDays(m_ui->everyMonthsDayComboBox);
+    fillOrdinals(m_ui->nthComboBox);
+    fillWeekdays(m_ui->nthWeekdayComboBox);
+    fillWeekendRules();
+    connect(m_ui->quarterlyButton, &QPushButton::clicked, this,
+            [this] { m_ui->everyMonthsSpinBox->setValue(3); });
+    connect(m_ui->yearlyButton, &QPushButton::clicked, this,
+            [this] { m_ui->everyMonthsSpinBox->setValue(12); });
+    connectPreview();
+    updatePreview();
 }
 
 BillScheduleDialog::~BillScheduleDialog() = default;
+
+// Every control that shapes the series redraws the preview, so that it always shows what OK
+// would store.
+void BillScheduleDialog::connectPreview()
+{
+    for (QRadioButton *button :
+         {m_ui->NWeeklyRadioButton, m_ui->NMonthlyRadioButton, m_ui->NthWeekdayRadioButton})
+        connect(button, &QRadioButton::toggled, this, &BillScheduleDialog::enableGroups);
+    for (QRadioButton *button : findChildren<QRadioButton *>())
+        connect(button, &QRadioButton::toggled, this, &BillScheduleDialog::updatePreview);
+    for (QComboBox *box : findChildren<QComboBox *>())
+        connect(box, &QComboBox::currentIndexChanged, this, &BillScheduleDialog::updatePreview);
+    for (QSpinBox *box : findChildren<QSpinBox *>())
+        connect(box, &QSpinBox::valueChanged, this, &BillScheduleDialog::updatePreview);
+    for (QDateEdit *edit : findChildren<QDateEdit *>())
+        connect(edit, &QDateEdit::dateChanged, this, &BillScheduleDialog::updatePreview);
+}
 
 // The item at index i has the value i + 1: Monday is 1 and Sunday 7, as the schedule counts
 // weekdays.
@@ -36,6 +86,30 @@ void BillScheduleDialog::fillMonthDays(QComboBox *box)
         box->addItem(QString::number(day), day);
 }
 
+// The schedule stores the week of the month as 1 to 4, and 5 for the last one.
+void BillScheduleDialog::fillOrdinals(QComboBox *box)
+{
+    const QStringList ordinals{tr("first"), tr("second"), tr("third"), tr("fourth"), tr("last")};
+    for (int i = 0; i < ordinals.size(); ++i)
+        box->addItem(ordinals.at(i), i + 1);
+}
+
+void BillScheduleDialog::fillWeekendRules()
+{
+    QComboBox *box = m_ui->weekendComboBox;
+    box->addItem(tr("Keep the date"), BillSchedule::noShift);
+    box->addItem(tr("Move to the Friday before"), BillSchedule::beforeWeekend);
+    box->addItem(tr("Move to the Monday after"), BillSchedule::afterWeekend);
+}
+
+// A stored value the box does not offer leaves the box's choice as it is.
+void BillScheduleDialog::selectData(QComboBox *box, int value)
+{
+    const int index = box->findData(value);
+    if (index >= 0)
+        box->setCurrentIndex(index);
+}
+
 void BillScheduleDialog::setSchedule(BillSchedule *schedule)
 {
     m_schedule = schedule;
@@ -43,61 +117,155 @@ void BillScheduleDialog::setSchedule(BillSchedule *schedule)
         return;
     m_ui->startdateDateEdit->setDate(schedule->rangeStartDate());
     m_ui->enddateDateEdit->setDate(schedule->rangeEndDate());
+    m_ui->endByRadioButton->setChecked(true);
+    showKind(*schedule);
+    const int rule = m_ui->weekendComboBox->findData(schedule->frequencyValue());
+    m_ui->weekendComboBox->setCurrentIndex(qMax(0, rule));
+    updatePreview();
+}
 
-    const QString type = schedule->scheduleType();
-    if (type == QLatin1String("WEEKLY")) {
+void BillScheduleDialog::showKind(const BillSchedule &schedule)
+{
+    const QString type = schedule.scheduleType();
+    if (type == BillSchedule::weeklyType) {
         m_ui->WeeklyRadioButton->setChecked(true);
-        m_ui->onceaweekComboBox->setCurrentIndex(schedule->dayOfWeek() - 1);
-    } else if (type == QLatin1String("BIWEEKLY")) {
+        selectData(m_ui->onceaweekComboBox, schedule.dayOfWeek());
+    } else if (type == BillSchedule::biWeeklyType) {
         m_ui->BiWeeklyRadioButton->setChecked(true);
-        m_ui->biweeklyComboBox->setCurrentIndex(schedule->dayOfWeek() - 1);
-    } else if (type == QLatin1String("MONTHLY")) {
+        selectData(m_ui->biweeklyComboBox, schedule.dayOfWeek());
+    } else if (type == BillSchedule::monthlyType) {
         m_ui->MonthlyRadioButton->setChecked(true);
-        m_ui->onmonthComboBox->setCurrentIndex(schedule->dayOfMonth() - 1);
+        selectData(m_ui->onmonthComboBox, schedule.dayOfMonth());
+    } else if (type == BillSchedule::nWeeklyType) {
+        m_ui->NWeeklyRadioButton->setChecked(true);
+        m_ui->everyWeeksSpinBox->setValue(schedule.frequency());
+        selectData(m_ui->everyWeeksComboBox, schedule.dayOfWeek());
+    } else if (type == BillSchedule::nMonthlyType) {
+        m_ui->NMonthlyRadioButton->setChecked(true);
+        m_ui->everyMonthsSpinBox->setValue(schedule.frequency());
+        selectData(m_ui->everyMonthsDayComboBox, schedule.dayOfMonth());
+    } else if (type == BillSchedule::nthWeekdayType) {
+        m_ui->NthWeekdayRadioButton->setChecked(true);
+        selectData(m_ui->nthComboBox, schedule.frequency());
+        selectData(m_ui->nthWeekdayComboBox, schedule.dayOfWeek());
     }
     // "NOTSET" and the types that do not recur keep the form's defaults.
 }
 
-void BillScheduleDialog::enableGroups(bool weekly, bool biWeekly, bool monthly)
+void BillScheduleDialog::enableGroups()
 {
-    m_ui->WeeklyGroupBox->setEnabled(weekly);
-    m_ui->BiWeeklyGroupBox->setEnabled(biWeekly);
-    m_ui->MonthlyGroupBox->setEnabled(monthly);
+    m_ui->WeeklyGroupBox->setEnabled(m_ui->WeeklyRadioButton->isChecked());
+    m_ui->BiWeeklyGroupBox->setEnabled(m_ui->BiWeeklyRadioButton->isChecked());
+    m_ui->MonthlyGroupBox->setEnabled(m_ui->MonthlyRadioButton->isChecked());
+    m_ui->NWeeklyGroupBox->setEnabled(m_ui->NWeeklyRadioButton->isChecked());
+    m_ui->NMonthlyGroupBox->setEnabled(m_ui->NMonthlyRadioButton->isChecked());
+    m_ui->NthWeekdayGroupBox->setEnabled(m_ui->NthWeekdayRadioButton->isChecked());
 }
 
 void BillScheduleDialog::on_BiWeeklyRadioButton_toggled(bool)
 {
-    enableGroups(false, true, false);
+    enableGroups();
 }
 
 void BillScheduleDialog::on_MonthlyRadioButton_toggled(bool)
 {
-    enableGroups(false, false, true);
+    enableGroups();
 }
 
 void BillScheduleDialog::on_WeeklyRadioButton_toggled(bool)
 {
-    enableGroups(true, false, false);
+    enableGroups();
+}
+
+void BillScheduleDialog::updatePreview()
+{
+    BillSchedule preview;
+    apply(preview);
+    showEnd();
+    if (m_ui->endAfterRadioButton->isChecked()) {
+        // The end date field shows where the counted series ends.
+        const QSignalBlocker blocker(m_ui->enddateDateEdit);
+        m_ui->enddateDateEdit->setDate(preview.rangeEndDate());
+    }
+    QStringList dates;
+    for (const QDate &date : preview.dueDates(previewDates))
+        dates.append(Formatting::shortDate(date));
+    m_ui->previewLabel->setText(dates.isEmpty() ? tr("No due date in this range")
+                                                : dates.join(QStringLiteral(", ")));
+}
+
+void BillScheduleDialog::showEnd()
+{
+    m_ui->enddateDateEdit->setEnabled(!m_ui->endAfterRadioButton->isChecked());
+    m_ui->occurrencesSpinBox->setEnabled(m_ui->endAfterRadioButton->isChecked());
+}
+
+QString BillScheduleDialog::chosenType() const
+{
+    const std::pair<const QRadioButton *, const QString &> kinds[] = {
+        {m_ui->WeeklyRadioButton, BillSchedule::weeklyType},
+        {m_ui->BiWeeklyRadioButton, BillSchedule::biWeeklyType},
+        {m_ui->MonthlyRadioButton, BillSchedule::monthlyType},
+        {m_ui->NWeeklyRadioButton, BillSchedule::nWeeklyType},
+        {m_ui->NMonthlyRadioButton, BillSchedule::nMonthlyType},
+        {m_ui->NthWeekdayRadioButton, BillSchedule::nthWeekdayType}};
+    for (const auto &kind : kinds)
+        if (kind.first->isChecked())
+            return kind.second;
+    return QString();
+}
+
+void BillScheduleDialog::apply(BillSchedule &schedule) const
+{
+    schedule.setRangeStartDate(m_ui->startdateDateEdit->date());
+    applyKind(schedule);
+    schedule.setRangeType(QStringLiteral("ENDON"));
+    schedule.setRangeEndDate(chosenEndDate(schedule));
+}
+
+void BillScheduleDialog::applyKind(BillSchedule &schedule) const
+{
+    const QString type = chosenType();
+    if (type.isEmpty())
+        return;
+    schedule.setScheduleType(type);
+    // The fields the chosen kind does not use keep their values.
+    if (type == BillSchedule::weeklyType) {
+        schedule.setDayOfWeek(m_ui->onceaweekComboBox->currentData().toInt());
+    } else if (type == BillSchedule::biWeeklyType) {
+        schedule.setDayOfWeek(m_ui->biweeklyComboBox->currentData().toInt());
+    } else if (type == BillSchedule::monthlyType) {
+        schedule.setDayOfMonth(m_ui->onmonthComboBox->currentData().toInt());
+    } else if (type == BillSchedule::nWeeklyType) {
+        schedule.setFrequency(m_ui->everyWeeksSpinBox->value());
+        schedule.setDayOfWeek(m_ui->everyWeeksComboBox->currentData().toInt());
+    } else if (type == BillSchedule::nMonthlyType) {
+        schedule.setFrequency(m_ui->everyMonthsSpinBox->value());
+        schedule.setDayOfMonth(m_ui->everyMonthsDayComboBox->currentData().toInt());
+    } else {
+        schedule.setFrequency(m_ui->nthComboBox->currentData().toInt());
+        schedule.setDayOfWeek(m_ui->nthWeekdayComboBox->currentData().toInt());
+    }
+    // Weekly, bi-weekly and monthly series written before the weekend rule existed hold other
+    // words there; they keep them unless a move is chosen or taken away.
+    const QString rule = m_ui->weekendComboBox->currentData().toString();
+    if (!isOlderKind(type) || movesOffWeekends(rule) || movesOffWeekends(schedule.frequencyValue()))
+        schedule.setFrequencyValue(rule);
+}
+
+QDate BillScheduleDialog::chosenEndDate(const BillSchedule &schedule) const
+{
+    if (m_ui->endAfterRadioButton->isChecked()) {
+        const QDate end = schedule.endDateAfter(m_ui->occurrencesSpinBox->value());
+        if (end.isValid())
+            return end;
+    }
+    return m_ui->enddateDateEdit->date();
 }
 
 void BillScheduleDialog::on_okButton_clicked()
 {
     if (!m_schedule)
         return;
-    m_schedule->setRangeStartDate(m_ui->startdateDateEdit->date());
-    // The day field of the types not chosen keeps its value.
-    if (m_ui->WeeklyRadioButton->isChecked()) {
-        m_schedule->setScheduleType(QStringLiteral("WEEKLY"));
-        m_schedule->setDayOfWeek(m_ui->onceaweekComboBox->currentData().toInt());
-    }
-    if (m_ui->BiWeeklyRadioButton->isChecked()) {
-        m_schedule->setScheduleType(QStringLiteral("BIWEEKLY"));
-        m_schedule->setDayOfWeek(m_ui->biweeklyComboBox->currentData().toInt());
-    }
-    if (m_ui->MonthlyRadioButton->isChecked()) {
-        m_schedule->setScheduleType(QStringLiteral("MONTHLY"));
-        m_schedule->setDayOfMonth(m_ui->onmonthComboBox->currentData().toInt());
-    }
-    m_schedule->setRangeType(QStringLiteral("ENDON"));
-    m_schedule->setRangeEndDate(m_ui->enddateDateEdit->date());
+    apply(*m_schedule);
 }

@@ -11,8 +11,9 @@ namespace Ui {
 class BillScheduleDialogClass;
 }
 
-// Asks how a new recurring bill repeats and over which dates. It changes the caller's
-// schedule in memory on OK and stores nothing itself.
+// Asks how a new recurring bill repeats and over which dates, and shows the first due dates
+// that the choice gives. It changes the caller's schedule in memory on OK and stores nothing
+// itself.
 class BillScheduleDialog : public QDialog
 {
     Q_OBJECT
@@ -32,9 +33,22 @@ private slots:
     void on_okButton_clicked();
 
 private:
-    void enableGroups(bool weekly, bool biWeekly, bool monthly);
+    void connectPreview();
+    void enableGroups();
+    void showKind(const BillSchedule &schedule);
+    void showEnd();
+    void updatePreview();
+    QString chosenType() const;
+    // Writes the chosen kind, its fields, the weekend rule and the range into schedule.
+    void apply(BillSchedule &schedule) const;
+    void applyKind(BillSchedule &schedule) const;
+    QDate chosenEndDate(const BillSchedule &schedule) const;
+
     static void fillWeekdays(QComboBox *box);
     static void fillMonthDays(QComboBox *box);
+    static void fillOrdinals(QComboBox *box);
+    void fillWeekendRules();
+    static void selectData(QComboBox *box, int value);
 
     std::unique_ptr<Ui::BillScheduleDialogClass> m_ui;
     BillSchedule *m_schedule = nullptr;

@@ -6,9 +6,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 
 #include <functional>
 
@@ -56,6 +58,26 @@ QString enabledGroups(const QWidget *dialog)
     return marks<QGroupBox>(dialog, "GroupBox", &QWidget::isEnabled);
 }
 
+// Drives controls as a person would, one "name" or "name=value" per entry, split by ';':
+// a name alone clicks a button; a value is typed into a spin box or picked from a combo box.
+void setControls(QWidget *dialog, const QString &entries)
+{
+    for (const QString &entry : entries.split(QLatin1Char(';'))) {
+        const QString name = entry.section(QLatin1Char('='), 0, 0);
+        const QString value = entry.section(QLatin1Char('='), 1);
+        QWidget *widget = dialog->findChild<QWidget *>(name);
+        QVERIFY2(widget, qPrintable(name));
+        if (auto *spin = qobject_cast<QSpinBox *>(widget)) {
+            spin->selectAll();
+            QTest::keyClicks(spin, value);
+        } else if (auto *box = qobject_cast<QComboBox *>(widget)) {
+            box->setCurrentIndex(box->findText(value));
+        } else {
+            click(dialog, qPrintable(name));
+        }
+    }
+}
+
 BillSchedule schedule(const QString &type, int dayOfWeek, int dayOfMonth)
 {
     return BillSchedule(type, dayOfMonth, dayOfWeek, 2, QStringLiteral("WEEK"),
@@ -92,6 +114,10 @@ private slots:
     void switchingTypeKeepsTheOtherDayField();
     void reopeningShowsTheChosenRange();
     void cancelLeavesTheScheduleAlone();
+    void okStoresTheChosenSeries_data();
+    void okStoresTheChosenSeries();
+    void previewShowsTheStoredSeriesAndFollowsChanges_data();
+    void previewShowsTheStoredSeriesAndFollowsChanges();
 };
 
 void TestBillScheduleDialog::init()
@@ -282,6 +308,88 @@ void TestBillScheduleDialog::cancelLeavesTheScheduleAlone()
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(fields(stored), before);
+}
+
+void TestBillScheduleDialog::okStoresTheChosenSeries_data()
+{
+    QTest::addColumn<QString>("controls");
+    QTest::addColumn<QString>("stored");
+    // A new schedule starts today, Wednesday 03/18/2026.
+    QTest::newRow("every 3 weeks on Friday, 4 times")
+        << "NWeeklyRadioButton;everyWeeksSpinBox=3;everyWeeksComboBox=Friday;endAfterRadioButton;"
+           "occurrencesSpinBox=4"
+        << "NWEEKLY 5 0 3 DAY ENDON 2026-03-18 2026-05-22";
+    QTest::newRow("quarterly on the 31st, Friday before, 3 times")
+        << "NMonthlyRadioButton;quarterlyButton;everyMonthsDayComboBox=31;weekendComboBox=Move "
+           "to the Friday before;endAfterRadioButton;occurrencesSpinBox=3"
+        << "NMONTHLY 0 31 3 BEFOREWEEKEND ENDON 2026-03-18 2026-09-30";
+    QTest::newRow("last Friday, Monday after, twice")
+        << "NthWeekdayRadioButton;nthComboBox=last;nthWeekdayComboBox=Friday;weekendComboBox="
+           "Move to the Monday after;endAfterRadioButton;occurrencesSpinBox=2"
+        << "NTHWEEKDAY 5 0 5 AFTERWEEKEND ENDON 2026-03-18 2026-04-24";
+    QTest::newRow("monthly on the 15th, Monday after")
+        << "MonthlyRadioButton;onmonthComboBox=15;weekendComboBox=Move to the Monday after"
+        << "MONTHLY 0 15 0 AFTERWEEKEND ENDON 2026-03-18 2026-03-18";
+}
+
+void TestBillScheduleDialog::okStoresTheChosenSeries()
+{
+    QFETCH(QString, controls);
+    QFETCH(QString, stored);
+
+    BillSchedule fresh;
+    BillScheduleDialog dialog;
+    dialog.setSchedule(&fresh);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    setControls(&dialog, controls);
+    click(&dialog, "okButton");
+    QCOMPARE(fields(fresh).join(QLatin1Char(' ')), stored);
+}
+
+void TestBillScheduleDialog::previewShowsTheStoredSeriesAndFollowsChanges_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("changed");
+    // The preview follows every control, so it shows that each one holds the stored value.
+    QTest::newRow("every 2 weeks on Saturday for 30 years, Monday after, then Friday before")
+        << "NWEEKLY 6 0 2 AFTERWEEKEND ENDON 2026-03-18 2056-03-18"
+        << "03/23/2026, 04/06/2026, 04/20/2026, 05/04/2026, 05/18/2026"
+        << "weekendComboBox=Move to the Friday before"
+        << "03/20/2026, 04/03/2026, 04/17/2026, 05/01/2026, 05/15/2026";
+    QTest::newRow("every 3 months on the 31st, then yearly")
+        << "NMONTHLY 0 31 3 DAY ENDON 2026-01-05 2030-12-28"
+        << "01/31/2026, 04/30/2026, 07/31/2026, 10/31/2026, 01/31/2027"
+        << "yearlyButton"
+        << "01/31/2026, 01/31/2027, 01/31/2028, 01/31/2029, 01/31/2030";
+    QTest::newRow("fourth Sunday, Friday before, none in range, then 2 times")
+        << "NTHWEEKDAY 7 0 4 BEFOREWEEKEND ENDON 2026-01-26 2026-02-19"
+        << "No due date in this range"
+        << "endAfterRadioButton;occurrencesSpinBox=2"
+        << "02/20/2026, 03/20/2026";
+}
+
+void TestBillScheduleDialog::previewShowsTheStoredSeriesAndFollowsChanges()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QFETCH(QString, change);
+    QFETCH(QString, changed);
+
+    const QStringList f = stored.split(QLatin1Char(' '));
+    BillSchedule schedule(f[0], f[2].toInt(), f[1].toInt(), f[3].toInt(), f[4], f[5],
+                          QDate::fromString(f[6], Qt::ISODate),
+                          QDate::fromString(f[7], Qt::ISODate));
+    BillScheduleDialog dialog;
+    dialog.setSchedule(&schedule);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *preview = child<QLabel>(&dialog, "previewLabel");
+    QCOMPARE(preview->text(), shown);
+    setControls(&dialog, change);
+    QCOMPARE(preview->text(), changed);
 }
 
 NV_TEST_MAIN(TestBillScheduleDialog)
