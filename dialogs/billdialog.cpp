@@ -28,6 +28,8 @@ BillDialog::BillDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flag
     AmountEntry::prepare(m_ui->AmountLineEdit);
     m_ui->DueDateDateEdit->setDate(Clock::today());
     m_ui->paymentsPushButton->setEnabled(false);
+    // The range of a series is changed only where a whole series is edited.
+    m_ui->seriesRangeWidget->hide();
     fillPayees();
     m_ui->PayeeComboBox->setFocus();
 }
@@ -84,6 +86,14 @@ void BillDialog::showEditWidgets()
         m_ui->DueDateDateEdit->setEnabled(false);
         m_ui->calendarPushButton->setEnabled(false);
         m_ui->schedulePushButton->setEnabled(false);
+        m_ui->seriesEndDateEdit->setDate(m_schedule.rangeEndDate());
+        m_ui->applyFromDateEdit->setDate(m_bill.dueDate());
+        if (m_ui->seriesRangeWidget->isHidden()) {
+            m_ui->seriesRangeWidget->show();
+            // The dialog has a fixed size; the two rows need room of their own.
+            setFixedHeight(minimumHeight() + m_ui->seriesRangeWidget->sizeHint().height() +
+                           m_ui->billTypeLayout->spacing());
+        }
     } else if (m_editMode == recurringUniqueMode) {
         if (!m_bill.isUnique())
             m_bill.setUnique(true);
@@ -181,6 +191,8 @@ void BillDialog::on_OkButton_clicked()
         MessageHelper::ask(request, this);
         return;
     }
+    if (!confirmSeriesCut())
+        return;
     if (!store()) {
         MessageHelper::showFileError(tr("The bill could not be saved."), this);
         return;
@@ -194,6 +206,10 @@ QString BillDialog::missingChoice() const
     if (m_ui->PayeeComboBox->currentIndex() < 0)
         return tr("Please choose a payee for the bill.\nA payee that is not in the list yet "
                   "can be added with the Payee List button.");
+    if (m_editMode == recurringMode &&
+        m_ui->seriesEndDateEdit->date() < m_schedule.rangeStartDate())
+        return tr("The series cannot end before it starts on %1.\nPlease choose a later end.")
+            .arg(Formatting::shortDate(m_schedule.rangeStartDate()));
     if (m_editMode != newMode)
         return QString();
     if (m_ui->singleRadioButton->isChecked())
@@ -206,6 +222,36 @@ QString BillDialog::missingChoice() const
         return tr("The schedule has no due date between its start and end dates.\nPlease "
                   "change the schedule with the Schedule button.");
     return QString();
+}
+
+// An earlier end deletes the bills of the series after it that nothing was paid on; the user
+// agrees to that first. True when nothing goes or the user agreed.
+bool BillDialog::confirmSeriesCut()
+{
+    if (m_editMode != recurringMode || !m_dataFile)
+        return true;
+    const DataFile::SeriesBills cut =
+        m_dataFile->seriesCutBy(m_schedule, m_ui->seriesEndDateEdit->date());
+    if (cut.count == 0)
+        return true;
+    const QString bills =
+        cut.count == 1
+            ? tr("1 unpaid bill due on %1 is deleted.").arg(Formatting::shortDate(cut.first))
+            : tr("%1 unpaid bills due from %2 to %3 are deleted.")
+                  .arg(cut.count)
+                  .arg(Formatting::shortDate(cut.first), Formatting::shortDate(cut.last));
+    MessageRequest question;
+    question.icon = MessageIcon::Warning;
+    question.title = tr("Edit Bill");
+    question.windowIcon = QStringLiteral(":/images/Resources/bill_edit.png");
+    question.text = tr("The series now ends on %1.\n\n%2\nBills that are paid, partly paid or "
+                       "edited on their own are kept.")
+                        .arg(Formatting::shortDate(m_ui->seriesEndDateEdit->date()), bills);
+    question.textFormat = Qt::PlainText;
+    question.buttons = QStringList{tr("Delete"), tr("Cancel")};
+    question.defaultButton = 1;
+    question.escapeButton = 1;
+    return MessageHelper::ask(question, this) == 0;
 }
 
 void BillDialog::readForm(Bill &bill) const
@@ -267,7 +313,8 @@ bool BillDialog::storeRecurring()
 {
     Bill bill = m_bill;
     readForm(bill);
-    if (!m_dataFile->saveSeries(bill, m_schedule))
+    if (!m_dataFile->saveSeriesChange(bill, m_schedule, m_ui->applyFromDateEdit->date(),
+                                      m_ui->seriesEndDateEdit->date()))
         return false;
     m_bill = bill;
     return true;

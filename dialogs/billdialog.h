@@ -49,6 +49,7 @@ private slots:
 private:
     void showEditWidgets();
     QString missingChoice() const;
+    bool confirmSeriesCut();
     void readForm(Bill &bill) const;
     bool store();
     bool storeNew();

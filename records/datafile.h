@@ -2,6 +2,7 @@
 
 #include "upgraderunner.h"
 
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -64,6 +65,14 @@ public:
     // The bill's payee, amount, description and note for every bill of the series that
     // still follows it.
     bool saveSeries(Bill &bill, BillSchedule &schedule);
+    // The whole-series edit: the bill's payee, amount, description and note for the bills of
+    // the series due on or after from that still follow it, and the series ending on newEnd.
+    // A later end adds the bills the rule gives up to it, copied from the bill; an earlier end
+    // deletes the bills of the series after it that nothing was paid on and that still follow
+    // it (see seriesCutBy). Refused for an end before the range starts. The schedule then
+    // lists its bills as read before the edit, and the new ones.
+    bool saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate &from,
+                          const QDate &newEnd);
     // The bill's own row alone.
     bool saveBill(Bill &bill);
     // The payment, its bill's paid state, and the bill leaving its series: a paid bill is
@@ -82,6 +91,21 @@ public:
     bool savePayee(const PayeePtr &payee);
     // Deletes the bill with its payments, and its schedule when no other bill uses it.
     bool deleteBill(Bill *bill);
+    // Some bills of one series: how many, and the earliest and latest due date.
+    struct SeriesBills
+    {
+        int count = 0;
+        QDate first;
+        QDate last;
+    };
+    // What deleteSeriesFrom(bill) deletes: the bill itself and the later bills of its series
+    // that nothing was paid on and that still follow the series.
+    SeriesBills seriesRestFrom(const Bill &bill) const;
+    // Deletes those, and ends the schedule before the bill so that a later extension starts
+    // after the bills that are left; the schedule goes when no bill refers to it any more.
+    bool deleteSeriesFrom(Bill *bill);
+    // The bills an earlier end of the schedule's series deletes in saveSeriesChange.
+    SeriesBills seriesCutBy(const BillSchedule &schedule, const QDate &newEnd) const;
     // Marks the payee and every bill of that payee deleted; nothing is destroyed.
     bool deletePayee(Payee *payee);
 
@@ -120,6 +144,8 @@ private:
     // False, with the reason as the last error, when the file was opened read-only.
     bool writable() const;
     bool offerUpgrade(const QString &version);
+    // Deletes the schedule's row when no bill refers to it any more; removed says whether it did.
+    bool dropScheduleIfUnused(int scheduleId, bool *removed = nullptr);
     bool loadBills(const QString &statement, BillSelection selection);
     bool loadPayees(const QString &statement);
     void clearCollections();

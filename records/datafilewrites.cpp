@@ -128,27 +128,31 @@ bool DataFile::deleteBill(Bill *bill)
     // Payments recorded since the bill was loaded go with it too.
     if (!bill->loadPayments() || !bill->remove())
         return false;
+    return dropScheduleIfUnused(bill->billScheduleId()) && transaction.commit();
+}
 
+bool DataFile::dropScheduleIfUnused(int scheduleId, bool *removed)
+{
     QSqlQuery query(Connections::database(Connections::current()));
     if (!RecordSql::prepare(query,
                             QStringLiteral("SELECT COUNT(*) FROM bills WHERE billscheduleid = "
                                            ":billscheduleid")))
         return false;
-    query.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
+    query.bindValue(QStringLiteral(":billscheduleid"), scheduleId);
     if (!RecordSql::exec(query) || !query.next())
         return false;
-    const bool lastOfSchedule = query.value(0).toInt() == 0;
+    const bool unused = query.value(0).toInt() == 0;
     query.finish();
-    if (lastOfSchedule) {
-        QSqlQuery remove(Connections::database(Connections::current()));
-        if (!RecordSql::prepare(
-                remove, QStringLiteral("DELETE FROM billschedule WHERE id = :billscheduleid")))
-            return false;
-        remove.bindValue(QStringLiteral(":billscheduleid"), bill->billScheduleId());
-        if (!RecordSql::exec(remove))
-            return false;
-    }
-    return transaction.commit();
+    if (removed)
+        *removed = unused;
+    if (!unused)
+        return true;
+    QSqlQuery remove(Connections::database(Connections::current()));
+    if (!RecordSql::prepare(remove,
+                            QStringLiteral("DELETE FROM billschedule WHERE id = :billscheduleid")))
+        return false;
+    remove.bindValue(QStringLiteral(":billscheduleid"), scheduleId);
+    return RecordSql::exec(remove);
 }
 
 bool DataFile::deletePayee(Payee *payee)
