@@ -294,6 +294,33 @@ double BenchRun::generateSeries(const BillSchedule &rule, bool *ok) const
     return ms;
 }
 
+// A year of a weekly series made longer by count weeks, saved from its last bill as the bill
+// dialog saves an edit of the whole series.
+double BenchRun::extendSeries(DataFile &file, int count, bool *ok) const
+{
+    const QDate start = BenchFiles::today();
+    const int weeks = 52;
+    BillSchedule schedule;
+    schedule.setScheduleType(QStringLiteral("WEEKLY"));
+    schedule.setDayOfWeek(start.dayOfWeek());
+    schedule.setRangeStartDate(start);
+    schedule.setRangeEndDate(start.addDays(7 * weeks - 1));
+    Bill templateBill;
+    templateBill.setPayee(Payee::findById(1));
+    templateBill.setAmount(1250.0);
+    templateBill.setDescription(QStringLiteral("Rent"));
+    templateBill.setNote(QStringLiteral("Standing order"));
+    *ok = *ok && schedule.save() && schedule.generateBills(templateBill);
+    if (!*ok)
+        return 0;
+    Bill last = schedule.bills().last();
+    const QDate newEnd = schedule.rangeEndDate().addDays(7 * count);
+    const double ms = BenchProbe::time(
+        [&] { *ok = *ok && file.saveSeriesChange(last, schedule, last.dueDate(), newEnd); });
+    *ok = *ok && schedule.bills().size() == weeks + count;
+    return ms;
+}
+
 // The same rows as generateSeries(), written by one prepared statement in one transaction.
 double BenchRun::insertSeriesRows(const QList<QDate> &dueDates, bool *ok) const
 {
@@ -367,6 +394,20 @@ void BenchRun::measureSeries()
                    .arg(dueDates.size()),
                best.ms, best.floorMs, 3.0);
     }
+
+    // A year of weekly bills made 500 weeks longer, against the same 500 rows inserted.
+    const int added = 500;
+    const QList<QDate> addedDates =
+        BillSchedule(BillSchedule::weeklyType, 0, start.dayOfWeek(), 0, BillSchedule::noShift,
+                     QStringLiteral("ENDON"), start, start.addDays(7 * added - 1))
+            .dueDates();
+    bool ok = true;
+    const BenchProbe::Pair extended = BenchProbe::bestOfPairs(
+        runs(), [&] { return extendSeries(file, added, &ok); },
+        [&] { return insertSeriesRows(addedDates, &ok); });
+    if (!ok)
+        return fail(QStringLiteral("saveSeriesChange"));
+    addRow(QStringLiteral("extend a series by 500 instances"), extended.ms, extended.floorMs, 3.0);
 }
 
 double BenchRun::upgradeCopy(bool *ok)

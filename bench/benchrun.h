@@ -7,6 +7,7 @@
 #include <QString>
 
 class BillSchedule;
+class DataFile;
 class QAction;
 class QSqlDatabase;
 class QTextStream;
@@ -73,6 +74,7 @@ private:
 
     double generateSeries(const BillSchedule &rule, bool *ok) const;
     double insertSeriesRows(const QList<QDate> &dueDates, bool *ok) const;
+    double extendSeries(DataFile &file, int count, bool *ok) const;
     double upgradeCopy(bool *ok);
     double copyOldRows(bool *ok);
 

@@ -190,10 +190,11 @@ bool DataFile::saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate 
     // A series whose schedule has no row has no range to change.
     if (!schedule.isStored() || schedule.id() == 0)
         return saveSeries(bill, schedule);
+    // The bills are those the schedule lists, as with saveSeries(): reading them again would
+    // cost a query per bill.
     BillSchedule stored = schedule;
     Transaction transaction(Connections::current());
-    // The bills as stored now, with any payment made since the schedule was read.
-    if (!transaction.isActive() || !stored.loadBills())
+    if (!transaction.isActive())
         return false;
     const QList<Bill> cut = cutBy(stored, newEnd);
     for (Bill instance : cut) {

@@ -67,10 +67,8 @@ private slots:
 
     void deleteRestOfSeries_data();
     void deleteRestOfSeries();
-    void extendSeries_data();
-    void extendSeries();
-    void editFromADate_data();
-    void editFromADate();
+    void wholeSeriesEdit_data();
+    void wholeSeriesEdit();
     void shortenSeriesInTheDialog_data();
     void shortenSeriesInTheDialog();
     void windowDeleteOffersTheRest_data();
@@ -137,88 +135,71 @@ void TestSeriesChanges::deleteRestOfSeries()
     QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), how.contains("payment") ? 1 : 0);
 }
 
-void TestSeriesChanges::extendSeries_data()
+void TestSeriesChanges::wholeSeriesEdit_data()
 {
     QTest::addColumn<QString>("type");
     QTest::addColumn<int>("day");
     QTest::addColumn<QDate>("end");
+    QTest::addColumn<int>("edited");
+    QTest::addColumn<QDate>("from");
     QTest::addColumn<QDate>("earlierEnd");
     QTest::addColumn<QDate>("newEnd");
     QTest::addColumn<QString>("series");
-    QTest::addColumn<int>("added");
+    QTest::addColumn<QString>("added");
 
     // The second bill is partly paid and no longer follows the series.
-    QTest::newRow("weekly") << "WEEKLY" << 5 << QDate(2026, 1, 20) << QDate() << QDate(2026, 2, 7)
-                            << "01-02=65 01-09=50 01-16=65 01-23=65 01-30=65 "
-                               "02-06=65 | 2026-02-07"
-                            << 3;
-    QTest::newRow("monthly on the 31st")
-        << "MONTHLY" << 31 << QDate(2026, 3, 31) << QDate() << QDate(2026, 6, 29)
-        << "01-31=65 02-28=50 03-31=65 04-30=65 05-31=65 | 2026-06-29" << 2;
+    QTest::newRow("extended weekly")
+        << "WEEKLY" << 5 << QDate(2026, 1, 20) << 0 << QDate(2026, 1, 1) << QDate()
+        << QDate(2026, 2, 7) << "01-02=65 01-09=50 01-16=65 01-23=65 01-30=65 02-06=65 | 2026-02-07"
+        << "01-23 01-30 02-06";
+    QTest::newRow("extended monthly on the 31st")
+        << "MONTHLY" << 31 << QDate(2026, 3, 31) << 0 << QDate(2026, 1, 1) << QDate()
+        << QDate(2026, 6, 29) << "01-31=65 02-28=50 03-31=65 04-30=65 05-31=65 | 2026-06-29"
+        << "04-30 05-31";
     // February outlived an earlier end and is not made twice.
-    QTest::newRow("past a bill kept after an earlier end")
-        << "MONTHLY" << 31 << QDate(2026, 3, 31) << QDate(2026, 1, 31) << QDate(2026, 4, 30)
-        << "01-31=65 02-28=50 03-31=65 04-30=65 | 2026-04-30" << 2;
+    QTest::newRow("extended past a bill kept after an earlier end")
+        << "MONTHLY" << 31 << QDate(2026, 3, 31) << 0 << QDate(2026, 1, 1) << QDate(2026, 1, 31)
+        << QDate(2026, 4, 30) << "01-31=65 02-28=50 03-31=65 04-30=65 | 2026-04-30"
+        << "03-31 04-30";
+    QTest::newRow("from the edited bill")
+        << "MONTHLY" << 5 << QDate(2026, 4, 30) << 2 << QDate(2026, 3, 5) << QDate()
+        << QDate(2026, 4, 30) << "01-05=50 02-05=50 03-05=65 04-05=65 | 2026-04-30"
+        << "";
+    QTest::newRow("from after the edited bill")
+        << "MONTHLY" << 5 << QDate(2026, 4, 30) << 0 << QDate(2026, 3, 1) << QDate()
+        << QDate(2026, 4, 30) << "01-05=50 02-05=50 03-05=65 04-05=65 | 2026-04-30"
+        << "";
 }
 
-void TestSeriesChanges::extendSeries()
+void TestSeriesChanges::wholeSeriesEdit()
 {
     QFETCH(QString, type);
     QFETCH(int, day);
     QFETCH(QDate, end);
+    QFETCH(int, edited);
+    QFETCH(QDate, from);
     QFETCH(QDate, earlierEnd);
     QFETCH(QDate, newEnd);
     QFETCH(QString, series);
-    QFETCH(int, added);
+    QFETCH(QString, added);
     const QList<int> ids = storedSeries(type, day, end);
     QVERIFY(run("UPDATE bills SET insertdate = '2025-12-01'"));
     touch(ids.at(1), "payment unique");
 
-    Bill bill = Bill::findById(ids.first());
-    BillSchedule schedule = BillSchedule::findById(bill.billScheduleId());
-    if (earlierEnd.isValid())
-        QVERIFY(m_file->saveSeriesChange(bill, schedule, bill.dueDate(), earlierEnd));
-    bill.setAmount(65);
-    QVERIFY(m_file->saveSeriesChange(bill, schedule, bill.dueDate(), newEnd));
-    QCOMPARE(stored(), series);
-    QCOMPARE(scalar("SELECT COUNT(*) FROM bills WHERE insertdate = '2026-04-20' AND isunique = 0 "
-                    "AND billscheduleid = " +
-                    QString::number(schedule.id()))
-                 .toInt(),
-             added);
-}
-
-void TestSeriesChanges::editFromADate_data()
-{
-    QTest::addColumn<int>("edited");
-    QTest::addColumn<QDate>("from");
-    QTest::addColumn<QString>("series");
-
-    // Monthly on the 5th, January to May; April was edited on its own.
-    QTest::newRow("from the start")
-        << 2 << QDate(2026, 1, 1) << "01-05=80 02-05=80 03-05=80 04-05=70 05-05=80";
-    QTest::newRow("from the edited bill")
-        << 2 << QDate(2026, 3, 5) << "01-05=50 02-05=50 03-05=80 04-05=70 05-05=80";
-    QTest::newRow("from after the edited bill")
-        << 0 << QDate(2026, 2, 6) << "01-05=50 02-05=50 03-05=80 04-05=70 05-05=80";
-}
-
-void TestSeriesChanges::editFromADate()
-{
-    QFETCH(int, edited);
-    QFETCH(QDate, from);
-    QFETCH(QString, series);
-    const QList<int> ids = storedSeries("MONTHLY", 5, QDate(2026, 5, 31));
-    QVERIFY(
-        run(QString("UPDATE bills SET amount = 70, isunique = 1 WHERE id = %1").arg(ids.at(3))));
-
     Bill bill = Bill::findById(ids.at(edited));
     BillSchedule schedule = BillSchedule::findById(bill.billScheduleId());
-    bill.setAmount(80);
-    QVERIFY(m_file->saveSeriesChange(bill, schedule, from, schedule.rangeEndDate()));
-    QCOMPARE(stored(), series + " | 2026-05-31");
+    if (earlierEnd.isValid())
+        QVERIFY(m_file->saveSeriesChange(bill, schedule, from, earlierEnd));
+    bill.setAmount(65);
+    QVERIFY(m_file->saveSeriesChange(bill, schedule, from, newEnd));
+    QCOMPARE(stored(), series);
     // The caller's bill is the one stored, whether the edit reached it or not.
     QCOMPARE(bill.amount(), Bill::findById(ids.at(edited)).amount());
+    // Only the added bills are new, as of today.
+    QCOMPARE(scalar("SELECT group_concat(substr(duedate, 6), ' ') FROM bills WHERE insertdate = "
+                    "'2026-04-20'")
+                 .toString(),
+             added);
 }
 
 void TestSeriesChanges::shortenSeriesInTheDialog_data()
