@@ -198,7 +198,10 @@ bool DataFile::saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate 
         return false;
     const QList<Bill> cut = cutBy(stored, newEnd);
     for (Bill instance : cut) {
-        if (!instance.remove())
+        // The list may be older than a payment made since; a bill with one stays.
+        if (!instance.loadPayments())
+            return false;
+        if (instance.payments().isEmpty() && !instance.remove())
             return false;
     }
     if (!cut.isEmpty() && !stored.loadBills())
