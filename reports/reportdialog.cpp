@@ -114,7 +114,9 @@ void ReportDialog::showReport()
             break;
         }
     }
+    // Until a report is shown there is nothing to print or export but a blank page.
     m_ui->exportPushButton->setEnabled(known);
+    m_ui->printPushButton->setEnabled(known);
 
     // The report is built into a document of its own, which nothing lays out while it fills;
     // the browser then lays out only as much as it shows, a table of rows at a time.

@@ -619,6 +619,12 @@ void TestReports::exportWritesTheShownReport()
 void TestReports::printButtonAsksForAPrinter()
 {
     ReportDialog dialog(nullptr);
+    auto *printButton = dialog.findChild<QPushButton *>("printPushButton");
+    QVERIFY(!printButton->isEnabled());
+    dialog.show();
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    clickItem(list, reportItem(list, "Payee List"));
+    QVERIFY(printButton->isEnabled());
     // Both print dialogs work on the dialog's one printer, so the second starts from the
     // first one's choices.
     QList<QPrinter *> printers;
@@ -628,7 +634,7 @@ void TestReports::printButtonAsksForAPrinter()
             printers.append(print ? print->printer() : nullptr);
             static_cast<QDialog *>(modal)->reject();
         });
-        QTest::mouseClick(dialog.findChild<QPushButton *>("printPushButton"), Qt::LeftButton);
+        QTest::mouseClick(printButton, Qt::LeftButton);
     }
     QCOMPARE(printers.size(), 2);
     QVERIFY(printers.at(0));
