@@ -93,17 +93,8 @@ bool DueReminders::writeCalendar(const QString &path, const Bills &unpaid)
 {
     const QByteArray document = DueBills::icsDocument(
         DueBills::select(unpaid, Clock::today(), 0, true), m_dataFile->path(), Clock::now());
-    QString reason;
-    if (ExportFiles::writeFile(path, document, &reason))
-        return true;
-    MessageRequest notice;
-    notice.icon = MessageIcon::Critical;
-    notice.title = MessageHelper::fileErrorTitle();
-    notice.text = tr("The calendar could not be written to\n%1\n%2")
-                      .arg(QDir::toNativeSeparators(path), reason);
-    notice.textFormat = Qt::PlainText;
-    MessageHelper::ask(notice, m_window);
-    return false;
+    return ExportFiles::writeFileOrTell(path, document, m_window,
+                                        tr("The calendar could not be written to"));
 }
 
 // The file dialog cannot carry a check box, so whether the calendar is to follow the file is

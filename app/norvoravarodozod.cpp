@@ -37,6 +37,22 @@ const int billColumnWidth = 100;
 const int statusTimeoutMs = 2000;
 const int dayCheckIntervalMs = 60 * 1000;
 
+// What deleting the rest of a series takes: its count and the dates it spans.
+QString seriesRestText(const DataFile::SeriesBills &rest)
+{
+    const QString from = Formatting::shortDate(rest.first);
+    const QString to = Formatting::shortDate(rest.last);
+    if (rest.count <= 1)
+        return NorvoRavaRodozod::tr("this bill alone, due on %1").arg(from);
+    if (rest.count == 2)
+        return NorvoRavaRodozod::tr(
+                   "this bill and the unpaid bill after it, 2 bills due from %1 to %2")
+            .arg(from, to);
+    return NorvoRavaRodozod::tr(
+               "this bill and the %1 unpaid bills after it, %2 bills due from %3 to %4")
+        .arg(QString::number(rest.count - 1), QString::number(rest.count), from, to);
+}
+
 QString dataFileFilter()
 {
     return QStringLiteral("Norvo Rava Rodozod (*.nvbf)");
@@ -253,63 +269,37 @@ void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
         return;
     // Keep the bill alive for the question even if something reloads meanwhile.
     const std::shared_ptr<Bill> bill = m_selectedBill;
-    if (!bill->isUnique() && BillSchedule::recurs(m_dataFile->scheduleTypeOf(*bill))) {
-        deleteFromSeries(bill);
-        return;
-    }
+    const bool inSeries =
+        !bill->isUnique() && BillSchedule::recurs(m_dataFile->scheduleTypeOf(*bill));
+    const QString billText = bill->payee().payeeName() + QStringLiteral("\n") +
+                             bill->description() + QStringLiteral("\n") +
+                             Formatting::currency(bill->balance());
     MessageRequest question;
     question.icon = MessageIcon::Warning;
     question.windowIcon = QStringLiteral(":/images/Resources/bill_delete.png");
     question.title = tr("Bill Delete");
-    question.text = tr("Did you want to delete the following bill?\n") + bill->payee().payeeName() +
-                    QStringLiteral("\n") + bill->description() + QStringLiteral("\n") +
-                    Formatting::currency(bill->balance());
     // The payee's name and the description are the user's own text, shown as typed.
     question.textFormat = Qt::PlainText;
-    question.buttons = QStringList{tr("Delete"), tr("Cancel")};
-    question.defaultButton = 0;
-    question.escapeButton = 1;
-    if (MessageHelper::ask(question) != 0)
-        return;
-    if (!m_dataFile->deleteBill(bill.get()))
-        MessageHelper::showFileError(tr("The bill could not be deleted."), this);
-    refreshAfterChange();
-}
-
-void NorvoRavaRodozod::deleteFromSeries(const std::shared_ptr<Bill> &bill)
-{
-    const DataFile::SeriesBills rest = m_dataFile->seriesRestFrom(*bill);
-    const QString from = Formatting::shortDate(rest.first);
-    const QString to = Formatting::shortDate(rest.last);
-    QString restText;
-    if (rest.count <= 1)
-        restText = tr("this bill alone, due on %1").arg(from);
-    else if (rest.count == 2)
-        restText =
-            tr("this bill and the unpaid bill after it, 2 bills due from %1 to %2").arg(from, to);
-    else
-        restText = tr("this bill and the %1 unpaid bills after it, %2 bills due from %3 to %4")
-                       .arg(QString::number(rest.count - 1), QString::number(rest.count), from, to);
-    MessageRequest question;
-    question.icon = MessageIcon::Warning;
-    question.windowIcon = QStringLiteral(":/images/Resources/bill_delete.png");
-    question.title = tr("Bill Delete");
-    // One pass of arg(), so that a payee or description holding "%1" stays as typed.
-    question.text = tr("This bill is one of a series:\n%1\n%2\n%3\n\nDelete only this bill, or "
-                       "the rest of the series: %4?")
-                        .arg(bill->payee().payeeName(), bill->description(),
-                             Formatting::currency(bill->balance()), restText);
-    question.textFormat = Qt::PlainText;
-    question.buttons =
-        QStringList{tr("Delete only this bill"), tr("Delete the rest of the series"), tr("Cancel")};
-    question.defaultButton = 2;
-    question.escapeButton = 2;
+    if (inSeries) {
+        question.text = tr("This bill is one of a series:\n") + billText +
+                        tr("\n\nDelete only this bill, or the rest of the series: %1?")
+                            .arg(seriesRestText(m_dataFile->seriesRestFrom(*bill)));
+        question.buttons = QStringList{tr("Delete only this bill"),
+                                       tr("Delete the rest of the series"), tr("Cancel")};
+        question.defaultButton = 2;
+        question.escapeButton = 2;
+    } else {
+        question.text = tr("Did you want to delete the following bill?\n") + billText;
+        question.buttons = QStringList{tr("Delete"), tr("Cancel")};
+        question.defaultButton = 0;
+        question.escapeButton = 1;
+    }
     const int answer = MessageHelper::ask(question);
     if (answer == 0 && !m_dataFile->deleteBill(bill.get()))
         MessageHelper::showFileError(tr("The bill could not be deleted."), this);
-    if (answer == 1 && !m_dataFile->deleteSeriesFrom(bill.get()))
+    else if (inSeries && answer == 1 && !m_dataFile->deleteSeriesFrom(bill.get()))
         MessageHelper::showFileError(tr("The bills could not be deleted."), this);
-    if (answer == 0 || answer == 1)
+    if (answer == 0 || (inSeries && answer == 1))
         refreshAfterChange();
 }
 

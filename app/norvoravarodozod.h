@@ -75,7 +75,6 @@ private:
 
     QString editModeFor(const Bill &bill) const;
     // Asks whether the bill goes alone or with the rest of its series, and deletes that.
-    void deleteFromSeries(const std::shared_ptr<Bill> &bill);
     void openStartupFile();
     void fileOpened(const QString &path);
     void fileOpenFailed();

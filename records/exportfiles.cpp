@@ -59,23 +59,28 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *errorText)
     return false;
 }
 
-bool writeFileOrTell(const QString &path, const QByteArray &bytes, QObject *parent)
+bool writeFileOrTell(const QString &path, const QByteArray &bytes, QObject *parent,
+                     const QString &what)
 {
     QString reason;
     if (writeFile(path, bytes, &reason))
         return true;
-    tellWriteFailure(path, reason, parent);
+    tellWriteFailure(path, reason, parent, what);
     return false;
 }
 
-void tellWriteFailure(const QString &path, const QString &reason, QObject *parent)
+void tellWriteFailure(const QString &path, const QString &reason, QObject *parent,
+                      const QString &what)
 {
     MessageRequest notice;
     notice.icon = MessageIcon::Critical;
     notice.title = MessageHelper::fileErrorTitle();
+    const QString first =
+        what.isEmpty()
+            ? QCoreApplication::translate("ExportFiles", "The file could not be written to")
+            : what;
     notice.text =
-        QCoreApplication::translate("ExportFiles", "The file could not be written:\n%1\n%2")
-            .arg(QDir::toNativeSeparators(path), reason);
+        first + QLatin1Char('\n') + QDir::toNativeSeparators(path) + QLatin1Char('\n') + reason;
     notice.textFormat = Qt::PlainText;
     MessageHelper::ask(notice, parent);
 }

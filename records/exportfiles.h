@@ -31,9 +31,11 @@ QString csvAmount(double amount);
 // errorText and no partial file is left.
 bool writeFile(const QString &path, const QByteArray &bytes, QString *errorText);
 
-// writeFile, and on failure the file error box naming the file and the reason.
-bool writeFileOrTell(const QString &path, const QByteArray &bytes, QObject *parent);
-// The file error box for a file that could not be written, and why.
-void tellWriteFailure(const QString &path, const QString &reason, QObject *parent);
+// writeFile, and on failure the file error box: what could not be written ("The file could not
+// be written to" unless told otherwise), the file and the reason.
+bool writeFileOrTell(const QString &path, const QByteArray &bytes, QObject *parent,
+                     const QString &what = QString());
+void tellWriteFailure(const QString &path, const QString &reason, QObject *parent,
+                      const QString &what = QString());
 
 } // namespace ExportFiles
