@@ -73,13 +73,10 @@ QList<QDate> seriesDueDates(int series, int count)
     const QString type = seriesType(series);
     const QDate start = isWeeklySeries(series) ? BenchFiles::today().addDays(-7 * (count / 2))
                                                : BenchFiles::today().addMonths(-(count / 2));
-    QList<QDate> dates;
-    QDate date = BillSchedule::firstDueDate(type, start, 1 + series % 7, 1 + series % 28);
-    for (int i = 0; i < count; ++i) {
-        dates.append(date);
-        date = BillSchedule::nextDueDate(type, date, 1 + series % 28);
-    }
-    return dates;
+    BillSchedule schedule(type, 1 + series % 28, 1 + series % 7, 0, BillSchedule::noShift,
+                          QStringLiteral("ENDON"), start, QDate());
+    schedule.setRangeEndDate(schedule.endDateAfter(count));
+    return schedule.dueDates();
 }
 
 // Single bills spread over three years either side of today.

@@ -467,30 +467,6 @@ QDate BillSchedule::endDateAfter(int occurrences) const
     return rule.at(rule.first(m_rangeStartDate), occurrences - 1);
 }
 
-namespace {
-// The old kinds need no frequency: the static helpers read only those.
-Recurrence oldKindRecurrence(const QString &scheduleType, int dayOfWeek, int dayOfMonth)
-{
-    if (scheduleType != BillSchedule::weeklyType && scheduleType != BillSchedule::biWeeklyType &&
-        scheduleType != BillSchedule::monthlyType)
-        return Recurrence();
-    return parseRecurrence(scheduleType, dayOfWeek, dayOfMonth, 0, QString());
-}
-} // namespace
-
-QDate BillSchedule::firstDueDate(const QString &scheduleType, const QDate &start, int dayOfWeek,
-                                 int dayOfMonth)
-{
-    return oldKindRecurrence(scheduleType, dayOfWeek, dayOfMonth).first(start);
-}
-
-QDate BillSchedule::nextDueDate(const QString &scheduleType, const QDate &previous, int dayOfMonth)
-{
-    if (!previous.isValid())
-        return QDate();
-    return oldKindRecurrence(scheduleType, previous.dayOfWeek(), dayOfMonth).at(previous, 1);
-}
-
 QString BillSchedule::layoutColumns(const QString &version)
 {
     if (version == QLatin1String("1.0"))

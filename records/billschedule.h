@@ -89,13 +89,6 @@ public:
     // before the weekend rule. Invalid when occurrences < 1 or the schedule does not recur.
     QDate endDateAfter(int occurrences) const;
 
-    // The first due date on or after start, invalid unless the type is weekly, bi-weekly or
-    // monthly with a day in range.
-    static QDate firstDueDate(const QString &scheduleType, const QDate &start, int dayOfWeek,
-                              int dayOfMonth);
-    // The due date after previous, for the same types.
-    static QDate nextDueDate(const QString &scheduleType, const QDate &previous, int dayOfMonth);
-
     int id() const { return m_id; }
     void setId(int id) { m_id = id; }
     QString scheduleType() const { return m_scheduleType; }

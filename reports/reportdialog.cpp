@@ -104,8 +104,6 @@ void ReportDialog::showReport()
         {"PaymentsByMonth", &ReportDialog::paymentsByMonthReport},
     };
     m_content = ReportContent();
-    m_reportHtml.clear();
-    m_reportHtmlBuilt = false;
     bool known = false;
     for (const auto &entry : generators) {
         if (m_reportKey == QLatin1String(entry.key)) {
@@ -141,13 +139,10 @@ void ReportDialog::showReport()
         previous->deleteLater();
 }
 
-const QString &ReportDialog::reportHtml() const
+// Built when asked for: the window shows a document built straight from the rows.
+QString ReportDialog::reportHtml() const
 {
-    if (!m_reportHtmlBuilt && !m_reportKey.isEmpty()) {
-        m_reportHtml = ReportContents::html(m_content);
-        m_reportHtmlBuilt = true;
-    }
-    return m_reportHtml;
+    return m_reportKey.isEmpty() ? QString() : ReportContents::html(m_content);
 }
 
 void ReportDialog::printReport(QPrinter *printer) const

@@ -28,8 +28,7 @@ public:
 
     const QString &reportKey() const { return m_reportKey; }
     // The report last built as one HTML document.
-    const QString &reportHtml() const;
-    const ReportContent &reportContent() const { return m_content; }
+    QString reportHtml() const;
 
     // Builds the report named by reportKey and shows it.
     void showReport();
@@ -70,9 +69,6 @@ private:
     DataFile *m_dataFile = nullptr;
     QString m_reportKey;
     ReportContent m_content;
-    // Built from m_content when first asked for: the window shows a document built directly.
-    mutable QString m_reportHtml;
-    mutable bool m_reportHtmlBuilt = false;
     // Kept for the dialog's life, so that a second print starts from the first one's choices.
     QPrinter m_printer;
     std::unique_ptr<Ui::ReportDialogClass> m_ui;
