@@ -58,7 +58,6 @@ private slots:
     void reportShape();
     void barHeightFollowsTheAxis_data();
     void barHeightFollowsTheAxis();
-    void fillsStayApartInGrey();
 
 private:
     QTemporaryDir m_dir;
@@ -185,18 +184,6 @@ void TestPaymentsByMonth::barHeightFollowsTheAxis()
     const double expected = amount / layout.axisMaximum * layout.plot.height() * ChartPixelRatio;
     QVERIFY2(qAbs(height - expected) <= 2.0,
              qPrintable(QString("%1 pixels, expected %2").arg(height).arg(expected)));
-}
-
-void TestPaymentsByMonth::fillsStayApartInGrey()
-{
-    const QList<FillStyle> palette = chartPalette();
-    QStringList alike;
-    for (int a = 0; a < palette.size(); ++a)
-        for (int b = a + 1; b < palette.size(); ++b)
-            if (palette.at(a).pattern == palette.at(b).pattern &&
-                qAbs(qGray(palette.at(a).colour.rgb()) - qGray(palette.at(b).colour.rgb())) < 30)
-                alike.append(QString("%1 and %2").arg(a).arg(b));
-    QVERIFY2(alike.isEmpty(), qPrintable(alike.join(", ")));
 }
 
 NV_TEST_MAIN(TestPaymentsByMonth)
