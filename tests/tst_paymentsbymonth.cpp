@@ -1,13 +1,11 @@
 #include "bill.h"
 #include "billpayment.h"
 #include "clock.h"
-#include "connections.h"
 #include "datafile.h"
 #include "payee.h"
 #include "paymentsbymonth.h"
+#include "scratchdatafile.h"
 #include "testmain.h"
-
-#include <QTemporaryDir>
 
 using namespace PaymentsByMonth;
 
@@ -51,7 +49,6 @@ class TestPaymentsByMonth : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase() { Connections::close(Connections::current()); }
 
     void monthRows_data();
     void monthRows();
@@ -60,8 +57,8 @@ private slots:
     void barHeightFollowsTheAxis();
 
 private:
-    QTemporaryDir m_dir;
-    DataFile m_file{nullptr};
+    ScratchDataFile m_data{"months.nvbf"};
+    DataFile &m_file = m_data.file;
 };
 
 // Seven payees: their payments, a partly paid bill, an overdue one and bills due inside and
@@ -70,7 +67,7 @@ void TestPaymentsByMonth::initTestCase()
 {
     // Paying a bill stamps it with today.
     Clock::setFixed(QDateTime(today, QTime(9, 30)));
-    QVERIFY(m_file.open(m_dir.filePath("months.nvbf")));
+    QVERIFY(m_data.isOpen);
     QVERIFY(paid("Rent", 900.0, {2026, 3, 1}) && paid("Rent", 900.0, {2026, 12, 31}));
     // Paid early for March: nothing of it is due.
     QVERIFY(paid("Rent", 900.0, {2027, 1, 1}, {2027, 3, 1}));

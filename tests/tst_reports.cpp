@@ -1,6 +1,5 @@
 #include "bill.h"
 #include "clock.h"
-#include "connections.h"
 #include "csvparse.h"
 #include "datafile.h"
 #include "filebytes.h"
@@ -9,6 +8,7 @@
 #include "payee.h"
 #include "reportdialog.h"
 #include "reportdocuments.h"
+#include "scratchdatafile.h"
 #include "testmain.h"
 
 #include <QPrintDialog>
@@ -373,14 +373,11 @@ void TestReports::tenThousandBills()
 
 namespace {
 // A data file with a few bills and payees, loaded as the main window loads it.
-struct LoadedFile
+struct LoadedFile : ScratchDataFile
 {
-    QTemporaryDir dir;
-    DataFile file{nullptr};
-
-    LoadedFile()
+    LoadedFile() : ScratchDataFile("reports.nvbf")
     {
-        if (!file.open(dir.filePath("reports.nvbf")))
+        if (!isOpen)
             return;
         Payee power;
         power.setPayeeName("Power Co");
@@ -392,7 +389,6 @@ struct LoadedFile
         addBill(water, "Water", today.addDays(-1));
         file.loadCurrentBills();
     }
-    ~LoadedFile() { Connections::close(Connections::current()); }
 
     static void addBill(const Payee &payee, const QString &description, const QDate &due)
     {

@@ -3,19 +3,18 @@
 #include "billpayment.h"
 #include "billschedule.h"
 #include "clock.h"
-#include "connections.h"
 #include "currentsql.h"
 #include "datafile.h"
 #include "messagerecorder.h"
 #include "norvoravarodozod.h"
 #include "payee.h"
 #include "scopedworkdir.h"
+#include "scratchdatafile.h"
 #include "testmain.h"
 #include "windowsupport.h"
 
 #include <QDateEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 namespace {
@@ -75,23 +74,21 @@ private slots:
     void windowDeleteOffersTheRest();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<DataFile> m_file;
+    std::unique_ptr<ScratchDataFile> m_data;
+    DataFile *m_file = nullptr;
 };
 
 void TestSeriesChanges::init()
 {
     Clock::setFixed(now);
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_file = std::make_unique<DataFile>(nullptr);
-    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    m_data = std::make_unique<ScratchDataFile>();
+    m_file = &m_data->file;
+    QVERIFY(m_data->isOpen);
 }
 
 void TestSeriesChanges::cleanup()
 {
-    m_file.reset();
-    Connections::close(Connections::current());
-    m_dir.reset();
+    m_data.reset();
     Clock::reset();
 }
 
@@ -234,7 +231,7 @@ void TestSeriesChanges::shortenSeriesInTheDialog()
     touch(ids.at(2), "payment");
     touch(ids.at(3), "unique");
     m_file->reloadPayees();
-    BillDialog dialog(m_file.get());
+    BillDialog dialog(m_file);
     dialog.setEditMode("RECURRING");
     dialog.loadBill(ids.at(0));
     dialog.show();
@@ -273,8 +270,8 @@ void TestSeriesChanges::windowDeleteOffersTheRest()
 {
     QFETCH(QString, answer);
     QFETCH(QString, left);
-    m_file.reset();
-    Connections::close(Connections::current());
+    // The window opens a file of its own.
+    m_data.reset();
     ScopedWorkDir dir;
     FileAnswers files;
     NorvoRavaRodozod window;
