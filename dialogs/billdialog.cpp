@@ -218,7 +218,7 @@ QString BillDialog::missingChoice() const
         return tr("Please choose whether this is a Single Bill or a Recurring Bill.");
     if (!BillSchedule::recurs(m_schedule.scheduleType()))
         return tr("Please set up when the recurring bill falls due with the Schedule button.");
-    if (m_schedule.dueDates().isEmpty())
+    if (m_schedule.dueDates(1).isEmpty())
         return tr("The schedule has no due date between its start and end dates.\nPlease "
                   "change the schedule with the Schedule button.");
     return QString();
