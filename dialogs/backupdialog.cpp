@@ -29,12 +29,32 @@ void BackupDialog::on_backdirPushButton_clicked()
 
 void BackupDialog::on_backupPushButton_clicked()
 {
+    backUp();
+}
+
+// OK with a folder chosen and no backup made into it yet means the user expects one: it is
+// made first, and the dialog stays open when it fails so that another folder can be chosen.
+void BackupDialog::accept()
+{
+    const QString directory = chosenDirectory();
+    if (!directory.isEmpty() && directory != m_backedUpTo && !backUp())
+        return;
+    QDialog::accept();
+}
+
+QString BackupDialog::chosenDirectory() const
+{
     const QString typed = m_ui->backupdirLineEdit->text().trimmed();
-    const QString directory = typed.isEmpty() ? QString() : QDir(typed).absolutePath();
+    return typed.isEmpty() ? QString() : QDir(typed).absolutePath();
+}
+
+bool BackupDialog::backUp()
+{
+    const QString directory = chosenDirectory();
     const QString problem = directoryProblem(directory);
     if (!problem.isEmpty()) {
         tell(MessageIcon::Warning, problem);
-        return;
+        return false;
     }
 
     const Backup::Outcome outcome = Backup::backUpOpenFiles(directory, Clock::now());
@@ -44,16 +64,20 @@ void BackupDialog::on_backupPushButton_clicked()
     const QString where = QDir::toNativeSeparators(directory);
     if (written.isEmpty() && failures.isEmpty()) {
         tell(MessageIcon::Warning, QStringLiteral("There is no open file to back up."));
-    } else if (failures.isEmpty()) {
+        return false;
+    }
+    if (failures.isEmpty()) {
         tell(MessageIcon::Information, QStringLiteral("The backup was written to %1:\n%2")
                                            .arg(where, written.join(QLatin1Char('\n'))));
-    } else {
-        QString text = QStringLiteral("The backup to %1 failed.\n").arg(where) +
-                       failures.join(QLatin1Char('\n'));
-        if (!written.isEmpty())
-            text += QStringLiteral("\nWritten: ") + written.join(QStringLiteral(", "));
-        tell(MessageIcon::Critical, text);
+        m_backedUpTo = directory;
+        return true;
     }
+    QString text =
+        QStringLiteral("The backup to %1 failed.\n").arg(where) + failures.join(QLatin1Char('\n'));
+    if (!written.isEmpty())
+        text += QStringLiteral("\nWritten: ") + written.join(QStringLiteral(", "));
+    tell(MessageIcon::Critical, text);
+    return false;
 }
 
 QString BackupDialog::directoryProblem(const QString &directory)

@@ -20,14 +20,23 @@ public:
     explicit BackupDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~BackupDialog() override;
 
+public slots:
+    void accept() override;
+
 private slots:
     void on_backupPushButton_clicked();
     void on_backdirPushButton_clicked();
 
 private:
+    QString chosenDirectory() const;
+    // Writes the backup into the chosen directory and says how it went; true when it was
+    // written in full.
+    bool backUp();
     // Why the directory cannot take a backup; empty when it can.
     static QString directoryProblem(const QString &directory);
     void tell(MessageIcon icon, const QString &text);
 
     std::unique_ptr<Ui::BackupDialogClass> m_ui;
+    // The directory the last complete backup of this dialog went to.
+    QString m_backedUpTo;
 };

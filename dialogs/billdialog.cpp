@@ -7,6 +7,7 @@
 #include "calendardialog.h"
 #include "clock.h"
 #include "datafile.h"
+#include "dateentry.h"
 #include "formatting.h"
 #include "messagehelper.h"
 #include "payee.h"
@@ -26,6 +27,9 @@ BillDialog::BillDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flag
 {
     m_ui->setupUi(this);
     AmountEntry::prepare(m_ui->AmountLineEdit);
+    DateEntry::prepare(m_ui->DueDateDateEdit);
+    DateEntry::prepare(m_ui->seriesEndDateEdit);
+    DateEntry::prepare(m_ui->applyFromDateEdit);
     m_ui->DueDateDateEdit->setDate(Clock::today());
     m_ui->paymentsPushButton->setEnabled(false);
     // The range of a series is changed only where a whole series is edited.
@@ -206,6 +210,9 @@ QString BillDialog::missingChoice() const
     if (m_ui->PayeeComboBox->currentIndex() < 0)
         return tr("Please choose a payee for the bill.\nA payee that is not in the list yet "
                   "can be added with the Payee List button.");
+    // A bill of nothing would be paid the moment it is stored and never be listed.
+    if (AmountEntry::parse(m_ui->AmountLineEdit->text()) <= 0)
+        return tr("Please enter the amount of the bill.");
     if (m_editMode == recurringMode &&
         m_ui->seriesEndDateEdit->date() < m_schedule.rangeStartDate())
         return tr("The series cannot end before it starts on %1.\nPlease choose a later end.")

@@ -5,6 +5,7 @@
 #include "calendardialog.h"
 #include "clock.h"
 #include "datafile.h"
+#include "dateentry.h"
 #include "formatting.h"
 #include "messagehelper.h"
 
@@ -14,6 +15,7 @@ BillPaymentDialog::BillPaymentDialog(DataFile *dataFile, QWidget *parent, Qt::Wi
 {
     m_ui->setupUi(this);
     AmountEntry::prepare(m_ui->amountLineEdit);
+    DateEntry::prepare(m_ui->paymentDateTimeEdit);
     m_ui->paymentDateTimeEdit->setDate(Clock::today());
 }
 
@@ -35,11 +37,36 @@ void BillPaymentDialog::loadPayment(int paymentId)
 
 void BillPaymentDialog::on_okButton_clicked()
 {
+    if (!confirmOverpayment())
+        return;
     if (!savePayment()) {
         MessageHelper::showFileError(tr("The payment could not be saved."), this);
         return;
     }
     accept();
+}
+
+// A payment beyond what is still owed is most often a typing slip; the user says it is meant.
+bool BillPaymentDialog::confirmOverpayment()
+{
+    // The balance this payment pays into: an edited payment is already counted in it.
+    const double owed = m_bill.balance() + (m_payment.isStored() ? m_payment.amount() : 0.0);
+    const qint64 owedCents = qRound64(owed * 100);
+    const qint64 excessCents =
+        qRound64(AmountEntry::parse(m_ui->amountLineEdit->text()) * 100) - owedCents;
+    if (excessCents <= 0)
+        return true;
+    MessageRequest question;
+    question.icon = MessageIcon::Question;
+    question.title = windowTitle();
+    question.text = tr("This payment is %1 more than the balance of %2. Record it anyway?")
+                        .arg(Formatting::currency(excessCents / 100.0),
+                             Formatting::currency(owedCents / 100.0));
+    question.buttons = QStringList{tr("Yes"), tr("No")};
+    question.defaultButton = 1;
+    question.escapeButton = 1;
+    question.windowIcon = QStringLiteral(":/images/Resources/money.png");
+    return MessageHelper::ask(question, this) == 0;
 }
 
 bool BillPaymentDialog::savePayment()

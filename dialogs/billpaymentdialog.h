@@ -36,6 +36,7 @@ private slots:
     void on_calendarPushButton_clicked();
 
 private:
+    bool confirmOverpayment();
     bool savePayment();
 
     std::unique_ptr<Ui::BillPaymentDialogClass> m_ui;

@@ -3,7 +3,9 @@
 
 #include "billschedule.h"
 #include "clock.h"
+#include "dateentry.h"
 #include "formatting.h"
+#include "messagehelper.h"
 
 #include <QSignalBlocker>
 #include <QStringList>
@@ -35,6 +37,8 @@ BillScheduleDialog::BillScheduleDialog(QWidget *parent, Qt::WindowFlags flags)
     m_ui->NthWeekdayGroupBox->setEnabled(false);
     m_ui->startdateDateEdit->setDate(Clock::today());
     m_ui->enddateDateEdit->setDate(Clock::today());
+    DateEntry::prepare(m_ui->startdateDateEdit);
+    DateEntry::prepare(m_ui->enddateDateEdit);
     fillWeekdays(m_ui->onceaweekComboBox);
     fillWeekdays(m_ui->biweeklyComboBox);
     fillMonthDays(m_ui->onmonthComboBox);
@@ -263,9 +267,23 @@ QDate BillScheduleDialog::chosenEndDate(const BillSchedule &schedule) const
     return m_ui->enddateDateEdit->date();
 }
 
-void BillScheduleDialog::on_okButton_clicked()
+void BillScheduleDialog::accept()
 {
-    if (!m_schedule)
+    BillSchedule chosen;
+    apply(chosen);
+    if (chosen.rangeEndDate() < chosen.rangeStartDate()) {
+        MessageRequest request;
+        request.icon = MessageIcon::Warning;
+        request.title = windowTitle();
+        request.text = tr("The series cannot end before it starts on %1.\nPlease choose a later "
+                          "end.")
+                           .arg(Formatting::shortDate(chosen.rangeStartDate()));
+        request.windowIcon = QStringLiteral(":/images/Resources/date.png");
+        request.textFormat = Qt::PlainText;
+        MessageHelper::ask(request, this);
         return;
-    apply(*m_schedule);
+    }
+    if (m_schedule)
+        apply(*m_schedule);
+    QDialog::accept();
 }

@@ -26,11 +26,14 @@ public:
     // ownership and keeps the schedule alive while the dialog runs.
     void setSchedule(BillSchedule *schedule);
 
+public slots:
+    // Stores the choice into the bound schedule, unless its range ends before it starts.
+    void accept() override;
+
 private slots:
     void on_BiWeeklyRadioButton_toggled(bool);
     void on_MonthlyRadioButton_toggled(bool);
     void on_WeeklyRadioButton_toggled(bool);
-    void on_okButton_clicked();
 
 private:
     void connectPreview();

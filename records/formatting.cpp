@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <cmath>
+
 namespace {
 
 const QLocale &usEnglish()
@@ -26,7 +28,11 @@ namespace Formatting {
 
 QString currency(double value)
 {
-    return formatWithPattern(QStringLiteral("$%L1"), value);
+    const QString shown = formatWithPattern(QStringLiteral("$%L1"), std::abs(value));
+    // A value that rounds to zero cents has no sign to show.
+    if (value < 0 && shown != QLatin1String("$0.00"))
+        return QLatin1Char('-') + shown;
+    return shown;
 }
 
 QString amount(double value)

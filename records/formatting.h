@@ -7,7 +7,7 @@
 // system's locale, in the list, the summary, the dialogs and the reports alike.
 namespace Formatting {
 
-// "$1,234.50": two decimals, thousands grouped, the sign after the dollar ("$-12.00").
+// "$1,234.50": two decimals, thousands grouped, a minus before the dollar ("-$12.00").
 // Like amount(), it makes US English the default locale, which the rest of the program relies
 // on once any amount has been shown.
 QString currency(double value);

@@ -401,11 +401,21 @@ void TestBillDialog::incompleteNewBillKeepsDialogOpen_data()
     QTest::addColumn<QString>("billType");
     QTest::addColumn<int>("scheduleDay");
     QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("amount");
 
-    QTest::newRow("no payee") << false << "single" << 0 << "choose a payee";
-    QTest::newRow("no bill type") << true << "" << 0 << "Single Bill or a Recurring Bill";
-    QTest::newRow("schedule never set") << true << "recurring" << 0 << "Schedule button";
-    QTest::newRow("no due date in range") << true << "recurring" << 15 << "no due date";
+    QTest::newRow("no payee") << false << "single" << 0 << "choose a payee"
+                              << "1000";
+    QTest::newRow("no bill type") << true << "" << 0 << "Single Bill or a Recurring Bill"
+                                  << "1000";
+    QTest::newRow("schedule never set") << true << "recurring" << 0 << "Schedule button"
+                                        << "1000";
+    QTest::newRow("no due date in range") << true << "recurring" << 15 << "no due date"
+                                          << "1000";
+    // A bill of nothing would be stored as paid and never be listed.
+    QTest::newRow("no amount") << true << "single" << 0 << "Please enter the amount of the bill."
+                               << "";
+    QTest::newRow("zero amount") << true << "recurring" << 5 << "the amount of the bill"
+                                 << "000";
 }
 
 void TestBillDialog::incompleteNewBillKeepsDialogOpen()
@@ -414,12 +424,13 @@ void TestBillDialog::incompleteNewBillKeepsDialogOpen()
     QFETCH(QString, billType);
     QFETCH(int, scheduleDay);
     QFETCH(QString, told);
+    QFETCH(QString, amount);
     if (payees)
         addPayee("Alpha");
     MessageRecorder &messages = *m_messages;
     BillDialog dialog(m_file.get());
     dialog.show();
-    typeAmount(&dialog, "1000");
+    typeAmount(&dialog, amount);
     if (!billType.isEmpty())
         click(&dialog, billType == "single" ? "singleRadioButton" : "recurringRadioButton");
     if (scheduleDay)

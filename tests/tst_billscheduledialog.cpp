@@ -1,6 +1,7 @@
 #include "billschedule.h"
 #include "billscheduledialog.h"
 #include "clock.h"
+#include "messagerecorder.h"
 #include "testmain.h"
 
 #include <QComboBox>
@@ -118,6 +119,8 @@ private slots:
     void okStoresTheChosenSeries();
     void previewShowsTheStoredSeriesAndFollowsChanges_data();
     void previewShowsTheStoredSeriesAndFollowsChanges();
+    void typedEndDateIsTakenAsTyped_data();
+    void typedEndDateIsTakenAsTyped();
 };
 
 void TestBillScheduleDialog::init()
@@ -390,6 +393,44 @@ void TestBillScheduleDialog::previewShowsTheStoredSeriesAndFollowsChanges()
     QCOMPARE(preview->text(), shown);
     setControls(&dialog, change);
     QCOMPARE(preview->text(), changed);
+}
+
+void TestBillScheduleDialog::typedEndDateIsTakenAsTyped_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("stored");
+    QTest::addColumn<QString>("warning");
+    // The dialog opens on the stored range, 01/05/2026 to 12/28/2026.
+    QTest::newRow("a month before the shown one") << "11/30/2027" << QDate(2027, 11, 30) << "";
+    QTest::newRow("a day the shown month lacks") << "02/29/2028" << QDate(2028, 2, 29) << "";
+    QTest::newRow("before the start")
+        << "01/04/2026" << QDate(2026, 12, 28)
+        << "The series cannot end before it starts on 01/05/2026.\nPlease choose a later end.";
+}
+
+// Typing replaces the whole date: no keystroke is corrected against what the field held, and
+// OK refuses a range that ends before it starts.
+void TestBillScheduleDialog::typedEndDateIsTakenAsTyped()
+{
+    QFETCH(QString, typed);
+    QFETCH(QDate, stored);
+    QFETCH(QString, warning);
+
+    MessageRecorder messages;
+    BillSchedule kept = schedule("MONTHLY", 0, 15);
+    BillScheduleDialog dialog;
+    dialog.setSchedule(&kept);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *end = child<QDateEdit>(&dialog, "enddateDateEdit");
+    end->setFocus();
+    end->selectAll();
+    QTest::keyClicks(end, typed);
+    click(&dialog, "okButton");
+
+    QCOMPARE(kept.rangeEndDate(), stored);
+    QCOMPARE(messages.count() ? messages.last().text : QString(), warning);
+    QCOMPARE(dialog.isVisible(), !warning.isEmpty());
 }
 
 NV_TEST_MAIN(TestBillScheduleDialog)

@@ -80,6 +80,8 @@ private slots:
     void unwritableDirectoryIsReported();
     void failedCopyIsReportedAndLeavesNothing();
     void copyTakesAnyPathAndNeverOverwrites();
+    void okBacksUpWhatWasNotBackedUp_data();
+    void okBacksUpWhatWasNotBackedUp();
 
 private:
     void clickBackup(BackupDialog &dialog, const QString &directory);
@@ -314,6 +316,53 @@ void TestInfoDialogs::failedCopyIsReportedAndLeavesNothing()
              qPrintable(message.text));
     QVERIFY2(message.text.contains("transaction"), qPrintable(message.text));
     QVERIFY(message.text.endsWith("\nWritten: system-2026-12-07-231500.db"));
+}
+
+void TestInfoDialogs::okBacksUpWhatWasNotBackedUp_data()
+{
+    QTest::addColumn<QString>("steps"); // "folder", "backup", "missing folder"; then the button
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("backups");
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("folder chosen, OK") << "folder"
+                                       << "okButton" << 1 << "written" << true;
+    QTest::newRow("backed up, then OK") << "folder backup"
+                                        << "okButton" << 1 << "written" << true;
+    QTest::newRow("folder chosen, Cancel") << "folder"
+                                           << "cancelButton" << 0 << "" << true;
+    QTest::newRow("no folder, OK") << ""
+                                   << "okButton" << 0 << "" << true;
+    QTest::newRow("missing folder, OK stays open") << "missing"
+                                                   << "okButton" << 0 << "does not exist" << false;
+}
+
+// OK after choosing a folder leaves a backup there, whether or not Backup was pressed, and
+// makes only one; a backup that cannot be made keeps the dialog open.
+void TestInfoDialogs::okBacksUpWhatWasNotBackedUp()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, button);
+    QFETCH(int, backups);
+    QFETCH(QString, told);
+    QFETCH(bool, closed);
+
+    BackupDialog dialog;
+    dialog.show();
+    auto *field = dialog.findChild<QLineEdit *>("backupdirLineEdit");
+    if (steps.contains("folder"))
+        field->setText(m_target->path());
+    if (steps.contains("missing"))
+        field->setText(m_target->filePath("missing"));
+    if (steps.contains("backup"))
+        clickBackup(dialog, m_target->path());
+    QTest::mouseClick(dialog.findChild<QPushButton *>(button), Qt::LeftButton);
+
+    QCOMPARE(filesIn(m_target->path()).filter(".nvbf").size(), backups);
+    QCOMPARE(m_messages->count(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY2(m_messages->last().text.contains(told), qPrintable(m_messages->last().text));
+    QCOMPARE(dialog.isVisible(), !closed);
 }
 
 void TestInfoDialogs::copyTakesAnyPathAndNeverOverwrites()

@@ -121,6 +121,8 @@ private slots:
     void paymentOnSeriesBillLeavesItPaidAndUnique();
     void failedSaveKeepsDialogOpenAndStoresNothing_data();
     void failedSaveKeepsDialogOpenAndStoresNothing();
+    void overpaymentAsksFirst_data();
+    void overpaymentAsksFirst();
 
     // Payment list
     void addEditDeleteRefreshListAndPaidState();
@@ -317,6 +319,68 @@ void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing()
     QVERIFY(!dialog.isVisible());
     QCOMPARE(m_db->count("billpayment"), 1);
     QCOMPARE(m_db->scalar("SELECT paid + isunique FROM bills").toInt(), 2);
+}
+
+void TestPaymentDialogs::overpaymentAsksFirst_data()
+{
+    QTest::addColumn<bool>("editing"); // the earlier $5.00 payment, rather than a new one
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<double>("paid"); // the sum stored afterwards
+    // The bill is $30.00 with $5.00 paid on it.
+    const QString over5 =
+        QStringLiteral("This payment is $5.00 more than the balance of $25.00. Record it anyway?");
+    QTest::newRow("the balance exactly") << false << "2500"
+                                         << ""
+                                         << "" << 30.0;
+    QTest::newRow("more, No") << false << "3000"
+                              << "No" << over5 << 5.0;
+    QTest::newRow("more, Escape") << false << "3000"
+                                  << "" << over5 << 5.0;
+    QTest::newRow("more, Yes") << false << "3000"
+                               << "Yes" << over5 << 35.0;
+    QTest::newRow("edited payment up to the amount") << true << "3000"
+                                                     << ""
+                                                     << "" << 30.0;
+    QTest::newRow("edited payment beyond it")
+        << true << "3050"
+        << "No"
+        << "This payment is $0.50 more than the balance of $30.00. Record it anyway?" << 5.0;
+}
+
+void TestPaymentDialogs::overpaymentAsksFirst()
+{
+    QFETCH(bool, editing);
+    QFETCH(QString, typed);
+    QFETCH(QString, answer);
+    QFETCH(QString, asked);
+    QFETCH(double, paid);
+    openDatabase();
+    const int billId = storedBill(30.0);
+    const int earlier = storedPayment(billId, now.addDays(-1), 5.0);
+
+    MessageRecorder messages;
+    if (!answer.isEmpty())
+        messages.answer(answer);
+    BillPaymentDialog dialog(&m_file);
+    if (editing)
+        dialog.loadPayment(earlier);
+    else
+        dialog.setBill(billId);
+    dialog.show();
+    auto *amount = dialog.findChild<QLineEdit *>("amountLineEdit");
+    amount->clear();
+    QTest::keyClicks(amount, typed);
+    click(&dialog, "okButton");
+
+    QCOMPARE(messages.count() ? messages.last().text : QString(), asked);
+    if (!asked.isEmpty()) {
+        QCOMPARE(messages.last().buttons, QStringList({"Yes", "No"}));
+        QCOMPARE(messages.last().defaultButton, 1);
+    }
+    QCOMPARE(m_db->scalar("SELECT SUM(amount) FROM billpayment").toDouble(), paid);
+    QCOMPARE(dialog.isVisible(), paid == 5.0);
 }
 
 void TestPaymentDialogs::addEditDeleteRefreshListAndPaidState()

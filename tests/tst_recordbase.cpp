@@ -62,8 +62,8 @@ void TestRecordBase::formatting_data()
                                << "1,234.50";
     QTest::newRow("zero") << 0.0 << "$0.00"
                           << "0.00";
-    QTest::newRow("negative keeps sign after dollar") << -12.0 << "$-12.00"
-                                                      << "-12.00";
+    QTest::newRow("negative, minus before the dollar") << -12.0 << "-$12.00"
+                                                       << "-12.00";
     QTest::newRow("rounds to cents") << 0.125 << "$0.13"
                                      << "0.13";
     QTest::newRow("millions") << 1234567.891 << "$1,234,567.89"
