@@ -53,7 +53,13 @@ int main(int argc, char *argv[])
         QStringLiteral("The system.db that remembers the file used last (default: ./system.db)."),
         QStringLiteral("PATH"));
     parser.addOptions({days, all, format, notify, today, system});
-    parser.process(app);
+    // process() would end the program with status 1 on an unknown option, which a script
+    // reads as "something overdue"; a parse error is a wrong option like any other.
+    if (!parser.parse(app.arguments())) {
+        printError(parser.errorText() + QStringLiteral(" See nvdue --help."));
+        return BadUsage;
+    }
+    parser.process(app); // --help and --version
 
     DueOptions options;
     const QStringList files = parser.positionalArguments();

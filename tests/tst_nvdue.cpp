@@ -54,6 +54,8 @@ private slots:
     void unreadableFileIsReportedAndLeftAlone();
     void outputsCarryTheBillsExactly();
     void recentFileComesFromTheSystemStore();
+    void wrongOptionsAreStatus64_data();
+    void wrongOptionsAreStatus64();
 
 private:
     void buildFile(const QList<int> &dueInDays);
@@ -227,6 +229,29 @@ void TestNvdue::recentFileComesFromTheSystemStore()
     QCOMPARE(run.status, 1);
     QVERIFY(run.out.startsWith("2026-05-13  OVERDUE 1d"));
     QCOMPARE(fileBytes(store), before);
+}
+
+void TestNvdue::wrongOptionsAreStatus64_data()
+{
+    QTest::addColumn<QStringList>("options");
+    // Status 1 would read as "something overdue" to a script or a systemd unit.
+    QTest::newRow("unknown option") << QStringList{"--bogus"};
+    QTest::newRow("missing value") << QStringList{"--days"};
+    QTest::newRow("days not a number") << QStringList{"--days", "x"};
+    QTest::newRow("unknown format") << QStringList{"--format", "xml"};
+    QTest::newRow("no such day") << QStringList{"--today", "2026-02-30"};
+    QTest::newRow("two files") << QStringList{"other.nvbf"};
+}
+
+void TestNvdue::wrongOptionsAreStatus64()
+{
+    QFETCH(QStringList, options);
+    buildFile({-3});
+    const Run run = nvdue(QStringList{m_path} + options);
+    QCOMPARE(run.status, 64);
+    QVERIFY(run.out.isEmpty());
+    QCOMPARE(run.err.count('\n'), 1);
+    QVERIFY2(run.err.startsWith("nvdue: "), run.err.constData());
 }
 
 NV_TEST_MAIN(TestNvdue)

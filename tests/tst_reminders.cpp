@@ -3,7 +3,9 @@
 #include "filebytes.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
+#include "morningreminder.h"
 #include "norvoravarodozod.h"
+#include "remindersettings.h"
 #include "scopedworkdir.h"
 #include "testmain.h"
 #include "windowsupport.h"
@@ -45,6 +47,33 @@ QStringList dueRows(const QWidget &window)
     return rows;
 }
 
+// A systemctl that writes its arguments to a log beside itself, says whether the timer is
+// enabled, and answers enable and disable with the given status and error line.
+QString writeFakeSystemctl(const QString &dir, bool enabled, int status = 0,
+                           const QString &error = QString())
+{
+    const QString path = dir + "/systemctl";
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    script.write(QStringLiteral("#!/bin/sh\n"
+                                "printf '%s\\n' \"$*\" >> '%1/systemctl.log'\n"
+                                "if [ \"$2\" = is-enabled ]; then\n"
+                                "  if [ %2 = 1 ]; then echo enabled; exit 0; fi\n"
+                                "  echo disabled; exit 1\n"
+                                "fi\n"
+                                "%3"
+                                "exit %4\n")
+                     .arg(dir)
+                     .arg(enabled ? 1 : 0)
+                     .arg(error.isEmpty() ? QString() : "echo '" + error + "' >&2\n")
+                     .arg(status)
+                     .toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    return path;
+}
+
 void click(const QWidget &window, const char *buttonName)
 {
     QTest::mouseClick(dueWindow(window)->findChild<QPushButton *>(buttonName), Qt::LeftButton);
@@ -69,6 +98,8 @@ private slots:
     void calendarExport_data();
     void calendarExport();
     void calendarThatCannotBeWrittenIsReported();
+    void morningReminder_data();
+    void morningReminder();
 
 private:
     void reopen();
@@ -88,6 +119,8 @@ void TestReminders::init()
     m_window = std::make_unique<NorvoRavaRodozod>();
     m_path = m_dir->filePath("bills.nvbf");
     newFileInWindow(*m_window, *m_answers, m_path);
+    // Never the machine's own systemd, whose timer the dialog would read.
+    MorningReminder::setSystemctlProgram(writeFakeSystemctl(m_dir->path(), false));
 }
 
 void TestReminders::cleanup()
@@ -96,6 +129,7 @@ void TestReminders::cleanup()
     m_answers.reset();
     m_dir.reset();
     Clock::reset();
+    MorningReminder::setSystemctlProgram(QString());
 }
 
 void TestReminders::reopen()
@@ -297,6 +331,76 @@ void TestReminders::calendarThatCannotBeWrittenIsReported()
     trigger(*m_window, "actionDelete_Bill_Menu");
     QCOMPARE(messages.count(), 3);
     QCOMPARE(messages.last().title, QString("Bill Delete"));
+}
+
+void TestReminders::morningReminder_data()
+{
+    QTest::addColumn<bool>("systemctl"); // false: there is none
+    QTest::addColumn<bool>("wasOn");
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<int>("status"); // of enable or disable
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("message"); // empty: none
+    const QString timer = MorningReminder::timerName();
+    const QString isEnabled = "--user is-enabled " + timer;
+    QTest::newRow("left on") << true << true << true << 0 << "" << QStringList{isEnabled} << "";
+    QTest::newRow("turned on") << true << false << true << 0 << ""
+                               << QStringList{isEnabled, "--user enable --now " + timer} << "";
+    QTest::newRow("turned off") << true << true << false << 0 << ""
+                                << QStringList{isEnabled, "--user disable --now " + timer} << "";
+    QTest::newRow("no user manager")
+        << true << false << true << 1 << "Failed to connect to bus: No medium found"
+        << QStringList{isEnabled, "--user enable --now " + timer}
+        << "The reminder each morning could not be turned on. systemctl says: Failed to "
+           "connect to bus: No medium found";
+    QTest::newRow("off fails without a word")
+        << true << true << false << 4 << ""
+        << QStringList{isEnabled, "--user disable --now " + timer}
+        << "The reminder each morning could not be turned off. systemctl ended with status 4.";
+    QTest::newRow("no systemctl") << false << false << true << 0 << "" << QStringList{}
+                                  << "The reminder each morning could not be turned on. "
+                                     "systemctl could not be run";
+}
+
+void TestReminders::morningReminder()
+{
+    QFETCH(bool, systemctl);
+    QFETCH(bool, wasOn);
+    QFETCH(bool, on);
+    QFETCH(int, status);
+    QFETCH(QString, error);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, message);
+    MorningReminder::setSystemctlProgram(
+        systemctl ? writeFakeSystemctl(m_dir->path(), wasOn, status, error)
+                  : m_dir->filePath("no-such-systemctl"));
+    QFile::remove(m_dir->filePath("systemctl.log"));
+
+    MessageRecorder messages;
+    bool shownOn = !wasOn;
+    ModalAnswerer answerer([&shownOn, on](QWidget *dialog) {
+        auto *morning = dialog->findChild<QCheckBox *>("morningCheckBox");
+        shownOn = morning->isChecked();
+        morning->setChecked(on);
+        dialog->findChild<QSpinBox *>("periodSpinBox")->setValue(12);
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+    });
+    trigger(*m_window, "actionReminders");
+    QVERIFY(answerer.wasAnswered());
+    QCOMPARE(shownOn, wasOn);
+    QCOMPARE(QString::fromUtf8(fileBytes(m_dir->filePath("systemctl.log")))
+                 .split('\n', Qt::SkipEmptyParts),
+             calls);
+    QCOMPARE(messages.count(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(messages.last().icon, QMessageBox::Warning);
+        QCOMPARE(messages.last().textFormat, Qt::PlainText);
+        QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
+    }
+    // Whatever systemctl did, the other settings are stored and the dialog is closed.
+    QCOMPARE(ReminderSettings::days(), 12);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 NV_TEST_MAIN(TestReminders)

@@ -5,8 +5,10 @@ nv_ensure_packages() {
     # libsqlite3-dev: the test that kills a writer counts SQLite's disk steps itself.
     # poppler-utils: the export tests read the text of the PDF files they write (pdftotext).
     # python3-dateutil: tests/data/makescheduletable.py writes the due-date table from its rrule.
+    # desktop-file-utils, appstream: the install test validates the desktop entry and metainfo.
+    # dpkg-dev: cpack -G DEB works out the package's library dependencies with dpkg-shlibdeps.
     local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
-        libgl-dev poppler-utils python3-dateutil "$@")
+        libgl-dev poppler-utils python3-dateutil desktop-file-utils appstream dpkg-dev "$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do

@@ -1,0 +1,149 @@
+#include "morningreminder.h"
+#include "testmain.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString appId = QStringLiteral("org.example.NorvoRavaRodozod");
+
+struct Run
+{
+    int status = -1;
+    QString output; // stdout and stderr together
+};
+
+QStringList expectedFiles()
+{
+    QStringList files{
+        "bin/norvo-rava-rodozod", "bin/nvdue", "share/applications/" + appId + ".desktop",
+        "share/metainfo/" + appId + ".metainfo.xml",
+        "share/icons/hicolor/scalable/apps/" + appId + ".svg", "share/man/man1/nvdue.1",
+        "lib/systemd/user/norvo-rava-rodozod-reminder.service",
+        // The name the Reminders dialog enables must be the unit installed.
+        "lib/systemd/user/" + MorningReminder::timerName()};
+    for (const char *size : {"48x48", "128x128", "256x256"})
+        files.append(QStringLiteral("share/icons/hicolor/%1/apps/%2.png").arg(size, appId));
+    return files;
+}
+
+Run run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return {-1, process.errorString()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAll())};
+}
+
+} // namespace
+
+// What `cmake --install` puts under a prefix: the programs, and what the desktop and the
+// user's systemd need to find them.
+class TestInstall : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void installedFiles_data();
+    void installedFiles();
+    void nothingElseIsInstalled();
+    void serviceRunsTheInstalledNvdue();
+    void filesPassTheirValidators_data();
+    void filesPassTheirValidators();
+
+private:
+    QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
+
+    QTemporaryDir m_prefix;
+};
+
+void TestInstall::initTestCase()
+{
+    QVERIFY(m_prefix.isValid());
+    const Run install =
+        run(QStringLiteral(NV_CMAKE_COMMAND),
+            {"--install", QStringLiteral(NV_BINARY_DIR), "--prefix", m_prefix.path()});
+    QVERIFY2(install.status == 0, qPrintable(install.output));
+}
+
+void TestInstall::installedFiles_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("executable");
+    for (const QString &path : expectedFiles())
+        QTest::newRow(qPrintable(path)) << path << path.startsWith("bin/");
+}
+
+void TestInstall::installedFiles()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, executable);
+    const QFileInfo file(installed(path));
+    QVERIFY2(file.isFile(), qPrintable(file.filePath()));
+    QVERIFY(file.size() > 0);
+    QCOMPARE(file.isExecutable(), executable);
+}
+
+void TestInstall::nothingElseIsInstalled()
+{
+    // No test programs, no benchmark, no libraries.
+    QStringList found;
+    QDirIterator all(m_prefix.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (all.hasNext())
+        found.append(QDir(m_prefix.path()).relativeFilePath(all.next()));
+    found.sort();
+    QStringList expected = expectedFiles();
+    expected.sort();
+    QCOMPARE(found, expected);
+}
+
+void TestInstall::serviceRunsTheInstalledNvdue()
+{
+    QFile service(installed("lib/systemd/user/norvo-rava-rodozod-reminder.service"));
+    QVERIFY(service.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(service.readAll()).split('\n');
+    const QStringList execStart = lines.filter(QRegularExpression("^ExecStart="));
+    QCOMPARE(execStart, QStringList{"ExecStart=" + installed("bin/nvdue") + " --notify"});
+}
+
+void TestInstall::filesPassTheirValidators_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("desktop entry")
+        << "desktop-file-validate"
+        << QStringList{installed("share/applications/" + appId + ".desktop")};
+    QTest::newRow("metainfo") << "appstreamcli"
+                              << QStringList{
+                                     "validate", "--no-net",
+                                     installed("share/metainfo/" + appId + ".metainfo.xml")};
+    QTest::newRow("man page") << "groff"
+                              << QStringList{"-ww", "-z", "-man",
+                                             installed("share/man/man1/nvdue.1")};
+}
+
+void TestInstall::filesPassTheirValidators()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        QSKIP(qPrintable(program + " is not installed (tools/ensure-deps.sh installs it)"));
+    const Run check = run(program, arguments);
+    QVERIFY2(check.status == 0, qPrintable(check.output));
+    // The validators that say nothing when all is well must say nothing.
+    if (program != QLatin1String("appstreamcli"))
+        QVERIFY2(check.output.isEmpty(), qPrintable(check.output));
+}
+
+NV_TEST_MAIN(TestInstall)
+#include "tst_install.moc"
