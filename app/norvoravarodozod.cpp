@@ -22,6 +22,7 @@
 #include "messagepresenter.h"
 #include "payeelistdialog.h"
 #include "reportdialog.h"
+#include "rowenter.h"
 #include "systemdatabase.h"
 
 #include <QDir>
@@ -88,6 +89,8 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     header->setSortIndicatorShown(true);
     header->setSortIndicator(m_sortColumn, m_sortOrder);
     connect(header, &QHeaderView::sortIndicatorChanged, this, &NorvoRavaRodozod::sortBillList);
+    // Enter on a row edits its bill, as a double-click does.
+    RowEnter::install(m_ui->BillsTreeWidget, [this] { OnEditBill(); });
 
     connect(m_ui->actionOpen, &QAction::triggered, this, &NorvoRavaRodozod::OnOpenFile);
     connect(m_ui->actionNew, &QAction::triggered, this, &NorvoRavaRodozod::OnNewFile);
@@ -385,6 +388,7 @@ void NorvoRavaRodozod::openStartupFile()
     statusBar()->showMessage(tr("Loading data"), statusTimeoutMs);
     showCurrentBills();
     enableFileActions();
+    m_ui->BillsTreeWidget->setFocus();
     setWindowTitle(m_baseTitle + QStringLiteral(" - ") + m_systemDatabase->recentFileLocation());
     // Once the event loop runs the window is on screen, and the reminder comes up in front of it.
     QTimer::singleShot(0, this, &NorvoRavaRodozod::remindOfDueBills);
@@ -400,6 +404,8 @@ void NorvoRavaRodozod::fileOpened(const QString &path)
     m_selectedBill.reset();
     showCurrentBills();
     enableFileActions();
+    // Without a mouse the arrow keys and Enter must reach the bills at once.
+    m_ui->BillsTreeWidget->setFocus();
     m_systemDatabase->setRecentFileLocation(path);
     setWindowTitle(m_baseTitle + QStringLiteral(" - ") + path);
     // What could not be read stays in view rather than being replaced at once.
@@ -558,8 +564,8 @@ void NorvoRavaRodozod::setPaidViewActionsEnabled(bool enabled)
         action->setEnabled(enabled);
 }
 
-// The keys people reach for in any desktop program. Delete sits on the menu action only, so
-// that one key press has one meaning.
+// The keys people reach for in any desktop program, and the ones that spare the mouse for the
+// everyday commands. Each key sits on one action only, so that one key press has one meaning.
 void NorvoRavaRodozod::setStandardShortcuts()
 {
     m_ui->actionNew->setShortcut(QKeySequence::New);
@@ -568,6 +574,11 @@ void NorvoRavaRodozod::setStandardShortcuts()
     m_ui->actionHelp_Contents_Menu->setShortcut(QKeySequence::HelpContents);
     m_ui->actionDelete_Bill_Menu->setShortcut(QKeySequence::Delete);
     m_ui->action_Current_Bills_Menu->setShortcut(QKeySequence(tr("Ctrl+R")));
+    // Insert adds a bill, as in other lists; like Delete it sits on the menu action only.
+    m_ui->actionAdd_Bill_Menu->setShortcut(QKeySequence(Qt::Key_Insert));
+    m_ui->actionMakePayment->setShortcut(QKeySequence(tr("Ctrl+M")));
+    // The Payee menu has no mnemonic of its own, so the list needs a key to be reached at all.
+    m_ui->actionAdd_Payee->setShortcut(QKeySequence(tr("Ctrl+Shift+P")));
 }
 
 // The guide is not modal so that it can stay open beside the window while the user works; a

@@ -5,6 +5,7 @@
 #include "datafile.h"
 #include "formatting.h"
 #include "messagehelper.h"
+#include "rowenter.h"
 
 #include <QTreeWidgetItem>
 
@@ -15,6 +16,7 @@ BillPaymentListDialog::BillPaymentListDialog(DataFile *dataFile, QWidget *parent
 {
     m_ui->setupUi(this);
     m_ui->paymentsTreeWidget->setHeaderLabels({tr("Payment Date"), tr("Amount")});
+    RowEnter::install(m_ui->paymentsTreeWidget, [this] { editSelectedPayment(); });
 }
 
 BillPaymentListDialog::~BillPaymentListDialog() = default;

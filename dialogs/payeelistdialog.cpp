@@ -6,6 +6,7 @@
 #include "payee.h"
 #include "payeedialog.h"
 #include "payeeorder.h"
+#include "rowenter.h"
 
 #include <QTreeWidgetItem>
 
@@ -19,6 +20,7 @@ PayeeListDialog::PayeeListDialog(DataFile *dataFile, QWidget *parent, Qt::Window
     m_ui->PayeesTreeWidget->setHeaderLabels({tr("Payee Name"), tr("Account Number")});
     // Names are what a person scans the list for; they get the wider column.
     m_ui->PayeesTreeWidget->setColumnWidth(0, 170);
+    RowEnter::install(m_ui->PayeesTreeWidget, [this] { on_EditPushButton_clicked(); });
     fillPayeeList();
 }
 

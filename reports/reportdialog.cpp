@@ -8,6 +8,7 @@
 #include "messagehelper.h"
 #include "paymentsbymonth.h"
 #include "reportdocuments.h"
+#include "rowenter.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,6 +57,10 @@ ReportDialog::ReportDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags 
         QStringLiteral("<html><body><center><br><br><br><br><h1>Please select a "
                        "report</h1></center></body></html>"));
     fillReportList();
+    // A report is chosen with a click or, from the keyboard, with Enter on its name.
+    RowEnter::install(m_ui->reportsTreeWidget, [this] {
+        on_reportsTreeWidget_itemClicked(m_ui->reportsTreeWidget->currentItem(), 0);
+    });
     // The report, not the short list of names, gets the room.
     m_ui->splitter->setStretchFactor(0, 1);
     m_ui->splitter->setStretchFactor(1, 3);
