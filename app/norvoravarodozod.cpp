@@ -23,6 +23,7 @@
 #include "payeelistdialog.h"
 #include "reportdialog.h"
 #include "rowenter.h"
+#include "samplehousehold.h"
 #include "systemdatabase.h"
 
 #include <QDir>
@@ -347,6 +348,27 @@ void NorvoRavaRodozod::on_actionLicense_triggered()
     dialog.exec();
 }
 
+void NorvoRavaRodozod::on_actionOpen_Sample_File_triggered()
+{
+    const QString folder = SampleHousehold::folder();
+    const QString path = folder.isEmpty() ? QString() : SampleHousehold::writeNew(folder);
+    // The file that was open stays open; nothing of a sample that failed is left behind.
+    if (path.isEmpty()) {
+        // Without a folder the reason names the one that could not be made.
+        MessageHelper::showFileError(
+            folder.isEmpty()
+                ? tr("The sample file could not be written.")
+                : tr("The sample file could not be written in the folder:\n%1").arg(folder),
+            this);
+        return;
+    }
+    if (!m_dataFile->open(path)) {
+        fileOpenFailed();
+        return;
+    }
+    fileOpened(path);
+}
+
 void NorvoRavaRodozod::on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos)
 {
     if (!m_selectedBill)
@@ -533,8 +555,8 @@ void NorvoRavaRodozod::disableFileActions()
     setFileActionsEnabled(false);
 }
 
-// Everything that needs an open data file. New, Open, Exit, Help, About and License stay
-// usable without one.
+// Everything that needs an open data file. New, Open, Exit, Help, the sample file, About and
+// License stay usable without one.
 void NorvoRavaRodozod::setFileActionsEnabled(bool enabled)
 {
     const QList<QAction *> actions{

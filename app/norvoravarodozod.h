@@ -51,6 +51,8 @@ private slots:
     void on_actionOverview_Toolbar_triggered();
     void on_actionAbout_triggered();
     void on_actionLicense_triggered();
+    // Writes a new sample household into the documents folder and opens it as Open would.
+    void on_actionOpen_Sample_File_triggered();
     void on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos);
     void on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
     void on_BillsTreeWidget_itemSelectionChanged();

@@ -156,7 +156,7 @@ void TestMainWindow::firstRunEnablesOnlyTheFileIndependentActions()
 {
     NorvoRavaRodozod window;
     const QList<QAction *> actions = windowActions(window);
-    QCOMPARE(actions.size(), 26);
+    QCOMPARE(actions.size(), 27);
 
     QSet<QString> enabled;
     for (QAction *entry : actions)
@@ -170,7 +170,8 @@ void TestMainWindow::firstRunEnablesOnlyTheFileIndependentActions()
                                  "actionHelp_Toolbar",
                                  "actionHelp_Contents_Menu",
                                  "actionAbout",
-                                 "actionLicense"};
+                                 "actionLicense",
+                                 "actionOpen_Sample_File"};
     QCOMPARE(enabled, expected);
 }
 
@@ -226,8 +227,8 @@ void TestMainWindow::barContents_data()
                                                        "actionReminders"};
     QTest::newRow("Payee") << "menuPayee" << QStringList{"actionAdd_Payee"};
     QTest::newRow("Help") << "menuHelp"
-                          << QStringList{"actionHelp_Contents_Menu", "actionAbout",
-                                         "actionLicense"};
+                          << QStringList{"actionHelp_Contents_Menu", "actionOpen_Sample_File", "-",
+                                         "actionAbout", "actionLicense"};
     QTest::newRow("tool bar") << "mainToolBar"
                               << QStringList{"actionOverview_Toolbar",  "actionAdd_Bill_Toolbar",
                                              "actionEdit_Bill_Toolbar", "actionDelete_Bill_Toolbar",
