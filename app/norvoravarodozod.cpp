@@ -405,6 +405,19 @@ void NorvoRavaRodozod::openStartupFile()
     const QString path = m_systemDatabase->recentFileLocation();
     if (path.isEmpty())
         return;
+    // Opening a path that holds no file makes a new one there: a file moved or deleted since
+    // the last run would come back empty, as if its bills were gone.
+    if (!QFileInfo::exists(path)) {
+        MessageRequest notice;
+        notice.icon = MessageIcon::Warning;
+        notice.title = MessageHelper::fileErrorTitle();
+        notice.text = tr("The data file used last, %1, is no longer there.\nOpen it where it is "
+                         "now with File > Open..., or make a new one with File > New...")
+                          .arg(QDir::toNativeSeparators(path));
+        notice.textFormat = Qt::PlainText;
+        MessageHelper::ask(notice, this);
+        return;
+    }
     if (!m_dataFile->open(path))
         return;
     statusBar()->showMessage(tr("Loading data"), statusTimeoutMs);

@@ -19,16 +19,9 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <functional>
 #include <memory>
 #include <utility>
-
-#ifdef Q_OS_UNIX
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -376,38 +369,16 @@ enum class Move
 };
 
 // Gives the file at from the name to, unless something has that name: then nothing changes,
-// even when that something appeared a moment ago. The test and the move are one step of the
-// system's: a rename that refuses to replace, or on a file system that has no such rename, a
-// second name (a hard link), which cannot replace anything either.
+// even when that something appeared a moment ago. QFile never replaces a file, and on Linux it
+// tests and moves in one step of the system's (a rename that refuses to replace, or a hard
+// link where there is none).
 Move moveWithoutReplacing(const QString &from, const QString &to, QString *reason)
 {
-#ifdef Q_OS_UNIX
-    const QByteArray source = QFile::encodeName(from);
-    const QByteArray target = QFile::encodeName(to);
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
-        0)
-        return Move::Done;
-    const int renameError = errno;
-    if (renameError != EINVAL && renameError != ENOSYS && renameError != ENOTSUP) {
-        *reason = qt_error_string(renameError);
-        return renameError == EEXIST ? Move::Taken : Move::Failed;
-    }
-#endif
-    // The first name goes with the temporary file.
-    if (::link(source.constData(), target.constData()) == 0)
-        return Move::Done;
-    const int linkError = errno;
-    *reason = qt_error_string(linkError);
-    return linkError == EEXIST ? Move::Taken : Move::Failed;
-#else
-    // QFile does not replace a file that was there before it looked.
     QFile file(from);
     if (file.rename(to))
         return Move::Done;
     *reason = file.errorString();
     return QFileInfo::exists(to) ? Move::Taken : Move::Failed;
-#endif
 }
 
 } // namespace

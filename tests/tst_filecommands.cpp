@@ -60,6 +60,7 @@ private slots:
     void newFileRefusesAnExistingName();
     void cancelledDialogsChangeNothing();
     void refusedUpgradeAtStartOpensNothing();
+    void vanishedRecentFileIsNotMadeAgain();
     void openShowsTheCurrentViewAgain();
     void failedOpenLeavesTheWindowAsItWas();
     void listAndSummaryOfTheDay();
@@ -191,6 +192,28 @@ void TestFileCommands::refusedUpgradeAtStartOpensNothing()
     QCOMPARE(window.windowTitle(), productTitle());
     QVERIFY(!isActionEnabled(window, "actionAdd_Bill_Menu"));
     QCOMPARE(fileBytes(path), before);
+}
+
+void TestFileCommands::vanishedRecentFileIsNotMadeAgain()
+{
+    ScopedWorkDir dir;
+    FileAnswers answers;
+    const QString path = dir.filePath("moved.nvbf");
+    {
+        NorvoRavaRodozod window;
+        newFileInWindow(window, answers, path);
+    }
+    QVERIFY(QFile::rename(path, dir.filePath("elsewhere.nvbf")));
+
+    MessageRecorder messages;
+    NorvoRavaRodozod window;
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().icon, QMessageBox::Warning);
+    QVERIFY2(messages.last().text.contains(QDir::toNativeSeparators(path) + ", is no longer there"),
+             qPrintable(messages.last().text));
+    QVERIFY(!QFileInfo::exists(path));
+    QCOMPARE(window.windowTitle(), productTitle());
+    QVERIFY(!isActionEnabled(window, "actionAdd_Bill_Menu"));
 }
 
 void TestFileCommands::openShowsTheCurrentViewAgain()
