@@ -173,13 +173,7 @@ void NorvoRavaRodozod::OnOpenFile()
         this, tr("Open an existing file..."), FileDialogHelper::startDirectory(), dataFileFilter());
     if (path.isEmpty())
         return;
-    // On failure the data file manager has said why, and the file that was open before is
-    // still open and still listed.
-    if (!m_dataFile->open(path)) {
-        fileOpenFailed();
-        return;
-    }
-    fileOpened(path);
+    openDataFile(path);
 }
 
 void NorvoRavaRodozod::OnNewFile()
@@ -197,11 +191,7 @@ void NorvoRavaRodozod::OnNewFile()
                             this);
         return;
     }
-    if (!m_dataFile->open(path)) {
-        fileOpenFailed();
-        return;
-    }
-    fileOpened(path);
+    openDataFile(path);
 }
 
 void NorvoRavaRodozod::OnPayeeList()
@@ -362,11 +352,7 @@ void NorvoRavaRodozod::on_actionOpen_Sample_File_triggered()
             this);
         return;
     }
-    if (!m_dataFile->open(path)) {
-        fileOpenFailed();
-        return;
-    }
-    fileOpened(path);
+    openDataFile(path);
 }
 
 void NorvoRavaRodozod::on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos)
@@ -431,6 +417,16 @@ void NorvoRavaRodozod::openStartupFile()
 
 // What follows every successful New and Open. The current view loads the bills itself, so
 // they are read once rather than twice.
+// On failure the data file manager has said why, and the file that was open before is still
+// open and still listed.
+void NorvoRavaRodozod::openDataFile(const QString &path)
+{
+    if (m_dataFile->open(path))
+        fileOpened(path);
+    else
+        fileOpenFailed();
+}
+
 void NorvoRavaRodozod::fileOpened(const QString &path)
 {
     statusBar()->showMessage(tr("Loading data"));

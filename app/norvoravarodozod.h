@@ -78,6 +78,8 @@ private:
     QString editModeFor(const Bill &bill) const;
     // Asks whether the bill goes alone or with the rest of its series, and deletes that.
     void openStartupFile();
+    // New, Open and the sample file open a file the same way.
+    void openDataFile(const QString &path);
     void fileOpened(const QString &path);
     void fileOpenFailed();
     void showCurrentBills();
