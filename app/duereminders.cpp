@@ -52,6 +52,8 @@ void DueReminders::remind(const Bills &unpaid)
     m_dueBillsWindow->setBills(due);
     m_dueBillsWindow->show();
     m_dueBillsWindow->raise();
+    // It comes up to be read: with the keyboard, so that Enter pays and Escape puts it away.
+    m_dueBillsWindow->activateWindow();
 }
 
 void DueReminders::update(const Bills &unpaid)
