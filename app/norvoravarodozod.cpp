@@ -415,8 +415,6 @@ void NorvoRavaRodozod::openStartupFile()
     QTimer::singleShot(0, this, &NorvoRavaRodozod::remindOfDueBills);
 }
 
-// What follows every successful New and Open. The current view loads the bills itself, so
-// they are read once rather than twice.
 // On failure the data file manager has said why, and the file that was open before is still
 // open and still listed.
 void NorvoRavaRodozod::openDataFile(const QString &path)
@@ -426,6 +424,9 @@ void NorvoRavaRodozod::openDataFile(const QString &path)
     else
         fileOpenFailed();
 }
+
+// What follows every successful New and Open. The current view loads the bills itself, so
+// they are read once rather than twice.
 
 void NorvoRavaRodozod::fileOpened(const QString &path)
 {
@@ -564,8 +565,8 @@ void NorvoRavaRodozod::disableFileActions()
     setFileActionsEnabled(false);
 }
 
-// Everything that needs an open data file. New, Open, Exit, Help, the sample file, About and
-// License stay usable without one.
+// Everything that needs an open data file. New, Open, Backup (of system.db alone), Exit, Help,
+// the sample file, About and License stay usable without one.
 void NorvoRavaRodozod::setFileActionsEnabled(bool enabled)
 {
     const QList<QAction *> actions{

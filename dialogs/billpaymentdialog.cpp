@@ -9,6 +9,8 @@
 #include "formatting.h"
 #include "messagehelper.h"
 
+#include <cmath>
+
 BillPaymentDialog::BillPaymentDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentDialogClass>()),
       m_dataFile(dataFile)
@@ -51,9 +53,10 @@ bool BillPaymentDialog::confirmOverpayment()
 {
     // The balance this payment pays into: an edited payment is already counted in it.
     const double owed = m_bill.balance() + (m_payment.isStored() ? m_payment.amount() : 0.0);
-    const qint64 owedCents = qRound64(owed * 100);
-    const qint64 excessCents =
-        qRound64(AmountEntry::parse(m_ui->amountLineEdit->text()) * 100) - owedCents;
+    // Whole cents, kept in doubles: the amount field takes any size of number.
+    const double owedCents = std::round(owed * 100);
+    const double excessCents =
+        std::round(AmountEntry::parse(m_ui->amountLineEdit->text()) * 100) - owedCents;
     if (excessCents <= 0)
         return true;
     MessageRequest question;

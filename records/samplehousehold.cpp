@@ -196,7 +196,7 @@ public:
     bool write();
 
 private:
-    struct Step
+    struct Planned
     {
         QDateTime moment;
         std::function<bool()> run;
@@ -216,7 +216,7 @@ private:
     QDate m_start;
     QDate m_end;
     QList<DataFile::PayeePtr> m_payees;
-    QList<Step> m_steps;
+    QList<Planned> m_planned;
 };
 
 bool Household::write()
@@ -230,11 +230,11 @@ bool Household::write()
     }
     for (const SingleEntry &entry : singleEntries)
         planSingleBill(entry);
-    std::stable_sort(m_steps.begin(), m_steps.end(),
-                     [](const Step &a, const Step &b) { return a.moment < b.moment; });
-    for (const Step &step : std::as_const(m_steps)) {
-        Clock::setFixed(step.moment);
-        if (!step.run())
+    std::stable_sort(m_planned.begin(), m_planned.end(),
+                     [](const Planned &a, const Planned &b) { return a.moment < b.moment; });
+    for (const Planned &planned : std::as_const(m_planned)) {
+        Clock::setFixed(planned.moment);
+        if (!planned.run())
             return false;
     }
     return true;
@@ -322,16 +322,16 @@ void Household::planSingleBill(const SingleEntry &entry)
 {
     const QDate due = m_today.addDays(entry.dueIn);
     const auto billId = std::make_shared<int>(0);
-    m_steps.append({at(due.addDays(-entry.enteredBefore), 18), [this, entry, due, billId] {
-                        Bill bill = newBill(entry.payee, QString::fromUtf8(entry.description),
-                                            entry.amount, QString::fromUtf8(entry.note));
-                        bill.setDueDate(due);
-                        BillSchedule schedule;
-                        if (!m_file.saveSingleBill(bill, schedule))
-                            return false;
-                        *billId = bill.id();
-                        return true;
-                    }});
+    m_planned.append({at(due.addDays(-entry.enteredBefore), 18), [this, entry, due, billId] {
+                          Bill bill = newBill(entry.payee, QString::fromUtf8(entry.description),
+                                              entry.amount, QString::fromUtf8(entry.note));
+                          bill.setDueDate(due);
+                          BillSchedule schedule;
+                          if (!m_file.saveSingleBill(bill, schedule))
+                              return false;
+                          *billId = bill.id();
+                          return true;
+                      }});
     if (entry.paid > 0)
         planPayment(at(m_today.addDays(entry.paidIn), 19, 30), billId, entry.paid);
 }
@@ -339,7 +339,7 @@ void Household::planSingleBill(const SingleEntry &entry)
 void Household::planPayment(const QDateTime &moment, const std::shared_ptr<int> &billId,
                             double amount)
 {
-    m_steps.append(
+    m_planned.append(
         {moment, [this, moment, billId, amount] { return pay(*billId, amount, moment); }});
 }
 
@@ -370,7 +370,7 @@ enum class Move
 
 // Gives the file at from the name to, unless something has that name: then nothing changes,
 // even when that something appeared a moment ago. QFile never replaces a file, and on Linux it
-// tests and moves in one step of the system's (a rename that refuses to replace, or a hard
+// tests and moves at once, in one call to the system (a rename that refuses to replace, or a hard
 // link where there is none).
 Move moveWithoutReplacing(const QString &from, const QString &to, QString *reason)
 {

@@ -403,6 +403,10 @@ void TestBillScheduleDialog::typedEndDateIsTakenAsTyped_data()
     // The dialog opens on the stored range, 01/05/2026 to 12/28/2026.
     QTest::newRow("a month before the shown one") << "11/30/2027" << QDate(2027, 11, 30) << "";
     QTest::newRow("a day the shown month lacks") << "02/29/2028" << QDate(2028, 2, 29) << "";
+    QTest::newRow("Tab between the parts") << "02\t29\t2028" << QDate(2028, 2, 29) << "";
+    QTest::newRow("only digits") << "11302027" << QDate(2027, 11, 30) << "";
+    // A date that does not exist leaves the field as it was, not some other date.
+    QTest::newRow("no such day") << "02/30/2027" << QDate(2026, 12, 28) << "";
     QTest::newRow("before the start")
         << "01/04/2026" << QDate(2026, 12, 28)
         << "The series cannot end before it starts on 01/05/2026.\nPlease choose a later end.";

@@ -320,7 +320,7 @@ void TestInfoDialogs::failedCopyIsReportedAndLeavesNothing()
 
 void TestInfoDialogs::okBacksUpWhatWasNotBackedUp_data()
 {
-    QTest::addColumn<QString>("steps"); // "folder", "backup", "missing folder"; then the button
+    QTest::addColumn<QString>("actions"); // "folder", "backup", "missing"; then the button
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("backups");
     QTest::addColumn<QString>("told");
@@ -341,7 +341,7 @@ void TestInfoDialogs::okBacksUpWhatWasNotBackedUp_data()
 // makes only one; a backup that cannot be made keeps the dialog open.
 void TestInfoDialogs::okBacksUpWhatWasNotBackedUp()
 {
-    QFETCH(QString, steps);
+    QFETCH(QString, actions);
     QFETCH(QString, button);
     QFETCH(int, backups);
     QFETCH(QString, told);
@@ -350,11 +350,11 @@ void TestInfoDialogs::okBacksUpWhatWasNotBackedUp()
     BackupDialog dialog;
     dialog.show();
     auto *field = dialog.findChild<QLineEdit *>("backupdirLineEdit");
-    if (steps.contains("folder"))
+    if (actions.contains("folder"))
         field->setText(m_target->path());
-    if (steps.contains("missing"))
+    if (actions.contains("missing"))
         field->setText(m_target->filePath("missing"));
-    if (steps.contains("backup"))
+    if (actions.contains("backup"))
         clickBackup(dialog, m_target->path());
     QTest::mouseClick(dialog.findChild<QPushButton *>(button), Qt::LeftButton);
 
