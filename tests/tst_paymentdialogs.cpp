@@ -336,8 +336,6 @@ void TestPaymentDialogs::overpaymentAsksFirst_data()
                                          << "" << 30.0;
     QTest::newRow("more, No") << false << "3000"
                               << "No" << over5 << 5.0;
-    QTest::newRow("more, Escape") << false << "3000"
-                                  << "" << over5 << 5.0;
     QTest::newRow("more, Yes") << false << "3000"
                                << "Yes" << over5 << 35.0;
     QTest::newRow("edited payment up to the amount") << true << "3000"

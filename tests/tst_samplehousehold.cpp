@@ -9,7 +9,6 @@
 #include "samplehousehold.h"
 #include "scopeddocuments.h"
 #include "scopedworkdir.h"
-#include "scratchdatafile.h"
 #include "testmain.h"
 #include "windowsupport.h"
 
@@ -26,9 +25,6 @@ private slots:
     // The file
     void householdAroundToday_data();
     void householdAroundToday();
-    void openFileStaysOpen_data();
-    void openFileStaysOpen();
-    void takenNamesAreNeverReplaced();
 
     // The window
     void helpMenuOpensANewSampleEachTime();
@@ -93,40 +89,6 @@ void TestSampleHousehold::householdAroundToday()
     Connections::close(Connections::current());
 }
 
-void TestSampleHousehold::openFileStaysOpen_data()
-{
-    QTest::addColumn<bool>("writable");
-    QTest::newRow("sample written") << true;
-    QTest::newRow("sample refused") << false;
-}
-
-void TestSampleHousehold::openFileStaysOpen()
-{
-    QFETCH(bool, writable);
-    ScratchDataFile open;
-    QVERIFY(open.isOpen);
-    QVERIFY(addBill("Gas", "gas", 30, QDate(2026, 3, 11)));
-    // A folder cannot be opened as a database.
-    const QString target = writable ? open.dir.filePath("sample.nvbf") : open.dir.path();
-    QCOMPARE(SampleHousehold::write(target, QDate(2026, 3, 9)), writable);
-
-    QCOMPARE(Connections::database(Connections::current()).databaseName(), open.file.path());
-    QVERIFY(addBill("Water", "water", 12, QDate(2026, 3, 12)));
-    QVERIFY(open.file.loadCurrentBills());
-    QCOMPARE(open.file.billList().size(), 2);
-}
-
-void TestSampleHousehold::takenNamesAreNeverReplaced()
-{
-    QTemporaryDir dir;
-    QVERIFY(writeFileBytes(dir.filePath("Sample Household.nvbf"), "someone else's"));
-    const QString second = SampleHousehold::writeNew(dir.path(), QDate(2026, 3, 9));
-    QCOMPARE(second, dir.filePath("Sample Household 2.nvbf"));
-    QCOMPARE(fileBytes(dir.filePath("Sample Household.nvbf")), QByteArray("someone else's"));
-    // No half-written or temporary file is left beside them.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
-}
-
 void TestSampleHousehold::helpMenuOpensANewSampleEachTime()
 {
     const QDate today(2026, 3, 9);
@@ -158,6 +120,8 @@ void TestSampleHousehold::helpMenuOpensANewSampleEachTime()
         QCOMPARE(window.windowTitle(),
                  "Norvo Rava Rodozod 1.4 - " + documents.folder() + "/Sample Household 2.nvbf");
         QCOMPARE(fileBytes(first), firstBytes);
+        // No half-written or temporary file is left beside them.
+        QCOMPARE(QDir(documents.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2);
         QCOMPARE(messages.count(), 0);
     }
     // The sample is the recent file: the next start opens it.

@@ -1,6 +1,7 @@
 #include "modalanswerer.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QWidget>
 #include <QtTest>
 
@@ -9,6 +10,12 @@ ModalAnswerer::ModalAnswerer(std::function<void(QWidget *)> handler, int timeout
 {
     connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::poll);
     m_timer.start(20);
+}
+
+ModalAnswerer::ModalAnswerer(const QByteArray &className, std::function<void(QWidget *)> handler)
+    : ModalAnswerer(std::move(handler))
+{
+    m_className = className;
 }
 
 ModalAnswerer::~ModalAnswerer()
@@ -20,10 +27,16 @@ ModalAnswerer::~ModalAnswerer()
 void ModalAnswerer::poll()
 {
     QWidget *modal = QApplication::activeModalWidget();
+    if (modal && !m_className.isEmpty() &&
+        !(modal->inherits(m_className.constData()) && modal->isActiveWindow()))
+        modal = nullptr;
     if (modal) {
         m_timer.stop();
         m_answered = true;
         m_handler(modal);
+        if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && !m_className.isEmpty())
+            if (dialog->isVisible())
+                dialog->reject();
         return;
     }
     if (--m_remainingPolls <= 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QTimer>
 
@@ -15,6 +16,10 @@ class ModalAnswerer : public QObject
     Q_OBJECT
 public:
     explicit ModalAnswerer(std::function<void(QWidget *)> handler, int timeoutMs = 5000);
+    // Waits for an active modal dialog of that class, past any other, so that a dialog opened
+    // from a dialog is the one answered; one the handler leaves open is rejected, so that a
+    // failing test does not wait for ever.
+    ModalAnswerer(const QByteArray &className, std::function<void(QWidget *)> handler);
     ~ModalAnswerer() override;
 
     bool wasAnswered() const { return m_answered; }
@@ -22,6 +27,7 @@ public:
 private:
     void poll();
 
+    QByteArray m_className;
     std::function<void(QWidget *)> m_handler;
     QTimer m_timer;
     int m_remainingPolls;
