@@ -213,10 +213,11 @@ QString BillDialog::missingChoice() const
     // A bill of nothing would be paid the moment it is stored and never be listed.
     if (AmountEntry::parse(m_ui->AmountLineEdit->text()) <= 0)
         return tr("Please enter the amount of the bill.");
-    if (m_editMode == recurringMode &&
-        m_ui->seriesEndDateEdit->date() < m_schedule.rangeStartDate())
-        return tr("The series cannot end before it starts on %1.\nPlease choose a later end.")
-            .arg(Formatting::shortDate(m_schedule.rangeStartDate()));
+    if (m_editMode == recurringMode)
+        if (const QString warning = BillSchedule::endBeforeStartWarning(
+                m_schedule.rangeStartDate(), m_ui->seriesEndDateEdit->date());
+            !warning.isEmpty())
+            return warning;
     if (m_editMode != newMode)
         return QString();
     if (m_ui->singleRadioButton->isChecked())

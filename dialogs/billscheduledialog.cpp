@@ -271,13 +271,13 @@ void BillScheduleDialog::accept()
 {
     BillSchedule chosen;
     apply(chosen);
-    if (chosen.rangeEndDate() < chosen.rangeStartDate()) {
+    const QString warning =
+        BillSchedule::endBeforeStartWarning(chosen.rangeStartDate(), chosen.rangeEndDate());
+    if (!warning.isEmpty()) {
         MessageRequest request;
         request.icon = MessageIcon::Warning;
         request.title = windowTitle();
-        request.text = tr("The series cannot end before it starts on %1.\nPlease choose a later "
-                          "end.")
-                           .arg(Formatting::shortDate(chosen.rangeStartDate()));
+        request.text = warning;
         request.windowIcon = QStringLiteral(":/images/Resources/date.png");
         request.textFormat = Qt::PlainText;
         MessageHelper::ask(request, this);

@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "connections.h"
+#include "formatting.h"
 #include "recordsql.h"
 #include "tableupgrade.h"
 #include "transaction.h"
@@ -210,6 +211,15 @@ bool BillSchedule::recurs(const QString &scheduleType)
     return scheduleType == weeklyType || scheduleType == biWeeklyType ||
            scheduleType == monthlyType || scheduleType == nWeeklyType ||
            scheduleType == nMonthlyType || scheduleType == nthWeekdayType;
+}
+
+QString BillSchedule::endBeforeStartWarning(const QDate &start, const QDate &end)
+{
+    if (end >= start)
+        return QString();
+    return QStringLiteral("The series cannot end before it starts on %1.\nPlease choose a later "
+                          "end.")
+        .arg(Formatting::shortDate(start));
 }
 
 BillSchedule::BillSchedule()

@@ -78,6 +78,9 @@ public:
     static inline const QString afterWeekend = QStringLiteral("AFTERWEEKEND");
     // True for the six kinds above.
     static bool recurs(const QString &scheduleType);
+    // What the bill and schedule windows say of a range that ends before it starts; empty
+    // when it does not.
+    static QString endBeforeStartWarning(const QDate &start, const QDate &end);
 
     // The due dates of the range with the weekend rule applied, earliest first; at most
     // limit of them when limit >= 0. Empty for a type that does not recur or fields out of
