@@ -427,7 +427,6 @@ void NorvoRavaRodozod::openDataFile(const QString &path)
 
 // What follows every successful New and Open. The current view loads the bills itself, so
 // they are read once rather than twice.
-
 void NorvoRavaRodozod::fileOpened(const QString &path)
 {
     statusBar()->showMessage(tr("Loading data"));
