@@ -71,10 +71,12 @@ void BillColumns::restore()
     fit(m_viewport->width());
 }
 
+// The widths chosen rather than those of the moment, which a maximised window has made wider:
+// every size the window takes later is fitted from them.
 SystemSettings::Values BillColumns::values() const
 {
     QStringList widths;
-    for (int width : currentWidths())
+    for (int width : m_chosen)
         widths.append(QString::number(width));
     return {{columnsKey, widths.join(QLatin1Char(','))}};
 }

@@ -12,14 +12,20 @@
 namespace {
 const int folderWidth = 320;
 
-// Control characters would end the text early or start a shortcut's; & would make a key.
-QString shownText(const QString &text)
+// Control characters would end the text early or, as a tab, start a shortcut's.
+QString withoutControls(const QString &text)
 {
     QString shown = text;
     for (QChar &character : shown)
         if (character.category() == QChar::Other_Control)
             character = QLatin1Char(' ');
-    return shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return shown;
+}
+
+// In a menu's text an ampersand would make the next letter a key.
+QString menuText(const QString &text)
+{
+    return withoutControls(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 } // namespace
 
@@ -42,7 +48,7 @@ void RecentFilesMenu::rebuild()
             continue;
         QAction *entry = m_menu->addAction(entryText(++number, path, folderWidth));
         entry->setData(path);
-        entry->setStatusTip(shownText(QDir::toNativeSeparators(path)));
+        entry->setStatusTip(withoutControls(QDir::toNativeSeparators(path)));
         connect(entry, &QAction::triggered, this, [this, path] { choose(path); });
     }
     m_menu->menuAction()->setEnabled(number > 0);
@@ -54,7 +60,7 @@ QString RecentFilesMenu::entryText(int number, const QString &path, int maxFolde
     const QString folder = QFontMetrics(m_menu->font())
                                .elidedText(QDir::toNativeSeparators(file.absolutePath()),
                                            Qt::ElideMiddle, maxFolderWidth);
-    return tr("&%1 %2  (%3)").arg(number).arg(shownText(file.fileName()), shownText(folder));
+    return tr("&%1 %2  (%3)").arg(number).arg(menuText(file.fileName()), menuText(folder));
 }
 
 void RecentFilesMenu::choose(const QString &path)

@@ -22,12 +22,11 @@ public:
     // Fills the menu from system.db again; without an entry it is disabled.
     void rebuild();
 
+private:
     // What an entry shows for the n-th file (from 1): its number as the key, the file's name
     // and its folder, the folder shortened in the middle to maxFolderWidth pixels. Stored text
     // is shown as it is: an ampersand does not become a key, nor a tab a shortcut.
     QString entryText(int number, const QString &path, int maxFolderWidth) const;
-
-private:
     void choose(const QString &path);
 
     QMenu *m_menu = nullptr;

@@ -148,12 +148,9 @@ void TestMainWindow::firstRunShowsTitleGuideAndEmptyDisabledList()
     QVERIFY(list && summary);
     QVERIFY(!list->isEnabled());
     QCOMPARE(list->topLevelItemCount(), 0);
-    // The panel says how to begin.
+    // The panel says how to begin; its links are tested with the commands they run.
     QVERIFY(summary->isEnabled());
-    QCOMPARE(summary->toPlainText(),
-             QString("No data file is open. To begin:\nNew... starts an empty file for your "
-                     "bills,\nOpen... opens a file you already have, or\nOpen Sample File opens "
-                     "a household's bills to try things out on."));
+    QVERIFY(summary->toPlainText().startsWith("No data file is open."));
 
     const QStringList headers{"Payee", "Description", "Date Due", "Amount"};
     QCOMPARE(list->columnCount(), headers.size());

@@ -177,8 +177,6 @@ void TestSystemDatabase::recentListKeepsTheLastFive_data()
     QTest::addColumn<QStringList>("added");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("listed");
-    QTest::newRow("first file") << QStringList{} << QStringList{"/a"} << QStringList{"1 /a"}
-                                << QStringList{"/a"};
     QTest::newRow("opened again goes first")
         << QStringList{} << QStringList{"/a", "/b", "/a"} << QStringList{"1 /a", "2 /b"}
         << QStringList{"/a", "/b"};
