@@ -8,6 +8,7 @@
 #include "messagehelper.h"
 #include "remindersdialog.h"
 #include "remindersettings.h"
+#include "windowplacement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,6 +51,10 @@ void DueReminders::remind(const Bills &unpaid)
                          [this] { m_paymentSaved(); });
     }
     m_dueBillsWindow->setBills(due);
+    // Beside the main window, so that neither hides the other; one already up stays where
+    // the user may have put it.
+    if (!m_dueBillsWindow->isVisible())
+        WindowPlacement::placeBeside(m_dueBillsWindow, m_window);
     m_dueBillsWindow->show();
     m_dueBillsWindow->raise();
     // It comes up to be read: with the keyboard, so that Enter pays and Escape puts it away.

@@ -5,6 +5,7 @@
 #include "activedomainobject.h"
 #include "backupdialog.h"
 #include "bill.h"
+#include "billcolumns.h"
 #include "billdialog.h"
 #include "billexport.h"
 #include "billlist.h"
@@ -21,10 +22,14 @@
 #include "messagehelper.h"
 #include "messagepresenter.h"
 #include "payeelistdialog.h"
+#include "recentfilesmenu.h"
 #include "reportdialog.h"
 #include "rowenter.h"
 #include "samplehousehold.h"
+#include "startguide.h"
 #include "systemdatabase.h"
+#include "systemrecentlist.h"
+#include "windowgeometry.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,7 +40,8 @@
 #include <QStatusBar>
 
 namespace {
-const int billColumnWidth = 100;
+// The size of the window the first time, before the user has chosen one.
+const QSize firstWindowSize(450, 600);
 const int statusTimeoutMs = 2000;
 const int dayCheckIntervalMs = 60 * 1000;
 
@@ -81,8 +87,7 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
 
     m_ui->BillsTreeWidget->setHeaderLabels(
         {tr("Payee"), tr("Description"), tr("Date Due"), tr("Amount")});
-    for (int column = 0; column < BillColumnCount; ++column)
-        m_ui->BillsTreeWidget->setColumnWidth(column, billColumnWidth);
+    m_columns = new BillColumns(m_ui->BillsTreeWidget);
     // The list sorts itself only when asked: sorting on every insertion would make filling a
     // list of many thousand rows slow. The rows come in sorted, and a header click re-sorts.
     QHeaderView *header = m_ui->BillsTreeWidget->header();
@@ -101,8 +106,7 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
     connect(m_ui->actionBackup, &QAction::triggered, this, &NorvoRavaRodozod::OnBackup);
 
     setStandardShortcuts();
-    // The window has a fixed size, so a grip that offers to resize it would only mislead.
-    statusBar()->setSizeGripEnabled(false);
+    setUpHelpers();
 
     // A timer to midnight alone would miss a day the computer slept through, and a coarse one
     // may fire a little early; the check each minute catches both.
@@ -116,6 +120,24 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
 
     disableFileActions();
     openStartupFile();
+    m_recentFiles->rebuild();
+    if (m_dataFile->path().isEmpty())
+        m_startGuide->show();
+}
+
+// The window's size and columns come back as they were left, before it is first shown.
+void NorvoRavaRodozod::setUpHelpers()
+{
+    m_startGuide = new StartGuide(m_ui->SummaryTextBrowser, m_ui->actionNew, m_ui->actionOpen,
+                                  m_ui->actionOpen_Sample_File);
+    m_recentFiles = new RecentFilesMenu(m_ui->menuOpenRecent,
+                                        [this](const QString &path) { openDataFile(path); });
+    // A file may have gone since the list was made; the menu is made afresh each time.
+    connect(m_ui->menuFile, &QMenu::aboutToShow, m_recentFiles, &RecentFilesMenu::rebuild);
+    m_geometry = new WindowGeometry(this, firstWindowSize);
+    m_geometry->keepAlso([this] { return m_columns->values(); });
+    m_columns->restore();
+    m_geometry->restore();
 }
 
 // The data file goes first: it keeps a pointer to the system store.
@@ -406,11 +428,7 @@ void NorvoRavaRodozod::openStartupFile()
     }
     if (!m_dataFile->open(path))
         return;
-    statusBar()->showMessage(tr("Loading data"), statusTimeoutMs);
-    showCurrentBills();
-    enableFileActions();
-    m_ui->BillsTreeWidget->setFocus();
-    setWindowTitle(m_baseTitle + QStringLiteral(" - ") + m_systemDatabase->recentFileLocation());
+    showOpenedFile(path);
     // Once the event loop runs the window is on screen, and the reminder comes up in front of it.
     QTimer::singleShot(0, this, &NorvoRavaRodozod::remindOfDueBills);
 }
@@ -429,7 +447,18 @@ void NorvoRavaRodozod::openDataFile(const QString &path)
 // they are read once rather than twice.
 void NorvoRavaRodozod::fileOpened(const QString &path)
 {
+    showOpenedFile(path);
+    SystemRecentList::add(m_dataFile->path());
+    m_recentFiles->rebuild();
+    remindOfDueBills();
+}
+
+void NorvoRavaRodozod::showOpenedFile(const QString &path)
+{
     statusBar()->showMessage(tr("Loading data"));
+    // A large file takes a moment to read: the message is drawn now, while it is true.
+    if (statusBar()->isVisible())
+        statusBar()->repaint();
     m_paidView = false;
     // The last selection belonged to the other file; commands must not reach into it.
     m_selectedBill.reset();
@@ -437,12 +466,10 @@ void NorvoRavaRodozod::fileOpened(const QString &path)
     enableFileActions();
     // Without a mouse the arrow keys and Enter must reach the bills at once.
     m_ui->BillsTreeWidget->setFocus();
-    m_systemDatabase->setRecentFileLocation(path);
     setWindowTitle(m_baseTitle + QStringLiteral(" - ") + path);
     // What could not be read stays in view rather than being replaced at once.
     if (!m_loadFailureShown)
         statusBar()->showMessage(tr("Ready"), statusTimeoutMs);
-    remindOfDueBills();
 }
 
 // Normally the previous file is open again after a refused one and nothing changes. Should it
@@ -456,7 +483,7 @@ void NorvoRavaRodozod::fileOpenFailed()
     m_paidView = false;
     m_summaryHtml.clear();
     m_ui->BillsTreeWidget->clear();
-    m_ui->SummaryTextBrowser->clear();
+    m_startGuide->show();
     hideDueBillsWindow();
     disableFileActions();
     setWindowTitle(m_baseTitle);
@@ -564,8 +591,9 @@ void NorvoRavaRodozod::disableFileActions()
     setFileActionsEnabled(false);
 }
 
-// Everything that needs an open data file. New, Open, Backup (of system.db alone), Exit, Help,
-// the sample file, About and License stay usable without one.
+// Everything that needs an open data file. New, Open, Open Recent, Backup (of system.db alone),
+// Exit, Help, the sample file, About and License stay usable without one, and so does the
+// summary panel, which then says how to begin.
 void NorvoRavaRodozod::setFileActionsEnabled(bool enabled)
 {
     const QList<QAction *> actions{
@@ -581,7 +609,6 @@ void NorvoRavaRodozod::setFileActionsEnabled(bool enabled)
     };
     for (QAction *action : actions)
         action->setEnabled(enabled);
-    m_ui->SummaryTextBrowser->setEnabled(enabled);
     m_ui->BillsTreeWidget->setEnabled(enabled);
 }
 

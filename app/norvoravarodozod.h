@@ -9,9 +9,13 @@
 #include <memory>
 
 class Bill;
+class BillColumns;
 class DataFile;
 class DueReminders;
+class RecentFilesMenu;
+class StartGuide;
 class SystemDatabase;
+class WindowGeometry;
 class QPoint;
 class QTreeWidgetItem;
 
@@ -73,14 +77,19 @@ private:
     void setFileActionsEnabled(bool enabled);
     void setPaidViewActionsEnabled(bool enabled);
     void setStandardShortcuts();
+    // The start guide, the recent files, and the size and columns kept in system.db.
+    void setUpHelpers();
     void showHelp();
 
     QString editModeFor(const Bill &bill) const;
     // Asks whether the bill goes alone or with the rest of its series, and deletes that.
     void openStartupFile();
-    // New, Open and the sample file open a file the same way.
+    // New, Open, Open Recent and the sample file open a file the same way.
     void openDataFile(const QString &path);
     void fileOpened(const QString &path);
+    // What every open shows, at start-up too: the current bills, the path in the title and
+    // the commands that need a file.
+    void showOpenedFile(const QString &path);
     void fileOpenFailed();
     void showCurrentBills();
     void showPaidBills();
@@ -109,6 +118,11 @@ private:
     // valid however often the list is rebuilt.
     std::shared_ptr<Bill> m_selectedBill;
     std::unique_ptr<DueReminders> m_reminders;
+    // Helpers that live as children of the widgets they work on.
+    BillColumns *m_columns = nullptr;
+    WindowGeometry *m_geometry = nullptr;
+    StartGuide *m_startGuide = nullptr;
+    RecentFilesMenu *m_recentFiles = nullptr;
     QTimer m_midnightTimer;
     QTimer m_dayCheckTimer;
     // The day the list and the summary were last worked out for.

@@ -4,6 +4,7 @@
 #include "connections.h"
 #include "recordsql.h"
 #include "systemfiledata.h"
+#include "transaction.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -41,6 +42,26 @@ bool SystemSettings::setValue(const QString &key, const QString &value)
     query.bindValue(QStringLiteral(":key"), key);
     query.bindValue(QStringLiteral(":value"), RecordSql::text(value));
     return RecordSql::exec(query);
+}
+
+bool SystemSettings::setValues(const Values &values)
+{
+    if (!isWritable())
+        return false;
+    const bool stored = hasTable();
+    Values changed;
+    for (const auto &entry : values)
+        if (!stored || value(entry.first) != entry.second)
+            changed.append(entry);
+    if (changed.isEmpty())
+        return true;
+    Transaction transaction(Connections::system());
+    if (!transaction.isActive())
+        return false;
+    for (const auto &entry : changed)
+        if (!setValue(entry.first, entry.second))
+            return false;
+    return transaction.commit();
 }
 
 bool SystemSettings::remove(const QString &key)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // Small named values of the program kept in system.db (table settings, one row per key), such
 // as the reminder period or where a calendar is kept up to date. The table is made by the first
@@ -11,9 +14,14 @@
 class SystemSettings
 {
 public:
+    using Values = QList<std::pair<QString, QString>>;
+
     static QString value(const QString &key, const QString &fallback = QString());
     // False when the value could not be stored.
     static bool setValue(const QString &key, const QString &value);
+    // Stores those of the values that differ from what is stored, all or none, in one write
+    // to the disk; nothing is written when none differs.
+    static bool setValues(const Values &values);
     // Forgets the key; true when it is gone (or was never there).
     static bool remove(const QString &key);
 

@@ -200,7 +200,7 @@ void TestBillCommands::contextMenuFollowsTheView()
         texts.append(entry.text);
         QVERIFY2(entry.enabled, qPrintable(entry.text));
     }
-    QCOMPARE(texts, QStringList({"Add Bill", "Edit Bill", "Delete Bill", "Make Payment"}));
+    QCOMPARE(texts, QStringList({"Add Bill", "Edit Bill", "Delete Bill", "&Make Payment"}));
 
     trigger(*m_window, "action_Paid_Bills_Menu");
     selectRow(*m_window, 0);

@@ -4,6 +4,7 @@
 #include "scopedworkdir.h"
 #include "systemdatabase.h"
 #include "systemfiledata.h"
+#include "systemrecentlist.h"
 #include "systemsettings.h"
 #include "testmain.h"
 
@@ -93,6 +94,8 @@ private slots:
     void missingStoreIsCreatedSilently();
     void recentLocationRoundTrip();
     void withoutRowOneNothingIsStored();
+    void recentListKeepsTheLastFive_data();
+    void recentListKeepsTheLastFive();
     void workingDirectoryChoosesTheStore();
     void currentStoreWithDamagedTables_data();
     void currentStoreWithDamagedTables();
@@ -163,8 +166,57 @@ void TestSystemDatabase::withoutRowOneNothingIsStored()
         QSqlQuery(Connections::database(Connections::system())).exec("DELETE FROM recentfiles"));
     QCOMPARE(scalar("SELECT COUNT(*) FROM recentfiles").toInt(), 0);
     QVERIFY(!db.setRecentFileLocation("/home/ann/bills.nvbf"));
+    QVERIFY(!SystemRecentList::add("/home/ann/bills.nvbf"));
     QCOMPARE(scalar("SELECT COUNT(*) FROM recentfiles").toInt(), 0);
     QVERIFY(db.recentFileLocation().isEmpty());
+}
+
+void TestSystemDatabase::recentListKeepsTheLastFive_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("opened again goes first")
+        << QStringList{} << QStringList{"/a", "/b", "/a"} << QStringList{"1 /a", "2 /b"}
+        << QStringList{"/a", "/b"};
+    QTest::newRow("the sixth drops the oldest")
+        << QStringList{} << QStringList{"/a", "/b", "/c", "/d", "/e", "/f"}
+        << QStringList{"1 /f", "2 /e", "3 /d", "4 /c", "5 /b"}
+        << QStringList{"/f", "/e", "/d", "/c", "/b"};
+    // Rows an older program left behind follow in their order; beyond the fifth none is read.
+    QTest::newRow("rows of an older store")
+        << QStringList{"UPDATE recentfiles SET recentfilelocation = '/one' WHERE id = 1",
+                       "INSERT INTO recentfiles VALUES (3, ''), (4, '/four'), (9, '/nine')"}
+        << QStringList{"/a"} << QStringList{"1 /a", "2 /one", "3 /four", "9 /nine"}
+        << QStringList{"/a", "/one", "/four"};
+}
+
+void TestSystemDatabase::recentListKeepsTheLastFive()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, listed);
+    ScopedWorkDir dir;
+    {
+        SystemDatabase db;
+        for (const QString &statement : statements)
+            QVERIFY(QSqlQuery(Connections::database(Connections::system())).exec(statement));
+        for (const QString &path : added)
+            QVERIFY(SystemRecentList::add(path));
+    }
+    Connections::close(Connections::system());
+    SystemDatabase reopened;
+    QSqlQuery query(Connections::database(Connections::system()));
+    QVERIFY(query.exec("SELECT id || ' ' || recentfilelocation FROM recentfiles ORDER BY id"));
+    QStringList stored;
+    while (query.next())
+        stored.append(query.value(0).toString());
+    QCOMPARE(stored, rows);
+    // Row 1 is the file the next start opens, as before.
+    QCOMPARE(reopened.recentFileLocation(), added.last());
+    QCOMPARE(SystemRecentList::locations(), listed);
 }
 
 void TestSystemDatabase::workingDirectoryChoosesTheStore()
@@ -384,6 +436,13 @@ void TestSystemDatabase::settingsTableComesWithTheFirstValue()
     QCOMPARE(scalar("SELECT COUNT(*) FROM recentfiles").toInt(), statements.isEmpty() ? 1 : 2);
     QCOMPARE(SystemSettings::value(key), value);
     QCOMPARE(SystemSettings::value("reminders/days"), QString("12"));
+    // Values written together are written only where they differ from what is stored.
+    const QByteArray unchanged = fileBytes("system.db");
+    QVERIFY(SystemSettings::setValues({{key, value}, {"reminders/days", "12"}}));
+    QCOMPARE(fileBytes("system.db"), unchanged);
+    QVERIFY(SystemSettings::setValues({{"reminders/days", "5"}, {"window/size", "700x500"}}));
+    QCOMPARE(SystemSettings::value("reminders/days"), QString("5"));
+    QCOMPARE(SystemSettings::value("window/size"), QString("700x500"));
     QVERIFY(SystemSettings::remove(key));
     QCOMPARE(SystemSettings::value(key, "none"), QString("none"));
 }
@@ -415,6 +474,8 @@ void TestSystemDatabase::newerStoreIsLeftUntouched()
     // Later use by the main window writes nothing into it either.
     QVERIFY(!db.setRecentFileLocation("/home/ann/other.nvbf"));
     QVERIFY(!SystemSettings::setValue("reminders/days", "3"));
+    QVERIFY(!SystemSettings::setValues({{"window/size", "700x500"}}));
+    QVERIFY(!SystemRecentList::add("/home/ann/other.nvbf"));
     QVERIFY(db.recentFileLocation().isEmpty());
     QVERIFY(!db.open());
     QCOMPARE(fileBytes("system.db"), before);
