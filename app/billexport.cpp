@@ -12,9 +12,13 @@ namespace BillExport {
 
 QByteArray csv(const QList<DataFile::BillPtr> &bills)
 {
-    const QStringList header{QStringLiteral("Payee"),    QStringLiteral("Description"),
-                             QStringLiteral("Due Date"), QStringLiteral("Amount"),
-                             QStringLiteral("Balance"),  QStringLiteral("Paid Date")};
+    using ExportFiles::CsvKind;
+    const QList<ExportFiles::CsvColumn> columns{{QStringLiteral("Payee"), CsvKind::Text},
+                                                {QStringLiteral("Description"), CsvKind::Text},
+                                                {QStringLiteral("Due Date"), CsvKind::Value},
+                                                {QStringLiteral("Amount"), CsvKind::Value},
+                                                {QStringLiteral("Balance"), CsvKind::Value},
+                                                {QStringLiteral("Paid Date"), CsvKind::Value}};
     QList<QStringList> rows;
     rows.reserve(bills.size());
     for (const DataFile::BillPtr &bill : bills) {
@@ -26,7 +30,7 @@ QByteArray csv(const QList<DataFile::BillPtr> &bills)
                      ExportFiles::csvAmount(bill->balance()),
                      paidOnDay ? ExportFiles::csvDate(bill->paidDate()) : QString()});
     }
-    return ExportFiles::csvDocument(header, rows);
+    return ExportFiles::csvDocument(columns, rows);
 }
 
 bool exportBills(const QList<DataFile::BillPtr> &bills, QWidget *parent)

@@ -5,6 +5,7 @@
 #include "connections.h"
 #include "datafile.h"
 #include "duebills.h"
+#include "exportfiles.h"
 #include "formatting.h"
 #include "messagehelper.h"
 #include "notification.h"
@@ -75,10 +76,13 @@ bool notify(const QList<DueBill> &due, int days)
     const QString summary =
         parts.join(QStringLiteral(", ")) + QString::fromUtf8(" — ") + Formatting::currency(total);
     const int shown = 5;
+    // One line per bill, as in the text output.
+    const int width = 40;
     QStringList lines;
     for (const DueBill &bill : due.mid(0, shown))
         lines.append(QStringLiteral("%1: %2, %3, %4")
-                         .arg(bill.bill->payee().payeeName(), bill.bill->description(),
+                         .arg(ExportFiles::shortLine(bill.bill->payee().payeeName(), width),
+                              ExportFiles::shortLine(bill.bill->description(), width),
                               Formatting::currency(bill.bill->balance()),
                               DueBills::reminderText(bill.days)));
     if (due.size() > shown)
@@ -89,6 +93,34 @@ bool notify(const QList<DueBill> &due, int days)
     printError(
         QStringLiteral("Cannot show a desktop notification (%1); printing instead.").arg(error));
     return false;
+}
+
+// What is wrong with a data file, in one line that names it. The data file manager says it
+// in the window's words, which are taken here and put as the command's.
+QString openProblem(DataFile &file, const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = QDir::toNativeSeparators(path);
+    if (info.isDir())
+        return name + QStringLiteral(" is a folder");
+    if (!info.exists())
+        return name + QStringLiteral(": there is no such file");
+    // Not a file (a pipe, a device): SQLite could wait on it for ever.
+    if (!info.isFile())
+        return name + QStringLiteral(": not a data file of this program");
+    QStringList said;
+    MessageHelper::setPresenter([&said](const MessageRequest &request, QObject *) {
+        said.append(request.text);
+        return request.escapeButton;
+    });
+    const bool opened = file.openReadOnly(path);
+    MessageHelper::setPresenter({});
+    if (opened)
+        return QString();
+    const QString reason = said.value(0);
+    if (reason == DataFile::invalidFileText())
+        return name + QStringLiteral(": not a data file of this program");
+    return name + QStringLiteral(": ") + reason;
 }
 
 QByteArray document(const QString &format, const QList<DueBill> &bills, const QString &path)
@@ -113,13 +145,15 @@ int runDueCommand(const DueOptions &options)
     const QString path = options.file.isEmpty() ? recentFile(options.systemPath) : options.file;
     if (path.isEmpty())
         return FileUnreadable;
-    // Whatever is wrong with the file has been said, in the window's words, by then.
     DataFile file(nullptr);
-    if (!file.openReadOnly(path))
+    const QString problem = openProblem(file, path);
+    if (!problem.isEmpty()) {
+        printError(problem);
         return FileUnreadable;
+    }
     if (!file.loadCurrentBills()) {
-        printError(QStringLiteral("The bills could not be read from the file: ") +
-                   DataFile::lastErrorText());
+        printError(QDir::toNativeSeparators(path) +
+                   QStringLiteral(": the bills could not be read: ") + DataFile::lastErrorText());
         return FileUnreadable;
     }
     const QDate today = options.today.isValid() ? options.today : Clock::today();

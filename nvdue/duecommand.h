@@ -27,7 +27,7 @@ enum DueStatus
 
 // Reads the data file read-only, writes what is due to stdout in the chosen format (or shows
 // it as a desktop notification) and returns the exit status. Problems go to stderr, one line
-// each, in the window's own words.
+// each, naming the file and what is wrong with it.
 int runDueCommand(const DueOptions &options);
 
 // One line on stderr, prefixed with the command's name, as every message of the storage

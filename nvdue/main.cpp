@@ -12,6 +12,33 @@ void quietLog(QtMsgType type, const QMessageLogContext &, const QString &message
     if (type == QtFatalMsg || qEnvironmentVariableIsSet("NVDUE_DEBUG"))
         std::fputs((message + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
+
+// What is wrong with the options, each in its own words; empty when nothing is. Fills in the
+// days and the day to count from.
+QString optionProblem(const QCommandLineParser &parser, const QStringList &files,
+                      const QCommandLineOption &days, const QCommandLineOption &today,
+                      DueOptions *options)
+{
+    if (files.size() > 1)
+        return QStringLiteral("'%1': only one FILE can be given").arg(files.at(1));
+    bool number = false;
+    const QString daysText = parser.value(days);
+    options->days = daysText.toInt(&number);
+    if (!number)
+        return QStringLiteral("--days: '%1' is not a whole number of days").arg(daysText);
+    if (options->days < 0 || options->days > 3660)
+        return QStringLiteral("--days: '%1' is not between 0 and 3660").arg(daysText);
+    if (!QStringList({"text", "csv", "json", "ics"}).contains(options->format))
+        return QStringLiteral("--format: '%1' is not one of text, csv, json and ics")
+            .arg(options->format);
+    if (parser.isSet(today)) {
+        options->today = QDate::fromString(parser.value(today), Qt::ISODate);
+        if (!options->today.isValid())
+            return QStringLiteral("--today: '%1' is not a day written YYYY-MM-DD")
+                .arg(parser.value(today));
+    }
+    return QString();
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -20,8 +47,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("nvdue"));
     QCoreApplication::setApplicationVersion(currentVersion());
     qInstallMessageHandler(quietLog);
-    // No presenter: what is wrong with a file is one line on stderr, in the window's words,
-    // and a question (to upgrade, say) is answered no.
+    // No presenter: what is wrong is one line on stderr, and a question (to upgrade, say) is
+    // answered no.
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -63,21 +90,14 @@ int main(int argc, char *argv[])
 
     DueOptions options;
     const QStringList files = parser.positionalArguments();
-    bool ok = files.size() <= 1;
     options.file = files.value(0);
     options.systemPath = parser.value(system);
-    options.days = parser.value(days).toInt(&ok);
-    ok = ok && files.size() <= 1 && options.days >= 0 && options.days <= 3660;
     options.all = parser.isSet(all);
     options.format = parser.value(format);
-    ok = ok && QStringList({"text", "csv", "json", "ics"}).contains(options.format);
     options.notify = parser.isSet(notify);
-    if (parser.isSet(today)) {
-        options.today = QDate::fromString(parser.value(today), Qt::ISODate);
-        ok = ok && options.today.isValid();
-    }
-    if (!ok) {
-        printError(QStringLiteral("Wrong options; see nvdue --help."));
+    const QString problem = optionProblem(parser, files, days, today, &options);
+    if (!problem.isEmpty()) {
+        printError(problem);
         return BadUsage;
     }
     return runDueCommand(options);

@@ -26,8 +26,7 @@ namespace {
 void showInvalidFile()
 {
     MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
-                        QStringLiteral("The file you are trying to open is invalid.\nPlease check "
-                                       "the file you are opening."));
+                        DataFile::invalidFileText());
 }
 
 // A file that cannot be opened or created at all, with the system's reason; without it New
@@ -466,6 +465,12 @@ QString DataFile::scheduleTypeOf(const Bill &bill) const
 QString DataFile::lastErrorText()
 {
     return RecordSql::lastErrorText();
+}
+
+QString DataFile::invalidFileText()
+{
+    return QStringLiteral("The file you are trying to open is invalid.\nPlease check the file you "
+                          "are opening.");
 }
 
 QString DataFile::formatCurrency(double value) const

@@ -111,6 +111,8 @@ public:
 
     // The database's reason for the last operation that failed.
     static QString lastErrorText();
+    // What an open says of a file that is no data file of ours, or one damaged past reading.
+    static QString invalidFileText();
 
     QString formatCurrency(double value) const;
     QString formatAmount(double value) const;

@@ -16,17 +16,8 @@
 
 namespace {
 const QString isoDate = QStringLiteral("yyyy-MM-dd");
-
-// Whole cents, and never "-0.00".
-double cents(double value)
-{
-    return std::round(value * 100.0) / 100.0 + 0.0;
-}
-
-QString plainAmount(double value)
-{
-    return QString::number(cents(value), 'f', 2);
-}
+// A name of a megabyte would otherwise pad every line of the text output to its length.
+constexpr int textColumnWidth = 40;
 
 QString machineStatus(int days)
 {
@@ -35,15 +26,9 @@ QString machineStatus(int days)
     return days == 0 ? QStringLiteral("today") : QStringLiteral("upcoming");
 }
 
-// Stored texts may hold tabs and line breaks, which would break a line of the text output.
-QString oneLine(const QString &text)
+QString money(double value)
 {
-    QString line = text;
-    for (QChar &c : line) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char(' ');
-    }
-    return line;
+    return Formatting::currency(Formatting::roundedToCents(value));
 }
 
 QString icsText(const QString &value)
@@ -98,6 +83,51 @@ QString icsDate(const QDate &day)
 {
     return day.toString(QStringLiteral("yyyyMMdd"));
 }
+
+// One all-day event. Its end, the next day, is left out when that day has no four-digit year
+// (after a bill due 9999-12-31): an all-day event without one lasts its one day all the same.
+QStringList eventLines(const Bill &bill, const QString &uid, const QString &stamp)
+{
+    const QString summary = bill.payee().payeeName() + QStringLiteral(": ") + bill.description() +
+                            QStringLiteral(" (") + money(bill.balance()) + QLatin1Char(')');
+    const QString description =
+        QStringLiteral("Amount %1, balance %2").arg(money(bill.amount()), money(bill.balance()));
+    QStringList lines{QStringLiteral("BEGIN:VEVENT"), QStringLiteral("UID:") + uid,
+                      QStringLiteral("DTSTAMP:") + stamp,
+                      QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(bill.dueDate())};
+    const QDate end = bill.dueDate().addDays(1);
+    if (end.year() <= 9999)
+        lines.append(QStringLiteral("DTEND;VALUE=DATE:") + icsDate(end));
+    return lines + QStringList{QStringLiteral("SUMMARY:") + icsText(summary),
+                               QStringLiteral("DESCRIPTION:") + icsText(description),
+                               QStringLiteral("BEGIN:VALARM"),
+                               QStringLiteral("ACTION:DISPLAY"),
+                               QStringLiteral("DESCRIPTION:") + icsText(summary),
+                               QStringLiteral("TRIGGER:-P1D"),
+                               QStringLiteral("END:VALARM"),
+                               QStringLiteral("END:VEVENT")};
+}
+
+// QJsonDocument escapes the controls below a space but writes DEL and the C1 controls (U+0080
+// to U+009F, which some terminals obey) as they are. As \u escapes they read back the same.
+QByteArray escapedControls(const QByteArray &json)
+{
+    QByteArray escaped;
+    escaped.reserve(json.size());
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const uchar byte = uchar(json.at(i));
+        const uchar next = i + 1 < json.size() ? uchar(json.at(i + 1)) : 0;
+        if (byte == 0x7f) {
+            escaped += "\\u007f";
+        } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {
+            escaped += "\\u00" + QByteArray::number(next, 16);
+            ++i;
+        } else {
+            escaped += char(byte);
+        }
+    }
+    return escaped;
+}
 } // namespace
 
 namespace DueBills {
@@ -147,8 +177,9 @@ QByteArray textDocument(const QList<DueBill> &bills)
     double total = 0.0;
     for (const DueBill &due : bills) {
         rows.append({due.bill->dueDate().toString(isoDate), statusText(due.days),
-                     oneLine(due.bill->payee().payeeName()), oneLine(due.bill->description()),
-                     Formatting::currency(cents(due.bill->balance()))});
+                     ExportFiles::shortLine(due.bill->payee().payeeName(), textColumnWidth),
+                     ExportFiles::shortLine(due.bill->description(), textColumnWidth),
+                     money(due.bill->balance())});
         total += due.bill->balance();
     }
     QList<qsizetype> widths(5, 0);
@@ -167,7 +198,7 @@ QByteArray textDocument(const QList<DueBill> &bills)
     text += QStringLiteral("%1 %2, total %3\n")
                 .arg(bills.size())
                 .arg(bills.size() == 1 ? QStringLiteral("bill") : QStringLiteral("bills"))
-                .arg(Formatting::currency(cents(total)));
+                .arg(money(total));
     return text.toUtf8();
 }
 
@@ -177,15 +208,20 @@ QByteArray csvDocument(const QList<DueBill> &bills)
     rows.reserve(bills.size());
     for (const DueBill &due : bills) {
         const Bill &bill = *due.bill;
-        rows.append({QString::number(bill.id()), bill.dueDate().toString(isoDate),
-                     bill.payee().payeeName(), bill.description(), plainAmount(bill.amount()),
-                     plainAmount(bill.balance()), machineStatus(due.days),
-                     QString::number(due.days)});
+        rows.append({QString::number(bill.id()), ExportFiles::csvDate(bill.dueDate()),
+                     bill.payee().payeeName(), bill.description(),
+                     ExportFiles::csvAmount(bill.amount()), ExportFiles::csvAmount(bill.balance()),
+                     machineStatus(due.days), QString::number(due.days)});
     }
-    return ExportFiles::csvDocument({QStringLiteral("id"), QStringLiteral("due_date"),
-                                     QStringLiteral("payee"), QStringLiteral("description"),
-                                     QStringLiteral("amount"), QStringLiteral("balance"),
-                                     QStringLiteral("status"), QStringLiteral("days")},
+    using ExportFiles::CsvKind;
+    return ExportFiles::csvDocument({{QStringLiteral("id"), CsvKind::Value},
+                                     {QStringLiteral("due_date"), CsvKind::Value},
+                                     {QStringLiteral("payee"), CsvKind::Text},
+                                     {QStringLiteral("description"), CsvKind::Text},
+                                     {QStringLiteral("amount"), CsvKind::Value},
+                                     {QStringLiteral("balance"), CsvKind::Value},
+                                     {QStringLiteral("status"), CsvKind::Text},
+                                     {QStringLiteral("days"), CsvKind::Value}},
                                     rows);
 }
 
@@ -194,16 +230,17 @@ QByteArray jsonDocument(const QList<DueBill> &bills)
     QJsonArray array;
     for (const DueBill &due : bills) {
         const Bill &bill = *due.bill;
-        array.append(QJsonObject{{QStringLiteral("id"), bill.id()},
-                                 {QStringLiteral("due_date"), bill.dueDate().toString(isoDate)},
-                                 {QStringLiteral("payee"), bill.payee().payeeName()},
-                                 {QStringLiteral("description"), bill.description()},
-                                 {QStringLiteral("amount"), cents(bill.amount())},
-                                 {QStringLiteral("balance"), cents(bill.balance())},
-                                 {QStringLiteral("status"), machineStatus(due.days)},
-                                 {QStringLiteral("days"), due.days}});
+        array.append(
+            QJsonObject{{QStringLiteral("id"), bill.id()},
+                        {QStringLiteral("due_date"), bill.dueDate().toString(isoDate)},
+                        {QStringLiteral("payee"), bill.payee().payeeName()},
+                        {QStringLiteral("description"), bill.description()},
+                        {QStringLiteral("amount"), Formatting::roundedToCents(bill.amount())},
+                        {QStringLiteral("balance"), Formatting::roundedToCents(bill.balance())},
+                        {QStringLiteral("status"), machineStatus(due.days)},
+                        {QStringLiteral("days"), due.days}});
     }
-    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+    return escapedControls(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }
 
 QByteArray icsDocument(const QList<DueBill> &bills, const QString &dataFilePath,
@@ -216,28 +253,8 @@ QByteArray icsDocument(const QList<DueBill> &bills, const QString &dataFilePath,
                                 currentVersion() + QStringLiteral("//EN")) +
                      foldedLine(QStringLiteral("CALSCALE:GREGORIAN"));
     for (const DueBill &due : bills) {
-        const Bill &bill = *due.bill;
-        const QString summary = bill.payee().payeeName() + QStringLiteral(": ") +
-                                bill.description() + QStringLiteral(" (") +
-                                Formatting::currency(cents(bill.balance())) + QLatin1Char(')');
-        const QString description = QStringLiteral("Amount %1, balance %2")
-                                        .arg(Formatting::currency(cents(bill.amount())),
-                                             Formatting::currency(cents(bill.balance())));
-        const QStringList lines{
-            QStringLiteral("BEGIN:VEVENT"),
-            QStringLiteral("UID:") + eventUid(bill, dataFilePath),
-            QStringLiteral("DTSTAMP:") + stampText,
-            QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(bill.dueDate()),
-            QStringLiteral("DTEND;VALUE=DATE:") + icsDate(bill.dueDate().addDays(1)),
-            QStringLiteral("SUMMARY:") + icsText(summary),
-            QStringLiteral("DESCRIPTION:") + icsText(description),
-            QStringLiteral("BEGIN:VALARM"),
-            QStringLiteral("ACTION:DISPLAY"),
-            QStringLiteral("DESCRIPTION:") + icsText(summary),
-            QStringLiteral("TRIGGER:-P1D"),
-            QStringLiteral("END:VALARM"),
-            QStringLiteral("END:VEVENT"),
-        };
+        const QStringList lines =
+            eventLines(*due.bill, eventUid(*due.bill, dataFilePath), stampText);
         for (const QString &line : lines)
             ics += foldedLine(line);
     }

@@ -1,39 +1,97 @@
 #include "exportfiles.h"
 
+#include "formatting.h"
 #include "messagehelper.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QSaveFile>
 
-namespace ExportFiles {
+namespace {
 
-QString csvField(const QString &value)
+bool isControl(QChar c)
 {
-    if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) &&
-        !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r')))
-        return value;
-    QString quoted = value;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+    return c.category() == QChar::Other_Control;
 }
 
-QString csvRecord(const QStringList &fields)
+bool isLineBreak(QChar c)
 {
-    QString record;
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+// Spreadsheets read a field as a formula when it starts with one of these, and some of them
+// after leading blanks too, which a control character turned into a space would be.
+bool startsLikeFormula(const QString &value)
+{
+    if (value.startsWith(QLatin1Char('\t')) || value.startsWith(QLatin1Char('\r')))
+        return true;
+    for (const QChar c : value) {
+        if (c.isSpace() || isControl(c))
+            continue;
+        return c == QLatin1Char('=') || c == QLatin1Char('+') || c == QLatin1Char('-') ||
+               c == QLatin1Char('@');
+    }
+    return false;
+}
+
+QString csvField(const QString &value, ExportFiles::CsvKind kind)
+{
+    QString field = value;
+    bool quoted = false;
+    for (QChar &c : field) {
+        if (isLineBreak(c))
+            quoted = true;
+        else if (isControl(c))
+            c = QLatin1Char(' ');
+        else if (c == QLatin1Char(',') || c == QLatin1Char('"'))
+            quoted = true;
+    }
+    if (kind == ExportFiles::CsvKind::Text && startsLikeFormula(value))
+        field.prepend(QLatin1Char('\''));
+    if (!quoted)
+        return field;
+    field.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + field + QLatin1Char('"');
+}
+
+void appendRecord(QString &csv, const QStringList &fields,
+                  const QList<ExportFiles::CsvColumn> &columns)
+{
     for (int i = 0; i < fields.size(); ++i) {
         if (i > 0)
-            record += QLatin1Char(',');
-        record += csvField(fields.at(i));
+            csv += QLatin1Char(',');
+        csv += csvField(fields.at(i), columns.value(i).kind);
     }
-    return record + QStringLiteral("\r\n");
+    csv += QStringLiteral("\r\n");
 }
 
-QByteArray csvDocument(const QStringList &header, const QList<QStringList> &rows)
+// A write may take only part of the bytes when the disk fills up; the next one then fails
+// with the system's reason.
+bool writeAll(QSaveFile &file, const QByteArray &bytes)
 {
-    QString csv = csvRecord(header);
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 now = file.write(bytes.constData() + written, bytes.size() - written);
+        if (now <= 0)
+            return false;
+        written += now;
+    }
+    return true;
+}
+
+} // namespace
+
+namespace ExportFiles {
+
+QByteArray csvDocument(const QList<CsvColumn> &columns, const QList<QStringList> &rows)
+{
+    QStringList header;
+    for (const CsvColumn &column : columns)
+        header.append(column.title);
+    QString csv;
+    appendRecord(csv, header, {});
     for (const QStringList &row : rows)
-        csv += csvRecord(row);
+        appendRecord(csv, row, columns);
     return csv.toUtf8();
 }
 
@@ -44,18 +102,50 @@ QString csvDate(const QDate &date)
 
 QString csvAmount(double amount)
 {
-    // Rounded first, so that a tiny negative remainder does not print as "-0.00".
-    const double cents = qRound64(amount * 100.0) / 100.0;
-    return QString::number(cents == 0.0 ? 0.0 : cents, 'f', 2);
+    return QString::number(Formatting::roundedToCents(amount), 'f', 2);
+}
+
+QString oneLine(const QString &text)
+{
+    QString line = text;
+    for (QChar &c : line) {
+        if (isControl(c))
+            c = QLatin1Char(' ');
+    }
+    return line;
+}
+
+QString shortLine(const QString &text, int width)
+{
+    // Characters outside the basic plane are two QChars and count as one.
+    const auto end = [&text](int characters) {
+        qsizetype at = 0;
+        for (int i = 0; i < characters && at < text.size(); ++i)
+            at += text.at(at).isHighSurrogate() && at + 1 < text.size() &&
+                          text.at(at + 1).isLowSurrogate()
+                      ? 2
+                      : 1;
+        return at;
+    };
+    if (end(width) == text.size())
+        return oneLine(text);
+    return oneLine(text.left(end(width - 1))) + QChar(0x2026);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes, QString *errorText)
 {
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    // Unbuffered, so that a write the disk refuses fails here, with the system's reason: a
+    // buffered one would fail in commit(), which tells no reason and commits what it has.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && writeAll(file, bytes) &&
+        file.commit())
         return true;
-    if (errorText)
-        *errorText = file.errorString();
+    if (errorText) {
+        *errorText =
+            file.error() == QFileDevice::NoError
+                ? QCoreApplication::translate("ExportFiles", "Not everything could be written.")
+                : file.errorString();
+    }
     return false;
 }
 

@@ -9,26 +9,47 @@
 class QObject;
 
 // What the program writes for other programs to read: comma-separated values a spreadsheet
-// opens as they are (UTF-8, CRLF line ends, fields quoted only where they must be), and the
-// one way such a file reaches the disk.
+// opens as they are (UTF-8, CRLF line ends, fields quoted only where they must be) and cannot
+// be made to run, text a terminal shows as text, and the one way such a file reaches the disk.
 namespace ExportFiles {
 
-// One field, quoted when it holds a comma, a quote or a line break; quotes are doubled and
-// line breaks stay inside the quotes.
-QString csvField(const QString &value);
-// One record: the fields joined by commas, ended by CRLF.
-QString csvRecord(const QStringList &fields);
-// A header record and the rows, as UTF-8.
-QByteArray csvDocument(const QStringList &header, const QList<QStringList> &rows);
+// What a CSV column holds. Text comes from a person or a file and may begin like a formula,
+// which a spreadsheet would run when the file is opened; a value the program makes itself (an
+// id, an amount, a count of days, a date) is written as it is, minus sign and all.
+enum class CsvKind
+{
+    Text,
+    Value
+};
+
+struct CsvColumn
+{
+    QString title;
+    CsvKind kind = CsvKind::Text;
+};
+
+// A header record of the column titles, then one record per row, as UTF-8 (RFC 4180). A field
+// is quoted when it holds a comma, a quote or a line break; quotes are doubled and line breaks
+// stay inside the quotes. Every other control character becomes a space. A text field that
+// begins with a tab or a carriage return, or whose first character after any blanks is =, +,
+// - or @, gets a leading ', which a spreadsheet reads as "this is text".
+QByteArray csvDocument(const QList<CsvColumn> &columns, const QList<QStringList> &rows);
 
 // Dates as yyyy-MM-dd, an invalid date as an empty field; amounts as plain decimals with two
-// places and no currency sign or grouping.
+// places and no currency sign or grouping, every digit of a large amount included.
 QString csvDate(const QDate &date);
 QString csvAmount(double amount);
 
+// Text for one line of a terminal or a notification: every control character, line breaks
+// included, becomes a space, so that a stored name can neither break the line nor send the
+// terminal a command.
+QString oneLine(const QString &text);
+// oneLine, cut to at most width characters, the last of them "…" when anything was cut.
+QString shortLine(const QString &text, int width);
+
 // Writes the whole file or nothing: the bytes go to a temporary file beside the target, which
-// replaces the target only once everything is written. On failure the system's reason is in
-// errorText and no partial file is left.
+// replaces the target only once everything is written. On failure the system's reason (the
+// disk is full, say) is in errorText and no partial file is left.
 bool writeFile(const QString &path, const QByteArray &bytes, QString *errorText);
 
 // writeFile, and on failure the file error box: what could not be written ("The file could not

@@ -22,22 +22,37 @@ QString formatWithPattern(const QString &pattern, double value)
     return pattern.arg(value, 0, 'f', 2, QLatin1Char(' '));
 }
 
+// A value that rounds to zero cents has no sign to show.
+QString signedText(const QString &pattern, double value)
+{
+    const QString shown = formatWithPattern(pattern, std::abs(value));
+    if (value < 0 && shown != formatWithPattern(pattern, 0.0))
+        return QLatin1Char('-') + shown;
+    return shown;
+}
+
 } // namespace
 
 namespace Formatting {
 
 QString currency(double value)
 {
-    const QString shown = formatWithPattern(QStringLiteral("$%L1"), std::abs(value));
-    // A value that rounds to zero cents has no sign to show.
-    if (value < 0 && shown != QLatin1String("$0.00"))
-        return QLatin1Char('-') + shown;
-    return shown;
+    return signedText(QStringLiteral("$%L1"), value);
 }
 
 QString amount(double value)
 {
-    return formatWithPattern(QStringLiteral("%L1"), value);
+    return signedText(QStringLiteral("%L1"), value);
+}
+
+double roundedToCents(double value)
+{
+    // Beyond 2^52 cents a value times 100 loses its last digits, or becomes infinite; such a
+    // value is left as it is, and printing it with two decimals rounds it as well.
+    constexpr double countableCents = 4503599627370496.0;
+    if (!(std::abs(value) < countableCents / 100.0))
+        return value;
+    return std::round(value * 100.0) / 100.0 + 0.0;
 }
 
 QString monthName(const QDate &day)

@@ -13,6 +13,9 @@ namespace Formatting {
 QString currency(double value);
 // "1,234.50", as an amount field shows it.
 QString amount(double value);
+// The value rounded to whole cents, never -0. A value so large that a double holds no cents
+// of it is whole already and stays exactly as it is.
+double roundedToCents(double value);
 
 // The full English name of the day's month ("March").
 QString monthName(const QDate &day);

@@ -1,5 +1,6 @@
 #include "messagehelper.h"
 
+#include "exportfiles.h"
 #include "recordsql.h"
 
 #include <QCoreApplication>
@@ -25,11 +26,12 @@ int boundedIndex(int index, int count)
 }
 
 // Without a window, as on the command line: one line on stderr, named after the program, and
-// the answer that changes nothing.
+// the answer that changes nothing. The text may quote a file's path or contents, whose control
+// characters must not reach the terminal.
 int printToStandardError(const MessageRequest &request)
 {
     const QString line = QCoreApplication::applicationName() + QStringLiteral(": ") +
-                         request.text.simplified() + QLatin1Char('\n');
+                         ExportFiles::oneLine(request.text).simplified() + QLatin1Char('\n');
     std::fputs(line.toLocal8Bit().constData(), stderr);
     return request.escapeButton;
 }

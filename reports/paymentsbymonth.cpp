@@ -23,9 +23,11 @@ int monthNumber(const QDate &day)
     return day.year() * 12 + day.month() - 1;
 }
 
-qint64 cents(double amount)
+// Whole cents, in a double: a count of cents in an integer would overflow for the largest
+// amounts a file can hold.
+double cents(double amount)
 {
-    return qint64(std::llround(amount * 100.0));
+    return Formatting::roundedToCents(amount);
 }
 
 struct PayeeTotal

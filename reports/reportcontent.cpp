@@ -367,9 +367,13 @@ QString exportText(ReportColumnKind kind, const QVariant &value)
 
 QByteArray csvDocument(const ReportContent &content)
 {
-    QStringList header;
-    for (const ReportColumn &column : content.columns)
-        header.append(column.title);
+    QList<ExportFiles::CsvColumn> columns;
+    for (const ReportColumn &column : content.columns) {
+        const bool text =
+            column.kind == ReportColumnKind::Text || column.kind == ReportColumnKind::YesNo;
+        columns.append(
+            {column.title, text ? ExportFiles::CsvKind::Text : ExportFiles::CsvKind::Value});
+    }
     QList<QStringList> rows;
     rows.reserve(content.rows.size());
     for (const QVariantList &values : content.rows) {
@@ -378,7 +382,7 @@ QByteArray csvDocument(const ReportContent &content)
             fields.append(exportText(content.columns.at(i).kind, values.value(i)));
         rows.append(fields);
     }
-    return ExportFiles::csvDocument(header, rows);
+    return ExportFiles::csvDocument(columns, rows);
 }
 
 QString html(const ReportContent &content)

@@ -13,7 +13,7 @@ class QTextDocument;
 // What a column holds decides how its values are shown and how they are exported.
 enum class ReportColumnKind
 {
-    Text,  // QString, shown and exported as it is
+    Text,  // QString, shown as it is and exported as text no spreadsheet takes for a formula
     Date,  // QDate: "MM/dd/yyyy" shown, yyyy-MM-dd exported, an invalid date as empty
     Money, // double: "$1,234.50" shown, 1234.50 exported
     YesNo, // bool: "Yes" (bold) or "No"

@@ -6,10 +6,12 @@
 #include "testmain.h"
 #include "windowsupport.h"
 
+#include <QDBusConnection>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -23,20 +25,42 @@ struct Run
     QByteArray err;
 };
 
-// nvdue as cron would run it: no display, no session bus.
-Run nvdue(const QStringList &arguments)
+// nvdue as cron would run it: no display, and no session bus unless one is given. Events are
+// handled meanwhile, so that a service of this process on that bus can answer.
+Run nvdue(const QStringList &arguments, const QString &bus = "unix:path=/nonexistent/bus")
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                       QStringLiteral("unix:path=/nonexistent/bus"));
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(NVDUE_PATH), arguments);
-    process.waitForFinished(30000);
+    if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 30000))
+        process.kill();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
+
+// A desktop's notification service, on a bus of its own: it tells its capabilities and keeps
+// the bodies it is sent.
+class StandInNotifications : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList capabilities;
+    QStringList bodies;
+
+public slots:
+    QStringList GetCapabilities() { return capabilities; }
+    uint Notify(const QString &, uint, const QString &, const QString &, const QString &body,
+                const QStringList &, const QVariantMap &, int)
+    {
+        bodies.append(body);
+        return uint(bodies.size());
+    }
+};
 
 } // namespace
 
@@ -53,6 +77,8 @@ private slots:
     void unreadableFileIsReportedAndLeftAlone_data();
     void unreadableFileIsReportedAndLeftAlone();
     void outputsCarryTheBillsExactly();
+    void notificationBodyCarriesNoMarkup_data();
+    void notificationBodyCarriesNoMarkup();
     void recentFileComesFromTheSystemStore();
     void wrongOptionsAreStatus64_data();
     void wrongOptionsAreStatus64();
@@ -123,26 +149,42 @@ void TestNvdue::exitStatusSaysWhatIsDue()
 void TestNvdue::unreadableFileIsReportedAndLeftAlone_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("said"); // after the file's name
     QTest::newRow("missing") << "missing"
-                             << "There is no such file.";
+                             << "bills.nvbf"
+                             << ": there is no such file\n";
+    QTest::newRow("folder") << "folder"
+                            << "bills.nvbf"
+                            << " is a folder\n";
     QTest::newRow("not a data file") << "text"
-                                     << "The file you are trying to open is invalid.";
+                                     << "bills.nvbf"
+                                     << ": not a data file of this program\n";
+    QTest::newRow("controls in the name") << "text"
+                                          << "bills\x1b]0;x\x07.nvbf"
+                                          << ": not a data file of this program\n";
     QTest::newRow("newer") << "newer"
+                           << "bills.nvbf"
                            << "is newer than the current file version";
     QTest::newRow("older") << "older"
+                           << "bills.nvbf"
                            << "cannot be read before Norvo Rava Rodozod has upgraded";
     QTest::newRow("locked") << "locked"
+                            << "bills.nvbf"
                             << "in use by another program";
 }
 
 void TestNvdue::unreadableFileIsReportedAndLeftAlone()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, name);
     QFETCH(QString, said);
+    m_path = m_dir->filePath(name);
     std::unique_ptr<QSqlQuery> other;
     if (kind == "text") {
         QVERIFY(writeFileBytes(m_path, "household bills\n"));
+    } else if (kind == "folder") {
+        QVERIFY(QDir(m_dir->path()).mkdir(name));
     } else if (kind != "missing") {
         buildFile({-1});
         QVERIFY(Connections::open("other program", m_path));
@@ -163,19 +205,26 @@ void TestNvdue::unreadableFileIsReportedAndLeftAlone()
     QCOMPARE(run.status, 3);
     QVERIFY(run.out.isEmpty());
     QCOMPARE(run.err.count('\n'), 1);
+    // The name as the terminal gets it: its control characters are spaces.
+    const QString shownPath = QString(m_path).replace(QRegularExpression("[\\x01-\\x1f]"), " ");
+    QVERIFY2(run.err.startsWith(("nvdue: " + shownPath).toUtf8()), run.err.constData());
     QVERIFY2(run.err.contains(said.toUtf8()), run.err.constData());
     QCOMPARE(fileBytes(m_path), before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(), kind == "missing" ? 0 : 1);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).size(),
+             kind == "missing" || kind == "folder" ? 0 : 1);
 }
 
 void TestNvdue::outputsCarryTheBillsExactly()
 {
     const QString payee = "A, B; C\nD \"E\"";
+    // Terminal commands: a title, a cleared screen; and NUL, DEL and the C1 escape.
+    const QString water =
+        QString("Wa\x1b]0;x\x07ter\x1b[2J") + QChar(0) + QChar(0x7f) + QChar(0x9b);
     {
         DataFile file(nullptr);
         QVERIFY(file.open(m_path));
         QVERIFY(addBill(payee, QString(60, QChar(0x00e9)), 12.345, today.addDays(-2), 2));
-        QVERIFY(addBill("Water", "water", 20, today.addDays(3)));
+        QVERIFY(addBill(water, "water", 20, today.addDays(3)));
         Connections::close(Connections::current());
     }
     const QStringList base{m_path, "--today", today.toString(Qt::ISODate), "--format"};
@@ -186,13 +235,18 @@ void TestNvdue::outputsCarryTheBillsExactly()
              "1,2026-05-12,\"A, B; C\nD \"\"E\"\"\"," +
                  QString(60, QChar(0x00e9)) +
                  ",12.35,10.35,overdue,-2\r\n"
-                 "2,2026-05-17,Water,water,20.00,20.00,upcoming,3\r\n");
+                 "2,2026-05-17,Wa ]0;x ter [2J   ,water,20.00,20.00,upcoming,3\r\n");
+    for (const char *format : {"text", "json", "ics"})
+        QVERIFY(
+            !QString::fromUtf8(nvdue(base + QStringList{format}).out)
+                 .contains(QRegularExpression("[\\x00-\\x09\\x0b\\x0c\\x0e-\\x1f\\x7f-\\x9f]")));
 
     const QJsonArray json = QJsonDocument::fromJson(nvdue(base + QStringList{"json"}).out).array();
     QCOMPARE(json.size(), 2);
     QCOMPARE(json.at(0)["payee"].toString(), payee);
     QCOMPARE(json.at(0)["balance"].toDouble(), 10.35);
     QCOMPARE(json.at(1)["days"].toInt(), 3);
+    QCOMPARE(json.at(1)["payee"].toString(), water); // in escapes, which read back as stored
 
     const QByteArray ics = nvdue(base + QStringList{"ics"}).out;
     QVERIFY(ics.endsWith("END:VCALENDAR\r\n"));
@@ -231,27 +285,80 @@ void TestNvdue::recentFileComesFromTheSystemStore()
     QCOMPARE(fileBytes(store), before);
 }
 
+void TestNvdue::notificationBodyCarriesNoMarkup_data()
+{
+    QTest::addColumn<QStringList>("capabilities");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("server reads markup")
+        << QStringList{"body", "body-markup"}
+        << "&lt;a href=x&gt;Pay&lt;/a&gt; &amp; co: bill [2J, $10.00, 1 day overdue";
+    // Such a server shows the body as it is, and would show escapes too.
+    QTest::newRow("server shows text")
+        << QStringList{"body"} << "<a href=x>Pay</a> & co: bill [2J, $10.00, 1 day overdue";
+}
+
+void TestNvdue::notificationBodyCarriesNoMarkup()
+{
+    QFETCH(QStringList, capabilities);
+    QFETCH(QString, body);
+    {
+        DataFile file(nullptr);
+        QVERIFY(file.open(m_path));
+        QVERIFY(addBill("<a href=x>Pay</a> & co", "bill\x1b[2J", 10, today.addDays(-1)));
+        Connections::close(Connections::current());
+    }
+    QProcess daemon;
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+    QVERIFY2(daemon.waitForReadyRead(10000), "dbus-daemon (package dbus-daemon) is needed");
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    StandInNotifications service;
+    service.capabilities = capabilities;
+    {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, "stand-in");
+        QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &service,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.Notifications"));
+        const Run run =
+            nvdue({m_path, "--today", today.toString(Qt::ISODate), "--notify"}, address);
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.out.isEmpty() && run.err.isEmpty(), run.err.constData());
+    }
+    QDBusConnection::disconnectFromBus("stand-in");
+    daemon.kill();
+    daemon.waitForFinished();
+    QCOMPARE(service.bodies, QStringList{body});
+}
+
 void TestNvdue::wrongOptionsAreStatus64_data()
 {
     QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("said");
     // Status 1 would read as "something overdue" to a script or a systemd unit.
-    QTest::newRow("unknown option") << QStringList{"--bogus"};
-    QTest::newRow("missing value") << QStringList{"--days"};
-    QTest::newRow("days not a number") << QStringList{"--days", "x"};
-    QTest::newRow("unknown format") << QStringList{"--format", "xml"};
-    QTest::newRow("no such day") << QStringList{"--today", "2026-02-30"};
-    QTest::newRow("two files") << QStringList{"other.nvbf"};
+    QTest::newRow("unknown option")
+        << QStringList{"--bogus"} << "Unknown option 'bogus'. See nvdue --help.";
+    QTest::newRow("missing value")
+        << QStringList{"--days"} << "Missing value after '--days'. See nvdue --help.";
+    QTest::newRow("days not a number")
+        << QStringList{"--days", "abc"} << "--days: 'abc' is not a whole number of days";
+    QTest::newRow("days too many")
+        << QStringList{"--days", "9999"} << "--days: '9999' is not between 0 and 3660";
+    QTest::newRow("unknown format") << QStringList{"--format", "xml"}
+                                    << "--format: 'xml' is not one of text, csv, json and ics";
+    QTest::newRow("no such day") << QStringList{"--today", "2026-02-30"}
+                                 << "--today: '2026-02-30' is not a day written YYYY-MM-DD";
+    QTest::newRow("two files") << QStringList{"other.nvbf"}
+                               << "'other.nvbf': only one FILE can be given";
 }
 
 void TestNvdue::wrongOptionsAreStatus64()
 {
     QFETCH(QStringList, options);
+    QFETCH(QString, said);
     buildFile({-3});
     const Run run = nvdue(QStringList{m_path} + options);
     QCOMPARE(run.status, 64);
     QVERIFY(run.out.isEmpty());
-    QCOMPARE(run.err.count('\n'), 1);
-    QVERIFY2(run.err.startsWith("nvdue: "), run.err.constData());
+    QCOMPARE(QString::fromUtf8(run.err), "nvdue: " + said + "\n");
 }
 
 NV_TEST_MAIN(TestNvdue)

@@ -7,8 +7,10 @@ nv_ensure_packages() {
     # python3-dateutil: tests/data/makescheduletable.py writes the due-date table from its rrule.
     # desktop-file-utils, appstream: the install test validates the desktop entry and metainfo.
     # dpkg-dev: cpack -G DEB works out the package's library dependencies with dpkg-shlibdeps.
+    # dbus-daemon: the nvdue test runs a private session bus for its stand-in notification service.
     local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
-        libgl-dev poppler-utils python3-dateutil desktop-file-utils appstream dpkg-dev "$@")
+        libgl-dev poppler-utils python3-dateutil desktop-file-utils appstream dpkg-dev dbus-daemon
+        "$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
