@@ -83,6 +83,24 @@ KeptEnds keptEnds(const QString &before, const QString &after)
         ++kept.suffix;
     return kept;
 }
+// The text after an edit that added a point to a field in cents, without the point the cents put
+// in before: that one was never typed. What is left is the digits typed so far with the user's
+// point.
+QString withoutCentsPoint(const QString &before, const QString &after, const KeptEnds &kept,
+                          int &pos)
+{
+    const int ours = int(before.indexOf(point));
+    int at = -1;
+    if (ours >= 0 && ours < kept.prefix)
+        at = ours;
+    else if (ours >= 0 && ours >= before.size() - kept.suffix)
+        at = ours + int(after.size() - before.size());
+    if (at < 0)
+        return after;
+    if (at < pos)
+        --pos;
+    return QString(after).remove(at, 1);
+}
 } // namespace
 
 AmountEntry::AmountEntry(QLineEdit *field) : QValidator(field), m_shown(field->text())
@@ -147,23 +165,5 @@ std::optional<QString> AmountEntry::edited(const QString &input, int &pos, bool 
     }
     const KeptEnds kept = keptEnds(m_shown, input);
     asWritten = input.mid(kept.prefix, input.size() - kept.prefix - kept.suffix).contains(point);
-    return asWritten ? leftCentsForWritten(input, pos) : centsText(input, pos);
-}
-
-// The digits typed so far with the point the user has just added: the point the cents put in
-// was never typed, and goes.
-QString AmountEntry::leftCentsForWritten(const QString &input, int &pos) const
-{
-    const KeptEnds kept = keptEnds(m_shown, input);
-    const int ours = int(m_shown.indexOf(point));
-    int at = -1;
-    if (ours >= 0 && ours < kept.prefix)
-        at = ours;
-    else if (ours >= 0 && ours >= m_shown.size() - kept.suffix)
-        at = ours + int(input.size() - m_shown.size());
-    if (at < 0)
-        return input;
-    if (at < pos)
-        --pos;
-    return QString(input).remove(at, 1);
+    return asWritten ? withoutCentsPoint(m_shown, input, kept, pos) : centsText(input, pos);
 }

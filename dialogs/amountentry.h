@@ -37,7 +37,6 @@ private:
     // The text an edit that leaves input turns into, and whether it is as written; none when
     // the field refuses the edit. pos is the cursor, before and after.
     std::optional<QString> edited(const QString &input, int &pos, bool &asWritten) const;
-    QString leftCentsForWritten(const QString &input, int &pos) const;
 
     // The field asks validate() about every change of its text before it makes it, with the
     // text it would have; what the field showed after the last change it made is kept here.
