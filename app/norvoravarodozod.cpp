@@ -161,6 +161,8 @@ void NorvoRavaRodozod::OnEditBill()
     if (!m_selectedBill)
         return;
     const QString mode = editModeFor(*m_selectedBill);
+    if (mode.isEmpty())
+        return;
     BillDialog dialog(m_dataFile.get(), this);
     dialog.setEditMode(mode);
     dialog.loadBill(m_selectedBill->id());
@@ -169,7 +171,8 @@ void NorvoRavaRodozod::OnEditBill()
 }
 
 // A bill of its own is edited alone, as is one that already left its series; for any other
-// bill of a series the user says whether the change is meant for the whole series.
+// bill of a series the user says whether the change is meant for the whole series, or that
+// nothing is to be edited (empty).
 QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
 {
     if (m_dataFile->scheduleTypeOf(bill) == QLatin1String("SINGLE"))
@@ -182,11 +185,17 @@ QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
     question.title = tr("Edit Bill");
     question.text = tr("You are attempting to edit a recurring bill.\nHow would you like to edit "
                        "this bill?");
-    question.buttons = QStringList{tr("Edit recurring bill"), tr("Edit this bill")};
+    question.buttons = QStringList{tr("Edit recurring bill"), tr("Edit this bill"), tr("Cancel")};
     question.defaultButton = 0;
-    question.escapeButton = 1;
-    return MessageHelper::ask(question) == 0 ? QStringLiteral("RECURRING")
-                                             : QStringLiteral("RECURRINGUNIQUE");
+    question.escapeButton = 2;
+    switch (MessageHelper::ask(question)) {
+    case 0:
+        return QStringLiteral("RECURRING");
+    case 1:
+        return QStringLiteral("RECURRINGUNIQUE");
+    default:
+        return QString();
+    }
 }
 
 void NorvoRavaRodozod::OnOpenFile()

@@ -67,9 +67,10 @@ bool BackupDialog::backUp()
         return false;
     }
     if (failures.isEmpty()) {
+        // Noted before the notice, which is open while keys and clicks still arrive.
+        m_backedUpTo = directory;
         tell(MessageIcon::Information, QStringLiteral("The backup was written to %1:\n%2")
                                            .arg(where, written.join(QLatin1Char('\n'))));
-        m_backedUpTo = directory;
         return true;
     }
     QString text =

@@ -11,7 +11,9 @@ class BackupDialogClass;
 }
 
 // Copies the open data file and the system file into a directory the user chooses. Each copy
-// is named with the moment it was taken, so earlier backups are never replaced.
+// is named with the moment it was taken, so earlier backups are never replaced. Enter means OK
+// even on the Backup button, which has the focus after a backup: the Enter that closes the
+// notice, or the next one, must not make a second copy.
 class BackupDialog : public QDialog
 {
     Q_OBJECT

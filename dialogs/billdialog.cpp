@@ -14,6 +14,8 @@
 #include "payeelistdialog.h"
 #include "payeeorder.h"
 
+#include <cmath>
+
 namespace {
 const QString newMode = QStringLiteral("NEW");
 const QString singleMode = QStringLiteral("SINGLE");
@@ -68,10 +70,22 @@ void BillDialog::loadBill(int id)
     showEditWidgets();
 
     m_ui->PayeeComboBox->setCurrentIndex(m_ui->PayeeComboBox->findData(m_bill.payee().id()));
-    m_ui->AmountLineEdit->setText(Formatting::amount(m_bill.amount()));
+    AmountEntry::fill(m_ui->AmountLineEdit, m_bill.amount());
     m_ui->DueDateDateEdit->setDate(m_bill.dueDate());
     m_ui->DescriptionTextEdit->setPlainText(m_bill.description());
     m_ui->NoteTextEdit->setPlainText(m_bill.note());
+    m_loadedForm = formValues();
+}
+
+// What Save would store, as the form holds it; the amount in whole cents, as it is shown.
+QVariantList BillDialog::formValues() const
+{
+    return {m_ui->PayeeComboBox->currentData(),
+            std::round(AmountEntry::parse(m_ui->AmountLineEdit->text()) * 100),
+            m_ui->DescriptionTextEdit->toPlainText(),
+            m_ui->NoteTextEdit->toPlainText(),
+            m_ui->DueDateDateEdit->date(),
+            m_ui->seriesEndDateEdit->date()};
 }
 
 void BillDialog::showEditWidgets()
@@ -138,11 +152,6 @@ void BillDialog::on_paymentsPushButton_clicked()
     reloadStoredState();
 }
 
-void BillDialog::on_AmountLineEdit_textChanged(const QString &text)
-{
-    AmountEntry::rewrite(m_ui->AmountLineEdit, text);
-}
-
 void BillDialog::on_calendarPushButton_clicked()
 {
     CalendarDialog calendar;
@@ -193,6 +202,12 @@ void BillDialog::on_OkButton_clicked()
         request.windowIcon = QStringLiteral(":/images/Resources/bill_current.png");
         request.textFormat = Qt::PlainText;
         MessageHelper::ask(request, this);
+        return;
+    }
+    // A stored bill saved as it was loaded keeps its row as it is: a write would still take it
+    // out of its series.
+    if (m_editMode != newMode && formValues() == m_loadedForm) {
+        accept();
         return;
     }
     if (!confirmSeriesCut())

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QVariantList>
 
 #include <memory>
 
@@ -17,7 +18,7 @@ class BillDialogClass;
 // Enters a new bill, single or recurring, or edits a stored one: the bill alone, a whole
 // recurring series, or one bill of a series on its own. Save checks what is missing, stores
 // everything that belongs together at once and closes; otherwise the dialog stays open and
-// says why.
+// says why. A stored bill saved without a change is not written at all.
 class BillDialog : public QDialog
 {
     Q_OBJECT
@@ -41,13 +42,13 @@ private slots:
     void on_singleRadioButton_toggled(bool);
     void on_schedulePushButton_clicked();
     void on_paymentsPushButton_clicked();
-    void on_AmountLineEdit_textChanged(const QString &text);
     void on_calendarPushButton_clicked();
     void on_PayeeListPushButton_clicked();
     void on_OkButton_clicked();
 
 private:
     void showEditWidgets();
+    QVariantList formValues() const;
     QString missingChoice() const;
     bool confirmSeriesCut();
     void readForm(Bill &bill) const;
@@ -63,4 +64,6 @@ private:
     Bill m_bill;
     BillSchedule m_schedule;
     QString m_editMode;
+    // The form as loadBill() filled it.
+    QVariantList m_loadedForm;
 };

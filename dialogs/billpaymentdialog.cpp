@@ -11,6 +11,19 @@
 
 #include <cmath>
 
+namespace {
+// Stored names and descriptions can be of any length and hold line breaks; the window shows
+// one line of each, cut short.
+QString oneLine(const QString &text)
+{
+    const int limit = 60;
+    QString line = text.simplified();
+    if (line.size() > limit)
+        line = line.left(limit - 1) + QChar(0x2026);
+    return line;
+}
+} // namespace
+
 BillPaymentDialog::BillPaymentDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentDialogClass>()),
       m_dataFile(dataFile)
@@ -19,6 +32,7 @@ BillPaymentDialog::BillPaymentDialog(DataFile *dataFile, QWidget *parent, Qt::Wi
     AmountEntry::prepare(m_ui->amountLineEdit);
     DateEntry::prepare(m_ui->paymentDateTimeEdit);
     m_ui->paymentDateTimeEdit->setDate(Clock::today());
+    m_ui->amountLineEdit->setFocus();
 }
 
 BillPaymentDialog::~BillPaymentDialog() = default;
@@ -27,6 +41,10 @@ void BillPaymentDialog::setBill(int billId)
 {
     m_bill = Bill::findById(billId);
     m_payment.setBillId(billId);
+    showBill();
+    // Nothing is offered when nothing is owed.
+    if (m_bill.balance() > 0)
+        AmountEntry::fill(m_ui->amountLineEdit, m_bill.balance());
 }
 
 void BillPaymentDialog::loadPayment(int paymentId)
@@ -34,12 +52,21 @@ void BillPaymentDialog::loadPayment(int paymentId)
     m_payment = BillPayment::findById(paymentId);
     m_bill = Bill::findById(m_payment.billId());
     m_ui->paymentDateTimeEdit->setDateTime(m_payment.paymentDate());
-    m_ui->amountLineEdit->setText(Formatting::amount(m_payment.amount()));
+    showBill();
+    AmountEntry::fill(m_ui->amountLineEdit, m_payment.amount());
+}
+
+void BillPaymentDialog::showBill()
+{
+    m_ui->payeeValueLabel->setText(oneLine(m_bill.payeeName()));
+    m_ui->descriptionValueLabel->setText(oneLine(m_bill.description()));
+    m_ui->dueDateValueLabel->setText(Formatting::shortDate(m_bill.dueDate()));
+    m_ui->balanceValueLabel->setText(Formatting::currency(m_bill.balance()));
 }
 
 void BillPaymentDialog::on_okButton_clicked()
 {
-    if (!confirmOverpayment())
+    if (!hasAmount() || !confirmOverpayment())
         return;
     if (!savePayment()) {
         MessageHelper::showFileError(tr("The payment could not be saved."), this);
@@ -48,12 +75,27 @@ void BillPaymentDialog::on_okButton_clicked()
     accept();
 }
 
+// A payment of nothing would still be stored as a payment, and take the bill out of its series.
+bool BillPaymentDialog::hasAmount()
+{
+    if (AmountEntry::parse(m_ui->amountLineEdit->text()) > 0)
+        return true;
+    MessageRequest request;
+    request.icon = MessageIcon::Warning;
+    request.title = windowTitle();
+    request.text = tr("Please enter the amount of the payment.");
+    request.windowIcon = QStringLiteral(":/images/Resources/money.png");
+    MessageHelper::ask(request, this);
+    m_ui->amountLineEdit->setFocus();
+    return false;
+}
+
 // A payment beyond what is still owed is most often a typing slip; the user says it is meant.
 bool BillPaymentDialog::confirmOverpayment()
 {
     // The balance this payment pays into: an edited payment is already counted in it.
     const double owed = m_bill.balance() + (m_payment.isStored() ? m_payment.amount() : 0.0);
-    // Whole cents, kept in doubles: the amount field takes any size of number.
+    // Whole cents, kept in doubles: a stored balance can be of any size.
     const double owedCents = std::round(owed * 100);
     const double excessCents =
         std::round(AmountEntry::parse(m_ui->amountLineEdit->text()) * 100) - owedCents;
@@ -83,11 +125,6 @@ bool BillPaymentDialog::savePayment()
         return false;
     m_payment = payment;
     return true;
-}
-
-void BillPaymentDialog::on_amountLineEdit_textChanged(const QString &text)
-{
-    AmountEntry::rewrite(m_ui->amountLineEdit, text);
 }
 
 void BillPaymentDialog::on_calendarPushButton_clicked()

@@ -13,8 +13,10 @@ namespace Ui {
 class BillPaymentDialogClass;
 }
 
-// Enters a new payment on a bill, or edits a stored one: its date and amount. Save stores the
-// payment at once and closes; a save that fails is reported and the dialog stays open.
+// Enters a new payment on a bill, or edits a stored one: its date and amount. The bill being
+// paid is shown above them, and the amount starts as the balance (or the stored amount),
+// selected, so that Enter pays it and typing replaces it. Save stores the payment at once and
+// closes; a payment of nothing, or a save that fails, is reported and the dialog stays open.
 class BillPaymentDialog : public QDialog
 {
     Q_OBJECT
@@ -32,10 +34,11 @@ public:
 
 private slots:
     void on_okButton_clicked();
-    void on_amountLineEdit_textChanged(const QString &text);
     void on_calendarPushButton_clicked();
 
 private:
+    void showBill();
+    bool hasAmount();
     bool confirmOverpayment();
     bool savePayment();
 

@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <cmath>
+
 // Every write that touches more than one record is one of these, in one transaction, so that
 // the window, the dialogs and any other front end store the same things the same way. Each
 // returns whether everything landed; on false nothing did, and lastErrorText() says why.
@@ -78,6 +80,11 @@ bool DataFile::savePayment(BillPayment &payment, Bill &bill)
 {
     if (!writable())
         return false;
+    // A payment of nothing still takes its bill out of the series; it records nothing paid.
+    if (!(payment.amount() > 0 && std::isfinite(payment.amount()))) {
+        RecordSql::setLastErrorText(QStringLiteral("A payment needs an amount above zero."));
+        return false;
+    }
     BillPayment storedPayment = payment;
     Bill storedBill = bill;
     Transaction transaction(Connections::current());

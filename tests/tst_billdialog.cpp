@@ -106,6 +106,8 @@ private slots:
     void calendarMovesOnlyThisBill();
     void payeeListKeepsTheChosenPayee_data();
     void payeeListKeepsTheChosenPayee();
+    void saveWithoutChangeWritesNothing_data();
+    void saveWithoutChangeWritesNothing();
 
     // Regression tests
     void incompleteNewBillKeepsDialogOpen_data();
@@ -215,6 +217,8 @@ void TestBillDialog::newSingleBillAndItsEdit_data()
                        << ".5" << 0.5 << "0.50";
     QTest::newRow("thousands") << "123450"
                                << "1234.50" << 1234.5 << "1,234.50";
+    QTest::newRow("a point typed is kept") << "120.5"
+                                           << "120.5" << 120.5 << "120.50";
 }
 
 void TestBillDialog::newSingleBillAndItsEdit()
@@ -261,6 +265,8 @@ void TestBillDialog::newSingleBillAndItsEdit()
     edit.show();
     QVERIFY(child<QRadioButton>(&edit, "singleRadioButton")->isChecked());
     QCOMPARE(child<QLineEdit>(&edit, "AmountLineEdit")->text(), shownForEdit);
+    // Selected, so that typing replaces it.
+    QCOMPARE(child<QLineEdit>(&edit, "AmountLineEdit")->selectedText(), shownForEdit);
     click(&edit, "OkButton");
     QVERIFY(!edit.isVisible());
     QCOMPARE(fileRows(), before);
@@ -393,6 +399,47 @@ void TestBillDialog::payeeListKeepsTheChosenPayee()
         shown.append(payees->itemText(i));
     QCOMPARE(shown, names);
     QCOMPARE(payees->currentText(), current);
+}
+
+void TestBillDialog::saveWithoutChangeWritesNothing_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("amountKeys"); // typed over the amount; empty leaves it
+
+    QTest::newRow("single bill") << "SINGLE"
+                                 << "";
+    QTest::newRow("whole series") << "RECURRING"
+                                  << "";
+    // This once took the bill out of its series.
+    QTest::newRow("one bill of a series") << "RECURRINGUNIQUE"
+                                          << "";
+    QTest::newRow("the same amount typed again") << "RECURRINGUNIQUE"
+                                                 << "20.0";
+}
+
+void TestBillDialog::saveWithoutChangeWritesNothing()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, amountKeys);
+    const int billId = mode == "SINGLE" ? storedSingleBill(20.0) : storedSeries(20.0, 3).at(1);
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode(mode);
+    dialog.loadBill(billId);
+    dialog.show();
+    if (!amountKeys.isEmpty())
+        typeAmount(&dialog, amountKeys);
+    // Any write at all would now fail and keep the dialog open with a message.
+    const QString before = fileRows();
+    const QString refuse = " BEGIN SELECT RAISE(ABORT, 'written'); END;";
+    for (const QString table : {"bills", "billschedule"})
+        for (const QString change : {"INSERT", "UPDATE", "DELETE"})
+            QVERIFY(run("CREATE TRIGGER refuse" + change + table + " BEFORE " + change + " ON " +
+                        table + refuse));
+    click(&dialog, "OkButton");
+
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(m_messages->count(), 0);
+    QCOMPARE(fileRows(), before);
 }
 
 void TestBillDialog::incompleteNewBillKeepsDialogOpen_data()

@@ -23,6 +23,7 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace {
 const QDateTime moment(QDate(2026, 12, 7), QTime(23, 15, 0));
@@ -40,6 +41,12 @@ int rowsIn(const QString &path, const QString &table)
     }
     Connections::close("reader");
     return rows;
+}
+
+// Enter as a person presses it: to the widget that has the keyboard focus.
+void pressEnter()
+{
+    QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Return);
 }
 
 QStringList filesIn(const QString &directory)
@@ -82,6 +89,7 @@ private slots:
     void copyTakesAnyPathAndNeverOverwrites();
     void okBacksUpWhatWasNotBackedUp_data();
     void okBacksUpWhatWasNotBackedUp();
+    void enterAfterBackupMakesNoSecondCopy();
 
 private:
     void clickBackup(BackupDialog &dialog, const QString &directory);
@@ -363,6 +371,40 @@ void TestInfoDialogs::okBacksUpWhatWasNotBackedUp()
     if (!told.isEmpty())
         QVERIFY2(m_messages->last().text.contains(told), qPrintable(m_messages->last().text));
     QCOMPARE(dialog.isVisible(), !closed);
+}
+
+// The Enter that closes the notice, and the one after it, mean OK: this once made a second copy
+// through the Backup button, which keeps the focus after its click.
+void TestInfoDialogs::enterAfterBackupMakesNoSecondCopy()
+{
+    m_messages.reset(); // the notices are real boxes, closed by their key
+    int notices = 0;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&notices] {
+        // Keys reach a box once it has the focus; the dialog under it takes none meanwhile.
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box && box->isActiveWindow()) {
+            ++notices;
+            pressEnter();
+        }
+    });
+    answerer.start(20);
+    BackupDialog dialog;
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.findChild<QLineEdit *>("backupdirLineEdit")->setText(m_target->path());
+    auto *backup = dialog.findChild<QPushButton *>("backupPushButton");
+    QTest::mouseClick(backup, Qt::LeftButton);
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QCOMPARE(QApplication::focusWidget(), backup);
+    pressEnter();
+
+    QCOMPARE(notices, 1);
+    QCOMPARE(filesIn(m_target->path()),
+             QStringList({"household-2026-12-07-231500.nvbf", "system-2026-12-07-231500.db"}));
+    QVERIFY(!dialog.isVisible());
 }
 
 void TestInfoDialogs::copyTakesAnyPathAndNeverOverwrites()

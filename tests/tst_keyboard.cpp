@@ -9,10 +9,14 @@
 #include "testmain.h"
 #include "windowsupport.h"
 
+#include <QDir>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QXmlStreamReader>
 
 #include <functional>
 #include <memory>
@@ -69,6 +73,8 @@ private slots:
     void payeeBillAndPaymentWithoutTheMouse();
     void enterOnAListRowOpensItInPlace_data();
     void enterOnAListRowOpensItInPlace();
+    void eachLetterLeadsToOneItem_data();
+    void eachLetterLeadsToOneItem();
 };
 
 void TestKeyboard::payeeBillAndPaymentWithoutTheMouse()
@@ -153,14 +159,11 @@ void TestKeyboard::payeeBillAndPaymentWithoutTheMouse()
     }
     backTo(&window);
 
-    // A payment on the selected bill with Ctrl+M; the amount is typed, Enter saves.
+    // A payment on the selected bill with Ctrl+M: the amount offered is the balance, and Enter
+    // pays it.
     {
         ModalAnswerer pay("BillPaymentDialog", [](QWidget *) {
-            // Tab goes through the date's month, day and year, then the calendar button.
-            for (int i = 0; i < 4; ++i)
-                press(Qt::Key_Tab);
             QCOMPARE(focusName(), QString("amountLineEdit"));
-            type("4250");
             press(Qt::Key_Return);
         });
         press(Qt::Key_M, Qt::ControlModifier);
@@ -216,6 +219,45 @@ void TestKeyboard::enterOnAListRowOpensItInPlace()
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     if (list == "report")
         QVERIFY(dialog->findChild<QPushButton *>("printPushButton")->isEnabled());
+}
+
+void TestKeyboard::eachLetterLeadsToOneItem_data()
+{
+    QTest::addColumn<QString>("form");
+
+    for (const QString folder : {"dialogs", "reports"}) {
+        const QDir dir(QFINDTESTDATA("../" + folder));
+        for (const QString &name : dir.entryList({"*.ui"}))
+            QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    }
+}
+
+// Within a dialog no two texts (of buttons, labels, group boxes) offer the same Alt letter.
+void TestKeyboard::eachLetterLeadsToOneItem()
+{
+    QFETCH(QString, form);
+    QFile file(form);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString property;
+    QMap<QString, QString> offeredBy;
+    QStringList shared;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"property")
+            property = xml.attributes().value("name").toString();
+        if (xml.name() != u"string" || (property != "text" && property != "title"))
+            continue;
+        const QString text = xml.readElementText();
+        const QString key = QKeySequence::mnemonic(text).toString();
+        if (!key.isEmpty() && offeredBy.contains(key))
+            shared.append(key + ": " + offeredBy.value(key) + ", " + text);
+        else if (!key.isEmpty())
+            offeredBy.insert(key, text);
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY2(shared.isEmpty(), qPrintable(shared.join("; ")));
 }
 
 NV_TEST_MAIN(TestKeyboard)

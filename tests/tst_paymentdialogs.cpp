@@ -11,8 +11,11 @@
 #include "payee.h"
 #include "scratchdatabase.h"
 #include "testmain.h"
+#include "windowsupport.h"
 
+#include <QClipboard>
 #include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -43,13 +46,18 @@ int storedPayment(int billId, const QDateTime &when, double amount)
     return payment.save() ? payment.id() : 0;
 }
 
-// Presses the keys one at a time; "\b" stands for Backspace. Returns the text after each.
+// Presses the keys one at a time; "\b" stands for Backspace, "\x05" for End and "\x16" for
+// Ctrl+V. Returns the text after each.
 QStringList typeAmount(QLineEdit *field, const QString &keys)
 {
     QStringList shown;
     for (const QChar key : keys) {
         if (key == QLatin1Char('\b'))
             QTest::keyClick(field, Qt::Key_Backspace);
+        else if (key == QLatin1Char('\x05'))
+            QTest::keyClick(field, Qt::Key_End);
+        else if (key == QLatin1Char('\x16'))
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
         else
             QTest::keyClicks(field, QString(key));
         shown.append(field->text());
@@ -112,10 +120,14 @@ private slots:
     // Amount entry
     void amountParse_data();
     void amountParse();
-    void amountTypingKeepsCents_data();
-    void amountTypingKeepsCents();
+    void amountTyping_data();
+    void amountTyping();
 
     // Payment dialog
+    void dialogShowsTheBillAndOffersItsBalance_data();
+    void dialogShowsTheBillAndOffersItsBalance();
+    void paymentOfNothingIsRefused_data();
+    void paymentOfNothingIsRefused();
     void editedPaymentShowsGroupedAmountAndKeepsIt();
     void calendarSetsTheDateAndKeepsTheTime();
     void paymentOnSeriesBillLeavesItPaidAndUnique();
@@ -172,28 +184,54 @@ void TestPaymentDialogs::amountParse()
     QCOMPARE(AmountEntry::parse(text), amount);
 }
 
-void TestPaymentDialogs::amountTypingKeepsCents_data()
+void TestPaymentDialogs::amountTyping_data()
 {
     QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<double>("stored");
 
+    // The field starts with the balance, 100.00, selected: the first key replaces it.
     QTest::newRow("1234 then backspace")
-        << "1234\b" << QStringList{".1", ".12", "1.23", "12.34", "1.23"} << 1.23;
-    QTest::newRow("4500") << "4500" << QStringList{".4", ".45", "4.50", "45.00"} << 45.0;
-    QTest::newRow("5") << "5" << QStringList{".5"} << 0.5;
-    QTest::newRow("letters refused") << "1x2" << QStringList{".1", ".1", ".12"} << 0.12;
-    QTest::newRow("back to empty") << "1\b\b" << QStringList{".1", ".", ""} << 0.0;
+        << "1234\b"
+        << "" << QStringList{".1", ".12", "1.23", "12.34", "1.23"} << 1.23;
+    QTest::newRow("4500") << "4500"
+                          << "" << QStringList{".4", ".45", "4.50", "45.00"} << 45.0;
+    QTest::newRow("letters refused") << "1x2"
+                                     << "" << QStringList{".1", ".1", ".12"} << 0.12;
+    QTest::newRow("a point typed is kept")
+        << "120.5"
+        << "" << QStringList{".1", ".12", "1.20", "120.", "120.5"} << 120.5;
+    QTest::newRow("a second point and a third decimal refused")
+        << "1.2.34"
+        << "" << QStringList{".1", "1.", "1.2", "1.2", "1.23", "1.23"} << 1.23;
+    QTest::newRow("emptied, cents again") << "1.\b\b5"
+                                          << "" << QStringList{".1", "1.", "1", "", ".5"} << 0.5;
+    QTest::newRow("the balance edited at its end")
+        << "\x05\b5"
+        << "" << QStringList{"100.00", "100.0", "100.05"} << 100.05;
+    QTest::newRow("pasted with a point") << "\x16"
+                                         << "1,234.5" << QStringList{"1,234.5"} << 1234.5;
+    QTest::newRow("the largest amount")
+        << "\x16"
+        << "99999999999" << QStringList{"999999999.99"} << 999999999.99;
+    QTest::newRow("a cent more refused")
+        << "\x16"
+           "5"
+        << "1,000,000,000.00" << QStringList{"100.00", ".5"} << 0.5;
 }
 
-void TestPaymentDialogs::amountTypingKeepsCents()
+void TestPaymentDialogs::amountTyping()
 {
     QFETCH(QString, keys);
+    QFETCH(QString, clipboard);
     QFETCH(QStringList, shown);
     QFETCH(double, stored);
     openDatabase();
     const int billId = storedBill(100.0);
-
+    QApplication::clipboard()->setText(clipboard);
+    MessageRecorder overpaid;
+    overpaid.answer("Yes");
     BillPaymentDialog dialog(&m_file);
     dialog.setBill(billId);
     dialog.show();
@@ -204,11 +242,86 @@ void TestPaymentDialogs::amountTypingKeepsCents()
     QCOMPARE(typeAmount(field, keys), shown);
     click(&dialog, "okButton");
     QVERIFY(!dialog.isVisible());
+    QCOMPARE(overpaid.count(), stored > 100 ? 1 : 0);
     QCOMPARE(m_db->count("billpayment"), 1);
     QCOMPARE(m_db->scalar("SELECT amount FROM billpayment").toDouble(), stored);
     QCOMPARE(m_db->scalar("SELECT billid FROM billpayment").toInt(), billId);
     QCOMPARE(m_db->scalar("SELECT paymentdate FROM billpayment").toDateTime(), midnight);
-    QCOMPARE(m_db->scalar("SELECT paid || isunique FROM bills").toString(), QString("01"));
+    QCOMPARE(m_db->scalar("SELECT paid || isunique FROM bills").toString(),
+             QString(stored >= 100 ? "11" : "01"));
+}
+
+void TestPaymentDialogs::dialogShowsTheBillAndOffersItsBalance_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<double>("paid"); // the sum stored afterwards
+
+    QTest::newRow("Enter pays the balance") << "" << 30.0;
+    // Typed into the date, this once made a payment of 12/08/2000.
+    QTest::newRow("typing replaces it") << "20.00" << 25.0;
+}
+
+void TestPaymentDialogs::dialogShowsTheBillAndOffersItsBalance()
+{
+    QFETCH(QString, keys);
+    QFETCH(double, paid);
+    openDatabase();
+    const int billId = addBill("Acme <b>Water</b>", "Water\nand sewer", 30.0, now.date(), 5.0);
+    BillPaymentDialog dialog(&m_file);
+    dialog.setBill(billId);
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QStringList bill;
+    for (const char *name :
+         {"payeeValueLabel", "descriptionValueLabel", "dueDateValueLabel", "balanceValueLabel"})
+        bill.append(dialog.findChild<QLabel *>(name)->text());
+    QCOMPARE(bill, QStringList({"Acme <b>Water</b>", "Water and sewer", "03/18/2026", "$25.00"}));
+    auto *field = dialog.findChild<QLineEdit *>("amountLineEdit");
+    QCOMPARE(QApplication::focusWidget(), field);
+    QCOMPARE(field->selectedText(), QString("25.00"));
+
+    QTest::keyClicks(static_cast<QWidget *>(nullptr), keys);
+    QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Return);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(m_db->scalar("SELECT SUM(amount) || ' ' || MIN(date(paymentdate)) FROM billpayment")
+                 .toString(),
+             QString::number(paid) + " 2026-03-18");
+}
+
+void TestPaymentDialogs::paymentOfNothingIsRefused_data()
+{
+    QTest::addColumn<QString>("keys");
+
+    QTest::newRow("emptied") << "\b";
+    QTest::newRow("zero") << "000";
+    QTest::newRow("a point alone") << ".";
+}
+
+// By the dialog, with a word, and by the data file, so that no front end stores one.
+void TestPaymentDialogs::paymentOfNothingIsRefused()
+{
+    QFETCH(QString, keys);
+    openDatabase();
+    const int billId = storedBill(40.0);
+    MessageRecorder messages;
+    BillPaymentDialog dialog(&m_file);
+    dialog.setBill(billId);
+    dialog.show();
+    typeAmount(dialog.findChild<QLineEdit *>("amountLineEdit"), keys);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().icon, QMessageBox::Warning);
+    QCOMPARE(messages.last().title + ": " + messages.last().text,
+             QString("Make Payment: Please enter the amount of the payment."));
+
+    Bill bill = Bill::findById(billId);
+    BillPayment nothing(billId, now, AmountEntry::parse(keys));
+    QVERIFY(!m_file.savePayment(nothing, bill));
+    QCOMPARE(m_db->count("billpayment"), 0);
+    // The bill still follows its series.
+    QCOMPARE(m_db->scalar("SELECT isunique FROM bills").toInt(), 0);
 }
 
 void TestPaymentDialogs::editedPaymentShowsGroupedAmountAndKeepsIt()
@@ -219,7 +332,9 @@ void TestPaymentDialogs::editedPaymentShowsGroupedAmountAndKeepsIt()
     BillPaymentDialog dialog(&m_file);
     dialog.loadPayment(paymentId);
     dialog.show();
-    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), QString("1,234.50"));
+    // Selected, with the focus, so that typing replaces it.
+    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->selectedText(), QString("1,234.50"));
+    QCOMPARE(dialog.focusWidget()->objectName(), QString("amountLineEdit"));
     QCOMPARE(dialog.findChild<QDateTimeEdit *>("paymentDateTimeEdit")->dateTime(), when);
     click(&dialog, "okButton");
 
