@@ -36,6 +36,8 @@ private slots:
     void on_calendarPushButton_clicked();
 
 private:
+    void readBill(int billId);
+    void noteUnread(const QString &what);
     bool confirmOverpayment();
     bool savePayment();
 
@@ -43,4 +45,8 @@ private:
     DataFile *m_dataFile = nullptr;
     BillPayment m_payment;
     Bill m_bill;
+    // What could not be read when the dialog was filled, and why: without the stored bill
+    // neither its balance nor the payment's effect is known, so OK stores nothing.
+    QString m_unreadWhat;
+    QString m_unreadReason;
 };

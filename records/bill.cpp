@@ -13,6 +13,7 @@
 #include <QtDebug>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -118,10 +119,10 @@ Bill::Bill(const QSqlRecord &record) : Bill()
 bool Bill::save()
 {
     const bool update = isStored();
-    if (!writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
-                     QLatin1String(update ? updateStatement : insertStatement),
-                     QStringLiteral(":billid"), m_id,
-                     [this](QSqlQuery &query) { bindColumns(query); }))
+    if (!writeRecord(
+            update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+            QLatin1String(update ? updateStatement : insertStatement), QStringLiteral(":billid"),
+            m_id, [this](QSqlQuery &query) { bindColumns(query); }, "Bill"))
         return false;
     m_paidStateUnwritten = false;
     return true;
@@ -154,6 +155,8 @@ void Bill::bindColumns(QSqlQuery &query) const
 
 bool Bill::remove()
 {
+    if (!hasRow("Bill"))
+        return false;
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
@@ -201,14 +204,20 @@ void Bill::setPayeeOfRow(const std::shared_ptr<const Payee> &payee, int payeeId)
     m_payee = std::move(named);
 }
 
-void Bill::setFromRecord(const QSqlRecord &record)
+bool Bill::setFromRecord(const QSqlRecord &record)
 {
     readColumns(record);
     const int payeeId = record.value(QStringLiteral("payeeid")).toInt();
-    setPayeeOfRow(std::make_shared<const Payee>(Payee::findById(payeeId)), payeeId);
+    setPayeeOfRow(std::make_shared<const Payee>(Payee::findById(payeeId).value_or(Payee())),
+                  payeeId);
     setStored(true);
-    loadPayments();
+    // Without all its payments what is left to pay is not known.
+    if (!loadPayments()) {
+        m_readable = false;
+        return false;
+    }
     refreshPaidState(PaidStateWrite::PaidColumns);
+    return true;
 }
 
 void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
@@ -245,9 +254,7 @@ void Bill::readColumns(const ColumnReader &row)
     m_dueDate = RecordSql::dateValue(dueDate);
     if (!m_dueDate.isValid() && dueDate.typeId() == QMetaType::QString)
         m_dueDate = usDate(dueDate.toString());
-    // A bill that has no row at all (found by an id nobody has) reads as the empty bill.
-    const bool rowRead = !row.value(IdColumn).isNull();
-    m_readable = !rowRead || (RecordSql::isNumber(amount) && m_dueDate.isValid());
+    m_readable = RecordSql::isNumber(amount) && m_dueDate.isValid();
     m_paidDate = RecordSql::dateValue(row.value(PaidDateColumn));
     m_paid = RecordSql::boolValue(row.value(PaidColumn));
     m_unique = RecordSql::boolValue(row.value(UniqueColumn));
@@ -255,12 +262,14 @@ void Bill::readColumns(const ColumnReader &row)
     m_paidStateUnwritten = false;
 }
 
-Bill Bill::findById(int id)
+std::optional<Bill> Bill::findById(int id)
 {
-    Bill bill;
-    bill.setFromRecord(RecordSql::selectById(
+    const std::optional<QSqlRecord> row = RecordSql::findRow(
         Connections::current(), QStringLiteral("SELECT * FROM bills WHERE id = :billid"),
-        QStringLiteral(":billid"), id));
+        QStringLiteral(":billid"), id, QStringLiteral("bill"));
+    Bill bill;
+    if (!row || !bill.setFromRecord(*row))
+        return std::nullopt;
     return bill;
 }
 
@@ -299,6 +308,13 @@ double Bill::balance() const
     return m_amount - paidSoFar;
 }
 
+bool Bill::isReadable() const
+{
+    return m_readable &&
+           std::all_of(m_payments.cbegin(), m_payments.cend(),
+                       [](const BillPayment &payment) { return payment.isReadable(); });
+}
+
 bool Bill::refreshPaidState()
 {
     return refreshPaidState(PaidStateWrite::WholeRow);
@@ -315,7 +331,7 @@ bool Bill::refreshPaidState(PaidStateWrite write)
 
 bool Bill::settlePaidState()
 {
-    if (!m_readable)
+    if (!isReadable())
         return false;
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
     // on a bill of 1.00, which must still count as paid. Rounded as a double, since a balance
@@ -445,11 +461,14 @@ bool Bill::lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *co
     const int payeeId = newPayeeId(oldId, version, &ok);
     if (!ok)
         return false;
-    auto payee = std::make_shared<const Payee>(Payee::findById(payeeId));
-    if (payee->id() != payeeId) {
+    // An old id without a link names no payee: the bill gets the empty payee, id 0.
+    const std::optional<Payee> found =
+        payeeId == 0 ? std::optional<Payee>(Payee()) : Payee::findById(payeeId);
+    if (!found) {
         qWarning() << "The copied payee" << payeeId << "cannot be read";
         return false;
     }
+    auto payee = std::make_shared<const Payee>(*found);
     if (copiedPayees)
         copiedPayees->insert(oldId, payee);
     m_payee = std::move(payee);

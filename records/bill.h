@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class ColumnReader;
 class QSqlQuery;
@@ -35,15 +36,17 @@ public:
     bool insertKeepingId();
 
     // Fills the bill from one row, reads its payments and refreshes its paid state. The row
-    // is written back only when that state changed.
-    void setFromRecord(const QSqlRecord &record);
+    // is written back only when that state changed. False when the payments could not be
+    // read: the bill then counts as unreadable and is not settled.
+    bool setFromRecord(const QSqlRecord &record);
     // The same with the payee and the payments (earliest first) already at hand, so that a
     // whole file can be read with a few queries instead of two more per bill.
     void setFromRecord(const QSqlRecord &record, const Payee &payee,
                        const QList<BillPayment> &payments);
 
-    // A missing row gives a bill with id 0 and invalid dates, marked stored.
-    static Bill findById(int id);
+    // The stored bill, or nothing when it has no row or it (or its payments) could not be
+    // read; the last error text then says which.
+    static std::optional<Bill> findById(int id);
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade). The statements of
@@ -70,9 +73,10 @@ public:
 
     double balance() const;
 
-    // False when the row's amount is not a number or its due date not a date: such a bill
-    // is left exactly as stored, never settled or written back.
-    bool isReadable() const { return m_readable; }
+    // False when the row's amount is not a finite number, its due date not a date, or the
+    // amount of one of its payments cannot be read (then what is left to pay is not known):
+    // such a bill is left exactly as stored, never settled or written back.
+    bool isReadable() const;
 
     // Paid once the payments cover the amount. The paid date records the day the bill
     // turned paid and is kept while it stays paid, so that reading a file on a later day

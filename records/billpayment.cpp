@@ -49,9 +49,10 @@ bool BillPayment::save()
     const int oldId = m_id;
     bool ok = writeRow();
     if (ok) {
-        // Loading the bill reads its payments, this one included, and refreshes its state.
-        Bill bill = Bill::findById(m_billId);
-        ok = bill.refreshPaidState();
+        // Loading the bill reads its payments, this one included, and refreshes its state. A
+        // payment whose bill cannot be read is not stored: nothing could say what it paid.
+        std::optional<Bill> bill = Bill::findById(m_billId);
+        ok = bill && bill->refreshPaidState();
     }
     if (ok)
         ok = transaction.commit();
@@ -69,15 +70,16 @@ bool BillPayment::save()
 bool BillPayment::writeRow()
 {
     const bool update = isStored();
-    return writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
-                       update ? QStringLiteral("UPDATE billpayment SET billid = :billid, "
-                                               "paymentdate = :paymentdate, amount = :amount "
-                                               "WHERE id = :billpaymentid")
-                              : QStringLiteral("INSERT INTO billpayment (id, billid, "
-                                               "paymentdate, amount) VALUES (NULL, :billid, "
-                                               ":paymentdate, :amount);"),
-                       QStringLiteral(":billpaymentid"), m_id,
-                       [this](QSqlQuery &query) { bindColumns(query); });
+    return writeRecord(
+        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+        update ? QStringLiteral("UPDATE billpayment SET billid = :billid, "
+                                "paymentdate = :paymentdate, amount = :amount "
+                                "WHERE id = :billpaymentid")
+               : QStringLiteral("INSERT INTO billpayment (id, billid, "
+                                "paymentdate, amount) VALUES (NULL, :billid, "
+                                ":paymentdate, :amount);"),
+        QStringLiteral(":billpaymentid"), m_id, [this](QSqlQuery &query) { bindColumns(query); },
+        "BillPayment");
 }
 
 void BillPayment::bindColumns(QSqlQuery &query) const
@@ -100,6 +102,8 @@ bool BillPayment::insertKeepingId()
 
 bool BillPayment::remove()
 {
+    if (!hasRow("BillPayment"))
+        return false;
     QSqlQuery query = RecordSql::currentQuery();
     if (!RecordSql::prepare(query,
                             QStringLiteral("DELETE FROM billpayment WHERE id = :billpaymentid")))
@@ -111,6 +115,12 @@ bool BillPayment::remove()
 void BillPayment::setFromRecord(const QSqlRecord &record)
 {
     readColumns(ColumnReader(record, columnNames, ColumnCount));
+}
+
+void BillPayment::setAmount(double amount)
+{
+    m_amount = amount;
+    m_readable = true;
 }
 
 QDateTime BillPayment::paymentDate() const
@@ -155,18 +165,21 @@ void BillPayment::readColumns(const ColumnReader &row)
     } else {
         setPaymentDate(RecordSql::dateTimeValue(moment));
     }
-    m_amount = RecordSql::doubleValue(row.value(AmountColumn));
+    const QVariant amount = row.value(AmountColumn);
+    m_amount = RecordSql::doubleValue(amount);
+    m_readable = RecordSql::isNumber(amount);
     setStored(true);
 }
 
-BillPayment BillPayment::findById(int id)
+std::optional<BillPayment> BillPayment::findById(int id)
 {
-    BillPayment payment;
-    payment.setFromRecord(
-        RecordSql::selectById(Connections::current(),
-                              QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"),
-                              QStringLiteral(":billpaymentid"), id));
-    return payment;
+    const std::optional<QSqlRecord> row =
+        RecordSql::findRow(Connections::current(),
+                           QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"),
+                           QStringLiteral(":billpaymentid"), id, QStringLiteral("payment"));
+    if (!row)
+        return std::nullopt;
+    return BillPayment(*row);
 }
 
 bool BillPayment::createTable()

@@ -4,6 +4,8 @@
 
 #include <QDateTime>
 
+#include <optional>
+
 class ColumnReader;
 class QSqlQuery;
 class QSqlRecord;
@@ -26,8 +28,9 @@ public:
 
     void setFromRecord(const QSqlRecord &record);
 
-    // A missing row gives a payment with id 0, a null date and amount 0, marked stored.
-    static BillPayment findById(int id);
+    // The stored payment, or nothing when it has no row or could not be read (the last error
+    // text says which).
+    static std::optional<BillPayment> findById(int id);
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade).
@@ -49,7 +52,10 @@ public:
     QDate paymentDay() const;
     void setPaymentDate(const QDateTime &paymentDate);
     double amount() const { return m_amount; }
-    void setAmount(double amount) { m_amount = amount; }
+    void setAmount(double amount);
+    // False when the stored amount is not a finite number; amount() then says 0, which is
+    // not what was paid.
+    bool isReadable() const { return m_readable; }
 
 private:
     // Loads read rows straight into payments (see RecordLoader); a bill whose paid state is
@@ -73,4 +79,5 @@ private:
     // -1 once m_paymentDate holds the moment.
     mutable qint64 m_pendingLocalMsecs = -1;
     double m_amount = 0.0;
+    bool m_readable = true;
 };

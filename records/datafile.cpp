@@ -419,6 +419,12 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     const LockWaitSuspension noWaiting(Connections::current());
     QList<BillPtr> billList;
     for (const BillPtr &bill : std::as_const(bills)) {
+        // A payment whose amount cannot be read leaves the balance unknown.
+        if (!bill->isReadable()) {
+            ++unreadable;
+            billsById.remove(bill->id());
+            continue;
+        }
         if (RecordLoader::settlePaidState(*bill) && !m_readOnly)
             RecordLoader::writePaidColumns(*bill);
         const bool listed = selection == BillSelection::Paid ||
@@ -452,15 +458,16 @@ void DataFile::clearCollections()
 
 DataFile::BillPtr DataFile::findBill(int id) const
 {
-    auto bill = std::make_shared<Bill>(Bill::findById(id));
-    if (bill->id() != id || bill->isDeleted())
+    std::optional<Bill> bill = Bill::findById(id);
+    if (!bill || bill->isDeleted())
         return nullptr;
-    return bill;
+    return std::make_shared<Bill>(std::move(*bill));
 }
 
 QString DataFile::scheduleTypeOf(const Bill &bill) const
 {
-    return BillSchedule::findById(bill.billScheduleId()).scheduleType();
+    const std::optional<BillSchedule> schedule = BillSchedule::findById(bill.billScheduleId());
+    return schedule ? schedule->scheduleType() : QString();
 }
 
 QString DataFile::lastErrorText()

@@ -55,7 +55,8 @@ bool Payee::save()
                                 "mailingaddress, note, deleted) VALUES (NULL, "
                                 ":payeename, :accountnumber, :mailingaddress, :note, "
                                 ":deleted);"),
-        QStringLiteral(":payeeid"), m_id, [this](QSqlQuery &query) { bindColumns(query); });
+        QStringLiteral(":payeeid"), m_id, [this](QSqlQuery &query) { bindColumns(query); },
+        "Payee");
 }
 
 bool Payee::insertKeepingId()
@@ -103,13 +104,14 @@ void Payee::readColumns(const ColumnReader &row)
     setStored(true);
 }
 
-Payee Payee::findById(int id)
+std::optional<Payee> Payee::findById(int id)
 {
-    Payee payee;
-    payee.setFromRecord(RecordSql::selectById(
+    const std::optional<QSqlRecord> row = RecordSql::findRow(
         Connections::current(), QStringLiteral("SELECT * FROM payees WHERE id = :payeeid"),
-        QStringLiteral(":payeeid"), id));
-    return payee;
+        QStringLiteral(":payeeid"), id, QStringLiteral("payee"));
+    if (!row)
+        return std::nullopt;
+    return Payee(*row);
 }
 
 bool Payee::createTable()

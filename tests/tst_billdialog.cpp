@@ -164,7 +164,7 @@ QList<int> TestBillDialog::storedSeries(double amount, int months)
     schedule.setRangeStartDate(QDate(2026, 1, 1));
     schedule.setRangeEndDate(QDate(2026, months, 28));
     Bill templateBill;
-    templateBill.setPayee(Payee::findById(addPayee("Rent Co")));
+    templateBill.setPayee(Payee::findById(addPayee("Rent Co")).value());
     templateBill.setAmount(amount);
     QList<int> ids;
     if (schedule.save() && schedule.generateBills(templateBill))
@@ -178,7 +178,7 @@ int TestBillDialog::storedSingleBill(double amount)
     BillSchedule schedule;
     schedule.setScheduleType("SINGLE");
     Bill bill;
-    bill.setPayee(Payee::findById(addPayee("Power")));
+    bill.setPayee(Payee::findById(addPayee("Power")).value());
     bill.setAmount(amount);
     return schedule.save() && schedule.addBill(bill) ? bill.id() : 0;
 }

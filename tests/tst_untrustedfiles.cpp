@@ -1,4 +1,5 @@
 #include "bill.h"
+#include "billpayment.h"
 #include "clock.h"
 #include "connections.h"
 #include "currentsql.h"
@@ -63,6 +64,8 @@ private slots:
     void systemStoreThatCouldActIsLeftAlone();
     void unreadableBillIsLeftAsStored_data();
     void unreadableBillIsLeftAsStored();
+    void missingRecordIsNeverWritten_data();
+    void missingRecordIsNeverWritten();
     void failedUpgradeSaysWhatBecameOfTheFile_data();
     void failedUpgradeSaysWhatBecameOfTheFile();
     void readOnlyOpenWritesNothing();
@@ -142,21 +145,27 @@ void TestUntrustedFiles::systemStoreThatCouldActIsLeftAlone()
 
 void TestUntrustedFiles::unreadableBillIsLeftAsStored_data()
 {
-    QTest::addColumn<QString>("column");
-    QTest::addColumn<QString>("value");
-    QTest::newRow("amount as text") << "amount"
-                                    << "'abc'";
-    QTest::newRow("amount missing") << "amount"
-                                    << "NULL";
-    QTest::newRow("due date as text") << "duedate"
-                                      << "'someday'";
+    QTest::addColumn<QString>("statement");
+    const QString bill = "UPDATE bills SET %1 WHERE description = 'gas'";
+    // The gas bill's only payment.
+    const QString payment = "UPDATE billpayment SET amount = %1";
+    QTest::newRow("amount as text") << bill.arg("amount = 'abc'");
+    QTest::newRow("amount missing") << bill.arg("amount = NULL");
+    QTest::newRow("due date as text") << bill.arg("duedate = 'someday'");
+    QTest::newRow("amount nan") << bill.arg("amount = 'nan'");
+    QTest::newRow("amount inf") << bill.arg("amount = 'inf'");
+    QTest::newRow("amount -inf") << bill.arg("amount = ' -inf'");
+    QTest::newRow("amount infinite") << bill.arg("amount = 9e999");
+    QTest::newRow("payment as text") << payment.arg("'abc'");
+    QTest::newRow("payment nan") << payment.arg("'nan'");
+    QTest::newRow("payment infinite") << payment.arg("-9e999");
+    QTest::newRow("payment missing") << payment.arg("NULL");
 }
 
 void TestUntrustedFiles::unreadableBillIsLeftAsStored()
 {
-    QFETCH(QString, column);
-    QFETCH(QString, value);
-    alter(m_path, {"UPDATE bills SET " + column + " = " + value + " WHERE description = 'gas'"});
+    QFETCH(QString, statement);
+    alter(m_path, {statement});
     const QByteArray before = fileBytes(m_path);
 
     MessageRecorder messages;
@@ -171,6 +180,55 @@ void TestUntrustedFiles::unreadableBillIsLeftAsStored()
     trigger(window, "action_Paid_Bills_Menu");
     QCOMPARE(billList(window)->topLevelItemCount(), 0);
     QCOMPARE(messages.count(), 0);
+    QCOMPARE(fileBytes(m_path), before);
+}
+
+void TestUntrustedFiles::missingRecordIsNeverWritten_data()
+{
+    QTest::addColumn<QString>("write");
+    QTest::newRow("payment on a bill that is not there") << "pay";
+    QTest::newRow("delete of a payment whose bill is not there") << "delete payment";
+    QTest::newRow("delete of a bill never read") << "delete bill";
+    QTest::newRow("save of a bill whose row has gone") << "save gone bill";
+}
+
+void TestUntrustedFiles::missingRecordIsNeverWritten()
+{
+    QFETCH(QString, write);
+    // A bill with the id 0, unpaid, which a bill read from nowhere would be written over, and
+    // a payment of a bill that has no row.
+    alter(m_path, {"INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
+                   "duedate, paid, isunique, deleted) VALUES (0, 0, 0, 'zero', 50, "
+                   "'2026-05-20', 0, 0, 0)",
+                   "INSERT INTO billpayment VALUES (77, 99, '2026-05-01T10:00:00.000', 5)"});
+    DataFile file(nullptr);
+    QVERIFY(file.open(m_path));
+    QVERIFY(file.loadCurrentBills()); // settles the gas bill, the one write of a load
+    DataFile::BillPtr power;
+    for (const DataFile::BillPtr &bill : file.billList())
+        if (bill->description() == "power")
+            power = bill;
+    QVERIFY(power);
+    if (write == "save gone bill")
+        QVERIFY(run(QString("DELETE FROM bills WHERE id = %1").arg(power->id())));
+    const QByteArray before = fileBytes(m_path);
+
+    bool written = true;
+    if (write == "pay") {
+        BillPayment payment(99, Clock::now(), 5);
+        Bill none;
+        written = file.savePayment(payment, none);
+    } else if (write == "delete payment") {
+        BillPayment orphan = BillPayment::findById(77).value();
+        written = file.deletePayment(orphan);
+    } else if (write == "delete bill") {
+        Bill never;
+        written = file.deleteBill(&never);
+    } else {
+        written = file.saveBill(*power);
+    }
+    QVERIFY(!written);
+    QVERIFY(!DataFile::lastErrorText().isEmpty());
     QCOMPARE(fileBytes(m_path), before);
 }
 
