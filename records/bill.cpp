@@ -273,16 +273,18 @@ std::optional<Bill> Bill::findById(int id)
     return bill;
 }
 
+QString Bill::createStatement()
+{
+    return QStringLiteral("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, "
+                          "payeeid INTEGER, description VARCHAR(100) not null, amount "
+                          "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
+                          "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL);");
+}
+
 bool Bill::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(
-               query,
-               QStringLiteral("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, "
-                              "payeeid INTEGER, description VARCHAR(100) not null, amount "
-                              "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
-                              "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 bool Bill::loadPayments()

@@ -47,6 +47,8 @@ public:
     // The stored bill, or nothing when it has no row or it (or its payments) could not be
     // read; the last error text then says which.
     static std::optional<Bill> findById(int id);
+    // The statement that creates the table in the current layout.
+    static QString createStatement();
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade). The statements of

@@ -182,13 +182,17 @@ std::optional<BillPayment> BillPayment::findById(int id)
     return BillPayment(*row);
 }
 
+QString BillPayment::createStatement()
+{
+    return QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "
+                          "NULL PRIMARY KEY, billid INTEGER, "
+                          "paymentdate DATETIME, amount DECIMAL);");
+}
+
 bool BillPayment::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(query, QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "
-                                                    "NULL PRIMARY KEY, billid INTEGER, "
-                                                    "paymentdate DATETIME, amount DECIMAL);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 QString BillPayment::layoutColumns(const QString &version)

@@ -346,16 +346,19 @@ std::optional<BillSchedule> BillSchedule::findById(int id)
     return schedule;
 }
 
+QString BillSchedule::createStatement()
+{
+    return QStringLiteral("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, "
+                          "scheduletype VARCHAR(20), dayofmonth INTEGER, dayofweek "
+                          "INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
+                          "rangetype VARCHAR(20), rangestartdate DATETIME, "
+                          "rangeenddate DATETIME);");
+}
+
 bool BillSchedule::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(
-               query, QStringLiteral("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, "
-                                     "scheduletype VARCHAR(20), dayofmonth INTEGER, dayofweek "
-                                     "INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
-                                     "rangetype VARCHAR(20), rangestartdate DATETIME, "
-                                     "rangeenddate DATETIME);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 bool BillSchedule::addBill(Bill &bill)

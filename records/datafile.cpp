@@ -11,6 +11,7 @@
 #include "payee.h"
 #include "recordloader.h"
 #include "recordsql.h"
+#include "schemacheck.h"
 #include "transaction.h"
 #include "upgraderunner.h"
 
@@ -115,6 +116,19 @@ bool idsFitTheRecords(const QString &version)
         }
     }
     return true;
+}
+
+// Files of the current layout are written as they are, and a version 1.2 file is copied row
+// by row: their tables must declare the columns as this program does, so that none of them
+// keys, refuses or fills in a value otherwise. Older layouts are only read by the upgrade.
+bool declaredAsOurs(const QString &version)
+{
+    if (version != QLatin1String("1.2") && version != currentVersion())
+        return true;
+    return SchemaCheck::matchesDeclarations(
+        Connections::current(),
+        {Bill::createStatement(), BillPayment::createStatement(), BillSchedule::createStatement(),
+         FileData::createStatement(), Payee::createStatement()});
 }
 
 bool layoutsMatch(const QString &version)
@@ -244,9 +258,9 @@ bool DataFile::checkVersion(const QString &version, Access access)
                                                "has upgraded it."));
         return false;
     }
-    // A file the upgrade could carry over but for such ids is refused before the question, as
-    // the same file of the current version is.
-    if (layoutsMatch(version) && !idsFitTheRecords(version)) {
+    // A file the upgrade could carry over but for such ids or tables is refused before the
+    // question, as the same file of the current version is.
+    if (layoutsMatch(version) && (!idsFitTheRecords(version) || !declaredAsOurs(version))) {
         showInvalidFile();
         return false;
     }
@@ -314,7 +328,7 @@ bool DataFile::createFile()
 bool DataFile::isValid()
 {
     const QString version = FileData::readVersion();
-    return layoutsMatch(version) && idsFitTheRecords(version);
+    return layoutsMatch(version) && idsFitTheRecords(version) && declaredAsOurs(version);
 }
 
 bool DataFile::upgrade()

@@ -114,15 +114,18 @@ std::optional<Payee> Payee::findById(int id)
     return Payee(*row);
 }
 
+QString Payee::createStatement()
+{
+    return QStringLiteral("CREATE TABLE payees(id INTEGER PRIMARY KEY, payeename "
+                          "VARCHAR(100) NOT NULL, accountnumber VARCHAR(200), "
+                          "mailingaddress VARCHAR(400), note VARCHAR(200), deleted "
+                          "BOOL);");
+}
+
 bool Payee::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(
-               query, QStringLiteral("CREATE TABLE payees(id INTEGER PRIMARY KEY, payeename "
-                                     "VARCHAR(100) NOT NULL, accountnumber VARCHAR(200), "
-                                     "mailingaddress VARCHAR(400), note VARCHAR(200), deleted "
-                                     "BOOL);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 QString Payee::layoutColumns(const QString &version)

@@ -31,6 +31,8 @@ public:
     // The stored payee, or nothing when it has no row or could not be read (the last error
     // text says which). A bill whose payee has gone shows the empty payee under the same id.
     static std::optional<Payee> findById(int id);
+    // The statement that creates the table in the current layout.
+    static QString createStatement();
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade).
