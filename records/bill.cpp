@@ -143,9 +143,10 @@ void Bill::bindColumns(QSqlQuery &query) const
     query.bindValue(QStringLiteral(":billscheduleid"), m_billScheduleId);
     query.bindValue(QStringLiteral(":payeeid"), m_payee->id());
     query.bindValue(QStringLiteral(":description"), RecordSql::text(m_description));
-    query.bindValue(QStringLiteral(":amount"), m_amount);
+    query.bindValue(QStringLiteral(":amount"), m_storedAmount.value_or(QVariant(m_amount)));
     query.bindValue(QStringLiteral(":insertdate"), RecordSql::date(m_insertDate));
-    query.bindValue(QStringLiteral(":duedate"), RecordSql::date(m_dueDate));
+    query.bindValue(QStringLiteral(":duedate"),
+                    m_storedDueDate.value_or(RecordSql::date(m_dueDate)));
     query.bindValue(QStringLiteral(":paiddate"), RecordSql::date(m_paidDate));
     query.bindValue(QStringLiteral(":isunique"), RecordSql::flag(m_unique));
     query.bindValue(QStringLiteral(":paid"), RecordSql::flag(m_paid));
@@ -174,6 +175,18 @@ bool Bill::removeRow()
         return false;
     query.bindValue(QStringLiteral(":billid"), m_id);
     return RecordSql::exec(query);
+}
+
+void Bill::setAmount(double amount)
+{
+    m_amount = amount;
+    m_storedAmount.reset();
+}
+
+void Bill::setDueDate(const QDate &dueDate)
+{
+    m_dueDate = dueDate;
+    m_storedDueDate.reset();
 }
 
 Payee Bill::payee() const
@@ -254,12 +267,23 @@ void Bill::readColumns(const ColumnReader &row)
     m_dueDate = RecordSql::dateValue(dueDate);
     if (!m_dueDate.isValid() && dueDate.typeId() == QMetaType::QString)
         m_dueDate = usDate(dueDate.toString());
-    m_readable = RecordSql::isNumber(amount) && m_dueDate.isValid();
+    keepUnread(amount, dueDate);
     m_paidDate = RecordSql::dateValue(row.value(PaidDateColumn));
     m_paid = RecordSql::boolValue(row.value(PaidColumn));
     m_unique = RecordSql::boolValue(row.value(UniqueColumn));
     m_deleted = RecordSql::boolValue(row.value(DeletedColumn));
     m_paidStateUnwritten = false;
+}
+
+void Bill::keepUnread(const QVariant &amount, const QVariant &dueDate)
+{
+    m_storedAmount.reset();
+    m_storedDueDate.reset();
+    if (!RecordSql::isNumber(amount))
+        m_storedAmount = amount;
+    if (!m_dueDate.isValid())
+        m_storedDueDate = dueDate;
+    m_readable = !m_storedAmount && !m_storedDueDate;
 }
 
 std::optional<Bill> Bill::findById(int id)
@@ -436,11 +460,12 @@ bool Bill::convertOldRecord(const QSqlRecord &row, const QString &version,
     if (!lookUpCopiedPayee(oldPayeeId, version, copiedPayees))
         return false;
     m_description = TableUpgrade::columnText(row, QStringLiteral("description"));
-    m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
+    const QVariant amount = TableUpgrade::columnValue(row, QStringLiteral("amount"));
+    m_amount = amount.toDouble();
     m_insertDate = Clock::today();
-    m_dueDate = version == QLatin1String("1.0")
-                    ? oldestDueDate(row)
-                    : TableUpgrade::columnValue(row, QStringLiteral("duedate")).toDate();
+    const QVariant dueDate = TableUpgrade::columnValue(row, QStringLiteral("duedate"));
+    m_dueDate = version == QLatin1String("1.0") ? oldestDueDate(row) : dueDate.toDate();
+    keepUnread(amount, dueDate);
     m_paidDate = neverPaidDate();
     m_unique = true;
     m_paid = TableUpgrade::columnValue(row, QStringLiteral("paid")).toBool();
@@ -494,7 +519,7 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     // when payments cover it; without one, every bill paid in the old file would turn
     // unpaid, and overdue, the first time it is read. A payment of the whole amount keeps
     // it paid, dated when the old file says it was paid, or else on its due date.
-    if (!m_paid || std::round(m_amount * 100.0) <= 0)
+    if (!m_paid || m_storedAmount || std::round(m_amount * 100.0) <= 0)
         return true;
     QDate paidOn = TableUpgrade::columnValue(row, QStringLiteral("paiddate")).toDate();
     if (!paidOn.isValid() || paidOn == neverPaidDate())

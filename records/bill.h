@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
@@ -97,11 +98,11 @@ public:
     QString description() const { return m_description; }
     void setDescription(const QString &description) { m_description = description; }
     double amount() const { return m_amount; }
-    void setAmount(double amount) { m_amount = amount; }
+    void setAmount(double amount);
     QDate insertDate() const { return m_insertDate; }
     void setInsertDate(const QDate &insertDate) { m_insertDate = insertDate; }
     QDate dueDate() const { return m_dueDate; }
-    void setDueDate(const QDate &dueDate) { m_dueDate = dueDate; }
+    void setDueDate(const QDate &dueDate);
     bool isPaid() const { return m_paid; }
     void setPaid(bool paid) { m_paid = paid; }
     QDate paidDate() const { return m_paidDate; }
@@ -130,6 +131,8 @@ private:
     bool removeRow();
     void readColumns(const QSqlRecord &record);
     void readColumns(const ColumnReader &row);
+    // Notes which of the two values the bill cannot be read without could not be read.
+    void keepUnread(const QVariant &amount, const QVariant &dueDate);
     // Reads the rows of a query on the table by column position.
     static ColumnReader columnReader(const QSqlQuery &query);
     // Keeps the payee's snapshot but makes sure it names payeeId.
@@ -162,6 +165,10 @@ private:
     QString m_note;
     bool m_deleted = false;
     bool m_readable = true;
+    // An amount or due date as stored when it could not be read: a write puts back what the
+    // file held, not what reading it made of it, until the bill is given a value of its own.
+    std::optional<QVariant> m_storedAmount;
+    std::optional<QVariant> m_storedDueDate;
     // A paid state computed in memory that has not reached the row yet.
     bool m_paidStateUnwritten = false;
 };

@@ -86,7 +86,7 @@ void BillPayment::bindColumns(QSqlQuery &query) const
 {
     query.bindValue(QStringLiteral(":billid"), m_billId);
     query.bindValue(QStringLiteral(":paymentdate"), paymentDate());
-    query.bindValue(QStringLiteral(":amount"), m_amount);
+    query.bindValue(QStringLiteral(":amount"), m_storedAmount.value_or(QVariant(m_amount)));
 }
 
 bool BillPayment::insertKeepingId()
@@ -117,10 +117,18 @@ void BillPayment::setFromRecord(const QSqlRecord &record)
     readColumns(ColumnReader(record, columnNames, ColumnCount));
 }
 
+void BillPayment::keepUnread(const QVariant &amount)
+{
+    if (RecordSql::isNumber(amount))
+        m_storedAmount.reset();
+    else
+        m_storedAmount = amount;
+}
+
 void BillPayment::setAmount(double amount)
 {
     m_amount = amount;
-    m_readable = true;
+    m_storedAmount.reset();
 }
 
 QDateTime BillPayment::paymentDate() const
@@ -167,7 +175,7 @@ void BillPayment::readColumns(const ColumnReader &row)
     }
     const QVariant amount = row.value(AmountColumn);
     m_amount = RecordSql::doubleValue(amount);
-    m_readable = RecordSql::isNumber(amount);
+    keepUnread(amount);
     setStored(true);
 }
 
@@ -239,7 +247,9 @@ void BillPayment::convertRecord(const QSqlRecord &row, const QString &version)
         m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
         m_billId = TableUpgrade::columnValue(row, QStringLiteral("billid")).toInt();
         setPaymentDate(TableUpgrade::columnValue(row, QStringLiteral("paymentdate")).toDateTime());
-        m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
+        const QVariant amount = TableUpgrade::columnValue(row, QStringLiteral("amount"));
+        m_amount = amount.toDouble();
+        keepUnread(amount);
     }
     setStored(false);
 }

@@ -3,6 +3,7 @@
 #include "activedomainobject.h"
 
 #include <QDateTime>
+#include <QVariant>
 
 #include <optional>
 
@@ -57,7 +58,7 @@ public:
     void setAmount(double amount);
     // False when the stored amount is not a finite number; amount() then says 0, which is
     // not what was paid.
-    bool isReadable() const { return m_readable; }
+    bool isReadable() const { return !m_storedAmount.has_value(); }
 
 private:
     // Loads read rows straight into payments (see RecordLoader); a bill whose paid state is
@@ -68,6 +69,7 @@ private:
     bool writeRow();
     void bindColumns(QSqlQuery &query) const;
     void readColumns(const ColumnReader &row);
+    void keepUnread(const QVariant &amount);
     // Reads the rows of a query on the table by column position.
     static ColumnReader columnReader(const QSqlQuery &query);
 
@@ -81,5 +83,6 @@ private:
     // -1 once m_paymentDate holds the moment.
     mutable qint64 m_pendingLocalMsecs = -1;
     double m_amount = 0.0;
-    bool m_readable = true;
+    // The amount as stored when it could not be read, which a write puts back as it was.
+    std::optional<QVariant> m_storedAmount;
 };

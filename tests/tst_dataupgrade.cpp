@@ -136,6 +136,8 @@ private slots:
 
     // Version 1.2
     void file12KeepsIdsColumnsAndPaidStates();
+    void valuesThatCannotBeReadAreCarriedOverAsStored_data();
+    void valuesThatCannotBeReadAreCarriedOverAsStored();
 
     // Failures
     void failedUpgradeRestoresTheFile_data();
@@ -616,6 +618,52 @@ void TestDataUpgrade::file12KeepsIdsColumnsAndPaidStates()
     QVERIFY(Bill::findById(21).value().isPaid());
     QCOMPARE(rowsOf("SELECT paid, paiddate FROM bills WHERE id = 21"),
              QStringList({"1|2009-06-15"}));
+}
+
+void TestDataUpgrade::valuesThatCannotBeReadAreCarriedOverAsStored_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("before"); // the value as stored
+    QTest::addColumn<QString>("after");  // the same value after the upgrade
+    const QString bill21 = "SELECT typeof(%1), %1 FROM bills WHERE id = 21";
+    QTest::newRow("1.2, amount nan") << "1.2"
+                                     << "UPDATE bills SET amount = 'nan' WHERE id = 21"
+                                     << bill21.arg("amount") << bill21.arg("amount");
+    QTest::newRow("1.2, amount as text") << "1.2"
+                                         << "UPDATE bills SET amount = 'a hundred' WHERE id = 21"
+                                         << bill21.arg("amount") << bill21.arg("amount");
+    QTest::newRow("1.2, due date as text") << "1.2"
+                                           << "UPDATE bills SET duedate = 'soon' WHERE id = 21"
+                                           << bill21.arg("duedate") << bill21.arg("duedate");
+    const QString payment34 = "SELECT typeof(amount), amount FROM billpayment WHERE id = 34";
+    QTest::newRow("1.2, payment inf")
+        << "1.2"
+        << "UPDATE billpayment SET amount = 'inf' WHERE id = 34" << payment34 << payment34;
+    // A paid bill of an older file gets a payment of its amount, unless that cannot be read.
+    QTest::newRow("1.1, paid bill of an amount that is no number")
+        << "1.1"
+        << "UPDATE bills SET amount = 'nan', paid = 1 WHERE billid = 10"
+        << "SELECT typeof(amount), amount, paid, 0 FROM bills WHERE billid = 10"
+        << "SELECT typeof(amount), amount, paid, (SELECT COUNT(*) FROM billpayment) FROM bills "
+           "WHERE description = 'Water bill'";
+}
+
+// The upgrade writes every row anew; a value this program cannot read arrives as it was
+// stored, not as 0 or NULL.
+void TestDataUpgrade::valuesThatCannotBeReadAreCarriedOverAsStored()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, damage);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    ScratchDatabase db;
+    QVERIFY(version == "1.2" ? fillFile12(db) : build(db, file11 + file11Rows()));
+    QVERIFY(db.exec(damage));
+    const QStringList stored = rowsOf(before);
+
+    QVERIFY(runUpgrade().succeeded);
+    QCOMPARE(rowsOf(after), stored);
 }
 
 void TestDataUpgrade::failedUpgradeRestoresTheFile_data()
