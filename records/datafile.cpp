@@ -402,31 +402,10 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     m_unreadableBillCount = 0;
 
     Transaction transaction(Connections::current());
-    RecordLoader::PayeeSnapshots payees;
     QHash<int, BillPtr> billsById;
     QList<BillPtr> bills;
     int unreadable = 0;
-    const bool read =
-        RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"),
-                                 [&payees](Payee &&payee) {
-                                     const int id = payee.id();
-                                     payees.insert(id,
-                                                   std::make_shared<const Payee>(std::move(payee)));
-                                 }) &&
-        RecordLoader::readBills(statement, payees,
-                                [&](const BillPtr &bill) {
-                                    // A bill we cannot read is neither shown nor settled: a
-                                    // missing amount would read as 0 and turn it paid.
-                                    if (!bill->isReadable()) {
-                                        ++unreadable;
-                                        return;
-                                    }
-                                    billsById.insert(bill->id(), bill);
-                                    bills.append(bill);
-                                }) &&
-        RecordLoader::readPayments(
-            QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), billsById);
-    if (!read)
+    if (!readBills(statement, &billsById, &bills, &unreadable))
         return false;
     // A write-back that finds the file locked or read-only fails at once rather than after a
     // wait per bill; the bills are shown as read, and a later load writes their paid states.
@@ -452,6 +431,30 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     // The bills were read; a write-back that cannot be committed does not make them unread.
     transaction.commit();
     return true;
+}
+
+bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsById,
+                         QList<BillPtr> *bills, int *unreadable)
+{
+    RecordLoader::PayeeSnapshots payees;
+    const auto takePayee = [&payees](Payee &&payee) {
+        const int id = payee.id();
+        payees.insert(id, std::make_shared<const Payee>(std::move(payee)));
+    };
+    const auto takeBill = [&](const BillPtr &bill) {
+        // A bill we cannot read is neither shown nor settled: a missing amount would read as
+        // 0 and turn it paid.
+        if (!bill->isReadable()) {
+            ++*unreadable;
+            return;
+        }
+        billsById->insert(bill->id(), bill);
+        bills->append(bill);
+    };
+    return RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee) &&
+           RecordLoader::readBills(statement, payees, takeBill) &&
+           RecordLoader::readPayments(
+               QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), *billsById);
 }
 
 bool DataFile::loadPayees(const QString &statement)
