@@ -285,7 +285,7 @@ double BenchRun::generateSeries(const BillSchedule &rule, bool *ok) const
     BillSchedule schedule = rule;
     *ok = *ok && schedule.save();
     Bill templateBill;
-    templateBill.setPayee(Payee::findById(1));
+    templateBill.setPayee(Payee::findById(1).value_or(Payee()));
     templateBill.setAmount(1250.0);
     templateBill.setDescription(QStringLiteral("Rent"));
     templateBill.setNote(QStringLiteral("Standing order"));
@@ -306,7 +306,7 @@ double BenchRun::extendSeries(DataFile &file, int count, bool *ok) const
     schedule.setRangeStartDate(start);
     schedule.setRangeEndDate(start.addDays(7 * weeks - 1));
     Bill templateBill;
-    templateBill.setPayee(Payee::findById(1));
+    templateBill.setPayee(Payee::findById(1).value_or(Payee()));
     templateBill.setAmount(1250.0);
     templateBill.setDescription(QStringLiteral("Rent"));
     templateBill.setNote(QStringLiteral("Standing order"));

@@ -61,10 +61,14 @@ void BillDialog::fillPayees()
 
 void BillDialog::loadBill(int id)
 {
-    m_bill = Bill::findById(id);
+    const std::optional<Bill> stored = Bill::findById(id);
+    m_billRead = stored.has_value();
+    m_billReadError = m_billRead ? QString() : DataFile::lastErrorText();
+    m_bill = stored.value_or(Bill());
     // A bill without a schedule must not adopt the bills that carry no schedule id either.
-    m_schedule = m_bill.billScheduleId() != 0 ? BillSchedule::findById(m_bill.billScheduleId())
-                                              : BillSchedule();
+    m_schedule = m_bill.billScheduleId() != 0
+                     ? BillSchedule::findById(m_bill.billScheduleId()).value_or(BillSchedule())
+                     : BillSchedule();
     if (id != 0)
         m_ui->paymentsPushButton->setEnabled(true);
     showEditWidgets();
@@ -178,12 +182,11 @@ void BillDialog::on_PayeeListPushButton_clicked()
 void BillDialog::reloadStoredState()
 {
     if (m_bill.isStored() && m_bill.id() != 0) {
-        const Bill stored = Bill::findById(m_bill.id());
-        if (stored.id() == m_bill.id()) {
-            m_bill.setPaid(stored.isPaid());
-            m_bill.setPaidDate(stored.paidDate());
-            m_bill.setUnique(m_bill.isUnique() || stored.isUnique());
-            m_bill.setDeleted(stored.isDeleted());
+        if (const std::optional<Bill> stored = Bill::findById(m_bill.id())) {
+            m_bill.setPaid(stored->isPaid());
+            m_bill.setPaidDate(stored->paidDate());
+            m_bill.setUnique(m_bill.isUnique() || stored->isUnique());
+            m_bill.setDeleted(stored->isDeleted());
             m_bill.loadPayments();
         }
     }
@@ -193,6 +196,10 @@ void BillDialog::reloadStoredState()
 
 void BillDialog::on_OkButton_clicked()
 {
+    if (!m_billRead) {
+        MessageHelper::showFileError(tr("The bill could not be read."), m_billReadError, this);
+        return;
+    }
     const QString missing = missingChoice();
     if (!missing.isEmpty()) {
         MessageRequest request;
@@ -280,7 +287,7 @@ bool BillDialog::confirmSeriesCut()
 void BillDialog::readForm(Bill &bill) const
 {
     const int payeeId = m_ui->PayeeComboBox->currentData().toInt();
-    Payee payee = Payee::findById(payeeId);
+    Payee payee = Payee::findById(payeeId).value_or(Payee());
     // A payee row that vanished meanwhile reads as the empty payee; the bill keeps the choice.
     payee.setId(payeeId);
     bill.setPayee(payee);

@@ -62,6 +62,10 @@ private:
     std::unique_ptr<Ui::BillDialogClass> m_ui;
     DataFile *m_dataFile = nullptr;
     Bill m_bill;
+    // False when the bill to edit could not be read, with the reason: nothing is then saved,
+    // neither over its row nor as a new bill.
+    bool m_billRead = true;
+    QString m_billReadError;
     BillSchedule m_schedule;
     QString m_editMode;
     // The form as loadBill() filled it.

@@ -39,7 +39,7 @@ BillPaymentDialog::~BillPaymentDialog() = default;
 
 void BillPaymentDialog::setBill(int billId)
 {
-    m_bill = Bill::findById(billId);
+    readBill(billId);
     m_payment.setBillId(billId);
     showBill();
     // Nothing is offered when nothing is owed.
@@ -49,8 +49,13 @@ void BillPaymentDialog::setBill(int billId)
 
 void BillPaymentDialog::loadPayment(int paymentId)
 {
-    m_payment = BillPayment::findById(paymentId);
-    m_bill = Bill::findById(m_payment.billId());
+    const std::optional<BillPayment> stored = BillPayment::findById(paymentId);
+    if (!stored) {
+        noteUnread(tr("The payment could not be read."));
+        return;
+    }
+    m_payment = *stored;
+    readBill(m_payment.billId());
     m_ui->paymentDateTimeEdit->setDateTime(m_payment.paymentDate());
     showBill();
     AmountEntry::fill(m_ui->amountLineEdit, m_payment.amount());
@@ -64,8 +69,26 @@ void BillPaymentDialog::showBill()
     m_ui->balanceValueLabel->setText(Formatting::currency(m_bill.balance()));
 }
 
+void BillPaymentDialog::readBill(int billId)
+{
+    if (const std::optional<Bill> stored = Bill::findById(billId))
+        m_bill = *stored;
+    else
+        noteUnread(tr("The bill could not be read."));
+}
+
+void BillPaymentDialog::noteUnread(const QString &what)
+{
+    m_unreadWhat = what;
+    m_unreadReason = DataFile::lastErrorText();
+}
+
 void BillPaymentDialog::on_okButton_clicked()
 {
+    if (!m_unreadWhat.isEmpty()) {
+        MessageHelper::showFileError(m_unreadWhat, m_unreadReason, this);
+        return;
+    }
     if (!hasAmount() || !confirmOverpayment())
         return;
     if (!savePayment()) {

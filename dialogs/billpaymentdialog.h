@@ -39,6 +39,8 @@ private slots:
 private:
     void showBill();
     bool hasAmount();
+    void readBill(int billId);
+    void noteUnread(const QString &what);
     bool confirmOverpayment();
     bool savePayment();
 
@@ -46,4 +48,8 @@ private:
     DataFile *m_dataFile = nullptr;
     BillPayment m_payment;
     Bill m_bill;
+    // What could not be read when the dialog was filled, and why: without the stored bill
+    // neither its balance nor the payment's effect is known, so OK stores nothing.
+    QString m_unreadWhat;
+    QString m_unreadReason;
 };

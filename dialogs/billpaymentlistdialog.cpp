@@ -9,6 +9,19 @@
 
 #include <QTreeWidgetItem>
 
+namespace {
+// A bill that cannot be read lists no payments; the list stays on its id all the same, so
+// that a payment added from here is for that bill and no other.
+Bill storedOrEmpty(int billId)
+{
+    if (std::optional<Bill> stored = Bill::findById(billId))
+        return *stored;
+    Bill empty;
+    empty.setId(billId);
+    return empty;
+}
+} // namespace
+
 BillPaymentListDialog::BillPaymentListDialog(DataFile *dataFile, QWidget *parent,
                                              Qt::WindowFlags flags)
     : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillPaymentListDialogClass>()),
@@ -23,7 +36,7 @@ BillPaymentListDialog::~BillPaymentListDialog() = default;
 
 void BillPaymentListDialog::setBill(int billId)
 {
-    m_bill = Bill::findById(billId);
+    m_bill = storedOrEmpty(billId);
     fillPayments();
 }
 
@@ -46,11 +59,11 @@ bool BillPaymentListDialog::readSelectedPayment()
     const QList<QTreeWidgetItem *> selected = m_ui->paymentsTreeWidget->selectedItems();
     if (selected.isEmpty())
         return false;
-    const BillPayment payment =
+    const std::optional<BillPayment> payment =
         BillPayment::findById(selected.first()->data(0, Qt::UserRole).toInt());
-    if (payment.id() == 0)
+    if (!payment)
         return false;
-    m_payment = payment;
+    m_payment = *payment;
     return true;
 }
 
@@ -110,6 +123,6 @@ bool BillPaymentListDialog::deletePayment()
 void BillPaymentListDialog::reloadBill()
 {
     // The whole bill, not only its payments: the payment dialog may have changed it.
-    m_bill = Bill::findById(m_bill.id());
+    m_bill = storedOrEmpty(m_bill.id());
     fillPayments();
 }

@@ -66,6 +66,16 @@ bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionNa
     return true;
 }
 
+bool ActiveDomainObject::hasRow(const char *recordName) const
+{
+    if (m_stored)
+        return true;
+    RecordSql::setLastErrorText(
+        QStringLiteral("%1: the record has no row to delete").arg(QLatin1String(recordName)));
+    qWarning().noquote() << RecordSql::lastErrorText();
+    return false;
+}
+
 QString ActiveDomainObject::formatCurrency(double value)
 {
     return Formatting::currency(value);

@@ -53,6 +53,10 @@ protected:
                      const std::function<void(QSqlQuery &)> &bindColumns,
                      const char *missingRowName = nullptr);
 
+    // False, with the reason as the last error text, for a record that has no row: a delete
+    // meant for it must not reach whichever row happens to have its id (0, say).
+    bool hasRow(const char *recordName) const;
+
 private:
     bool m_stored = false;
     bool m_modified = false;

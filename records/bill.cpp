@@ -13,6 +13,7 @@
 #include <QtDebug>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -118,10 +119,10 @@ Bill::Bill(const QSqlRecord &record) : Bill()
 bool Bill::save()
 {
     const bool update = isStored();
-    if (!writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
-                     QLatin1String(update ? updateStatement : insertStatement),
-                     QStringLiteral(":billid"), m_id,
-                     [this](QSqlQuery &query) { bindColumns(query); }))
+    if (!writeRecord(
+            update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+            QLatin1String(update ? updateStatement : insertStatement), QStringLiteral(":billid"),
+            m_id, [this](QSqlQuery &query) { bindColumns(query); }, "Bill"))
         return false;
     m_paidStateUnwritten = false;
     return true;
@@ -142,9 +143,10 @@ void Bill::bindColumns(QSqlQuery &query) const
     query.bindValue(QStringLiteral(":billscheduleid"), m_billScheduleId);
     query.bindValue(QStringLiteral(":payeeid"), m_payee->id());
     query.bindValue(QStringLiteral(":description"), RecordSql::text(m_description));
-    query.bindValue(QStringLiteral(":amount"), m_amount);
+    query.bindValue(QStringLiteral(":amount"), m_storedAmount.value_or(QVariant(m_amount)));
     query.bindValue(QStringLiteral(":insertdate"), RecordSql::date(m_insertDate));
-    query.bindValue(QStringLiteral(":duedate"), RecordSql::date(m_dueDate));
+    query.bindValue(QStringLiteral(":duedate"),
+                    m_storedDueDate.value_or(RecordSql::date(m_dueDate)));
     query.bindValue(QStringLiteral(":paiddate"), RecordSql::date(m_paidDate));
     query.bindValue(QStringLiteral(":isunique"), RecordSql::flag(m_unique));
     query.bindValue(QStringLiteral(":paid"), RecordSql::flag(m_paid));
@@ -154,6 +156,8 @@ void Bill::bindColumns(QSqlQuery &query) const
 
 bool Bill::remove()
 {
+    if (!hasRow("Bill"))
+        return false;
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
@@ -171,6 +175,18 @@ bool Bill::removeRow()
         return false;
     query.bindValue(QStringLiteral(":billid"), m_id);
     return RecordSql::exec(query);
+}
+
+void Bill::setAmount(double amount)
+{
+    m_amount = amount;
+    m_storedAmount.reset();
+}
+
+void Bill::setDueDate(const QDate &dueDate)
+{
+    m_dueDate = dueDate;
+    m_storedDueDate.reset();
 }
 
 Payee Bill::payee() const
@@ -201,14 +217,20 @@ void Bill::setPayeeOfRow(const std::shared_ptr<const Payee> &payee, int payeeId)
     m_payee = std::move(named);
 }
 
-void Bill::setFromRecord(const QSqlRecord &record)
+bool Bill::setFromRecord(const QSqlRecord &record)
 {
     readColumns(record);
     const int payeeId = record.value(QStringLiteral("payeeid")).toInt();
-    setPayeeOfRow(std::make_shared<const Payee>(Payee::findById(payeeId)), payeeId);
+    setPayeeOfRow(std::make_shared<const Payee>(Payee::findById(payeeId).value_or(Payee())),
+                  payeeId);
     setStored(true);
-    loadPayments();
+    // Without all its payments what is left to pay is not known.
+    if (!loadPayments()) {
+        m_readable = false;
+        return false;
+    }
     refreshPaidState(PaidStateWrite::PaidColumns);
+    return true;
 }
 
 void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
@@ -245,9 +267,7 @@ void Bill::readColumns(const ColumnReader &row)
     m_dueDate = RecordSql::dateValue(dueDate);
     if (!m_dueDate.isValid() && dueDate.typeId() == QMetaType::QString)
         m_dueDate = usDate(dueDate.toString());
-    // A bill that has no row at all (found by an id nobody has) reads as the empty bill.
-    const bool rowRead = !row.value(IdColumn).isNull();
-    m_readable = !rowRead || (RecordSql::isNumber(amount) && m_dueDate.isValid());
+    keepUnread(amount, dueDate);
     m_paidDate = RecordSql::dateValue(row.value(PaidDateColumn));
     m_paid = RecordSql::boolValue(row.value(PaidColumn));
     m_unique = RecordSql::boolValue(row.value(UniqueColumn));
@@ -255,25 +275,40 @@ void Bill::readColumns(const ColumnReader &row)
     m_paidStateUnwritten = false;
 }
 
-Bill Bill::findById(int id)
+void Bill::keepUnread(const QVariant &amount, const QVariant &dueDate)
 {
-    Bill bill;
-    bill.setFromRecord(RecordSql::selectById(
+    m_storedAmount.reset();
+    m_storedDueDate.reset();
+    if (!RecordSql::isNumber(amount))
+        m_storedAmount = amount;
+    if (!m_dueDate.isValid())
+        m_storedDueDate = dueDate;
+    m_readable = !m_storedAmount && !m_storedDueDate;
+}
+
+std::optional<Bill> Bill::findById(int id)
+{
+    const std::optional<QSqlRecord> row = RecordSql::findRow(
         Connections::current(), QStringLiteral("SELECT * FROM bills WHERE id = :billid"),
-        QStringLiteral(":billid"), id));
+        QStringLiteral(":billid"), id, QStringLiteral("bill"));
+    Bill bill;
+    if (!row || !bill.setFromRecord(*row))
+        return std::nullopt;
     return bill;
+}
+
+QString Bill::createStatement()
+{
+    return QStringLiteral("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, "
+                          "payeeid INTEGER, description VARCHAR(100) not null, amount "
+                          "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
+                          "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL);");
 }
 
 bool Bill::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(
-               query,
-               QStringLiteral("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, "
-                              "payeeid INTEGER, description VARCHAR(100) not null, amount "
-                              "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
-                              "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 bool Bill::loadPayments()
@@ -299,6 +334,13 @@ double Bill::balance() const
     return m_amount - paidSoFar;
 }
 
+bool Bill::isReadable() const
+{
+    return m_readable &&
+           std::all_of(m_payments.cbegin(), m_payments.cend(),
+                       [](const BillPayment &payment) { return payment.isReadable(); });
+}
+
 bool Bill::refreshPaidState()
 {
     return refreshPaidState(PaidStateWrite::WholeRow);
@@ -315,7 +357,7 @@ bool Bill::refreshPaidState(PaidStateWrite write)
 
 bool Bill::settlePaidState()
 {
-    if (!m_readable)
+    if (!isReadable())
         return false;
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
     // on a bill of 1.00, which must still count as paid. Rounded as a double, since a balance
@@ -418,11 +460,12 @@ bool Bill::convertOldRecord(const QSqlRecord &row, const QString &version,
     if (!lookUpCopiedPayee(oldPayeeId, version, copiedPayees))
         return false;
     m_description = TableUpgrade::columnText(row, QStringLiteral("description"));
-    m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
+    const QVariant amount = TableUpgrade::columnValue(row, QStringLiteral("amount"));
+    m_amount = amount.toDouble();
     m_insertDate = Clock::today();
-    m_dueDate = version == QLatin1String("1.0")
-                    ? oldestDueDate(row)
-                    : TableUpgrade::columnValue(row, QStringLiteral("duedate")).toDate();
+    const QVariant dueDate = TableUpgrade::columnValue(row, QStringLiteral("duedate"));
+    m_dueDate = version == QLatin1String("1.0") ? oldestDueDate(row) : dueDate.toDate();
+    keepUnread(amount, dueDate);
     m_paidDate = neverPaidDate();
     m_unique = true;
     m_paid = TableUpgrade::columnValue(row, QStringLiteral("paid")).toBool();
@@ -445,11 +488,14 @@ bool Bill::lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *co
     const int payeeId = newPayeeId(oldId, version, &ok);
     if (!ok)
         return false;
-    auto payee = std::make_shared<const Payee>(Payee::findById(payeeId));
-    if (payee->id() != payeeId) {
+    // An old id without a link names no payee: the bill gets the empty payee, id 0.
+    const std::optional<Payee> found =
+        payeeId == 0 ? std::optional<Payee>(Payee()) : Payee::findById(payeeId);
+    if (!found) {
         qWarning() << "The copied payee" << payeeId << "cannot be read";
         return false;
     }
+    auto payee = std::make_shared<const Payee>(*found);
     if (copiedPayees)
         copiedPayees->insert(oldId, payee);
     m_payee = std::move(payee);
@@ -473,7 +519,7 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     // when payments cover it; without one, every bill paid in the old file would turn
     // unpaid, and overdue, the first time it is read. A payment of the whole amount keeps
     // it paid, dated when the old file says it was paid, or else on its due date.
-    if (!m_paid || std::round(m_amount * 100.0) <= 0)
+    if (!m_paid || m_storedAmount || std::round(m_amount * 100.0) <= 0)
         return true;
     QDate paidOn = TableUpgrade::columnValue(row, QStringLiteral("paiddate")).toDate();
     if (!paidOn.isValid() || paidOn == neverPaidDate())

@@ -8,8 +8,10 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
+#include <optional>
 
 class ColumnReader;
 class QSqlQuery;
@@ -35,15 +37,19 @@ public:
     bool insertKeepingId();
 
     // Fills the bill from one row, reads its payments and refreshes its paid state. The row
-    // is written back only when that state changed.
-    void setFromRecord(const QSqlRecord &record);
+    // is written back only when that state changed. False when the payments could not be
+    // read: the bill then counts as unreadable and is not settled.
+    bool setFromRecord(const QSqlRecord &record);
     // The same with the payee and the payments (earliest first) already at hand, so that a
     // whole file can be read with a few queries instead of two more per bill.
     void setFromRecord(const QSqlRecord &record, const Payee &payee,
                        const QList<BillPayment> &payments);
 
-    // A missing row gives a bill with id 0 and invalid dates, marked stored.
-    static Bill findById(int id);
+    // The stored bill, or nothing when it has no row or it (or its payments) could not be
+    // read; the last error text then says which.
+    static std::optional<Bill> findById(int id);
+    // The statement that creates the table in the current layout.
+    static QString createStatement();
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade). The statements of
@@ -70,9 +76,10 @@ public:
 
     double balance() const;
 
-    // False when the row's amount is not a number or its due date not a date: such a bill
-    // is left exactly as stored, never settled or written back.
-    bool isReadable() const { return m_readable; }
+    // False when the row's amount is not a finite number, its due date not a date, or the
+    // amount of one of its payments cannot be read (then what is left to pay is not known):
+    // such a bill is left exactly as stored, never settled or written back.
+    bool isReadable() const;
 
     // Paid once the payments cover the amount. The paid date records the day the bill
     // turned paid and is kept while it stays paid, so that reading a file on a later day
@@ -91,11 +98,11 @@ public:
     QString description() const { return m_description; }
     void setDescription(const QString &description) { m_description = description; }
     double amount() const { return m_amount; }
-    void setAmount(double amount) { m_amount = amount; }
+    void setAmount(double amount);
     QDate insertDate() const { return m_insertDate; }
     void setInsertDate(const QDate &insertDate) { m_insertDate = insertDate; }
     QDate dueDate() const { return m_dueDate; }
-    void setDueDate(const QDate &dueDate) { m_dueDate = dueDate; }
+    void setDueDate(const QDate &dueDate);
     bool isPaid() const { return m_paid; }
     void setPaid(bool paid) { m_paid = paid; }
     QDate paidDate() const { return m_paidDate; }
@@ -124,6 +131,8 @@ private:
     bool removeRow();
     void readColumns(const QSqlRecord &record);
     void readColumns(const ColumnReader &row);
+    // Notes which of the two values the bill cannot be read without could not be read.
+    void keepUnread(const QVariant &amount, const QVariant &dueDate);
     // Reads the rows of a query on the table by column position.
     static ColumnReader columnReader(const QSqlQuery &query);
     // Keeps the payee's snapshot but makes sure it names payeeId.
@@ -156,6 +165,10 @@ private:
     QString m_note;
     bool m_deleted = false;
     bool m_readable = true;
+    // An amount or due date as stored when it could not be read: a write puts back what the
+    // file held, not what reading it made of it, until the bill is given a value of its own.
+    std::optional<QVariant> m_storedAmount;
+    std::optional<QVariant> m_storedDueDate;
     // A paid state computed in memory that has not reached the row yet.
     bool m_paidStateUnwritten = false;
 };

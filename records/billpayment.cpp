@@ -49,9 +49,10 @@ bool BillPayment::save()
     const int oldId = m_id;
     bool ok = writeRow();
     if (ok) {
-        // Loading the bill reads its payments, this one included, and refreshes its state.
-        Bill bill = Bill::findById(m_billId);
-        ok = bill.refreshPaidState();
+        // Loading the bill reads its payments, this one included, and refreshes its state. A
+        // payment whose bill cannot be read is not stored: nothing could say what it paid.
+        std::optional<Bill> bill = Bill::findById(m_billId);
+        ok = bill && bill->refreshPaidState();
     }
     if (ok)
         ok = transaction.commit();
@@ -69,22 +70,23 @@ bool BillPayment::save()
 bool BillPayment::writeRow()
 {
     const bool update = isStored();
-    return writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
-                       update ? QStringLiteral("UPDATE billpayment SET billid = :billid, "
-                                               "paymentdate = :paymentdate, amount = :amount "
-                                               "WHERE id = :billpaymentid")
-                              : QStringLiteral("INSERT INTO billpayment (id, billid, "
-                                               "paymentdate, amount) VALUES (NULL, :billid, "
-                                               ":paymentdate, :amount);"),
-                       QStringLiteral(":billpaymentid"), m_id,
-                       [this](QSqlQuery &query) { bindColumns(query); });
+    return writeRecord(
+        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+        update ? QStringLiteral("UPDATE billpayment SET billid = :billid, "
+                                "paymentdate = :paymentdate, amount = :amount "
+                                "WHERE id = :billpaymentid")
+               : QStringLiteral("INSERT INTO billpayment (id, billid, "
+                                "paymentdate, amount) VALUES (NULL, :billid, "
+                                ":paymentdate, :amount);"),
+        QStringLiteral(":billpaymentid"), m_id, [this](QSqlQuery &query) { bindColumns(query); },
+        "BillPayment");
 }
 
 void BillPayment::bindColumns(QSqlQuery &query) const
 {
     query.bindValue(QStringLiteral(":billid"), m_billId);
     query.bindValue(QStringLiteral(":paymentdate"), paymentDate());
-    query.bindValue(QStringLiteral(":amount"), m_amount);
+    query.bindValue(QStringLiteral(":amount"), m_storedAmount.value_or(QVariant(m_amount)));
 }
 
 bool BillPayment::insertKeepingId()
@@ -100,6 +102,8 @@ bool BillPayment::insertKeepingId()
 
 bool BillPayment::remove()
 {
+    if (!hasRow("BillPayment"))
+        return false;
     QSqlQuery query = RecordSql::currentQuery();
     if (!RecordSql::prepare(query,
                             QStringLiteral("DELETE FROM billpayment WHERE id = :billpaymentid")))
@@ -111,6 +115,20 @@ bool BillPayment::remove()
 void BillPayment::setFromRecord(const QSqlRecord &record)
 {
     readColumns(ColumnReader(record, columnNames, ColumnCount));
+}
+
+void BillPayment::keepUnread(const QVariant &amount)
+{
+    if (RecordSql::isNumber(amount))
+        m_storedAmount.reset();
+    else
+        m_storedAmount = amount;
+}
+
+void BillPayment::setAmount(double amount)
+{
+    m_amount = amount;
+    m_storedAmount.reset();
 }
 
 QDateTime BillPayment::paymentDate() const
@@ -155,27 +173,34 @@ void BillPayment::readColumns(const ColumnReader &row)
     } else {
         setPaymentDate(RecordSql::dateTimeValue(moment));
     }
-    m_amount = RecordSql::doubleValue(row.value(AmountColumn));
+    const QVariant amount = row.value(AmountColumn);
+    m_amount = RecordSql::doubleValue(amount);
+    keepUnread(amount);
     setStored(true);
 }
 
-BillPayment BillPayment::findById(int id)
+std::optional<BillPayment> BillPayment::findById(int id)
 {
-    BillPayment payment;
-    payment.setFromRecord(
-        RecordSql::selectById(Connections::current(),
-                              QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"),
-                              QStringLiteral(":billpaymentid"), id));
-    return payment;
+    const std::optional<QSqlRecord> row =
+        RecordSql::findRow(Connections::current(),
+                           QStringLiteral("SELECT * FROM billpayment WHERE id = :billpaymentid"),
+                           QStringLiteral(":billpaymentid"), id, QStringLiteral("payment"));
+    if (!row)
+        return std::nullopt;
+    return BillPayment(*row);
+}
+
+QString BillPayment::createStatement()
+{
+    return QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "
+                          "NULL PRIMARY KEY, billid INTEGER, "
+                          "paymentdate DATETIME, amount DECIMAL);");
 }
 
 bool BillPayment::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(query, QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "
-                                                    "NULL PRIMARY KEY, billid INTEGER, "
-                                                    "paymentdate DATETIME, amount DECIMAL);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 QString BillPayment::layoutColumns(const QString &version)
@@ -222,7 +247,9 @@ void BillPayment::convertRecord(const QSqlRecord &row, const QString &version)
         m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
         m_billId = TableUpgrade::columnValue(row, QStringLiteral("billid")).toInt();
         setPaymentDate(TableUpgrade::columnValue(row, QStringLiteral("paymentdate")).toDateTime());
-        m_amount = TableUpgrade::columnValue(row, QStringLiteral("amount")).toDouble();
+        const QVariant amount = TableUpgrade::columnValue(row, QStringLiteral("amount"));
+        m_amount = amount.toDouble();
+        keepUnread(amount);
     }
     setStored(false);
 }

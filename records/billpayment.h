@@ -3,6 +3,9 @@
 #include "activedomainobject.h"
 
 #include <QDateTime>
+#include <QVariant>
+
+#include <optional>
 
 class ColumnReader;
 class QSqlQuery;
@@ -26,8 +29,11 @@ public:
 
     void setFromRecord(const QSqlRecord &record);
 
-    // A missing row gives a payment with id 0, a null date and amount 0, marked stored.
-    static BillPayment findById(int id);
+    // The stored payment, or nothing when it has no row or could not be read (the last error
+    // text says which).
+    static std::optional<BillPayment> findById(int id);
+    // The statement that creates the table in the current layout.
+    static QString createStatement();
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade).
@@ -49,7 +55,10 @@ public:
     QDate paymentDay() const;
     void setPaymentDate(const QDateTime &paymentDate);
     double amount() const { return m_amount; }
-    void setAmount(double amount) { m_amount = amount; }
+    void setAmount(double amount);
+    // False when the stored amount is not a finite number; amount() then says 0, which is
+    // not what was paid.
+    bool isReadable() const { return !m_storedAmount.has_value(); }
 
 private:
     // Loads read rows straight into payments (see RecordLoader); a bill whose paid state is
@@ -60,6 +69,7 @@ private:
     bool writeRow();
     void bindColumns(QSqlQuery &query) const;
     void readColumns(const ColumnReader &row);
+    void keepUnread(const QVariant &amount);
     // Reads the rows of a query on the table by column position.
     static ColumnReader columnReader(const QSqlQuery &query);
 
@@ -73,4 +83,6 @@ private:
     // -1 once m_paymentDate holds the moment.
     mutable qint64 m_pendingLocalMsecs = -1;
     double m_amount = 0.0;
+    // The amount as stored when it could not be read, which a write puts back as it was.
+    std::optional<QVariant> m_storedAmount;
 };

@@ -248,10 +248,11 @@ BillSchedule::BillSchedule(const QSqlRecord &record) : BillSchedule()
 bool BillSchedule::save()
 {
     const bool update = isStored();
-    return writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
-                       QLatin1String(update ? updateStatement : insertStatement),
-                       QStringLiteral(":billscheduleid"), m_id,
-                       [this](QSqlQuery &query) { bindColumns(query); });
+    return writeRecord(
+        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+        QLatin1String(update ? updateStatement : insertStatement),
+        QStringLiteral(":billscheduleid"), m_id, [this](QSqlQuery &query) { bindColumns(query); },
+        "BillSchedule");
 }
 
 bool BillSchedule::insertKeepingId()
@@ -280,6 +281,8 @@ void BillSchedule::bindColumns(QSqlQuery &query) const
 
 bool BillSchedule::remove()
 {
+    if (!hasRow("BillSchedule"))
+        return false;
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
@@ -311,11 +314,11 @@ bool BillSchedule::removeRow()
     return RecordSql::exec(query);
 }
 
-void BillSchedule::setFromRecord(const QSqlRecord &record)
+bool BillSchedule::setFromRecord(const QSqlRecord &record)
 {
     readColumns(record);
     setStored(true);
-    loadBills();
+    return loadBills();
 }
 
 void BillSchedule::readColumns(const QSqlRecord &record)
@@ -331,26 +334,31 @@ void BillSchedule::readColumns(const QSqlRecord &record)
     m_rangeEndDate = record.value(QStringLiteral("rangeenddate")).toDate();
 }
 
-BillSchedule BillSchedule::findById(int id)
+std::optional<BillSchedule> BillSchedule::findById(int id)
 {
+    const std::optional<QSqlRecord> row =
+        RecordSql::findRow(Connections::current(),
+                           QStringLiteral("SELECT * FROM billschedule WHERE id = :billscheduleid"),
+                           QStringLiteral(":billscheduleid"), id, QStringLiteral("schedule"));
     BillSchedule schedule;
-    schedule.setFromRecord(RecordSql::selectById(
-        Connections::current(),
-        QStringLiteral("SELECT * FROM billschedule WHERE id = :billscheduleid"),
-        QStringLiteral(":billscheduleid"), id));
+    if (!row || !schedule.setFromRecord(*row))
+        return std::nullopt;
     return schedule;
+}
+
+QString BillSchedule::createStatement()
+{
+    return QStringLiteral("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, "
+                          "scheduletype VARCHAR(20), dayofmonth INTEGER, dayofweek "
+                          "INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
+                          "rangetype VARCHAR(20), rangestartdate DATETIME, "
+                          "rangeenddate DATETIME);");
 }
 
 bool BillSchedule::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(
-               query, QStringLiteral("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, "
-                                     "scheduletype VARCHAR(20), dayofmonth INTEGER, dayofweek "
-                                     "INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
-                                     "rangetype VARCHAR(20), rangestartdate DATETIME, "
-                                     "rangeenddate DATETIME);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 bool BillSchedule::addBill(Bill &bill)

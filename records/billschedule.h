@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 class QSqlQuery;
 class QSqlRecord;
 
@@ -30,9 +32,14 @@ public:
     // Inserts the schedule under its own id, for a copy that must keep the ids bills hold.
     bool insertKeepingId();
 
-    void setFromRecord(const QSqlRecord &record);
+    // Fills the schedule from one row and reads its bills; false when they could not be read.
+    bool setFromRecord(const QSqlRecord &record);
 
-    static BillSchedule findById(int id);
+    // The stored schedule with its bills, or nothing when it has no row or could not be read
+    // (the last error text says which).
+    static std::optional<BillSchedule> findById(int id);
+    // The statement that creates the table in the current layout.
+    static QString createStatement();
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade).

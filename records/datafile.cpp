@@ -11,6 +11,7 @@
 #include "payee.h"
 #include "recordloader.h"
 #include "recordsql.h"
+#include "schemacheck.h"
 #include "transaction.h"
 #include "upgraderunner.h"
 
@@ -114,6 +115,19 @@ bool idsFitTheRecords(const QString &version)
         }
     }
     return true;
+}
+
+// Files of the current layout are written as they are, and a version 1.2 file is copied row
+// by row: their tables must declare the columns as this program does, so that none of them
+// keys, refuses or fills in a value otherwise. Older layouts are only read by the upgrade.
+bool declaredAsOurs(const QString &version)
+{
+    if (version != QLatin1String("1.2") && version != currentVersion())
+        return true;
+    return SchemaCheck::matchesDeclarations(
+        Connections::current(),
+        {Bill::createStatement(), BillPayment::createStatement(), BillSchedule::createStatement(),
+         FileData::createStatement(), Payee::createStatement()});
 }
 
 bool layoutsMatch(const QString &version)
@@ -243,9 +257,9 @@ bool DataFile::checkVersion(const QString &version, Access access)
                                                "has upgraded it."));
         return false;
     }
-    // A file the upgrade could carry over but for such ids is refused before the question, as
-    // the same file of the current version is.
-    if (layoutsMatch(version) && !idsFitTheRecords(version)) {
+    // A file the upgrade could carry over but for such ids or tables is refused before the
+    // question, as the same file of the current version is.
+    if (layoutsMatch(version) && (!idsFitTheRecords(version) || !declaredAsOurs(version))) {
         showInvalidFile();
         return false;
     }
@@ -313,7 +327,7 @@ bool DataFile::createFile()
 bool DataFile::isValid()
 {
     const QString version = FileData::readVersion();
-    return layoutsMatch(version) && idsFitTheRecords(version);
+    return layoutsMatch(version) && idsFitTheRecords(version) && declaredAsOurs(version);
 }
 
 bool DataFile::upgrade()
@@ -387,37 +401,22 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     m_unreadableBillCount = 0;
 
     Transaction transaction(Connections::current());
-    RecordLoader::PayeeSnapshots payees;
     QHash<int, BillPtr> billsById;
     QList<BillPtr> bills;
     int unreadable = 0;
-    const bool read =
-        RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"),
-                                 [&payees](Payee &&payee) {
-                                     const int id = payee.id();
-                                     payees.insert(id,
-                                                   std::make_shared<const Payee>(std::move(payee)));
-                                 }) &&
-        RecordLoader::readBills(statement, payees,
-                                [&](const BillPtr &bill) {
-                                    // A bill we cannot read is neither shown nor settled: a
-                                    // missing amount would read as 0 and turn it paid.
-                                    if (!bill->isReadable()) {
-                                        ++unreadable;
-                                        return;
-                                    }
-                                    billsById.insert(bill->id(), bill);
-                                    bills.append(bill);
-                                }) &&
-        RecordLoader::readPayments(
-            QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), billsById);
-    if (!read)
+    if (!readBills(statement, &billsById, &bills, &unreadable))
         return false;
     // A write-back that finds the file locked or read-only fails at once rather than after a
     // wait per bill; the bills are shown as read, and a later load writes their paid states.
     const LockWaitSuspension noWaiting(Connections::current());
     QList<BillPtr> billList;
     for (const BillPtr &bill : std::as_const(bills)) {
+        // A payment whose amount cannot be read leaves the balance unknown.
+        if (!bill->isReadable()) {
+            ++unreadable;
+            billsById.remove(bill->id());
+            continue;
+        }
         if (RecordLoader::settlePaidState(*bill) && !m_readOnly)
             RecordLoader::writePaidColumns(*bill);
         const bool listed = selection == BillSelection::Paid ||
@@ -431,6 +430,30 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     // The bills were read; a write-back that cannot be committed does not make them unread.
     transaction.commit();
     return true;
+}
+
+bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsById,
+                         QList<BillPtr> *bills, int *unreadable)
+{
+    RecordLoader::PayeeSnapshots payees;
+    const auto takePayee = [&payees](Payee &&payee) {
+        const int id = payee.id();
+        payees.insert(id, std::make_shared<const Payee>(std::move(payee)));
+    };
+    const auto takeBill = [&](const BillPtr &bill) {
+        // A bill we cannot read is neither shown nor settled: a missing amount would read as
+        // 0 and turn it paid.
+        if (!bill->isReadable()) {
+            ++*unreadable;
+            return;
+        }
+        billsById->insert(bill->id(), bill);
+        bills->append(bill);
+    };
+    return RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee) &&
+           RecordLoader::readBills(statement, payees, takeBill) &&
+           RecordLoader::readPayments(
+               QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), *billsById);
 }
 
 bool DataFile::loadPayees(const QString &statement)
@@ -451,15 +474,16 @@ void DataFile::clearCollections()
 
 DataFile::BillPtr DataFile::findBill(int id) const
 {
-    auto bill = std::make_shared<Bill>(Bill::findById(id));
-    if (bill->id() != id || bill->isDeleted())
+    std::optional<Bill> bill = Bill::findById(id);
+    if (!bill || bill->isDeleted())
         return nullptr;
-    return bill;
+    return std::make_shared<Bill>(std::move(*bill));
 }
 
 QString DataFile::scheduleTypeOf(const Bill &bill) const
 {
-    return BillSchedule::findById(bill.billScheduleId()).scheduleType();
+    const std::optional<BillSchedule> schedule = BillSchedule::findById(bill.billScheduleId());
+    return schedule ? schedule->scheduleType() : QString();
 }
 
 QString DataFile::lastErrorText()

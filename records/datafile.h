@@ -43,8 +43,8 @@ public:
     bool openConnection(const QString &path);
     // Tables and header row of a new file, all or nothing.
     bool createFile();
-    // Whether every table has the layout of the file's version and holds no id beyond the
-    // range the records keep ids in.
+    // Whether every table has the layout of the file's version, holds no id beyond the range
+    // the records keep ids in and (in the current layout) declares its columns as ours do.
     bool isValid();
     // Upgrades an older file to the current version and tells the user the outcome; true
     // when the file now reads the current version. A failed upgrade leaves the file as it was.
@@ -149,6 +149,10 @@ private:
     // Deletes the schedule's row when no bill refers to it any more; removed says whether it did.
     bool dropScheduleIfUnused(int scheduleId, bool *removed = nullptr);
     bool loadBills(const QString &statement, BillSelection selection);
+    // Reads the readable bills of the statement with their payees and payments; unreadable
+    // counts those left out.
+    static bool readBills(const QString &statement, QHash<int, BillPtr> *billsById,
+                          QList<BillPtr> *bills, int *unreadable);
     bool loadPayees(const QString &statement);
     void clearCollections();
 

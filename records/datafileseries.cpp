@@ -137,8 +137,8 @@ bool extendTo(BillSchedule &schedule, const Bill &templateBill, const QDate &new
 
 DataFile::SeriesBills DataFile::seriesRestFrom(const Bill &bill) const
 {
-    const BillSchedule schedule = BillSchedule::findById(bill.billScheduleId());
-    QList<Bill> rest = laterDeletable(schedule, bill);
+    const std::optional<BillSchedule> schedule = BillSchedule::findById(bill.billScheduleId());
+    QList<Bill> rest = schedule ? laterDeletable(*schedule, bill) : QList<Bill>();
     rest.prepend(bill);
     return summarize(rest);
 }
@@ -150,7 +150,11 @@ bool DataFile::deleteSeriesFrom(Bill *bill)
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
-    BillSchedule schedule = BillSchedule::findById(bill->billScheduleId());
+    // Without the series as stored, the later bills it would take are not known.
+    std::optional<BillSchedule> found = BillSchedule::findById(bill->billScheduleId());
+    if (!found)
+        return false;
+    BillSchedule &schedule = *found;
     // Payments recorded on the bill since it was loaded go with it, as with a single delete.
     if (!bill->loadPayments() || !bill->remove())
         return false;

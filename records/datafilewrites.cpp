@@ -93,7 +93,10 @@ bool DataFile::savePayment(BillPayment &payment, Bill &bill)
     if (!storedBill.isUnique()) {
         // The payment's save has just brought the bill's paid state up to date in the file;
         // the copy the caller holds would write the old state back.
-        storedBill = Bill::findById(storedPayment.billId());
+        std::optional<Bill> paidBill = Bill::findById(storedPayment.billId());
+        if (!paidBill)
+            return false;
+        storedBill = std::move(*paidBill);
         storedBill.setUnique(true);
         if (!storedBill.save())
             return false;
@@ -113,8 +116,8 @@ bool DataFile::deletePayment(BillPayment &payment)
     if (!transaction.isActive() || !payment.remove())
         return false;
     // The bill's paid flag follows the payments that are left.
-    Bill bill = Bill::findById(payment.billId());
-    return bill.refreshPaidState() && transaction.commit();
+    std::optional<Bill> bill = Bill::findById(payment.billId());
+    return bill && bill->refreshPaidState() && transaction.commit();
 }
 
 // Shared, so that a payee of ours stays alive for the caller across the reload, which

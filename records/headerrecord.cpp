@@ -119,13 +119,17 @@ bool HeaderRecord::remove()
     return true;
 }
 
+QString HeaderRecord::createStatement(const HeaderTable &table)
+{
+    return QStringLiteral("CREATE TABLE %1( id INTEGER PRIMARY KEY, firstname varchar(50), "
+                          "lastname varchar(50), address varchar(200), emailaddress varchar(200), "
+                          "version varchar(10));")
+        .arg(tableName(table));
+}
+
 bool HeaderRecord::createTable(const HeaderTable &table)
 {
-    return RecordSql::run(table.connectionName(),
-                          QStringLiteral("CREATE TABLE %1( id INTEGER PRIMARY KEY, firstname "
-                                         "varchar(50), lastname varchar(50), address varchar(200), "
-                                         "emailaddress varchar(200), version varchar(10));")
-                              .arg(tableName(table)));
+    return RecordSql::run(table.connectionName(), createStatement(table));
 }
 
 QString HeaderRecord::readVersion(const HeaderTable &table)

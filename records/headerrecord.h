@@ -80,6 +80,7 @@ protected:
     // Fills the record from the row with that id; false when there is none (the id is then 0).
     bool readRow(int id);
 
+    static QString createStatement(const HeaderTable &table);
     static bool createTable(const HeaderTable &table);
     // The version of the file on the table's connection: from olderHeader or from the table,
     // whichever the file lists first; empty when there is neither or no row.
@@ -126,6 +127,7 @@ public:
         record.readRow(id);
         return record;
     }
+    static QString createStatement() { return HeaderRecord::createStatement(Record::headerTable); }
     static bool createTable() { return HeaderRecord::createTable(Record::headerTable); }
     static QString readVersion() { return HeaderRecord::readVersion(Record::headerTable); }
 

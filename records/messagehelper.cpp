@@ -91,8 +91,12 @@ QString MessageHelper::fileUpgradeTitle()
 
 void MessageHelper::showFileError(const QString &what, QObject *parent)
 {
+    showFileError(what, RecordSql::lastErrorText(), parent);
+}
+
+void MessageHelper::showFileError(const QString &what, const QString &reason, QObject *parent)
+{
     QString text = what;
-    const QString reason = RecordSql::lastErrorText();
     if (!reason.isEmpty())
         text += QStringLiteral("\n\n") + reason;
     MessageRequest request;

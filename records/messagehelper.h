@@ -65,6 +65,9 @@ public:
     // The Critical file error box for something the file did not let us do, followed by the
     // database's own reason; plain text, as it may quote paths and stored texts.
     static void showFileError(const QString &what, QObject *parent = nullptr);
+    // The same with a reason found earlier.
+    static void showFileError(const QString &what, const QString &reason,
+                              QObject *parent = nullptr);
 
     // Shows the request and returns the chosen button; an empty function removes it.
     using Presenter = std::function<int(const MessageRequest &, QObject *parent)>;

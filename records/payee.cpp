@@ -55,7 +55,8 @@ bool Payee::save()
                                 "mailingaddress, note, deleted) VALUES (NULL, "
                                 ":payeename, :accountnumber, :mailingaddress, :note, "
                                 ":deleted);"),
-        QStringLiteral(":payeeid"), m_id, [this](QSqlQuery &query) { bindColumns(query); });
+        QStringLiteral(":payeeid"), m_id, [this](QSqlQuery &query) { bindColumns(query); },
+        "Payee");
 }
 
 bool Payee::insertKeepingId()
@@ -103,24 +104,28 @@ void Payee::readColumns(const ColumnReader &row)
     setStored(true);
 }
 
-Payee Payee::findById(int id)
+std::optional<Payee> Payee::findById(int id)
 {
-    Payee payee;
-    payee.setFromRecord(RecordSql::selectById(
+    const std::optional<QSqlRecord> row = RecordSql::findRow(
         Connections::current(), QStringLiteral("SELECT * FROM payees WHERE id = :payeeid"),
-        QStringLiteral(":payeeid"), id));
-    return payee;
+        QStringLiteral(":payeeid"), id, QStringLiteral("payee"));
+    if (!row)
+        return std::nullopt;
+    return Payee(*row);
+}
+
+QString Payee::createStatement()
+{
+    return QStringLiteral("CREATE TABLE payees(id INTEGER PRIMARY KEY, payeename "
+                          "VARCHAR(100) NOT NULL, accountnumber VARCHAR(200), "
+                          "mailingaddress VARCHAR(400), note VARCHAR(200), deleted "
+                          "BOOL);");
 }
 
 bool Payee::createTable()
 {
     QSqlQuery query = RecordSql::currentQuery();
-    return RecordSql::prepare(
-               query, QStringLiteral("CREATE TABLE payees(id INTEGER PRIMARY KEY, payeename "
-                                     "VARCHAR(100) NOT NULL, accountnumber VARCHAR(200), "
-                                     "mailingaddress VARCHAR(400), note VARCHAR(200), deleted "
-                                     "BOOL);")) &&
-           RecordSql::exec(query);
+    return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
 QString Payee::layoutColumns(const QString &version)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class ColumnReader;
 class QSqlQuery;
 class QSqlRecord;
@@ -26,9 +28,11 @@ public:
 
     void setFromRecord(const QSqlRecord &record);
 
-    // Reads the payee with that id. A missing row gives an empty payee that is marked
-    // stored, so that a bill pointing at a vanished payee still shows and saves.
-    static Payee findById(int id);
+    // The stored payee, or nothing when it has no row or could not be read (the last error
+    // text says which). A bill whose payee has gone shows the empty payee under the same id.
+    static std::optional<Payee> findById(int id);
+    // The statement that creates the table in the current layout.
+    static QString createStatement();
     static bool createTable();
 
     // Upgrade of the table from an older file version (see TableUpgrade).

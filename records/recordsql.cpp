@@ -10,6 +10,7 @@
 #include <QStringView>
 #include <QtDebug>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -197,6 +198,27 @@ QSqlRecord selectById(const QString &connectionName, const QString &statement,
     return row;
 }
 
+std::optional<QSqlRecord> findRow(const QString &connectionName, const QString &statement,
+                                  const QString &placeholder, int id, const QString &what)
+{
+    QSqlQuery query(Connections::database(connectionName));
+    if (!prepare(query, statement))
+        return std::nullopt;
+    query.bindValue(placeholder, id);
+    if (!exec(query))
+        return std::nullopt;
+    if (!query.next()) {
+        if (query.lastError().type() != QSqlError::NoError)
+            logFailure(query, statement);
+        else
+            lastFailure() = QStringLiteral("The file has no %1 with the id %2.").arg(what).arg(id);
+        return std::nullopt;
+    }
+    QSqlRecord row = query.record();
+    query.finish();
+    return row;
+}
+
 QString lastErrorText()
 {
     return lastFailure();
@@ -258,13 +280,15 @@ bool isNumber(const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::Double:
+        return std::isfinite(*static_cast<const double *>(value.constData()));
     case QMetaType::LongLong:
     case QMetaType::Int:
         return true;
     case QMetaType::QString: {
+        // The text reader takes "nan" and "inf" as well; no sum of money is either.
         bool ok = false;
-        value.toString().trimmed().toDouble(&ok);
-        return ok;
+        const double number = value.toString().trimmed().toDouble(&ok);
+        return ok && std::isfinite(number);
     }
     default:
         return false;

@@ -3,11 +3,13 @@
 #include <QDate>
 #include <QDateTime>
 #include <QList>
+#include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 class QSqlQuery;
-class QSqlRecord;
 
 // The values of a row by column position, the positions found by name once. A query read
 // through it hands over each value without a copy of its row or a search for the name; a
@@ -61,6 +63,12 @@ bool run(const QString &connectionName, const QString &statement, QString *error
 QSqlRecord selectById(const QString &connectionName, const QString &statement,
                       const QString &placeholder, int id, bool *found = nullptr);
 
+// The same for a record that is looked up to be used or written: the row, or nothing when
+// there is no such row or it could not be read. Either way the last error text then says
+// why, naming the record as what ("bill").
+std::optional<QSqlRecord> findRow(const QString &connectionName, const QString &statement,
+                                  const QString &placeholder, int id, const QString &what);
+
 // The database's error text of the most recent failed step, so that a dialog can tell the
 // user why a save did not happen. Empty until something fails.
 QString lastErrorText();
@@ -84,8 +92,8 @@ QVariant date(const QDate &value);
 // bills converts a hundred thousand values.
 int intValue(const QVariant &value);
 double doubleValue(const QVariant &value);
-// Whether the value is a number (or a text that is one in full), rather than something that
-// doubleValue() would only turn into 0.
+// Whether the value is a finite number (or a text that is one in full), rather than something
+// that doubleValue() would only turn into 0, or an infinity or NaN that no amount can be.
 bool isNumber(const QVariant &value);
 bool boolValue(const QVariant &value);
 QDate dateValue(const QVariant &value);

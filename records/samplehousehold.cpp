@@ -346,12 +346,14 @@ void Household::planPayment(const QDateTime &moment, const std::shared_ptr<int> 
 // As the payment dialog records a payment: the bill read afresh, then the payment with it.
 bool Household::pay(int billId, double amount, const QDateTime &moment)
 {
-    Bill bill = Bill::findById(billId);
+    std::optional<Bill> bill = Bill::findById(billId);
+    if (!bill)
+        return false;
     BillPayment payment;
     payment.setBillId(billId);
     payment.setAmount(amount);
     payment.setPaymentDate(moment);
-    return m_file.savePayment(payment, bill);
+    return m_file.savePayment(payment, *bill);
 }
 
 QString numberedName(int number)

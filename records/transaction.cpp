@@ -49,13 +49,21 @@ void Transaction::rollback()
 {
     if (!m_active)
         return;
-    RecordSql::run(m_connectionName, QStringLiteral("ROLLBACK TO ") + m_name);
-    // A RELEASE that fails (another program holds a lock) would leave the transaction open:
-    // every later save would then sit in it, never reach the disk and keep the file locked.
-    // The outermost savepoint is the whole transaction, so it is ended outright instead.
-    if (!RecordSql::run(m_connectionName, QStringLiteral("RELEASE ") + m_name) &&
-        openOn().value(m_connectionName) == 1)
+    // What the user is told is why the group failed, not what the rollback met: on a full
+    // disk SQLite has rolled the whole transaction back itself, and the rollback then fails
+    // with "no transaction is active".
+    const QString reason = RecordSql::lastErrorText();
+    if (openOn().value(m_connectionName) == 1) {
+        // The outermost savepoint is the whole transaction, so it is ended outright. Releasing
+        // it instead would commit the empty transaction (the file's change counter moves), and
+        // a RELEASE that fails (another program holds a lock) would leave it open: every later
+        // save would then sit in it, never reach the disk and keep the file locked.
         RecordSql::run(m_connectionName, QStringLiteral("ROLLBACK"));
+    } else {
+        RecordSql::run(m_connectionName, QStringLiteral("ROLLBACK TO ") + m_name);
+        RecordSql::run(m_connectionName, QStringLiteral("RELEASE ") + m_name);
+    }
+    RecordSql::setLastErrorText(reason);
     finish();
 }
 

@@ -2,6 +2,7 @@
 
 #include "activedomainobject.h"
 #include "connections.h"
+#include "schemacheck.h"
 #include "transaction.h"
 
 #include <QDir>
@@ -310,7 +311,10 @@ bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringLi
             return false;
         }
     }
-    return query.lastError().type() == QSqlError::NoError;
+    if (query.lastError().type() != QSqlError::NoError)
+        return false;
+    query.finish();
+    return SchemaCheck::isPlain(connectionName, ownTables);
 }
 
 // A copy that stopped part way still opens, and its first pages read well; the pages it lacks

@@ -68,9 +68,9 @@ public:
     // database and passes.
     static bool isReadableDatabase(const QString &connectionName);
     // False when the schema holds anything that runs by itself or stands in for a table: a
-    // trigger or a view anywhere, or one of ownTables as anything but a plain table. This
-    // program creates none of these, and a file that has them could act on its own rows
-    // the moment it is written to.
+    // trigger or a view anywhere, one of ownTables as anything but a plain table, or one that
+    // decides values of its own (see SchemaCheck::isPlain). This program creates none of
+    // these, and a file that has them could act on its own rows the moment it is written to.
     static bool isInertSchema(const QString &connectionName, const QStringList &ownTables);
     // Whether the last failed look at the connection's file failed because another program
     // holds it locked, rather than because it is not a database.

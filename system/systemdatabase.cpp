@@ -4,8 +4,10 @@
 #include "connections.h"
 #include "messagehelper.h"
 #include "recordsql.h"
+#include "schemacheck.h"
 #include "systemfiledata.h"
 #include "systemrecentfiles.h"
+#include "systemsettings.h"
 #include "transaction.h"
 #include "upgraderunner.h"
 
@@ -94,6 +96,8 @@ bool SystemDatabase::openExisting()
         return upgrade();
     }
     if (!isValid()) {
+        // Refused means untouched: nothing may write into it through a connection left open.
+        Connections::close(Connections::system());
         showInvalidFile();
         return false;
     }
@@ -124,7 +128,13 @@ bool SystemDatabase::createFile()
 
 bool SystemDatabase::isValid()
 {
-    return SystemRecentFiles::layoutMatches(SystemFileData::readVersion());
+    // A store of the current version is written as it is: its tables must declare their
+    // columns as this program does.
+    return SystemRecentFiles::layoutMatches(SystemFileData::readVersion()) &&
+           SchemaCheck::matchesDeclarations(Connections::system(),
+                                            {SystemRecentFiles::createStatement(),
+                                             SystemFileData::createStatement(),
+                                             SystemSettings::createStatement()});
 }
 
 bool SystemDatabase::upgrade()

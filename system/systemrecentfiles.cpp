@@ -76,11 +76,15 @@ bool SystemRecentFiles::remove()
     return true;
 }
 
+QString SystemRecentFiles::createStatement()
+{
+    return QStringLiteral("CREATE TABLE recentfiles(id INTEGER PRIMARY KEY, recentfilelocation "
+                          "VARCHAR(200));");
+}
+
 bool SystemRecentFiles::createTable()
 {
-    return RecordSql::run(Connections::system(),
-                          QStringLiteral("CREATE TABLE recentfiles(id INTEGER PRIMARY KEY, "
-                                         "recentfilelocation VARCHAR(200));"));
+    return RecordSql::run(Connections::system(), createStatement());
 }
 
 QString SystemRecentFiles::layoutColumns(const QString &version)

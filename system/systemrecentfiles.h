@@ -31,6 +31,7 @@ public:
     bool insertKeepingId();
 
     static SystemRecentFiles findById(int id);
+    static QString createStatement();
     static bool createTable();
 
     // Upgrade of the table from an older store version (see TableUpgrade).

@@ -77,11 +77,14 @@ bool SystemSettings::remove(const QString &key)
     return RecordSql::exec(query);
 }
 
+QString SystemSettings::createStatement()
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY KEY, value TEXT);");
+}
+
 bool SystemSettings::createTable()
 {
-    return RecordSql::run(Connections::system(),
-                          QStringLiteral("CREATE TABLE IF NOT EXISTS settings(key TEXT PRIMARY "
-                                         "KEY, value TEXT);"));
+    return RecordSql::run(Connections::system(), createStatement());
 }
 
 bool SystemSettings::isWritable()

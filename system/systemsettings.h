@@ -25,6 +25,7 @@ public:
     // Forgets the key; true when it is gone (or was never there).
     static bool remove(const QString &key);
 
+    static QString createStatement();
     static bool createTable();
 
 private:

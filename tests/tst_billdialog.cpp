@@ -116,6 +116,8 @@ private slots:
     void failedSaveKeepsDialogOpenAndFileUnchanged_data();
     void failedSaveKeepsDialogOpenAndFileUnchanged();
     void paymentsMadeFromTheDialogStay();
+    void billThatIsNotThereIsNeverSaved_data();
+    void billThatIsNotThereIsNeverSaved();
 
 private:
     int addPayee(const QString &name);
@@ -166,7 +168,7 @@ QList<int> TestBillDialog::storedSeries(double amount, int months)
     schedule.setRangeStartDate(QDate(2026, 1, 1));
     schedule.setRangeEndDate(QDate(2026, months, 28));
     Bill templateBill;
-    templateBill.setPayee(Payee::findById(addPayee("Rent Co")));
+    templateBill.setPayee(Payee::findById(addPayee("Rent Co")).value());
     templateBill.setAmount(amount);
     QList<int> ids;
     if (schedule.save() && schedule.generateBills(templateBill))
@@ -180,7 +182,7 @@ int TestBillDialog::storedSingleBill(double amount)
     BillSchedule schedule;
     schedule.setScheduleType("SINGLE");
     Bill bill;
-    bill.setPayee(Payee::findById(addPayee("Power")));
+    bill.setPayee(Payee::findById(addPayee("Power")).value());
     bill.setAmount(amount);
     return schedule.save() && schedule.addBill(bill) ? bill.id() : 0;
 }
@@ -579,6 +581,37 @@ void TestBillDialog::failedSaveKeepsDialogOpenAndFileUnchanged()
     QVERIFY(!dialog.isVisible());
     QVERIFY(scalar("SELECT COUNT(*) FROM bills WHERE amount = 99").toInt() > 0);
     QCOMPARE(scalar("SELECT COUNT(*) FROM billschedule").toInt(), 1);
+}
+
+void TestBillDialog::billThatIsNotThereIsNeverSaved_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("single") << "SINGLE";
+    QTest::newRow("one bill of a series") << "RECURRINGUNIQUE";
+}
+
+// Neither written over a row it was never read from (a row 0, say) nor added as a new bill.
+void TestBillDialog::billThatIsNotThereIsNeverSaved()
+{
+    QFETCH(QString, mode);
+    addPayee("Alpha");
+    QVERIFY(run("INSERT INTO bills (id, billscheduleid, payeeid, description, amount, duedate, "
+                "paid, isunique, deleted) VALUES (0, 0, 1, 'zero', 50, '2026-03-20', 0, 0, 0)"));
+    const QString before = fileRows();
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode(mode);
+    dialog.loadBill(99);
+    dialog.show();
+    typeAmount(&dialog, "9900");
+
+    MessageRecorder &messages = *m_messages;
+    click(&dialog, "OkButton");
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().text,
+             QString("The bill could not be read.\n\nThe file has no bill with the id 99."));
+    QCOMPARE(fileRows(), before);
+    messages.clear();
 }
 
 void TestBillDialog::paymentsMadeFromTheDialogStay()

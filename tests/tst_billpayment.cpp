@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "connections.h"
 #include "payee.h"
+#include "recordsql.h"
 #include "scratchdatabase.h"
 #include "testmain.h"
 
@@ -45,7 +46,7 @@ private slots:
     void saveInsertsOnceThenUpdatesTheSameRow();
     void newPaymentIsDatedNow();
     void setFromRecordReadsColumnsByName();
-    void findByIdWithoutRowGivesEmptyStoredPayment();
+    void findByIdWithoutRowGivesNoPayment();
     void momentReadFromARowIsWrittenBackAsRead_data();
     void momentReadFromARowIsWrittenBackAsRead();
 
@@ -90,7 +91,7 @@ void TestBillPayment::saveInsertsOnceThenUpdatesTheSameRow()
     QVERIFY(db.scalar("SELECT paymentdate FROM billpayment")
                 .toString()
                 .startsWith("2007-03-15T14:30:15"));
-    QCOMPARE(BillPayment::findById(1).paymentDate(), when);
+    QCOMPARE(BillPayment::findById(1).value().paymentDate(), when);
 }
 
 void TestBillPayment::newPaymentIsDatedNow()
@@ -142,17 +143,19 @@ void TestBillPayment::momentReadFromARowIsWrittenBackAsRead()
     QFETCH(QString, rewritten);
     ScratchDatabase db;
     QVERIFY(createTables());
+    QVERIFY(db.exec("INSERT INTO bills (id, description, amount, duedate) VALUES (8, 'gas', 10, "
+                    "'2007-03-01')"));
     QSqlQuery insert(Connections::database(Connections::current()));
     QVERIFY(insert.prepare("INSERT INTO billpayment VALUES (5, 8, ?, 7.25)"));
     insert.addBindValue(stored);
     QVERIFY(insert.exec());
 
-    BillPayment payment = BillPayment::findById(5);
+    BillPayment payment = BillPayment::findById(5).value();
     const QDateTime expected = QVariant(stored).toDateTime();
     QCOMPARE(payment.paymentDate(), expected);
     QCOMPARE(payment.paymentDate().timeSpec(), expected.timeSpec());
     // Copies taken before the moment is first asked for read the same.
-    const BillPayment copy = BillPayment::findById(5);
+    const BillPayment copy = BillPayment::findById(5).value();
     QCOMPARE(BillPayment(copy).paymentDate(), expected);
 
     payment.setAmount(8.0);
@@ -162,21 +165,17 @@ void TestBillPayment::momentReadFromARowIsWrittenBackAsRead()
     QCOMPARE(written.isNull(), rewritten.isNull());
 
     // A moment set by hand replaces the one read.
-    BillPayment changed = BillPayment::findById(5);
+    BillPayment changed = BillPayment::findById(5).value();
     changed.setPaymentDate(QDateTime(day2, QTime(9, 0)));
     QCOMPARE(changed.paymentDate(), QDateTime(day2, QTime(9, 0)));
 }
 
-void TestBillPayment::findByIdWithoutRowGivesEmptyStoredPayment()
+void TestBillPayment::findByIdWithoutRowGivesNoPayment()
 {
     ScratchDatabase db;
     QVERIFY(createTables());
-    const BillPayment payment = BillPayment::findById(3);
-    QCOMPARE(payment.id(), 0);
-    QCOMPARE(payment.billId(), 0);
-    QCOMPARE(payment.amount(), 0.0);
-    QVERIFY(payment.paymentDate().isNull());
-    QVERIFY(payment.isStored());
+    QVERIFY(!BillPayment::findById(3).has_value());
+    QCOMPARE(RecordSql::lastErrorText(), QString("The file has no payment with the id 3."));
 }
 
 void TestBillPayment::paymentsDecideTheBillsPaidState()
@@ -200,7 +199,7 @@ void TestBillPayment::paymentsDecideTheBillsPaidState()
     QVERIFY(second.save());
     QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
     QCOMPARE(db.scalar("SELECT paiddate FROM bills").toString(), QString("2007-03-15"));
-    QCOMPARE(Bill::findById(billId).balance(), 10.0);
+    QCOMPARE(Bill::findById(billId).value().balance(), 10.0);
 
     setToday(day3);
     second.setAmount(40.0);
@@ -227,7 +226,7 @@ void TestBillPayment::removeDeletesOnlyItsRowUntilTheBillIsRead()
     QCOMPARE(db.scalar("SELECT id FROM billpayment").toInt(), kept.id());
     QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 1);
 
-    QVERIFY(!Bill::findById(billId).isPaid());
+    QVERIFY(!Bill::findById(billId).value().isPaid());
     QCOMPARE(db.scalar("SELECT paid FROM bills").toInt(), 0);
 }
 
@@ -240,7 +239,7 @@ void TestBillPayment::billListsTwoPaymentsEarliestFirst()
     BillPayment earlier(billId, QDateTime(day1, QTime(18, 0)), 1.0);
     QVERIFY(later.save());
     QVERIFY(earlier.save());
-    const QList<BillPayment> payments = Bill::findById(billId).payments();
+    const QList<BillPayment> payments = Bill::findById(billId).value().payments();
     QCOMPARE(payments.size(), 2);
     QCOMPARE(payments.at(0).id(), earlier.id());
     QCOMPARE(payments.at(1).id(), later.id());

@@ -646,7 +646,7 @@ void TestDataFile::loadedPaymentsAreThoseEachBillReadsItself()
         QVERIFY(!m_file->billsById().isEmpty());
         for (const auto &bill : m_file->billsById())
             QCOMPARE(paymentTexts(bill->payments()),
-                     paymentTexts(Bill::findById(bill->id()).payments()));
+                     paymentTexts(Bill::findById(bill->id()).value().payments()));
     }
     QVERIFY(m_file->loadCurrentBills());
     QCOMPARE(m_file->billsById().value(open.id())->payments().size(), 2);

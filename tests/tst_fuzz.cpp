@@ -104,7 +104,7 @@ void buildBaseFile(const QString &path)
                           QStringLiteral("ENDDATE"), today, today.addMonths(5));
     QVERIFY(schedule.save());
     Bill templateBill;
-    templateBill.setPayee(Payee::findById(1));
+    templateBill.setPayee(Payee::findById(1).value());
     templateBill.setDescription("rent");
     templateBill.setAmount(450);
     QVERIFY(schedule.generateBills(templateBill));

@@ -1,5 +1,6 @@
 #include "connections.h"
 #include "payee.h"
+#include "recordsql.h"
 #include "scratchdatabase.h"
 #include "testmain.h"
 
@@ -20,7 +21,7 @@ private slots:
 
     // Reading
     void setFromRecordReadsColumnsByName();
-    void findByIdWithoutRowGivesEmptyStoredPayee();
+    void findByIdWithoutRowGivesNoPayee();
     void copyOfReadPayeeKeepsFlagsAndId();
 
     // Failures and no-ops
@@ -129,28 +130,18 @@ void TestPayee::setFromRecordReadsColumnsByName()
     QVERIFY(payee.isDeleted());
     QVERIFY(payee.isStored());
 
-    const Payee found = Payee::findById(3);
+    const Payee found = Payee::findById(3).value();
     QCOMPARE(found.payeeName(), QString("Gas"));
     QVERIFY(found.isDeleted());
 }
 
-void TestPayee::findByIdWithoutRowGivesEmptyStoredPayee()
+void TestPayee::findByIdWithoutRowGivesNoPayee()
 {
     ScratchDatabase db;
     QVERIFY(Payee::createTable());
     QVERIFY(db.exec("INSERT INTO payees VALUES (1, 'Gas', 'G-1', 'Road 5', 'n', 1)"));
-    Payee payee = Payee::findById(42);
-    QCOMPARE(payee.id(), 0);
-    QVERIFY(payee.payeeName().isEmpty());
-    QVERIFY(payee.accountNumber().isEmpty());
-    QVERIFY(payee.mailingAddress().isEmpty());
-    QVERIFY(payee.note().isEmpty());
-    QVERIFY(!payee.isDeleted());
-    QVERIFY(payee.isStored());
-    // Saving it updates the row with id 0, of which there is none.
-    QVERIFY(payee.save());
-    QCOMPARE(db.count("payees"), 1);
-    QCOMPARE(db.scalar("SELECT payeename FROM payees").toString(), QString("Gas"));
+    QVERIFY(!Payee::findById(42).has_value());
+    QCOMPARE(RecordSql::lastErrorText(), QString("The file has no payee with the id 42."));
 }
 
 void TestPayee::copyOfReadPayeeKeepsFlagsAndId()
@@ -160,7 +151,7 @@ void TestPayee::copyOfReadPayeeKeepsFlagsAndId()
     Payee original;
     original.setPayeeName("Phone");
     QVERIFY(original.save());
-    const Payee read = Payee::findById(original.id());
+    const Payee read = Payee::findById(original.id()).value();
     Payee copy = read;
     QVERIFY(copy.isStored());
     QCOMPARE(copy.id(), original.id());
@@ -237,7 +228,7 @@ void TestPayee::removeLeavesTableUnchanged()
     QVERIFY(payee.save());
     QVERIFY(payee.remove());
     QCOMPARE(db.count("payees"), 1);
-    QCOMPARE(Payee::findById(payee.id()).payeeName(), QString("Stays"));
+    QCOMPARE(Payee::findById(payee.id()).value().payeeName(), QString("Stays"));
 }
 
 NV_TEST_MAIN(TestPayee)

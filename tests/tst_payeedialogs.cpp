@@ -38,7 +38,7 @@ void addBill(int payeeId)
     schedule.setScheduleType(QStringLiteral("SINGLE"));
     QVERIFY(schedule.save());
     Bill bill;
-    bill.setPayee(Payee::findById(payeeId));
+    bill.setPayee(Payee::findById(payeeId).value());
     bill.setDescription(QStringLiteral("monthly"));
     bill.setAmount(30.0);
     bill.setDueDate(Clock::today());
@@ -299,7 +299,7 @@ void TestPayeeDialogs::deleteAsksWithTheEscapedName()
     const QStringList remaining =
         deleted ? QStringList({"Other"}) : QStringList({"A&B <b>", "Other"});
     QCOMPARE(listedNames(&list), remaining);
-    QCOMPARE(Payee::findById(payee).isDeleted(), deleted);
+    QCOMPARE(Payee::findById(payee).value().isDeleted(), deleted);
     QCOMPARE(scalar("SELECT COUNT(*) FROM bills WHERE deleted = 0").toInt(), deleted ? 0 : 1);
 }
 
@@ -378,7 +378,7 @@ void TestPayeeDialogs::failedSaveKeepsDialogOpenAndPayeeAsStored()
     QCOMPARE(loaded->payeeName(), QString("Phone"));
     QCOMPARE(dialog.payee()->payeeName(), edit ? QString("Phone") : QString());
     QCOMPARE(dialog.payee()->isStored(), edit);
-    QCOMPARE(Payee::findById(existing).payeeName(), QString("Phone"));
+    QCOMPARE(Payee::findById(existing).value().payeeName(), QString("Phone"));
 
     // Once the file can be written again, the same dialog saves.
     if (lockedByAnotherProgram) {
@@ -392,7 +392,7 @@ void TestPayeeDialogs::failedSaveKeepsDialogOpenAndPayeeAsStored()
     QVERIFY(!dialog.isVisible());
     QCOMPARE(m_messages->count(), 1);
     QCOMPARE(scalar("SELECT COUNT(*) FROM payees").toInt(), edit ? 1 : 2);
-    QCOMPARE(Payee::findById(dialog.payee()->id()).payeeName(), QString("Mobile"));
+    QCOMPARE(Payee::findById(dialog.payee()->id()).value().payeeName(), QString("Mobile"));
 }
 
 void TestPayeeDialogs::failedDeleteIsReportedAndKeepsPayee()
@@ -415,7 +415,7 @@ void TestPayeeDialogs::failedDeleteIsReportedAndKeepsPayee()
     QVERIFY(m_messages->last().text.contains("bills kept"));
     QVERIFY(!shown->isDeleted());
     QCOMPARE(listedNames(&list), QStringList{"Old Gym"});
-    QVERIFY(!Payee::findById(payee).isDeleted());
+    QVERIFY(!Payee::findById(payee).value().isDeleted());
     QCOMPARE(scalar("SELECT COUNT(*) FROM bills WHERE deleted = 0").toInt(), 1);
 }
 

@@ -5,6 +5,7 @@
 #include "billpaymentlistdialog.h"
 #include "billschedule.h"
 #include "clock.h"
+#include "connections.h"
 #include "datafile.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTreeWidget>
 
@@ -135,6 +137,8 @@ private slots:
     void failedSaveKeepsDialogOpenAndStoresNothing();
     void overpaymentAsksFirst_data();
     void overpaymentAsksFirst();
+    void unreadBillStoresNothing_data();
+    void unreadBillStoresNothing();
 
     // Payment list
     void addEditDeleteRefreshListAndPaidState();
@@ -316,7 +320,7 @@ void TestPaymentDialogs::paymentOfNothingIsRefused()
     QCOMPARE(messages.last().title + ": " + messages.last().text,
              QString("Make Payment: Please enter the amount of the payment."));
 
-    Bill bill = Bill::findById(billId);
+    Bill bill = Bill::findById(billId).value();
     BillPayment nothing(billId, now, AmountEntry::parse(keys));
     QVERIFY(!m_file.savePayment(nothing, bill));
     QCOMPARE(m_db->count("billpayment"), 0);
@@ -397,20 +401,41 @@ void TestPaymentDialogs::paymentOnSeriesBillLeavesItPaidAndUnique()
 
 void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing_data()
 {
-    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QStringList>("failure");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("undo");
 
-    QTest::newRow("payment refused") << "CREATE TRIGGER reject BEFORE INSERT ON billpayment "
-                                        "BEGIN SELECT RAISE(ABORT, 'rejected'); END;";
-    QTest::newRow("bill refused") << "CREATE TRIGGER reject BEFORE UPDATE ON bills WHEN "
-                                     "NEW.isunique = 1 BEGIN SELECT RAISE(ABORT, 'rejected'); END;";
+    QTest::newRow("payment refused") << QStringList{"CREATE TRIGGER reject BEFORE INSERT ON "
+                                                    "billpayment BEGIN SELECT RAISE(ABORT, "
+                                                    "'rejected'); END;"}
+                                     << "rejected"
+                                     << "DROP TRIGGER reject";
+    QTest::newRow("bill refused") << QStringList{"CREATE TRIGGER reject BEFORE UPDATE ON bills "
+                                                 "WHEN NEW.isunique = 1 BEGIN SELECT "
+                                                 "RAISE(ABORT, 'rejected'); END;"}
+                                  << "rejected"
+                                  << "DROP TRIGGER reject";
+    // A payment of another bill fills the payments' page all but a few bytes, and the file may
+    // not grow: SQLite then rolls the whole transaction back itself.
+    QTest::newRow("disk full") << QStringList{"INSERT INTO billpayment VALUES (100, 0, "
+                                              "printf('%.*c', (SELECT page_size FROM "
+                                              "pragma_page_size()) - 41, 'x'), 0)",
+                                              "PRAGMA max_page_count = 1"}
+                               << "database or disk is full"
+                               << "PRAGMA max_page_count = 1000000";
 }
 
 void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing()
 {
-    QFETCH(QString, trigger);
+    QFETCH(QStringList, failure);
+    QFETCH(QString, reason);
+    QFETCH(QString, undo);
     openDatabase();
     const int billId = storedBill(30.0);
-    QVERIFY(m_db->exec(trigger));
+    for (const QString &statement : failure)
+        QVERIFY(m_db->exec(statement));
+    const QString paymentsOfTheBill =
+        QString("SELECT COUNT(*) FROM billpayment WHERE billid = %1").arg(billId);
 
     MessageRecorder messages;
     BillPaymentDialog dialog(&m_file);
@@ -424,16 +449,60 @@ void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing()
     QCOMPARE(messages.last().icon, QMessageBox::Critical);
     QCOMPARE(messages.last().title, errorTitle);
     QVERIFY(messages.last().text.startsWith("The payment could not be saved."));
-    QVERIFY(messages.last().text.contains("rejected"));
-    QCOMPARE(m_db->count("billpayment"), 0);
+    QVERIFY2(messages.last().text.contains(reason), qPrintable(messages.last().text));
+    QCOMPARE(m_db->scalar(paymentsOfTheBill).toInt(), 0);
     QCOMPARE(m_db->scalar("SELECT paid + isunique FROM bills").toInt(), 0);
 
     // Once the file takes writes again the same Save stores the payment exactly once.
-    QVERIFY(m_db->exec("DROP TRIGGER reject"));
+    QVERIFY(m_db->exec(undo));
     click(&dialog, "okButton");
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(m_db->count("billpayment"), 1);
+    QCOMPARE(m_db->scalar(paymentsOfTheBill).toInt(), 1);
     QCOMPARE(m_db->scalar("SELECT paid + isunique FROM bills").toInt(), 2);
+}
+
+void TestPaymentDialogs::unreadBillStoresNothing_data()
+{
+    QTest::addColumn<bool>("locked"); // by another program while the dialog reads the bill
+    QTest::addColumn<bool>("billThere");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file locked") << true << true << "database is locked";
+    QTest::newRow("bill not there") << false << false << "The file has no bill with the id 99.";
+}
+
+void TestPaymentDialogs::unreadBillStoresNothing()
+{
+    QFETCH(bool, locked);
+    QFETCH(bool, billThere);
+    QFETCH(QString, reason);
+    openDatabase();
+    const int billId = billThere ? storedBill(30.0) : 99;
+    // A row 0 of its own, which a bill read as nothing used to stand in for.
+    QVERIFY(m_db->exec("INSERT INTO bills (id, description, amount, duedate, paid) VALUES (0, "
+                       "'zero', 5, '2026-03-20', 0)"));
+    QVERIFY(Connections::open("other program", m_db->path()));
+    QSqlQuery other(Connections::database("other program"));
+    if (locked)
+        QVERIFY(other.exec("BEGIN EXCLUSIVE"));
+
+    MessageRecorder messages;
+    BillPaymentDialog dialog(&m_file);
+    dialog.setBill(billId);
+    dialog.show();
+    if (locked)
+        QVERIFY(other.exec("ROLLBACK"));
+    other.finish();
+    Connections::close("other program");
+    QTest::keyClicks(dialog.findChild<QLineEdit *>("amountLineEdit"), "1000");
+    click(&dialog, "okButton");
+
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().icon, QMessageBox::Critical);
+    QVERIFY(messages.last().text.startsWith("The bill could not be read.\n\n"));
+    QVERIFY2(messages.last().text.contains(reason), qPrintable(messages.last().text));
+    QCOMPARE(m_db->count("billpayment"), 0);
+    QCOMPARE(m_db->scalar("SELECT SUM(paid) + SUM(isunique) FROM bills").toInt(), 0);
 }
 
 void TestPaymentDialogs::overpaymentAsksFirst_data()

@@ -505,7 +505,7 @@ void TestReports::clickingAReportReplacesThePrevious()
 void TestReports::scrollBarShowsOnlyForALongReport()
 {
     LoadedFile loaded;
-    Payee payee = Payee::findById(1);
+    Payee payee = Payee::findById(1).value();
     for (int day = 2; day < 300; ++day)
         LoadedFile::addBill(payee, QString("overdue %1").arg(day), today.addDays(-day));
     QVERIFY(loaded.file.loadCurrentBills());

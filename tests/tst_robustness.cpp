@@ -538,7 +538,7 @@ void TestRobustness::loadBesideAnotherProgramNeitherHangsNorFails()
         QCOMPARE(descriptions(file.billList()), QStringList({"open"}));
 
         timer.restart();
-        const BillSchedule series = BillSchedule::findById(1);
+        const BillSchedule series = BillSchedule::findById(1).value();
         QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(series.bills().size(), 31);
         int paid = 0;
@@ -685,7 +685,6 @@ void TestRobustness::amountsBeyondTheCentsStayUnpaid_data()
     QTest::addColumn<QString>("amount");
     QTest::newRow("10^17") << "1e17";
     QTest::newRow("10^300") << "1e300";
-    QTest::newRow("infinite") << "9e999";
 }
 
 void TestRobustness::amountsBeyondTheCentsStayUnpaid()

@@ -123,7 +123,7 @@ void TestSeriesChanges::deleteRestOfSeries()
     const QList<int> ids = storedSeries("MONTHLY", 5, QDate(2026, 6, 30));
     touch(ids.at(touched), how);
 
-    Bill bill = Bill::findById(ids.at(from));
+    Bill bill = Bill::findById(ids.at(from)).value();
     const DataFile::SeriesBills rest = m_file->seriesRestFrom(bill);
     QCOMPARE(rest.count, restCount);
     QCOMPARE(rest.first, bill.dueDate());
@@ -183,15 +183,15 @@ void TestSeriesChanges::wholeSeriesEdit()
     QVERIFY(run("UPDATE bills SET insertdate = '2025-12-01'"));
     touch(ids.at(1), "payment unique");
 
-    Bill bill = Bill::findById(ids.at(edited));
-    BillSchedule schedule = BillSchedule::findById(bill.billScheduleId());
+    Bill bill = Bill::findById(ids.at(edited)).value();
+    BillSchedule schedule = BillSchedule::findById(bill.billScheduleId()).value();
     if (earlierEnd.isValid())
         QVERIFY(m_file->saveSeriesChange(bill, schedule, from, earlierEnd));
     bill.setAmount(65);
     QVERIFY(m_file->saveSeriesChange(bill, schedule, from, newEnd));
     QCOMPARE(stored(), series);
     // The caller's bill is the one stored, whether the edit reached it or not.
-    QCOMPARE(bill.amount(), Bill::findById(ids.at(edited)).amount());
+    QCOMPARE(bill.amount(), Bill::findById(ids.at(edited)).value().amount());
     // Only the added bills are new, as of today.
     QCOMPARE(scalar("SELECT group_concat(substr(duedate, 6), ' ') FROM bills WHERE insertdate = "
                     "'2026-04-20'")

@@ -1,4 +1,5 @@
 #include "bill.h"
+#include "billpayment.h"
 #include "clock.h"
 #include "connections.h"
 #include "currentsql.h"
@@ -6,6 +7,7 @@
 #include "filebytes.h"
 #include "messagerecorder.h"
 #include "norvoravarodozod.h"
+#include "oldfiles.h"
 #include "payee.h"
 #include "systemdatabase.h"
 #include "testmain.h"
@@ -48,6 +50,27 @@ void alter(const QString &path, const QStringList &statements)
     }
     Connections::close("other program");
 }
+
+// The statements that give a table of the file another declaration, keeping the rows of the
+// columns listed.
+QStringList redeclared(const QString &table, const QString &declaration, const QString &columns)
+{
+    return {"ALTER TABLE " + table + " RENAME TO set_aside", declaration,
+            "INSERT INTO " + table + "(" + columns + ") SELECT " + columns + " FROM set_aside",
+            "DROP TABLE set_aside"};
+}
+
+// The bills table as this program declares it, with in changed to by; a generated amount is
+// not copied.
+QStringList redeclaredBills(const QString &in, const QString &by)
+{
+    QString declaration = Bill::createStatement();
+    declaration.replace(in, by);
+    return redeclared("bills", declaration,
+                      "id, billscheduleid, payeeid, description, insertdate, duedate, paiddate, "
+                      "isunique, paid, note, deleted" +
+                          QString(declaration.contains(" AS (") ? "" : ", amount"));
+}
 } // namespace
 
 class TestUntrustedFiles : public QObject
@@ -60,9 +83,16 @@ private slots:
 
     void fileThatCouldActIsRefusedUntouched_data();
     void fileThatCouldActIsRefusedUntouched();
+    void plainAdditionsAreAccepted_data();
+    void plainAdditionsAreAccepted();
+    void olderTableThatDecidesValuesIsRefusedUntouched_data();
+    void olderTableThatDecidesValuesIsRefusedUntouched();
+    void systemStoreThatCouldActIsLeftAlone_data();
     void systemStoreThatCouldActIsLeftAlone();
     void unreadableBillIsLeftAsStored_data();
     void unreadableBillIsLeftAsStored();
+    void missingRecordIsNeverWritten_data();
+    void missingRecordIsNeverWritten();
     void failedUpgradeSaysWhatBecameOfTheFile_data();
     void failedUpgradeSaysWhatBecameOfTheFile();
     void readOnlyOpenWritesNothing();
@@ -94,20 +124,65 @@ void TestUntrustedFiles::cleanup()
 void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched_data()
 {
     QTest::addColumn<QStringList>("statements");
+    // A bill of 0 turns paid on its first load, which is the write a trigger would ride on.
+    const QString settles = "UPDATE bills SET amount = 0";
     QTest::newRow("trigger") << QStringList{
-        "CREATE TRIGGER t AFTER UPDATE ON bills BEGIN DELETE FROM payees; END;"};
-    QTest::newRow("view") << QStringList{"CREATE VIEW unpaid AS SELECT * FROM bills"};
-    QTest::newRow("table as view") << QStringList{"ALTER TABLE payees RENAME TO people",
-                                                  "CREATE VIEW payees AS SELECT * FROM people"};
-    QTest::newRow("empty version") << QStringList{"UPDATE filedata SET version = ''"};
-    QTest::newRow("unknown version") << QStringList{"UPDATE filedata SET version = '1.3'"};
+        "CREATE TRIGGER t AFTER UPDATE ON bills BEGIN DELETE FROM payees; END;", settles};
+    QTest::newRow("view") << QStringList{"CREATE VIEW unpaid AS SELECT * FROM bills", settles};
+    QTest::newRow("table as view")
+        << QStringList{"ALTER TABLE payees RENAME TO people",
+                       "CREATE VIEW payees AS SELECT * FROM people", settles};
+    QTest::newRow("empty version") << QStringList{"UPDATE filedata SET version = ''", settles};
+    QTest::newRow("unknown version") << QStringList{"UPDATE filedata SET version = '1.3'", settles};
+
+    // Tables that decide values. The gas bill's payment covers it while its row says unpaid,
+    // so a load that accepted the file would write.
+    const QString payments = "id, billid, paymentdate, amount";
+    QTest::newRow("generated amount")
+        << redeclaredBills("amount DECIMAL,", "amount DECIMAL AS (CASE WHEN paid THEN 1 ELSE 0 "
+                                              "END),");
+    QTest::newRow("generated column of its own")
+        << QStringList{"ALTER TABLE bills ADD COLUMN twice DECIMAL AS (amount * 2)"};
+    QTest::newRow("payments replaced on conflict") << redeclared(
+        "billpayment",
+        "CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, paymentdate "
+        "DATETIME, amount DECIMAL, UNIQUE (billid) ON CONFLICT REPLACE)",
+        payments);
+    QTest::newRow("unique index") << QStringList{"CREATE UNIQUE INDEX one ON billpayment(billid)"};
+    QTest::newRow("payments deleted with their bill") << redeclared(
+        "billpayment",
+        "CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER REFERENCES "
+        "bills(id) ON DELETE CASCADE, paymentdate DATETIME, amount DECIMAL)",
+        payments);
+    QTest::newRow("default expression")
+        << redeclaredBills("note VARCHAR(400)", "note VARCHAR(400) DEFAULT (hex(randomblob(4)))");
+    QTest::newRow("default value on our column")
+        << redeclaredBills("paid BOOL", "paid BOOL DEFAULT 1");
+    QTest::newRow("check") << redeclaredBills("amount DECIMAL,",
+                                              "amount DECIMAL CHECK (amount < 1000),");
+    QTest::newRow("collation") << redeclaredBills("note VARCHAR(400)", "note VARCHAR(400) COLLATE "
+                                                                       "NOCASE");
+    QTest::newRow("key that is no row id") << redeclaredBills("id INTEGER", "id INT");
+    QTest::newRow("descending key") << redeclaredBills("primary key", "primary key DESC");
+    QTest::newRow("no key") << redeclaredBills("id INTEGER primary key", "id INTEGER");
+    QTest::newRow("amount kept as text") << redeclaredBills("amount DECIMAL,", "amount TEXT,");
+    QTest::newRow("without row id") << redeclaredBills(");", ") WITHOUT ROWID;");
+    QTest::newRow("required column of its own")
+        << QStringList{"ALTER TABLE bills ADD COLUMN extra TEXT NOT NULL DEFAULT 'x'"};
+    QTest::newRow("version 1.2, key that is no row id")
+        << redeclaredBills("id INTEGER", "id INT") +
+               QStringList{"UPDATE filedata SET version = '1.2'"};
+    QTest::newRow("payees as a virtual table")
+        << QStringList{"ALTER TABLE payees RENAME TO people",
+                       "CREATE VIRTUAL TABLE payees USING fts5(id, payeename, accountnumber, "
+                       "mailingaddress, note, deleted)",
+                       "INSERT INTO payees SELECT * FROM people"};
 }
 
 void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched()
 {
     QFETCH(QStringList, statements);
-    // A bill of 0 turns paid on its first load, which is the write a trigger would ride on.
-    alter(m_path, statements + QStringList{"UPDATE bills SET amount = 0"});
+    alter(m_path, statements);
     const QByteArray before = fileBytes(m_path);
 
     MessageRecorder messages;
@@ -121,15 +196,98 @@ void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf"}));
 }
 
+void TestUntrustedFiles::plainAdditionsAreAccepted_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("column of its own") << QStringList{"ALTER TABLE bills ADD COLUMN extra TEXT"};
+    QTest::newRow("column of its own with a value")
+        << QStringList{"ALTER TABLE bills ADD COLUMN extra TEXT DEFAULT 'x'",
+                       "ALTER TABLE payees ADD COLUMN rank INTEGER DEFAULT -1"};
+    QTest::newRow("index") << QStringList{"CREATE INDEX due ON bills(duedate)"};
+    QTest::newRow("same types written otherwise")
+        << redeclaredBills("description VARCHAR(100) not null, amount DECIMAL,",
+                           "description TEXT NOT NULL, amount NUMERIC,");
+}
+
+// Whatever does not take part in what this program writes stays allowed, as it always was.
+void TestUntrustedFiles::plainAdditionsAreAccepted()
+{
+    QFETCH(QStringList, statements);
+    alter(m_path, statements);
+    MessageRecorder messages;
+    DataFile file(nullptr);
+    QVERIFY(file.open(m_path));
+    QVERIFY(file.loadCurrentBills());
+    QCOMPARE(file.billList().size(), 1);
+    QCOMPARE(messages.count(), 0);
+    QCOMPARE(scalar("SELECT paid FROM bills WHERE description = 'gas'").toInt(), 1);
+}
+
+void TestUntrustedFiles::olderTableThatDecidesValuesIsRefusedUntouched_data()
+{
+    // What the bills table of a 1.1 file declares, and what in its place.
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("by");
+    QTest::newRow("generated column") << "deleted BOOL"
+                                      << "deleted BOOL, twice DECIMAL AS (amount * 2)";
+    QTest::newRow("replaced on conflict") << "note TEXT"
+                                          << "note TEXT UNIQUE ON CONFLICT REPLACE";
+    QTest::newRow("check") << "amount DECIMAL"
+                           << "amount DECIMAL CHECK (amount >= 0)";
+    QTest::newRow("foreign key") << "payeeid INTEGER"
+                                 << "payeeid INTEGER REFERENCES payees ON DELETE CASCADE";
+}
+
+// An older file is only read by the upgrade, but it is refused all the same, before the
+// question, and no copy of it is made.
+void TestUntrustedFiles::olderTableThatDecidesValuesIsRefusedUntouched()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, by);
+    const QString path = m_dir->filePath("old.nvbf");
+    QStringList statements = file11Layout();
+    statements.last().replace(in, by);
+    alter(path, statements + file11Rows());
+    const QByteArray before = fileBytes(path);
+
+    MessageRecorder messages;
+    messages.answer("Upgrade");
+    DataFile file(nullptr);
+    QVERIFY(!file.open(path));
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().text, invalidText);
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf", "old.nvbf"}));
+}
+
+void TestUntrustedFiles::systemStoreThatCouldActIsLeftAlone_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::newRow("trigger") << QStringList{"CREATE TRIGGER t AFTER UPDATE ON recentfiles BEGIN "
+                                            "DELETE FROM systemfiledata; END;"};
+    QTest::newRow("generated location") << redeclared(
+        "recentfiles",
+        "CREATE TABLE recentfiles(id INTEGER PRIMARY KEY, recentfilelocation VARCHAR(200) AS "
+        "('/elsewhere.nvbf'))",
+        "id");
+    QTest::newRow("key that is no row id") << redeclared(
+        "recentfiles",
+        "CREATE TABLE recentfiles(id INT PRIMARY KEY, recentfilelocation VARCHAR(200))",
+        "id, recentfilelocation");
+    QTest::newRow("settings replaced on conflict")
+        << QStringList{"CREATE TABLE settings(key TEXT PRIMARY KEY ON CONFLICT REPLACE, value "
+                       "TEXT)"};
+}
+
 void TestUntrustedFiles::systemStoreThatCouldActIsLeftAlone()
 {
+    QFETCH(QStringList, statements);
     {
         SystemDatabase created;
     }
     Connections::close(Connections::system());
     const QString path = QDir::current().absoluteFilePath(SystemDatabase::fileName());
-    alter(path, {"CREATE TRIGGER t AFTER UPDATE ON recentfiles BEGIN DELETE FROM "
-                 "systemfiledata; END;"});
+    alter(path, statements);
     const QByteArray before = fileBytes(path);
 
     MessageRecorder messages;
@@ -142,21 +300,27 @@ void TestUntrustedFiles::systemStoreThatCouldActIsLeftAlone()
 
 void TestUntrustedFiles::unreadableBillIsLeftAsStored_data()
 {
-    QTest::addColumn<QString>("column");
-    QTest::addColumn<QString>("value");
-    QTest::newRow("amount as text") << "amount"
-                                    << "'abc'";
-    QTest::newRow("amount missing") << "amount"
-                                    << "NULL";
-    QTest::newRow("due date as text") << "duedate"
-                                      << "'someday'";
+    QTest::addColumn<QString>("statement");
+    const QString bill = "UPDATE bills SET %1 WHERE description = 'gas'";
+    // The gas bill's only payment.
+    const QString payment = "UPDATE billpayment SET amount = %1";
+    QTest::newRow("amount as text") << bill.arg("amount = 'abc'");
+    QTest::newRow("amount missing") << bill.arg("amount = NULL");
+    QTest::newRow("due date as text") << bill.arg("duedate = 'someday'");
+    QTest::newRow("amount nan") << bill.arg("amount = 'nan'");
+    QTest::newRow("amount inf") << bill.arg("amount = 'inf'");
+    QTest::newRow("amount -inf") << bill.arg("amount = ' -inf'");
+    QTest::newRow("amount infinite") << bill.arg("amount = 9e999");
+    QTest::newRow("payment as text") << payment.arg("'abc'");
+    QTest::newRow("payment nan") << payment.arg("'nan'");
+    QTest::newRow("payment infinite") << payment.arg("-9e999");
+    QTest::newRow("payment missing") << payment.arg("NULL");
 }
 
 void TestUntrustedFiles::unreadableBillIsLeftAsStored()
 {
-    QFETCH(QString, column);
-    QFETCH(QString, value);
-    alter(m_path, {"UPDATE bills SET " + column + " = " + value + " WHERE description = 'gas'"});
+    QFETCH(QString, statement);
+    alter(m_path, {statement});
     const QByteArray before = fileBytes(m_path);
 
     MessageRecorder messages;
@@ -171,6 +335,55 @@ void TestUntrustedFiles::unreadableBillIsLeftAsStored()
     trigger(window, "action_Paid_Bills_Menu");
     QCOMPARE(billList(window)->topLevelItemCount(), 0);
     QCOMPARE(messages.count(), 0);
+    QCOMPARE(fileBytes(m_path), before);
+}
+
+void TestUntrustedFiles::missingRecordIsNeverWritten_data()
+{
+    QTest::addColumn<QString>("write");
+    QTest::newRow("payment on a bill that is not there") << "pay";
+    QTest::newRow("delete of a payment whose bill is not there") << "delete payment";
+    QTest::newRow("delete of a bill never read") << "delete bill";
+    QTest::newRow("save of a bill whose row has gone") << "save gone bill";
+}
+
+void TestUntrustedFiles::missingRecordIsNeverWritten()
+{
+    QFETCH(QString, write);
+    // A bill with the id 0, unpaid, which a bill read from nowhere would be written over, and
+    // a payment of a bill that has no row.
+    alter(m_path, {"INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
+                   "duedate, paid, isunique, deleted) VALUES (0, 0, 0, 'zero', 50, "
+                   "'2026-05-20', 0, 0, 0)",
+                   "INSERT INTO billpayment VALUES (77, 99, '2026-05-01T10:00:00.000', 5)"});
+    DataFile file(nullptr);
+    QVERIFY(file.open(m_path));
+    QVERIFY(file.loadCurrentBills()); // settles the gas bill, the one write of a load
+    DataFile::BillPtr power;
+    for (const DataFile::BillPtr &bill : file.billList())
+        if (bill->description() == "power")
+            power = bill;
+    QVERIFY(power);
+    if (write == "save gone bill")
+        QVERIFY(run(QString("DELETE FROM bills WHERE id = %1").arg(power->id())));
+    const QByteArray before = fileBytes(m_path);
+
+    bool written = true;
+    if (write == "pay") {
+        BillPayment payment(99, Clock::now(), 5);
+        Bill none;
+        written = file.savePayment(payment, none);
+    } else if (write == "delete payment") {
+        BillPayment orphan = BillPayment::findById(77).value();
+        written = file.deletePayment(orphan);
+    } else if (write == "delete bill") {
+        Bill never;
+        written = file.deleteBill(&never);
+    } else {
+        written = file.saveBill(*power);
+    }
+    QVERIFY(!written);
+    QVERIFY(!DataFile::lastErrorText().isEmpty());
     QCOMPARE(fileBytes(m_path), before);
 }
 

@@ -160,6 +160,12 @@ def main():
     # A write back the file refuses: loads that store paid states meet an error.
     make("v14-trigger.nvbf", current("1.4", [
         "CREATE TRIGGER refuse BEFORE UPDATE ON bills BEGIN SELECT RAISE(ABORT, 'no'); END"]))
+    # Tables that decide values themselves: refused before anything is written.
+    make("v14-generated-amount.nvbf", current("1.4", [
+        "ALTER TABLE bills ADD COLUMN twice DECIMAL AS (amount * 2)"]))
+    make("v14-replace-on-conflict.nvbf", [
+        s.replace("amount DECIMAL);", "amount DECIMAL, UNIQUE (billid) ON CONFLICT REPLACE);")
+        for s in current("1.4")])
     # Upgrades that fail part way and put the file back.
     make("v12-leftover-temp.nvbf", current("1.2", ["CREATE TABLE payeestemp(id INTEGER)"]))
     make("v11-missing-column.nvbf", [

@@ -174,7 +174,7 @@ bool writeSeries(DataFile &file)
     schedule.setRangeStartDate(monday);
     schedule.setRangeEndDate(monday.addDays(7 * 519));
     Bill bill;
-    bill.setPayee(Payee::findById(1));
+    bill.setPayee(Payee::findById(1).value_or(Payee()));
     bill.setDescription(QStringLiteral("rent"));
     bill.setAmount(450);
     return file.addSeries(bill, schedule) && schedule.bills().size() == 520;
