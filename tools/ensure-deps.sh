@@ -7,8 +7,10 @@ nv_ensure_packages() {
     # python3-dateutil: tests/data/makescheduletable.py writes the due-date table from its rrule.
     # desktop-file-utils, appstream: the install test validates the desktop entry and metainfo.
     # dpkg-dev: cpack -G DEB works out the package's library dependencies with dpkg-shlibdeps.
+    # lintian: the install test builds the .deb and has it checked as Debian's archive would; a
+    # one-time download of about 16 MB, and some 10 s of the test run.
     local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
-        libgl-dev poppler-utils python3-dateutil desktop-file-utils appstream dpkg-dev "$@")
+        libgl-dev poppler-utils python3-dateutil desktop-file-utils appstream dpkg-dev lintian "$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
