@@ -241,6 +241,7 @@ void TestNvdue::wrongOptionsAreStatus64_data()
     QTest::newRow("unknown format") << QStringList{"--format", "xml"};
     QTest::newRow("no such day") << QStringList{"--today", "2026-02-30"};
     QTest::newRow("two files") << QStringList{"other.nvbf"};
+    QTest::newRow("two stores") << QStringList{"--user-data", "--system", "system.db"};
 }
 
 void TestNvdue::wrongOptionsAreStatus64()
