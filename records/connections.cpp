@@ -30,8 +30,8 @@ bool Connections::open(const QString &connectionName, const QString &path, bool 
     // reach functions that could act outside the statement that uses them.
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA trusted_schema = OFF")))
-        qCWarning(lcStore).noquote() << "Cannot distrust the schema of" << path << "-"
-                             << query.lastError().text();
+        qCWarning(lcStore).noquote()
+            << "Cannot distrust the schema of" << path << "-" << query.lastError().text();
     return true;
 }
 

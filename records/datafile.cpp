@@ -110,7 +110,8 @@ bool idsFitTheRecords(const QString &version)
                          outOfRange.join(QStringLiteral(" OR ")),
                      &rows) ||
             rows.isEmpty() || rows.constFirst().value(0).toInt() != 0) {
-            qCWarning(lcStore).noquote() << "The table" << table << "holds ids beyond the range of int";
+            qCWarning(lcStore).noquote()
+                << "The table" << table << "holds ids beyond the range of int";
             return false;
         }
     }

@@ -28,7 +28,7 @@ bool readToTheEnd(const QSqlQuery &query)
         return true;
     RecordSql::setLastErrorText(query.lastError().text());
     qCWarning(lcStore).noquote() << "Reading stopped early:" << query.lastQuery() << "-"
-                         << query.lastError().text();
+                                 << query.lastError().text();
     return false;
 }
 } // namespace

@@ -132,8 +132,8 @@ bool UpgradeRunner::canMigrate(const QString &version)
     }
     for (const Table &table : std::as_const(m_tables)) {
         if (!table.layoutMatches(version)) {
-            qCWarning(lcUpgrade).noquote() << "Upgrade from version" << version << "failed: layout check of"
-                                 << table.name;
+            qCWarning(lcUpgrade).noquote()
+                << "Upgrade from version" << version << "failed: layout check of" << table.name;
             return false;
         }
     }
@@ -147,8 +147,8 @@ bool UpgradeRunner::takeBackup(const QString &version, QString *backupPath)
     Connections::close(m_connectionName);
     const bool copied = !backupPath->isEmpty() && QFile::copy(m_filePath, *backupPath);
     if (!copied)
-        qCWarning(lcUpgrade).noquote() << "Cannot copy" << m_filePath << "to" << *backupPath
-                             << "- the file is left as it is";
+        qCWarning(lcUpgrade).noquote()
+            << "Cannot copy" << m_filePath << "to" << *backupPath << "- the file is left as it is";
     return reopen() && copied;
 }
 
@@ -182,8 +182,8 @@ bool UpgradeRunner::runPasses(const QString &version)
     for (const auto &[step, stepName] : steps) {
         for (const Table &table : std::as_const(m_tables)) {
             if (!(table.*step)(version)) {
-                qCWarning(lcUpgrade).noquote() << "Upgrade from version" << version << "failed:" << stepName
-                                     << "of" << table.name;
+                qCWarning(lcUpgrade).noquote() << "Upgrade from version" << version
+                                               << "failed:" << stepName << "of" << table.name;
                 return false;
             }
         }
@@ -195,8 +195,8 @@ bool UpgradeRunner::matchesCurrent()
 {
     for (const Table &table : std::as_const(m_tables)) {
         if (!table.layoutMatches(currentVersion())) {
-            qCWarning(lcUpgrade).noquote() << "After the upgrade" << table.name
-                                 << "does not have the current layout";
+            qCWarning(lcUpgrade).noquote()
+                << "After the upgrade" << table.name << "does not have the current layout";
             return false;
         }
     }
@@ -215,7 +215,8 @@ bool UpgradeRunner::restore(const QString &backupPath)
     const bool copied = sameBytes(backupPath, m_filePath) || overwriteWith(backupPath, m_filePath);
     const bool reopened = reopen();
     if (!copied)
-        qCWarning(lcUpgrade).noquote() << "Could not put" << backupPath << "back over" << m_filePath;
+        qCWarning(lcUpgrade).noquote()
+            << "Could not put" << backupPath << "back over" << m_filePath;
     return copied && reopened;
 }
 
@@ -278,8 +279,8 @@ bool UpgradeRunner::isReadableDatabase(const QString &connectionName)
         return false;
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) || !query.next()) {
-        qCWarning(lcUpgrade).noquote() << db.databaseName() << "cannot be read as a database -"
-                             << query.lastError().text();
+        qCWarning(lcUpgrade).noquote()
+            << db.databaseName() << "cannot be read as a database -" << query.lastError().text();
         return false;
     }
     query.finish();
@@ -305,8 +306,8 @@ bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringLi
             (type != QLatin1String("table") ||
              !sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive));
         if (actsOrStandsIn || ownButNotPlain) {
-            qCWarning(lcUpgrade).noquote() << "The file's schema holds the" << type << name
-                                 << "- the file is refused";
+            qCWarning(lcUpgrade).noquote()
+                << "The file's schema holds the" << type << name << "- the file is refused";
             return false;
         }
     }
@@ -331,7 +332,8 @@ bool UpgradeRunner::isWhole(const QSqlDatabase &db)
     const qint64 size = QFileInfo(db.databaseName()).size();
     if (size >= needed)
         return true;
-    qCWarning(lcUpgrade).noquote() << db.databaseName() << "is cut short:" << size << "bytes of" << needed;
+    qCWarning(lcUpgrade).noquote()
+        << db.databaseName() << "is cut short:" << size << "bytes of" << needed;
     return false;
 }
 

@@ -138,8 +138,8 @@ bool SystemDatabase::upgrade()
         return true;
     }
     if (!outcome.backupPath.isEmpty() && !outcome.restored)
-        qCWarning(lcUpgrade).noquote() << "The system file could not be restored; its copy is"
-                             << outcome.backupPath;
+        qCWarning(lcUpgrade).noquote()
+            << "The system file could not be restored; its copy is" << outcome.backupPath;
     MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("The system file is still version (") + outcome.version +
                             QStringLiteral(")).\nUpdate was not successful.  Replacing current "
