@@ -112,10 +112,8 @@ private slots:
     void windowKeepsItsStoreWhereTheOptionSays_data();
     void windowKeepsItsStoreWhereTheOptionSays();
     void nvdueTakesTheFileUsedLastFromTheDataFolder();
-    void windowDeveloperLinesOnlyWhenSwitchedOn_data();
-    void windowDeveloperLinesOnlyWhenSwitchedOn();
-    void nvdueDeveloperLinesOnlyWhenSwitchedOn_data();
-    void nvdueDeveloperLinesOnlyWhenSwitchedOn();
+    void developerLinesOnlyWhenSwitchedOn_data();
+    void developerLinesOnlyWhenSwitchedOn();
 
 private:
     QString dataFolderStore() const;
@@ -257,49 +255,38 @@ void TestProgramStart::nvdueTakesTheFileUsedLastFromTheDataFolder()
     QCOMPARE(fileBytes(earlierStore()), earlierBytes);
 }
 
-void TestProgramStart::windowDeveloperLinesOnlyWhenSwitchedOn_data()
+void TestProgramStart::developerLinesOnlyWhenSwitchedOn_data()
 {
+    QTest::addColumn<bool>("window");
     QTest::addColumn<QString>("rules");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("as started") << QString() << false;
-    QTest::newRow("switched on") << "norvo.*=true" << true;
+    QTest::newRow("window as started") << true << QString();
+    QTest::newRow("window switched on") << true << "norvo.*=true";
+    QTest::newRow("nvdue as started") << false << QString();
+    QTest::newRow("nvdue switched on") << false << "norvo.*=true";
 }
 
-void TestProgramStart::windowDeveloperLinesOnlyWhenSwitchedOn()
+void TestProgramStart::developerLinesOnlyWhenSwitchedOn()
 {
+    QFETCH(bool, window);
     QFETCH(QString, rules);
-    QFETCH(bool, shown);
-    // A first start saves the new store's header, which is the line a developer may ask for.
-    const QString store = QDir(m_folder->path()).filePath("system.db");
-    const Run run =
-        startWindow(startEnvironment(m_home->path(), rules), m_folder->path(), {}, store);
-    QVERIFY2(run.status == 0, run.err.constData());
-    QCOMPARE(run.err.contains("save() called"), shown);
-    QCOMPARE(run.err.contains("norvo.store: SystemFileData::save() called"), shown);
-}
-
-void TestProgramStart::nvdueDeveloperLinesOnlyWhenSwitchedOn_data()
-{
-    QTest::addColumn<QString>("rules");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("as started") << QString() << false;
-    QTest::newRow("switched on") << "norvo.*=true" << true;
-}
-
-void TestProgramStart::nvdueDeveloperLinesOnlyWhenSwitchedOn()
-{
-    QFETCH(QString, rules);
-    QFETCH(bool, shown);
+    // A first start of the window saves the new store's header; nvdue fails on a file that is
+    // no database. Both write lines a developer may ask for on the way.
+    const QProcessEnvironment environment = startEnvironment(m_home->path(), rules);
     const QString notData = m_folder->filePath("notes.nvbf");
     QVERIFY(writeFileBytes(notData, "household bills\n"));
-    const Run run = nvdue(startEnvironment(m_home->path(), rules), m_folder->path(), {notData});
-    QCOMPARE(run.status, 3);
-    // One line for the person, whatever else a developer asked for.
+    const Run run = window ? startWindow(environment, m_folder->path(), {},
+                                         QDir(m_folder->path()).filePath("system.db"))
+                           : nvdue(environment, m_folder->path(), {notData});
+    QCOMPARE(run.status, window ? 0 : 3);
     const QStringList lines = QString::fromLocal8Bit(run.err).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.filter(QRegularExpression("^nvdue: ")).size(), 1);
     const QStringList developerLines = lines.filter(QRegularExpression("^norvo\\.\\w+: "));
-    QCOMPARE(!developerLines.isEmpty(), shown);
-    QCOMPARE(lines.size(), 1 + developerLines.size());
+    QCOMPARE(developerLines.isEmpty(), rules.isEmpty());
+    QCOMPARE(!lines.filter("SystemFileData::save() called").isEmpty(), window && !rules.isEmpty());
+    // nvdue's one line for the person stays one line, whatever a developer asked for.
+    if (!window) {
+        QCOMPARE(lines.filter(QRegularExpression("^nvdue: ")).size(), 1);
+        QCOMPARE(lines.size(), 1 + developerLines.size());
+    }
 }
 
 NV_TEST_MAIN(TestProgramStart)
