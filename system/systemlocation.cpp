@@ -46,15 +46,11 @@ QString SystemLocation::path(bool userData)
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (dataFolder.isEmpty())
         return inWorkingDirectory();
-    const QString folder = QDir(dataFolder).absoluteFilePath(folderName());
+    // Named after the package rather than either program, since both share it.
+    const QString folder = QDir(dataFolder).absoluteFilePath(QStringLiteral("norvo-rava-rodozod"));
     const QString store = QDir(folder).absoluteFilePath(SystemDatabase::fileName());
     if (QFileInfo::exists(store))
         return store;
     const QString earlier = QDir::home().absoluteFilePath(SystemDatabase::fileName());
     return takeOver(QFileInfo(earlier).isFile() ? earlier : QString(), folder, store);
-}
-
-QString SystemLocation::folderName()
-{
-    return QStringLiteral("norvo-rava-rodozod");
 }

@@ -20,6 +20,4 @@ public:
     // the copy cannot be made, the old store is used where it is, so that nothing it remembers
     // is lost, and the next start tries again.
     static QString path(bool userData);
-
-    static QString folderName();
 };
