@@ -67,7 +67,8 @@ QString dataFileFilter()
 }
 } // namespace
 
-NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
+NorvoRavaRodozod::NorvoRavaRodozod(const QString &systemPath, QWidget *parent,
+                                   Qt::WindowFlags flags)
     : QMainWindow(parent, flags), m_ui(std::make_unique<Ui::NorvoRavaRodozodClass>()),
       m_sortColumn(DueDateColumn)
 {
@@ -80,7 +81,7 @@ NorvoRavaRodozod::NorvoRavaRodozod(QWidget *parent, Qt::WindowFlags flags)
 
     // Any message the system store has to show (an upgrade, a damaged file) appears now,
     // before the window does.
-    m_systemDatabase = std::make_unique<SystemDatabase>();
+    m_systemDatabase = std::make_unique<SystemDatabase>(systemPath);
     m_dataFile = std::make_unique<DataFile>(m_systemDatabase.get());
     m_reminders =
         std::make_unique<DueReminders>(m_dataFile.get(), this, [this] { reminderPaymentSaved(); });

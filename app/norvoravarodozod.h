@@ -29,7 +29,9 @@ class NorvoRavaRodozod : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit NorvoRavaRodozod(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
+    // The system store is the one at systemPath, by default system.db in the working directory.
+    explicit NorvoRavaRodozod(const QString &systemPath = QStringLiteral("system.db"),
+                              QWidget *parent = nullptr, Qt::WindowFlags flags = {});
     ~NorvoRavaRodozod() override;
 
 private slots:

@@ -1,16 +1,38 @@
 #include "activedomainobject.h"
 #include "duecommand.h"
+#include "systemlocation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace {
-// The storage classes' log lines are for developers; a script reads stderr for the one line
-// that says what is wrong. NVDUE_DEBUG brings them back.
-void quietLog(QtMsgType type, const QMessageLogContext &, const QString &message)
+// A script reads stderr for the one line that says what is wrong, which is written there
+// directly. What comes through Qt's log is for developers: the program's own lines, which
+// arrive only when their categories are switched on (QT_LOGGING_RULES="norvo.*=true"), and
+// Qt's own warnings, shown too once QT_LOGGING_RULES asks for any lines at all.
+void quietLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtFatalMsg || qEnvironmentVariableIsSet("NVDUE_DEBUG"))
-        std::fputs((message + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    static const bool rulesGiven = qEnvironmentVariableIsSet("QT_LOGGING_RULES");
+    const bool ours = context.category && qstrncmp(context.category, "norvo.", 6) == 0;
+    if (type == QtFatalMsg || ours || rulesGiven)
+        std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')),
+                   stderr);
+}
+
+// With --user-data the file used last comes from the store in the user's data folder, which
+// only a run without a FILE needs. False when --system names another store.
+bool useUserData(bool userData, bool systemGiven, DueOptions *options)
+{
+    if (!userData)
+        return true;
+    if (systemGiven) {
+        printError(QStringLiteral("--system and --user-data name two places for system.db; give "
+                                  "one of them."));
+        return false;
+    }
+    if (options->file.isEmpty())
+        options->systemPath = SystemLocation::path(true);
+    return true;
 }
 
 // What is wrong with the options, each in its own words; empty when nothing is. Fills in the
@@ -79,7 +101,8 @@ int main(int argc, char *argv[])
         QStringLiteral("system"),
         QStringLiteral("The system.db that remembers the file used last (default: ./system.db)."),
         QStringLiteral("PATH"));
-    parser.addOptions({days, all, format, notify, today, system});
+    const QCommandLineOption userData = SystemLocation::userDataOption();
+    parser.addOptions({days, all, format, notify, today, system, userData});
     // process() would end the program with status 1 on an unknown option, which a script
     // reads as "something overdue"; a parse error is a wrong option like any other.
     if (!parser.parse(app.arguments())) {
@@ -100,5 +123,7 @@ int main(int argc, char *argv[])
         printError(problem);
         return BadUsage;
     }
+    if (!useUserData(parser.isSet(userData), parser.isSet(system), &options))
+        return BadUsage;
     return runDueCommand(options);
 }

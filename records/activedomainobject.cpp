@@ -2,12 +2,12 @@
 
 #include "connections.h"
 #include "formatting.h"
+#include "logging.h"
 #include "recordsql.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QtDebug>
 
 int ActiveDomainObject::lastInsertId()
 {
@@ -55,7 +55,7 @@ bool ActiveDomainObject::writeRecord(WriteKind kind, const QString &connectionNa
         RecordSql::setLastErrorText(QStringLiteral("%1: there is no row %2 to update")
                                         .arg(QLatin1String(missingRowName))
                                         .arg(id));
-        qWarning().noquote() << RecordSql::lastErrorText();
+        qCWarning(lcStore).noquote() << RecordSql::lastErrorText();
         return false;
     }
     // The id of the row this statement inserted, as last_insert_rowid() would give it.
@@ -72,7 +72,7 @@ bool ActiveDomainObject::hasRow(const char *recordName) const
         return true;
     RecordSql::setLastErrorText(
         QStringLiteral("%1: the record has no row to delete").arg(QLatin1String(recordName)));
-    qWarning().noquote() << RecordSql::lastErrorText();
+    qCWarning(lcStore).noquote() << RecordSql::lastErrorText();
     return false;
 }
 

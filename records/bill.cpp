@@ -3,6 +3,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "logging.h"
 #include "recordsql.h"
 #include "tableupgrade.h"
 #include "transaction.h"
@@ -10,7 +11,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
-#include <QtDebug>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -417,7 +417,7 @@ bool Bill::upgradePrepare(const QString &version)
                                                 QStringLiteral("ALTER TABLE bills RENAME TO "),
                                                 &Bill::createTable, &statementErrors);
     for (const QString &error : std::as_const(statementErrors))
-        qDebug().noquote() << error;
+        qCDebug(lcUpgrade).noquote() << error;
     return prepared;
 }
 
@@ -492,7 +492,7 @@ bool Bill::lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *co
     const std::optional<Payee> found =
         payeeId == 0 ? std::optional<Payee>(Payee()) : Payee::findById(payeeId);
     if (!found) {
-        qWarning() << "The copied payee" << payeeId << "cannot be read";
+        qCWarning(lcUpgrade) << "The copied payee" << payeeId << "cannot be read";
         return false;
     }
     auto payee = std::make_shared<const Payee>(*found);

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "connections.h"
 #include "formatting.h"
+#include "logging.h"
 #include "recordsql.h"
 #include "tableupgrade.h"
 #include "transaction.h"
@@ -10,7 +11,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
-#include <QtDebug>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -364,7 +364,7 @@ bool BillSchedule::createTable()
 bool BillSchedule::addBill(Bill &bill)
 {
     if (!isStored() || m_id == 0) {
-        qWarning() << "A bill cannot join a schedule that has not been stored";
+        qCWarning(lcStore) << "A bill cannot join a schedule that has not been stored";
         return false;
     }
     bill.setBillScheduleId(m_id);

@@ -1,11 +1,11 @@
 #include "connections.h"
 
+#include "logging.h"
 #include "recordsql.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QtDebug>
 
 QSqlDatabase Connections::database(const QString &connectionName)
 {
@@ -23,15 +23,15 @@ bool Connections::open(const QString &connectionName, const QString &path, bool 
     db.setConnectOptions(options);
     if (!db.open()) {
         RecordSql::setLastErrorText(db.lastError().text());
-        qWarning().noquote() << "Cannot open" << path << "-" << db.lastError().text();
+        qCWarning(lcStore).noquote() << "Cannot open" << path << "-" << db.lastError().text();
         return false;
     }
     // A file comes from anywhere; what its schema holds (a view, a default, an index) must not
     // reach functions that could act outside the statement that uses them.
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA trusted_schema = OFF")))
-        qWarning().noquote() << "Cannot distrust the schema of" << path << "-"
-                             << query.lastError().text();
+        qCWarning(lcStore).noquote()
+            << "Cannot distrust the schema of" << path << "-" << query.lastError().text();
     return true;
 }
 

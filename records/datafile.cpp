@@ -7,6 +7,7 @@
 #include "connections.h"
 #include "filedata.h"
 #include "formatting.h"
+#include "logging.h"
 #include "messagehelper.h"
 #include "payee.h"
 #include "recordloader.h"
@@ -21,7 +22,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QVariant>
-#include <QtDebug>
 
 namespace {
 void showInvalidFile()
@@ -110,7 +110,8 @@ bool idsFitTheRecords(const QString &version)
                          outOfRange.join(QStringLiteral(" OR ")),
                      &rows) ||
             rows.isEmpty() || rows.constFirst().value(0).toInt() != 0) {
-            qWarning().noquote() << "The table" << table << "holds ids beyond the range of int";
+            qCWarning(lcStore).noquote()
+                << "The table" << table << "holds ids beyond the range of int";
             return false;
         }
     }

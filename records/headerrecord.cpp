@@ -1,6 +1,7 @@
 #include "headerrecord.h"
 
 #include "connections.h"
+#include "logging.h"
 #include "recordsql.h"
 #include "tableupgrade.h"
 #include "transaction.h"
@@ -8,7 +9,6 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QtDebug>
 
 namespace {
 QString tableName(const HeaderTable &table)
@@ -93,10 +93,10 @@ bool HeaderRecord::save()
 {
     const char *const name = m_table->recordName;
     if (m_table->logsSaves)
-        qDebug("%s::save() called", name);
+        qCDebug(lcStore, "%s::save() called", name);
     const bool update = isStored();
     if (m_table->logsSaves)
-        qDebug(update ? "%s::save() update" : "%s::save() insert", name);
+        qCDebug(lcStore, update ? "%s::save() update" : "%s::save() insert", name);
     return writeRecord(
         update ? WriteKind::Update : WriteKind::InsertNewId, m_table->connectionName(),
         update ? QStringLiteral("UPDATE %1 SET firstname = :firstname, lastname = :lastname, "

@@ -3,12 +3,12 @@
 #include "bill.h"
 #include "billpayment.h"
 #include "connections.h"
+#include "logging.h"
 #include "payee.h"
 #include "recordsql.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QtDebug>
 
 namespace {
 const char *const payeeIdColumn[] = {"payeeid"};
@@ -27,8 +27,8 @@ bool readToTheEnd(const QSqlQuery &query)
     if (query.lastError().type() == QSqlError::NoError)
         return true;
     RecordSql::setLastErrorText(query.lastError().text());
-    qWarning().noquote() << "Reading stopped early:" << query.lastQuery() << "-"
-                         << query.lastError().text();
+    qCWarning(lcStore).noquote() << "Reading stopped early:" << query.lastQuery() << "-"
+                                 << query.lastError().text();
     return false;
 }
 } // namespace

@@ -1,6 +1,7 @@
 #include "recordsql.h"
 
 #include "connections.h"
+#include "logging.h"
 
 #include <QHash>
 #include <QSqlDriver>
@@ -8,7 +9,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringView>
-#include <QtDebug>
 
 #include <cmath>
 #include <memory>
@@ -82,7 +82,7 @@ QString &lastFailure()
 void logFailure(const QSqlQuery &query, const QString &statement)
 {
     lastFailure() = query.lastError().text();
-    qWarning().noquote() << "SQL statement failed:" << statement << "-" << lastFailure();
+    qCWarning(lcStore).noquote() << "SQL statement failed:" << statement << "-" << lastFailure();
 }
 } // namespace
 

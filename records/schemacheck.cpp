@@ -1,6 +1,7 @@
 #include "schemacheck.h"
 
 #include "connections.h"
+#include "logging.h"
 
 #include <QHash>
 #include <QList>
@@ -149,13 +150,14 @@ bool columnsArePlain(const Columns &columns)
 bool isPlainTable(const QSqlDatabase &db, const QString &table, const QString &sql)
 {
     if (const std::optional<QString> word = wordNoDescriptionShows(sql)) {
-        qWarning().noquote() << "The table" << table << "holds" << *word;
+        qCWarning(lcUpgrade).noquote() << "The table" << table << "holds" << *word;
         return false;
     }
     const std::optional<Columns> columns = describeColumns(db, table);
     if (!columns || !columnsArePlain(*columns)) {
-        qWarning().noquote() << "The table" << table
-                             << "has a generated or hidden column or a default that is worked out";
+        qCWarning(lcUpgrade).noquote()
+            << "The table" << table
+            << "has a generated or hidden column or a default that is worked out";
         return false;
     }
     // Unique indexes other than the primary key's come from UNIQUE or CREATE UNIQUE INDEX.
@@ -166,7 +168,8 @@ bool isPlainTable(const QSqlDatabase &db, const QString &table, const QString &s
     const int foreignKeys = countAbout(
         db, QStringLiteral("SELECT COUNT(*) FROM pragma_foreign_key_list(:table)"), table);
     if (uniques != 0 || foreignKeys != 0) {
-        qWarning().noquote() << "The table" << table << "has a unique index or a foreign key";
+        qCWarning(lcUpgrade).noquote()
+            << "The table" << table << "has a unique index or a foreign key";
         return false;
     }
     return true;
@@ -271,7 +274,7 @@ bool SchemaCheck::matchesDeclarations(const QString &connectionName,
 {
     const std::optional<QHash<QString, Columns>> declared = declaredTables(createStatements);
     if (!declared) {
-        qWarning() << "The tables of this program could not be described";
+        qCWarning(lcUpgrade) << "The tables of this program could not be described";
         return false;
     }
     const QSqlDatabase db = Connections::database(connectionName);
@@ -281,8 +284,8 @@ bool SchemaCheck::matchesDeclarations(const QString &connectionName,
     for (const auto &[name, sql] : *named) {
         const std::optional<Columns> found = describeColumns(db, name);
         if (!found || !sameDeclaration(declared->value(name.toLower()), *found)) {
-            qWarning().noquote() << "The table" << name
-                                 << "does not declare its columns as this program does";
+            qCWarning(lcUpgrade).noquote()
+                << "The table" << name << "does not declare its columns as this program does";
             return false;
         }
     }

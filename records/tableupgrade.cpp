@@ -1,13 +1,13 @@
 #include "tableupgrade.h"
 
 #include "connections.h"
+#include "logging.h"
 #include "recordsql.h"
 
 #include <QList>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QtDebug>
 
 namespace {
 // Number of times the columns of the record match the listed items, counting an item once
@@ -137,7 +137,7 @@ bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
             row.setValue(column, values.at(column));
         values.clear();
         if (!copyRow(row)) {
-            qWarning().noquote() << "Copying a row of" << tempTable(layout) << "failed";
+            qCWarning(lcUpgrade).noquote() << "Copying a row of" << tempTable(layout) << "failed";
             return false;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "activedomainobject.h"
 #include "connections.h"
+#include "logging.h"
 #include "schemacheck.h"
 #include "transaction.h"
 
@@ -14,7 +15,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
-#include <QtDebug>
 
 #include <optional>
 
@@ -59,13 +59,13 @@ bool overwriteWith(const QString &source, const QString &target)
     QFile in(source);
     QSaveFile out(target);
     if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
-        qWarning().noquote() << "Cannot copy" << source << "over" << target;
+        qCWarning(lcUpgrade).noquote() << "Cannot copy" << source << "over" << target;
         return false;
     }
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(64 * 1024);
         if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
-            qWarning().noquote() << "Cannot copy" << source << "over" << target;
+            qCWarning(lcUpgrade).noquote() << "Cannot copy" << source << "over" << target;
             out.cancelWriting();
             out.commit();
             return false;
@@ -128,13 +128,13 @@ UpgradeRunner::Outcome UpgradeRunner::run()
 bool UpgradeRunner::canMigrate(const QString &version)
 {
     if (!isKnownOlder(version)) {
-        qWarning().noquote() << "No upgrade is known from version" << version;
+        qCWarning(lcUpgrade).noquote() << "No upgrade is known from version" << version;
         return false;
     }
     for (const Table &table : std::as_const(m_tables)) {
         if (!table.layoutMatches(version)) {
-            qWarning().noquote() << "Upgrade from version" << version << "failed: layout check of"
-                                 << table.name;
+            qCWarning(lcUpgrade).noquote()
+                << "Upgrade from version" << version << "failed: layout check of" << table.name;
             return false;
         }
     }
@@ -148,8 +148,8 @@ bool UpgradeRunner::takeBackup(const QString &version, QString *backupPath)
     Connections::close(m_connectionName);
     const bool copied = !backupPath->isEmpty() && QFile::copy(m_filePath, *backupPath);
     if (!copied)
-        qWarning().noquote() << "Cannot copy" << m_filePath << "to" << *backupPath
-                             << "- the file is left as it is";
+        qCWarning(lcUpgrade).noquote()
+            << "Cannot copy" << m_filePath << "to" << *backupPath << "- the file is left as it is";
     return reopen() && copied;
 }
 
@@ -183,8 +183,8 @@ bool UpgradeRunner::runPasses(const QString &version)
     for (const auto &[step, stepName] : steps) {
         for (const Table &table : std::as_const(m_tables)) {
             if (!(table.*step)(version)) {
-                qWarning().noquote() << "Upgrade from version" << version << "failed:" << stepName
-                                     << "of" << table.name;
+                qCWarning(lcUpgrade).noquote() << "Upgrade from version" << version
+                                               << "failed:" << stepName << "of" << table.name;
                 return false;
             }
         }
@@ -196,15 +196,15 @@ bool UpgradeRunner::matchesCurrent()
 {
     for (const Table &table : std::as_const(m_tables)) {
         if (!table.layoutMatches(currentVersion())) {
-            qWarning().noquote() << "After the upgrade" << table.name
-                                 << "does not have the current layout";
+            qCWarning(lcUpgrade).noquote()
+                << "After the upgrade" << table.name << "does not have the current layout";
             return false;
         }
     }
     const QString reached = m_readVersion();
     if (reached == currentVersion())
         return true;
-    qWarning().noquote() << "After the upgrade the file reads version" << reached;
+    qCWarning(lcUpgrade).noquote() << "After the upgrade the file reads version" << reached;
     return false;
 }
 
@@ -216,7 +216,8 @@ bool UpgradeRunner::restore(const QString &backupPath)
     const bool copied = sameBytes(backupPath, m_filePath) || overwriteWith(backupPath, m_filePath);
     const bool reopened = reopen();
     if (!copied)
-        qWarning().noquote() << "Could not put" << backupPath << "back over" << m_filePath;
+        qCWarning(lcUpgrade).noquote()
+            << "Could not put" << backupPath << "back over" << m_filePath;
     return copied && reopened;
 }
 
@@ -279,8 +280,8 @@ bool UpgradeRunner::isReadableDatabase(const QString &connectionName)
         return false;
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) || !query.next()) {
-        qWarning().noquote() << db.databaseName() << "cannot be read as a database -"
-                             << query.lastError().text();
+        qCWarning(lcUpgrade).noquote()
+            << db.databaseName() << "cannot be read as a database -" << query.lastError().text();
         return false;
     }
     query.finish();
@@ -292,7 +293,7 @@ bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringLi
     QSqlQuery query(Connections::database(connectionName));
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master"))) {
-        qWarning().noquote() << "Cannot read the schema -" << query.lastError().text();
+        qCWarning(lcUpgrade).noquote() << "Cannot read the schema -" << query.lastError().text();
         return false;
     }
     while (query.next()) {
@@ -306,8 +307,8 @@ bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringLi
             (type != QLatin1String("table") ||
              !sql.startsWith(QLatin1String("CREATE TABLE"), Qt::CaseInsensitive));
         if (actsOrStandsIn || ownButNotPlain) {
-            qWarning().noquote() << "The file's schema holds the" << type << name
-                                 << "- the file is refused";
+            qCWarning(lcUpgrade).noquote()
+                << "The file's schema holds the" << type << name << "- the file is refused";
             return false;
         }
     }
@@ -335,7 +336,8 @@ bool UpgradeRunner::isWhole(const QSqlDatabase &db)
     const qint64 size = QFileInfo(db.databaseName()).size();
     if (size >= needed)
         return true;
-    qWarning().noquote() << db.databaseName() << "is cut short:" << size << "bytes of" << needed;
+    qCWarning(lcUpgrade).noquote()
+        << db.databaseName() << "is cut short:" << size << "bytes of" << needed;
     return false;
 }
 

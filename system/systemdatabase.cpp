@@ -2,6 +2,7 @@
 
 #include "activedomainobject.h"
 #include "connections.h"
+#include "logging.h"
 #include "messagehelper.h"
 #include "recordsql.h"
 #include "schemacheck.h"
@@ -16,7 +17,6 @@
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QtDebug>
 
 namespace {
 void showInvalidFile()
@@ -36,34 +36,34 @@ QList<UpgradeRunner::Table> upgradeTables()
 }
 } // namespace
 
-SystemDatabase::SystemDatabase()
+SystemDatabase::SystemDatabase(const QString &path) : m_path(path)
 {
     open();
 }
 
 bool SystemDatabase::open()
 {
-    if (QFileInfo::exists(fileName()))
+    if (QFileInfo::exists(m_path))
         return openExisting();
     return createNew();
 }
 
 bool SystemDatabase::createNew()
 {
-    if (!openConnection(fileName()))
+    if (!openConnection(m_path))
         return false;
     if (createFile())
         return true;
     // The store did not exist before this call; a half made one is not left behind, so that
     // the next start sets it up afresh.
     Connections::close(Connections::system());
-    QFile::remove(QDir::current().absoluteFilePath(fileName()));
+    QFile::remove(QDir::current().absoluteFilePath(m_path));
     return false;
 }
 
 bool SystemDatabase::openExisting()
 {
-    if (!openConnection(fileName()))
+    if (!openConnection(m_path))
         return false;
     // A file of another kind under this name is not ours to change: it is reported and left
     // alone, and the program runs on without remembering files.
@@ -148,8 +148,8 @@ bool SystemDatabase::upgrade()
         return true;
     }
     if (!outcome.backupPath.isEmpty() && !outcome.restored)
-        qWarning().noquote() << "The system file could not be restored; its copy is"
-                             << outcome.backupPath;
+        qCWarning(lcUpgrade).noquote()
+            << "The system file could not be restored; its copy is" << outcome.backupPath;
     MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                         QStringLiteral("The system file is still version (") + outcome.version +
                             QStringLiteral(")).\nUpdate was not successful.  Replacing current "

@@ -2,16 +2,17 @@
 
 #include <QString>
 
-// The program's own small store, system.db in the working directory: it remembers the most
-// recently used data file and carries its own schema version. Opening it creates a missing
+// The program's own small store, system.db (where it lives: SystemLocation): it remembers the
+// most recently used data file and carries its own schema version. Opening it creates a missing
 // store, and upgrades an older one in place (a copy of the old file stays beside it, and a
 // failed upgrade puts the old file back). All work goes through the connection "system",
 // looked up by name.
 class SystemDatabase
 {
 public:
-    // Runs open(); its result is not kept.
-    SystemDatabase();
+    // Runs open() on the store at path, a relative path being taken in the working directory;
+    // the result is not kept.
+    explicit SystemDatabase(const QString &path = fileName());
 
     // Opens or creates system.db and brings it to the current version. False when the store
     // cannot be used as it is: it cannot be opened, is not a database, is of a newer version,
@@ -37,4 +38,6 @@ private:
     bool openExisting();
     bool createNew();
     static bool isConnectionOpen();
+
+    QString m_path;
 };

@@ -23,7 +23,9 @@ QStringList expectedFiles()
     QStringList files{
         "bin/norvo-rava-rodozod", "bin/nvdue", "share/applications/" + appId + ".desktop",
         "share/metainfo/" + appId + ".metainfo.xml",
-        "share/icons/hicolor/scalable/apps/" + appId + ".svg", "share/man/man1/nvdue.1",
+        "share/icons/hicolor/scalable/apps/" + appId + ".svg", "share/man/man1/nvdue.1.gz",
+        "share/man/man1/norvo-rava-rodozod.1.gz", "share/doc/norvo-rava-rodozod/copyright",
+        "share/doc/norvo-rava-rodozod/changelog.gz",
         "lib/systemd/user/norvo-rava-rodozod-reminder.service",
         // The name the Reminders dialog enables must be the unit installed.
         "lib/systemd/user/" + MorningReminder::timerName()};
@@ -32,15 +34,43 @@ QStringList expectedFiles()
     return files;
 }
 
-Run run(const QString &program, const QStringList &arguments)
+Run run(const QString &program, const QStringList &arguments,
+        QProcess::ProcessChannelMode channels = QProcess::MergedChannels)
 {
     QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessChannelMode(channels);
     process.start(program, arguments);
-    if (!process.waitForFinished(60000))
-        return {-1, process.errorString()};
+    if (!process.waitForFinished(180000))
+        return {-1, process.errorString() + '\n' + QString::fromLocal8Bit(process.readAll())};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromLocal8Bit(process.readAll())};
+}
+
+QString sourceFile(const QString &relative)
+{
+    return QDir(QStringLiteral(NV_SOURCE_DIR)).filePath(relative);
+}
+
+QString textOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The value of a field of a Debian control-style paragraph, its continuation lines unfolded:
+// the leading blank dropped, a line of " ." an empty line.
+QString fieldValue(const QStringList &lines, const QString &field)
+{
+    const QString name = field + QStringLiteral(": ");
+    qsizetype line = 0;
+    while (line < lines.size() && !lines.at(line).startsWith(name))
+        ++line;
+    if (line == lines.size())
+        return QString();
+    QStringList value{lines.at(line).mid(name.size())};
+    while (++line < lines.size() && lines.at(line).startsWith(' '))
+        value.append(lines.at(line) == QLatin1String(" .") ? QString() : lines.at(line).mid(1));
+    return value.join('\n');
 }
 
 } // namespace
@@ -58,6 +88,8 @@ private slots:
     void serviceRunsTheInstalledNvdue();
     void filesPassTheirValidators_data();
     void filesPassTheirValidators();
+    void copyrightFileCarriesTheLicence();
+    void packageHasNoLintianErrors();
 
 private:
     QString installed(const QString &relative) const { return m_prefix.filePath(relative); }
@@ -98,7 +130,8 @@ void TestInstall::serviceRunsTheInstalledNvdue()
     QVERIFY(service.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(service.readAll()).split('\n');
     const QStringList execStart = lines.filter(QRegularExpression("^ExecStart="));
-    QCOMPARE(execStart, QStringList{"ExecStart=" + installed("bin/nvdue") + " --notify"});
+    QCOMPARE(execStart,
+             QStringList{"ExecStart=" + installed("bin/nvdue") + " --user-data --notify"});
 }
 
 void TestInstall::filesPassTheirValidators_data()
@@ -112,9 +145,10 @@ void TestInstall::filesPassTheirValidators_data()
                               << QStringList{
                                      "validate", "--no-net",
                                      installed("share/metainfo/" + appId + ".metainfo.xml")};
-    QTest::newRow("man page") << "groff"
-                              << QStringList{"-ww", "-z", "-man",
-                                             installed("share/man/man1/nvdue.1")};
+    // The installed pages are these, compressed; lintian reads those (packageHasNoLintianErrors).
+    for (const QString page : {"nvdue.1", "norvo-rava-rodozod.1"})
+        QTest::newRow(qPrintable(page))
+            << "groff" << QStringList{"-ww", "-z", "-man", sourceFile("resources/install/" + page)};
 }
 
 void TestInstall::filesPassTheirValidators()
@@ -128,6 +162,46 @@ void TestInstall::filesPassTheirValidators()
     // The validators that say nothing when all is well must say nothing.
     if (program != QLatin1String("appstreamcli"))
         QVERIFY2(check.output.isEmpty(), qPrintable(check.output));
+}
+
+void TestInstall::copyrightFileCarriesTheLicence()
+{
+    const QStringList lines =
+        textOf(installed("share/doc/norvo-rava-rodozod/copyright")).split('\n');
+    QCOMPARE(lines.value(0),
+             "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/");
+    QCOMPARE(fieldValue(lines, "Files"), "*");
+
+    // LICENSE: a title, the copyright line, then the text, each after a blank line.
+    const QStringList licence = textOf(sourceFile("LICENSE")).trimmed().split("\n\n");
+    QVERIFY(licence.size() > 2);
+    QCOMPARE(fieldValue(lines, "Copyright"),
+             licence.at(1).mid(QStringLiteral("Copyright (c) ").size()));
+    QCOMPARE(fieldValue(lines, "License"), "Expat\n" + licence.mid(2).join("\n\n"));
+}
+
+// lintian reads the package as Debian's archive would; an error there would keep it out.
+void TestInstall::packageHasNoLintianErrors()
+{
+    if (QStandardPaths::findExecutable("lintian").isEmpty() ||
+        QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
+        QSKIP("lintian or dpkg-dev is not installed (tools/ensure-deps.sh installs them)");
+    QTemporaryDir packages;
+    QVERIFY(packages.isValid());
+    const Run pack = run(QStringLiteral(NV_CPACK_COMMAND),
+                         {"--config", QStringLiteral(NV_BINARY_DIR "/CPackConfig.cmake"), "-G",
+                          "DEB", "-B", packages.path()});
+    // cpack first brings every target of the build up to date, as it would before a release.
+    QVERIFY2(pack.status == 0,
+             qPrintable("cpack, which needs the whole build made first: " + pack.output));
+    const QStringList debs = QDir(packages.path()).entryList({"*.deb"}, QDir::Files);
+    QCOMPARE(debs.size(), 1);
+
+    const Run check = run("lintian", {QDir(packages.path()).filePath(debs.constFirst())},
+                          QProcess::SeparateChannels);
+    const QStringList errors = check.output.split('\n').filter(QRegularExpression("^E: "));
+    QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+    QVERIFY2(check.status == 0, qPrintable(check.output));
 }
 
 NV_TEST_MAIN(TestInstall)

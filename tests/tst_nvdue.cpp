@@ -348,6 +348,8 @@ void TestNvdue::wrongOptionsAreStatus64_data()
                                  << "--today: '2026-02-30' is not a day written YYYY-MM-DD";
     QTest::newRow("two files") << QStringList{"other.nvbf"}
                                << "'other.nvbf': only one FILE can be given";
+    QTest::newRow("two stores") << QStringList{"--user-data", "--system", "system.db"}
+                                << "--system and --user-data name two places for system.db; give one of them.";
 }
 
 void TestNvdue::wrongOptionsAreStatus64()

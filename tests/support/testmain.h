@@ -1,5 +1,6 @@
 #pragma once
 
+#include "debugcapture.h"
 #include "messagepresenter.h"
 #include "scopedworkdir.h"
 
@@ -14,6 +15,7 @@
         QApplication app(argc, argv);                                                              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         installWidgetMessagePresenter();                                                           \
+        QLoggingCategory::setFilterRules(DebugCapture::testRules());                               \
         ScopedWorkDir workDir;                                                                     \
         TestClass test;                                                                            \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QLoggingCategory>
+
+// The program's lines for developers. They are silent unless switched on, for example with
+// QT_LOGGING_RULES="norvo.*=true", so that a person who starts the program from a terminal, or
+// a script that reads nvdue's stderr, sees only what is meant for them.
+// norvo.store: statements that fail, rows that cannot be read, files that cannot be opened or
+// copied, and the saves of the system store's header.
+Q_DECLARE_LOGGING_CATEGORY(lcStore)
+// norvo.upgrade: the steps of a file upgrade, its backup, and the checks of a file's schema.
+Q_DECLARE_LOGGING_CATEGORY(lcUpgrade)
