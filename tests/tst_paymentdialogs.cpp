@@ -299,7 +299,6 @@ void TestPaymentDialogs::paymentOfNothingIsRefused_data()
 
     QTest::newRow("emptied") << "\b";
     QTest::newRow("zero") << "000";
-    QTest::newRow("a point alone") << ".";
 }
 
 // By the dialog, with a word, and by the data file, so that no front end stores one.
