@@ -265,8 +265,6 @@ void TestBillDialog::newSingleBillAndItsEdit()
     edit.show();
     QVERIFY(child<QRadioButton>(&edit, "singleRadioButton")->isChecked());
     QCOMPARE(child<QLineEdit>(&edit, "AmountLineEdit")->text(), shownForEdit);
-    // Selected, so that typing replaces it.
-    QCOMPARE(child<QLineEdit>(&edit, "AmountLineEdit")->selectedText(), shownForEdit);
     click(&edit, "OkButton");
     QVERIFY(!edit.isVisible());
     QCOMPARE(fileRows(), before);

@@ -416,9 +416,6 @@ void TestSystemDatabase::settingsTableComesWithTheFirstValue()
     const QByteArray unchanged = fileBytes("system.db");
     QVERIFY(SystemSettings::setValues({{key, value}, {"reminders/days", "12"}}));
     QCOMPARE(fileBytes("system.db"), unchanged);
-    QVERIFY(SystemSettings::setValues({{"reminders/days", "5"}, {"window/size", "700x500"}}));
-    QCOMPARE(SystemSettings::value("reminders/days"), QString("5"));
-    QCOMPARE(SystemSettings::value("window/size"), QString("700x500"));
     QVERIFY(SystemSettings::remove(key));
     QCOMPARE(SystemSettings::value(key, "none"), QString("none"));
 }
