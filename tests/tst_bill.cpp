@@ -367,11 +367,7 @@ void TestBill::unreadableAmountLeavesTheRowAsStored_data()
 {
     QTest::addColumn<QString>("statement");
     QTest::newRow("amount nan") << "UPDATE bills SET amount = 'nan'";
-    QTest::newRow("amount inf") << "UPDATE bills SET amount = 'inf'";
-    QTest::newRow("amount infinite") << "UPDATE bills SET amount = 9e999";
     QTest::newRow("payment nan") << "UPDATE billpayment SET amount = 'NaN'";
-    QTest::newRow("payment -inf") << "UPDATE billpayment SET amount = '-inf'";
-    QTest::newRow("payment as text") << "UPDATE billpayment SET amount = 'ten'";
 }
 
 void TestBill::unreadableAmountLeavesTheRowAsStored()

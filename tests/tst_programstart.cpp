@@ -109,8 +109,7 @@ private slots:
 
     void storeLocation_data();
     void storeLocation();
-    void windowKeepsItsStoreWhereTheOptionSays_data();
-    void windowKeepsItsStoreWhereTheOptionSays();
+    void windowKeepsItsStoreInTheDataFolderWhenAsked();
     void nvdueTakesTheFileUsedLastFromTheDataFolder();
     void developerLinesOnlyWhenSwitchedOn_data();
     void developerLinesOnlyWhenSwitchedOn();
@@ -159,9 +158,6 @@ void TestProgramStart::storeLocation_data()
     QTest::newRow("no option") << false << "store"
                                << "none"
                                << "working directory" << QByteArray();
-    QTest::newRow("first start") << true << "none"
-                                 << "none"
-                                 << "data folder" << QByteArray();
     QTest::newRow("earlier store copied") << true << "store"
                                           << "none"
                                           << "data folder" << QByteArray("earlier store");
@@ -210,26 +206,14 @@ void TestProgramStart::storeLocation()
         QCOMPARE(fileBytes(earlierStore()), QByteArray("earlier store"));
 }
 
-void TestProgramStart::windowKeepsItsStoreWhereTheOptionSays_data()
+// As the desktop entry starts it; started as ./run.sh does, it keeps the store in its working
+// directory (developerLinesOnlyWhenSwitchedOn waits for the store there).
+void TestProgramStart::windowKeepsItsStoreInTheDataFolderWhenAsked()
 {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<bool>("inDataFolder");
-    // As ./run.sh starts it, and as the desktop entry does.
-    QTest::newRow("working directory") << QStringList() << false;
-    QTest::newRow("user data") << QStringList{"--user-data"} << true;
-}
-
-void TestProgramStart::windowKeepsItsStoreWhereTheOptionSays()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(bool, inDataFolder);
-    const QString inFolder = QDir(m_folder->path()).filePath("system.db");
-    const QString store = inDataFolder ? dataFolderStore() : inFolder;
-    const Run run =
-        startWindow(startEnvironment(m_home->path()), m_folder->path(), arguments, store);
+    const Run run = startWindow(startEnvironment(m_home->path()), m_folder->path(), {"--user-data"},
+                                dataFolderStore());
     QVERIFY2(run.status == 0, run.err.constData());
-    QCOMPARE(QFileInfo::exists(inFolder), !inDataFolder);
-    QCOMPARE(QFileInfo::exists(dataFolderStore()), inDataFolder);
+    QVERIFY(!QFileInfo::exists(QDir(m_folder->path()).filePath("system.db")));
     QVERIFY(!QFileInfo::exists(earlierStore()));
 }
 

@@ -60,16 +60,18 @@ QStringList redeclared(const QString &table, const QString &declaration, const Q
             "DROP TABLE set_aside"};
 }
 
-// The bills table as this program declares it, with in changed to by; a generated amount is
-// not copied.
-QStringList redeclaredBills(const QString &in, const QString &by)
+// The bills (or payments) table as this program declares it, with in changed to by; a
+// generated amount is not copied.
+QStringList redeclaredBills(const QString &in, const QString &by, bool payments = false)
 {
-    QString declaration = Bill::createStatement();
+    QString declaration = payments ? BillPayment::createStatement() : Bill::createStatement();
     declaration.replace(in, by);
-    return redeclared("bills", declaration,
-                      "id, billscheduleid, payeeid, description, insertdate, duedate, paiddate, "
-                      "isunique, paid, note, deleted" +
-                          QString(declaration.contains(" AS (") ? "" : ", amount"));
+    QString columns = payments ? "id, billid, paymentdate"
+                               : "id, billscheduleid, payeeid, description, insertdate, duedate, "
+                                 "paiddate, isunique, paid, note, deleted";
+    if (!declaration.contains(" AS ("))
+        columns += ", amount";
+    return redeclared(payments ? "billpayment" : "bills", declaration, columns);
 }
 } // namespace
 
@@ -85,7 +87,6 @@ private slots:
     void fileThatCouldActIsRefusedUntouched();
     void plainAdditionsAreAccepted_data();
     void plainAdditionsAreAccepted();
-    void olderTableThatDecidesValuesIsRefusedUntouched_data();
     void olderTableThatDecidesValuesIsRefusedUntouched();
     void systemStoreThatCouldActIsLeftAlone_data();
     void systemStoreThatCouldActIsLeftAlone();
@@ -137,31 +138,20 @@ void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched_data()
 
     // Tables that decide values. The gas bill's payment covers it while its row says unpaid,
     // so a load that accepted the file would write.
-    const QString payments = "id, billid, paymentdate, amount";
     QTest::newRow("generated amount")
         << redeclaredBills("amount DECIMAL,", "amount DECIMAL AS (CASE WHEN paid THEN 1 ELSE 0 "
                                               "END),");
-    QTest::newRow("generated column of its own")
-        << QStringList{"ALTER TABLE bills ADD COLUMN twice DECIMAL AS (amount * 2)"};
-    QTest::newRow("payments replaced on conflict") << redeclared(
-        "billpayment",
-        "CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, paymentdate "
-        "DATETIME, amount DECIMAL, UNIQUE (billid) ON CONFLICT REPLACE)",
-        payments);
+    QTest::newRow("payments replaced on conflict") << redeclaredBills(
+        "amount DECIMAL", "amount DECIMAL, UNIQUE (billid) ON CONFLICT REPLACE", true);
     QTest::newRow("unique index") << QStringList{"CREATE UNIQUE INDEX one ON billpayment(billid)"};
-    QTest::newRow("payments deleted with their bill") << redeclared(
-        "billpayment",
-        "CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER REFERENCES "
-        "bills(id) ON DELETE CASCADE, paymentdate DATETIME, amount DECIMAL)",
-        payments);
+    QTest::newRow("payments deleted with their bill") << redeclaredBills(
+        "billid INTEGER", "billid INTEGER REFERENCES bills ON DELETE CASCADE", true);
     QTest::newRow("default expression")
         << redeclaredBills("note VARCHAR(400)", "note VARCHAR(400) DEFAULT (hex(randomblob(4)))");
     QTest::newRow("default value on our column")
         << redeclaredBills("paid BOOL", "paid BOOL DEFAULT 1");
     QTest::newRow("check") << redeclaredBills("amount DECIMAL,",
                                               "amount DECIMAL CHECK (amount < 1000),");
-    QTest::newRow("collation") << redeclaredBills("note VARCHAR(400)", "note VARCHAR(400) COLLATE "
-                                                                       "NOCASE");
     QTest::newRow("key that is no row id") << redeclaredBills("id INTEGER", "id INT");
     QTest::newRow("descending key") << redeclaredBills("primary key", "primary key DESC");
     QTest::newRow("no key") << redeclaredBills("id INTEGER primary key", "id INTEGER");
@@ -199,7 +189,6 @@ void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched()
 void TestUntrustedFiles::plainAdditionsAreAccepted_data()
 {
     QTest::addColumn<QStringList>("statements");
-    QTest::newRow("column of its own") << QStringList{"ALTER TABLE bills ADD COLUMN extra TEXT"};
     QTest::newRow("column of its own with a value")
         << QStringList{"ALTER TABLE bills ADD COLUMN extra TEXT DEFAULT 'x'",
                        "ALTER TABLE payees ADD COLUMN rank INTEGER DEFAULT -1"};
@@ -223,30 +212,13 @@ void TestUntrustedFiles::plainAdditionsAreAccepted()
     QCOMPARE(scalar("SELECT paid FROM bills WHERE description = 'gas'").toInt(), 1);
 }
 
-void TestUntrustedFiles::olderTableThatDecidesValuesIsRefusedUntouched_data()
-{
-    // What the bills table of a 1.1 file declares, and what in its place.
-    QTest::addColumn<QString>("in");
-    QTest::addColumn<QString>("by");
-    QTest::newRow("generated column") << "deleted BOOL"
-                                      << "deleted BOOL, twice DECIMAL AS (amount * 2)";
-    QTest::newRow("replaced on conflict") << "note TEXT"
-                                          << "note TEXT UNIQUE ON CONFLICT REPLACE";
-    QTest::newRow("check") << "amount DECIMAL"
-                           << "amount DECIMAL CHECK (amount >= 0)";
-    QTest::newRow("foreign key") << "payeeid INTEGER"
-                                 << "payeeid INTEGER REFERENCES payees ON DELETE CASCADE";
-}
-
 // An older file is only read by the upgrade, but it is refused all the same, before the
-// question, and no copy of it is made.
+// question, and no copy of it is made. Which declarations decide values is shown above.
 void TestUntrustedFiles::olderTableThatDecidesValuesIsRefusedUntouched()
 {
-    QFETCH(QString, in);
-    QFETCH(QString, by);
     const QString path = m_dir->filePath("old.nvbf");
     QStringList statements = file11Layout();
-    statements.last().replace(in, by);
+    statements.last().replace("note TEXT", "note TEXT UNIQUE ON CONFLICT REPLACE");
     alter(path, statements + file11Rows());
     const QByteArray before = fileBytes(path);
 
@@ -308,12 +280,8 @@ void TestUntrustedFiles::unreadableBillIsLeftAsStored_data()
     QTest::newRow("amount missing") << bill.arg("amount = NULL");
     QTest::newRow("due date as text") << bill.arg("duedate = 'someday'");
     QTest::newRow("amount nan") << bill.arg("amount = 'nan'");
-    QTest::newRow("amount inf") << bill.arg("amount = 'inf'");
-    QTest::newRow("amount -inf") << bill.arg("amount = ' -inf'");
     QTest::newRow("amount infinite") << bill.arg("amount = 9e999");
-    QTest::newRow("payment as text") << payment.arg("'abc'");
     QTest::newRow("payment nan") << payment.arg("'nan'");
-    QTest::newRow("payment infinite") << payment.arg("-9e999");
     QTest::newRow("payment missing") << payment.arg("NULL");
 }
 

@@ -160,8 +160,6 @@ void TestWindowState::storedGeometryIsCheckedBeforeUse_data()
                                 << "" << QSize(450, 600) << QPoint(-1, -1);
     QTest::newRow("beyond the screen") << "5000x4000"
                                        << "0,0" << screenSize << QPoint(0, 0);
-    QTest::newRow("off every screen") << "700x500"
-                                      << "9000,9000" << QSize(700, 500) << QPoint(-1, -1);
     QTest::newRow("title bar above the screen") << "700x500"
                                                 << "100,-300" << QSize(700, 500) << QPoint(-1, -1);
     QTest::newRow("partly off the screen") << "700x500"
@@ -190,7 +188,6 @@ void TestWindowState::columnsShareTheWidth_data()
     QTest::addColumn<bool>("payeeWhole");
     QTest::newRow("first size") << 450 << false;
     QTest::newRow("wider") << 700 << true;
-    QTest::newRow("wide") << 1300 << true;
 }
 
 void TestWindowState::columnsShareTheWidth()
@@ -246,8 +243,6 @@ void TestWindowState::guideLinksRunTheCommands()
 
     NorvoRavaRodozod window;
     showAndWait(window);
-    QVERIFY(summaryPanel(window)->isEnabled());
-    QVERIFY(summaryPanel(window)->toPlainText().startsWith(guideStart));
     clickLink(window, link);
     QVERIFY2(window.windowTitle().endsWith("/" + opened), qPrintable(window.windowTitle()));
     QVERIFY(QFile::exists(window.windowTitle().section(" - ", 1)));
