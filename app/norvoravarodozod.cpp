@@ -174,7 +174,7 @@ void NorvoRavaRodozod::OnEditBill()
 // A bill of its own is edited alone, as is one that already left its series; for any other
 // bill of a series the user says whether the change is meant for the whole series, or that
 // nothing is to be edited (empty).
-QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
+QString NorvoRavaRodozod::editModeFor(const Bill &bill)
 {
     if (m_dataFile->scheduleTypeOf(bill) == QLatin1String("SINGLE"))
         return QStringLiteral("SINGLE");
@@ -189,7 +189,7 @@ QString NorvoRavaRodozod::editModeFor(const Bill &bill) const
     question.buttons = QStringList{tr("Edit recurring bill"), tr("Edit this bill"), tr("Cancel")};
     question.defaultButton = 0;
     question.escapeButton = 2;
-    switch (MessageHelper::ask(question)) {
+    switch (MessageHelper::ask(question, this)) {
     case 0:
         return QStringLiteral("RECURRING");
     case 1:
@@ -320,7 +320,7 @@ void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
         question.defaultButton = 0;
         question.escapeButton = 1;
     }
-    const int answer = MessageHelper::ask(question);
+    const int answer = MessageHelper::ask(question, this);
     if (answer == 0 && !m_dataFile->deleteBill(bill.get()))
         MessageHelper::showFileError(tr("The bill could not be deleted."), this);
     else if (inSeries && answer == 1 && !m_dataFile->deleteSeriesFrom(bill.get()))

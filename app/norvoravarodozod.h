@@ -83,7 +83,7 @@ private:
     void setUpHelpers();
     void showHelp();
 
-    QString editModeFor(const Bill &bill) const;
+    QString editModeFor(const Bill &bill);
     // Asks whether the bill goes alone or with the rest of its series, and deletes that.
     void openStartupFile();
     // New, Open, Open Recent and the sample file open a file the same way.
