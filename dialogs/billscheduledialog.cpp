@@ -31,10 +31,9 @@ BillScheduleDialog::BillScheduleDialog(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), m_ui(std::make_unique<Ui::BillScheduleDialogClass>())
 {
     m_ui->setupUi(this);
-    m_ui->MonthlyGroupBox->setEnabled(false);
-    m_ui->NWeeklyGroupBox->setEnabled(false);
-    m_ui->NMonthlyGroupBox->setEnabled(false);
-    m_ui->NthWeekdayGroupBox->setEnabled(false);
+    // Only the kind that is checked can be filled in; a weekday picked in another kind's box
+    // would be ignored without a word.
+    enableGroups();
     m_ui->startdateDateEdit->setDate(Clock::today());
     m_ui->enddateDateEdit->setDate(Clock::today());
     DateEntry::prepare(m_ui->startdateDateEdit);
