@@ -535,10 +535,10 @@ void NorvoRavaRodozod::reportLoad(bool loaded)
     }
     QString reason = m_dataFile->lastErrorText();
     if (loaded)
-        reason = unreadable == 1 ? tr("1 bill has an amount or due date that cannot be read and "
-                                      "is left as stored")
-                                 : tr("%1 bills have an amount or due date that cannot be read "
-                                      "and are left as stored")
+        reason = unreadable == 1 ? tr("1 bill has an amount, due date or payment that cannot be "
+                                      "read and is left as stored")
+                                 : tr("%1 bills have an amount, due date or payment that cannot "
+                                      "be read and are left as stored")
                                        .arg(unreadable);
     statusBar()->showMessage(tr("The bills could not be read from the file: %1").arg(reason));
     m_loadFailureShown = true;

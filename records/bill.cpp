@@ -323,7 +323,7 @@ bool Bill::loadPayments()
         return false;
     while (query.next())
         addPayment(BillPayment(query.record()));
-    return true;
+    return RecordSql::readToTheEnd(query);
 }
 
 double Bill::balance() const
@@ -334,11 +334,15 @@ double Bill::balance() const
     return m_amount - paidSoFar;
 }
 
+// Every amount may be a number while their difference is not one a double can hold (an amount
+// near the largest double, less a negative payment): such a balance is as unknown as an
+// unreadable amount.
 bool Bill::isReadable() const
 {
     return m_readable &&
            std::all_of(m_payments.cbegin(), m_payments.cend(),
-                       [](const BillPayment &payment) { return payment.isReadable(); });
+                       [](const BillPayment &payment) { return payment.isReadable(); }) &&
+           std::isfinite(balance());
 }
 
 bool Bill::refreshPaidState()

@@ -390,6 +390,8 @@ bool BillSchedule::loadBills()
     QList<QSqlRecord> rows;
     while (query.next())
         rows.append(query.record());
+    if (!RecordSql::readToTheEnd(query))
+        return false;
     query.finish();
     // A file that cannot be written now gets its paid states at a later read.
     const LockWaitSuspension noWaiting(Connections::current());

@@ -20,17 +20,6 @@ bool startReading(QSqlQuery &query, const QString &statement)
     return RecordSql::prepare(query, statement) && RecordSql::exec(query);
 }
 
-// next() ends both at the last row and on a read error. A load cut short by an error must not
-// pass for a whole one: with only some payments read, paid bills would be written back unpaid.
-bool readToTheEnd(const QSqlQuery &query)
-{
-    if (query.lastError().type() == QSqlError::NoError)
-        return true;
-    RecordSql::setLastErrorText(query.lastError().text());
-    qCWarning(lcStore).noquote() << "Reading stopped early:" << query.lastQuery() << "-"
-                                 << query.lastError().text();
-    return false;
-}
 } // namespace
 
 bool RecordLoader::readPayees(const QString &statement, const std::function<void(Payee &&)> &take)
@@ -44,7 +33,7 @@ bool RecordLoader::readPayees(const QString &statement, const std::function<void
         payee.readColumns(row);
         take(std::move(payee));
     }
-    return readToTheEnd(query);
+    return RecordSql::readToTheEnd(query);
 }
 
 bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &payees,
@@ -67,7 +56,7 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
         bill->setStored(true);
         take(bill);
     }
-    return readToTheEnd(query);
+    return RecordSql::readToTheEnd(query);
 }
 
 bool RecordLoader::readPayments(const QString &statement, const BillsById &bills)
@@ -87,7 +76,7 @@ bool RecordLoader::readPayments(const QString &statement, const BillsById &bills
         payment.readColumns(row);
         (*bill)->m_payments.append(payment);
     }
-    return readToTheEnd(query);
+    return RecordSql::readToTheEnd(query);
 }
 
 bool RecordLoader::settlePaidState(Bill &bill)

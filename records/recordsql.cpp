@@ -171,6 +171,14 @@ bool exec(QSqlQuery &query)
     return false;
 }
 
+bool readToTheEnd(const QSqlQuery &query)
+{
+    if (query.lastError().type() == QSqlError::NoError)
+        return true;
+    logFailure(query, query.lastQuery());
+    return false;
+}
+
 bool run(const QString &connectionName, const QString &statement, QString *errorText)
 {
     QSqlQuery query(Connections::database(connectionName));

@@ -53,6 +53,10 @@ void endStatementReuse(const QString &connectionName);
 void dropReusedStatements(const QString &connectionName);
 // Runs a prepared query.
 bool exec(QSqlQuery &query);
+// After the last next(): true when the rows ended, false (with the error kept) when a read
+// error ended them. next() says false for both, and a read cut short must not pass for a
+// whole one: with only some payments read, a paid bill would be written back unpaid.
+bool readToTheEnd(const QSqlQuery &query);
 // Runs a statement that takes no values on the named connection; errorText, when given,
 // receives the error (empty on success).
 bool run(const QString &connectionName, const QString &statement, QString *errorText = nullptr);

@@ -283,12 +283,16 @@ void TestUntrustedFiles::unreadableBillIsLeftAsStored_data()
     QTest::newRow("amount infinite") << bill.arg("amount = 9e999");
     QTest::newRow("payment nan") << payment.arg("'nan'");
     QTest::newRow("payment missing") << payment.arg("NULL");
+    // Each a number, but the balance they leave is beyond any double.
+    QTest::newRow("balance beyond a double")
+        << "UPDATE bills SET amount = 1.7e308 WHERE description = 'gas'; "
+           "UPDATE billpayment SET amount = -1.7e308";
 }
 
 void TestUntrustedFiles::unreadableBillIsLeftAsStored()
 {
     QFETCH(QString, statement);
-    alter(m_path, {statement});
+    alter(m_path, statement.split("; "));
     const QByteArray before = fileBytes(m_path);
 
     MessageRecorder messages;
@@ -298,8 +302,8 @@ void TestUntrustedFiles::unreadableBillIsLeftAsStored()
     trigger(window, "actionOpen");
     QCOMPARE(billList(window)->topLevelItemCount(), 1);
     QCOMPARE(window.statusBar()->currentMessage(),
-             QString("The bills could not be read from the file: 1 bill has an amount or due "
-                     "date that cannot be read and is left as stored"));
+             QString("The bills could not be read from the file: 1 bill has an amount, due "
+                     "date or payment that cannot be read and is left as stored"));
     trigger(window, "action_Paid_Bills_Menu");
     QCOMPARE(billList(window)->topLevelItemCount(), 0);
     QCOMPARE(messages.count(), 0);
