@@ -3,6 +3,7 @@
 #include "bill.h"
 #include "exportfiles.h"
 #include "filedialoghelper.h"
+#include "formatting.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -26,8 +27,8 @@ QByteArray csv(const QList<DataFile::BillPtr> &bills)
         // hold the never-paid date, which must not pass for a real one.
         const bool paidOnDay = bill->isPaid() && bill->paidDate() != Bill::neverPaidDate();
         rows.append({bill->payeeName(), bill->description(), ExportFiles::csvDate(bill->dueDate()),
-                     ExportFiles::csvAmount(bill->amount()),
-                     ExportFiles::csvAmount(bill->balance()),
+                     Formatting::plainAmount(bill->amount()),
+                     Formatting::plainAmount(bill->balance()),
                      paidOnDay ? ExportFiles::csvDate(bill->paidDate()) : QString()});
     }
     return ExportFiles::csvDocument(columns, rows);

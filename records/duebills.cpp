@@ -28,7 +28,7 @@ QString machineStatus(int days)
 
 QString money(double value)
 {
-    return Formatting::currency(Formatting::roundedToCents(value));
+    return Formatting::roundedCurrency(value);
 }
 
 QString icsText(const QString &value)
@@ -210,8 +210,9 @@ QByteArray csvDocument(const QList<DueBill> &bills)
         const Bill &bill = *due.bill;
         rows.append({QString::number(bill.id()), ExportFiles::csvDate(bill.dueDate()),
                      bill.payee().payeeName(), bill.description(),
-                     ExportFiles::csvAmount(bill.amount()), ExportFiles::csvAmount(bill.balance()),
-                     machineStatus(due.days), QString::number(due.days)});
+                     Formatting::plainAmount(bill.amount()),
+                     Formatting::plainAmount(bill.balance()), machineStatus(due.days),
+                     QString::number(due.days)});
     }
     using ExportFiles::CsvKind;
     return ExportFiles::csvDocument({{QStringLiteral("id"), CsvKind::Value},

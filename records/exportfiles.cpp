@@ -1,6 +1,5 @@
 #include "exportfiles.h"
 
-#include "formatting.h"
 #include "messagehelper.h"
 
 #include <QCoreApplication>
@@ -98,11 +97,6 @@ QByteArray csvDocument(const QList<CsvColumn> &columns, const QList<QStringList>
 QString csvDate(const QDate &date)
 {
     return date.isValid() ? date.toString(Qt::ISODate) : QString();
-}
-
-QString csvAmount(double amount)
-{
-    return QString::number(Formatting::roundedToCents(amount), 'f', 2);
 }
 
 QString oneLine(const QString &text)

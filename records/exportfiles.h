@@ -35,10 +35,9 @@ struct CsvColumn
 // - or @, gets a leading ', which a spreadsheet reads as "this is text".
 QByteArray csvDocument(const QList<CsvColumn> &columns, const QList<QStringList> &rows);
 
-// Dates as yyyy-MM-dd, an invalid date as an empty field; amounts as plain decimals with two
-// places and no currency sign or grouping, every digit of a large amount included.
+// Dates as yyyy-MM-dd, an invalid date as an empty field; amounts go in as
+// Formatting::plainAmount writes them.
 QString csvDate(const QDate &date);
-QString csvAmount(double amount);
 
 // Text for one line of a terminal or a notification: every control character, line breaks
 // included, becomes a space, so that a stored name can neither break the line nor send the

@@ -45,6 +45,16 @@ QString amount(double value)
     return signedText(QStringLiteral("%L1"), value);
 }
 
+QString plainAmount(double value)
+{
+    return QString::number(roundedToCents(value), 'f', 2);
+}
+
+QString roundedCurrency(double value)
+{
+    return currency(roundedToCents(value));
+}
+
 double roundedToCents(double value)
 {
     // Beyond 2^52 cents a value times 100 loses its last digits, or becomes infinite; such a
@@ -58,6 +68,21 @@ double roundedToCents(double value)
 QString monthName(const QDate &day)
 {
     return usEnglish().monthName(day.month());
+}
+
+QString shortMonthName(const QDate &day)
+{
+    return usEnglish().monthName(day.month(), QLocale::ShortFormat);
+}
+
+QString monthAndYear(const QDate &day)
+{
+    return monthName(day) + QLatin1Char(' ') + QString::number(day.year());
+}
+
+QString shortMonthAndYear(const QDate &day)
+{
+    return usEnglish().toString(day, QStringLiteral("MMM yyyy"));
 }
 
 QString shortDate(const QDate &day)

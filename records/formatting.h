@@ -13,12 +13,24 @@ namespace Formatting {
 QString currency(double value);
 // "1,234.50", as an amount field shows it.
 QString amount(double value);
+// "1234.50": the value rounded to whole cents, two decimals, no grouping and no currency sign,
+// as files for other programs hold amounts; never "-0.00", and every digit of a large amount.
+QString plainAmount(double value);
+// currency() of the value rounded to whole cents first, so that a list showing this text
+// agrees cent for cent with the plainAmount() and roundedToCents() figures written beside it.
+QString roundedCurrency(double value);
 // The value rounded to whole cents, never -0. A value so large that a double holds no cents
 // of it is whole already and stays exactly as it is.
 double roundedToCents(double value);
 
 // The full English name of the day's month ("March").
 QString monthName(const QDate &day);
+// Its short English name ("Mar").
+QString shortMonthName(const QDate &day);
+// "March 2024".
+QString monthAndYear(const QDate &day);
+// "Mar 2024".
+QString shortMonthAndYear(const QDate &day);
 // "03/07/2024": a day as the bill list, the payment list and the reports show it.
 QString shortDate(const QDate &day);
 

@@ -6,7 +6,6 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
-#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -297,14 +296,12 @@ void drawBars(QPainter &painter, const Figures &figures, const ChartLayout &layo
 void drawMonthLabels(QPainter &painter, const Figures &figures, const ChartLayout &layout,
                      const QFontMetricsF &metrics)
 {
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
     const qreal slot = layout.plot.width() / (PastMonths + ComingMonths);
     const qreal lineHeight = metrics.lineSpacing();
     int shownYear = 0;
     auto label = [&](const QDate &month, qreal centre) {
         const QRectF line(centre - slot, layout.plot.bottom() + 4.0, 2 * slot, lineHeight);
-        painter.drawText(line, Qt::AlignHCenter | Qt::AlignTop,
-                         english.monthName(month.month(), QLocale::ShortFormat));
+        painter.drawText(line, Qt::AlignHCenter | Qt::AlignTop, Formatting::shortMonthName(month));
         if (month.year() != shownYear) {
             painter.drawText(line.translated(0.0, lineHeight), Qt::AlignHCenter | Qt::AlignTop,
                              QString::number(month.year()));
@@ -392,12 +389,11 @@ ReportContent content(const BillsById &bills, const QDate &today)
     ReportContent report;
     report.name = QStringLiteral("Payments by Month");
     report.reportDate = today;
-    report.summaryLines = {{QStringLiteral("Total Paid In Last %1 Months:").arg(PastMonths),
-                            Formatting::currency(made.totalPaid)},
-                           {QStringLiteral("Total Due Through %1 %2:")
-                                .arg(Formatting::monthName(lastComing))
-                                .arg(lastComing.year()),
-                            Formatting::currency(made.totalDue)}};
+    report.summaryLines = {
+        {QStringLiteral("Total Paid In Last %1 Months:").arg(PastMonths),
+         Formatting::currency(made.totalPaid)},
+        {QStringLiteral("Total Due Through %1:").arg(Formatting::monthAndYear(lastComing)),
+         Formatting::currency(made.totalDue)}};
     report.layout = ReportContent::Layout::Table;
 
     report.columns.append({QStringLiteral("Month"), ReportColumnKind::Month});

@@ -339,9 +339,7 @@ QString shownText(ReportColumnKind kind, const QVariant &value)
         return value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
     case ReportColumnKind::Month: {
         const QDate month = value.toDate();
-        return month.isValid() ? QLocale(QLocale::English, QLocale::UnitedStates)
-                                     .toString(month, QStringLiteral("MMM yyyy"))
-                               : QString();
+        return month.isValid() ? Formatting::shortMonthAndYear(month) : QString();
     }
     }
     return QString();
@@ -356,7 +354,7 @@ QString exportText(ReportColumnKind kind, const QVariant &value)
     case ReportColumnKind::Date:
         return ExportFiles::csvDate(value.toDate());
     case ReportColumnKind::Money:
-        return ExportFiles::csvAmount(value.toDouble());
+        return Formatting::plainAmount(value.toDouble());
     case ReportColumnKind::Month: {
         const QDate month = value.toDate();
         return month.isValid() ? month.toString(QStringLiteral("yyyy-MM")) : QString();
