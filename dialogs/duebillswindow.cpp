@@ -10,7 +10,14 @@
 #include "payee.h"
 #include "remindersettings.h"
 
+#include <QLocale>
 #include <QTreeWidgetItem>
+
+namespace {
+// Years of overdue bills would otherwise mean tens of thousands of rows, built on every
+// refresh, in a window meant to be read at a glance.
+constexpr qsizetype listedRows = 200;
+} // namespace
 
 DueBillsWindow::DueBillsWindow(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags), m_ui(std::make_unique<Ui::DueBillsWindowClass>()),
@@ -28,7 +35,9 @@ void DueBillsWindow::setBills(const QList<DueBill> &bills)
     QTreeWidget *list = m_ui->dueTreeWidget;
     list->clear();
     QTreeWidgetItem *current = nullptr;
-    for (const DueBill &due : bills) {
+    const qsizetype listed = qMin(bills.size(), listedRows);
+    for (qsizetype i = 0; i < listed; ++i) {
+        const DueBill &due = bills.at(i);
         // Item texts are never read as markup, so names such as "<b>Acme</b>" show as typed.
         auto *row = new QTreeWidgetItem(
             list, QStringList{due.bill->payee().payeeName(), due.bill->description(),
@@ -43,6 +52,26 @@ void DueBillsWindow::setBills(const QList<DueBill> &bills)
         current = list->topLevelItem(0);
     list->setCurrentItem(current);
     m_ui->payButton->setEnabled(current != nullptr);
+    showRest(bills, listed);
+}
+
+// The bills past the listed ones are still due, so they are counted and added up.
+void DueBillsWindow::showRest(const QList<DueBill> &bills, qsizetype listed)
+{
+    const qsizetype rest = bills.size() - listed;
+    m_ui->moreDueLabel->setVisible(rest > 0);
+    if (rest <= 0)
+        return;
+    double balance = 0.0;
+    for (qsizetype i = listed; i < bills.size(); ++i)
+        balance += bills.at(i).bill->balance();
+    const QString total = Formatting::currency(balance);
+    if (rest == 1) {
+        m_ui->moreDueLabel->setText(tr("and 1 more bill due, %1").arg(total));
+        return;
+    }
+    const QString count = QLocale(QLocale::English, QLocale::UnitedStates).toString(rest);
+    m_ui->moreDueLabel->setText(tr("and %1 more bills due, %2 in all").arg(count, total));
 }
 
 int DueBillsWindow::selectedBillId() const

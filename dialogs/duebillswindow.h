@@ -24,8 +24,9 @@ public:
                             Qt::WindowFlags flags = {});
     ~DueBillsWindow() override;
 
-    // Lists the bills in their order; a selected bill that is still listed stays selected,
-    // otherwise the first row is.
+    // Lists the first bills in their order, and below them how many more are due and what
+    // they come to; a selected bill that is still listed stays selected, otherwise the first
+    // row is.
     void setBills(const QList<DueBill> &bills);
 
 signals:
@@ -39,6 +40,7 @@ private slots:
 
 private:
     int selectedBillId() const;
+    void showRest(const QList<DueBill> &bills, qsizetype listed);
 
     std::unique_ptr<Ui::DueBillsWindowClass> m_ui;
     DataFile *m_dataFile = nullptr;

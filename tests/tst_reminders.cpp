@@ -1,4 +1,5 @@
 #include "clock.h"
+#include "connections.h"
 #include "duebillswindow.h"
 #include "filebytes.h"
 #include "messagerecorder.h"
@@ -8,10 +9,12 @@
 #include "remindersettings.h"
 #include "scopedworkdir.h"
 #include "testmain.h"
+#include "transaction.h"
 #include "windowsupport.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -74,6 +77,13 @@ QString writeFakeSystemctl(const QString &dir, bool enabled, int status = 0,
     return path;
 }
 
+// The line below the reminder's rows, empty while it is hidden.
+QString moreDueLine(const QWidget &window)
+{
+    const auto *label = dueWindow(window)->findChild<QLabel *>("moreDueLabel");
+    return label->isVisible() ? label->text() : QString();
+}
+
 void click(const QWidget &window, const char *buttonName)
 {
     QTest::mouseClick(dueWindow(window)->findChild<QPushButton *>(buttonName), Qt::LeftButton);
@@ -93,6 +103,8 @@ private slots:
     void reminderListsWhatIsDue();
     void payFromTheReminder_data();
     void payFromTheReminder();
+    void longDueListShowsItsFirstRows_data();
+    void longDueListShowsItsFirstRows();
     void startUpOpenReminds();
     void remindMeTomorrowLastsUntilMidnight();
     void calendarExport_data();
@@ -236,6 +248,54 @@ void TestReminders::payFromTheReminder()
     QCOMPARE(listed, left);
     QCOMPARE(billList(*m_window)->topLevelItemCount(), save ? 1 : 2);
     QCOMPARE(summaryPanel(*m_window)->toPlainText().contains("$920.00"), !save);
+}
+
+void TestReminders::longDueListShowsItsFirstRows_data()
+{
+    QTest::addColumn<int>("due");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("lineAfterPaying");
+    // Bill n is "Payee n", owes $n and falls due before bill n + 1.
+    QTest::newRow("200 due") << 200 << ""
+                             << "";
+    QTest::newRow("201 due") << 201 << "and 1 more bill due, $201.00"
+                             << "";
+    QTest::newRow("1,250 due") << 1250 << "and 1,050 more bills due, $761,775.00 in all"
+                               << "and 1,049 more bills due, $761,574.00 in all";
+}
+
+void TestReminders::longDueListShowsItsFirstRows()
+{
+    QFETCH(int, due);
+    QFETCH(QString, line);
+    QFETCH(QString, lineAfterPaying);
+    {
+        Transaction writes(Connections::current());
+        for (int n = 1; n <= due; ++n)
+            QVERIFY(addBill(QString("Payee %1").arg(n), "", n, today.addDays(n - due - 1)));
+        QVERIFY(writes.commit());
+    }
+    reopen();
+    QVERIFY(reminderShown(*m_window));
+    QStringList rows = dueRows(*m_window);
+    QCOMPARE(rows.size(), 200);
+    QVERIFY(rows.first().startsWith("Payee 1|"));
+    QVERIFY(rows.last().startsWith("Payee 200|"));
+    QCOMPARE(moreDueLine(*m_window), line);
+
+    // Paying the first row in full lets the next bill due into the list.
+    auto *list = dueWindow(*m_window)->findChild<QTreeWidget *>("dueTreeWidget");
+    list->setFocus();
+    {
+        ModalAnswerer answerer([](QWidget *dialog) {
+            QTest::mouseClick(dialog->findChild<QPushButton *>("okButton"), Qt::LeftButton);
+        });
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    rows = dueRows(*m_window);
+    QCOMPARE(rows.size(), qMin(due - 1, 200));
+    QVERIFY(rows.first().startsWith("Payee 2|"));
+    QCOMPARE(moreDueLine(*m_window), lineAfterPaying);
 }
 
 void TestReminders::startUpOpenReminds()
