@@ -1,5 +1,6 @@
 #include "recentfilesmenu.h"
 
+#include "exportfiles.h"
 #include "messagehelper.h"
 #include "systemrecentlist.h"
 
@@ -12,20 +13,11 @@
 namespace {
 const int folderWidth = 320;
 
-// Control characters would end the text early or, as a tab, start a shortcut's.
-QString withoutControls(const QString &text)
-{
-    QString shown = text;
-    for (QChar &character : shown)
-        if (character.category() == QChar::Other_Control)
-            character = QLatin1Char(' ');
-    return shown;
-}
-
-// In a menu's text an ampersand would make the next letter a key.
+// Control characters would end the text early or, as a tab, start a shortcut's; an ampersand
+// would make the next letter a key.
 QString menuText(const QString &text)
 {
-    return withoutControls(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+    return ExportFiles::oneLine(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 } // namespace
 
@@ -48,7 +40,7 @@ void RecentFilesMenu::rebuild()
             continue;
         QAction *entry = m_menu->addAction(entryText(++number, path, folderWidth));
         entry->setData(path);
-        entry->setStatusTip(withoutControls(QDir::toNativeSeparators(path)));
+        entry->setStatusTip(ExportFiles::oneLine(QDir::toNativeSeparators(path)));
         connect(entry, &QAction::triggered, this, [this, path] { choose(path); });
     }
     m_menu->menuAction()->setEnabled(number > 0);

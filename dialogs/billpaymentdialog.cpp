@@ -6,6 +6,7 @@
 #include "clock.h"
 #include "datafile.h"
 #include "dateentry.h"
+#include "exportfiles.h"
 #include "formatting.h"
 #include "messagehelper.h"
 
@@ -16,11 +17,7 @@ namespace {
 // one line of each, cut short.
 QString oneLine(const QString &text)
 {
-    const int limit = 60;
-    QString line = text.simplified();
-    if (line.size() > limit)
-        line = line.left(limit - 1) + QChar(0x2026);
-    return line;
+    return ExportFiles::shortLine(text.simplified(), 60);
 }
 } // namespace
 

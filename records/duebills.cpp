@@ -26,11 +26,6 @@ QString machineStatus(int days)
     return days == 0 ? QStringLiteral("today") : QStringLiteral("upcoming");
 }
 
-QString money(double value)
-{
-    return Formatting::roundedCurrency(value);
-}
-
 QString icsText(const QString &value)
 {
     QString escaped;
@@ -89,9 +84,11 @@ QString icsDate(const QDate &day)
 QStringList eventLines(const Bill &bill, const QString &uid, const QString &stamp)
 {
     const QString summary = bill.payee().payeeName() + QStringLiteral(": ") + bill.description() +
-                            QStringLiteral(" (") + money(bill.balance()) + QLatin1Char(')');
-    const QString description =
-        QStringLiteral("Amount %1, balance %2").arg(money(bill.amount()), money(bill.balance()));
+                            QStringLiteral(" (") + Formatting::roundedCurrency(bill.balance()) +
+                            QLatin1Char(')');
+    const QString description = QStringLiteral("Amount %1, balance %2")
+                                    .arg(Formatting::roundedCurrency(bill.amount()),
+                                         Formatting::roundedCurrency(bill.balance()));
     QStringList lines{QStringLiteral("BEGIN:VEVENT"), QStringLiteral("UID:") + uid,
                       QStringLiteral("DTSTAMP:") + stamp,
                       QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(bill.dueDate())};
@@ -179,7 +176,7 @@ QByteArray textDocument(const QList<DueBill> &bills)
         rows.append({due.bill->dueDate().toString(isoDate), statusText(due.days),
                      ExportFiles::shortLine(due.bill->payee().payeeName(), textColumnWidth),
                      ExportFiles::shortLine(due.bill->description(), textColumnWidth),
-                     money(due.bill->balance())});
+                     Formatting::roundedCurrency(due.bill->balance())});
         total += due.bill->balance();
     }
     QList<qsizetype> widths(5, 0);
@@ -198,7 +195,7 @@ QByteArray textDocument(const QList<DueBill> &bills)
     text += QStringLiteral("%1 %2, total %3\n")
                 .arg(bills.size())
                 .arg(bills.size() == 1 ? QStringLiteral("bill") : QStringLiteral("bills"))
-                .arg(money(total));
+                .arg(Formatting::roundedCurrency(total));
     return text.toUtf8();
 }
 
