@@ -404,15 +404,11 @@ void TestBillDialog::saveWithoutChangeWritesNothing_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("amountKeys"); // typed over the amount; empty leaves it
 
-    QTest::newRow("single bill") << "SINGLE"
-                                 << "";
-    QTest::newRow("whole series") << "RECURRING"
-                                  << "";
+    QTest::newRow("single bill") << "SINGLE" << QString();
+    QTest::newRow("whole series") << "RECURRING" << QString();
     // This once took the bill out of its series.
-    QTest::newRow("one bill of a series") << "RECURRINGUNIQUE"
-                                          << "";
-    QTest::newRow("the same amount typed again") << "RECURRINGUNIQUE"
-                                                 << "20.0";
+    QTest::newRow("one bill of a series") << "RECURRINGUNIQUE" << QString();
+    QTest::newRow("the same amount typed again") << "RECURRINGUNIQUE" << QString("20.0");
 }
 
 void TestBillDialog::saveWithoutChangeWritesNothing()
@@ -599,15 +595,13 @@ void TestBillDialog::billThatIsNotThereIsNeverSaved()
     dialog.loadBill(99);
     dialog.show();
     typeAmount(&dialog, "9900");
-
-    MessageRecorder &messages = *m_messages;
     click(&dialog, "OkButton");
     QVERIFY(dialog.isVisible());
-    QCOMPARE(messages.count(), 1);
-    QCOMPARE(messages.last().text,
+    QCOMPARE(m_messages->count(), 1);
+    QCOMPARE(m_messages->last().text,
              QString("The bill could not be read.\n\nThe file has no bill with the id 99."));
     QCOMPARE(fileRows(), before);
-    messages.clear();
+    m_messages->clear();
 }
 
 void TestBillDialog::paymentsMadeFromTheDialogStay()

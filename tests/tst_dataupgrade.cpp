@@ -622,24 +622,20 @@ void TestDataUpgrade::file12KeepsIdsColumnsAndPaidStates()
 
 void TestDataUpgrade::valuesThatCannotBeReadAreCarriedOverAsStored_data()
 {
-    QTest::addColumn<QString>("version");
+    // The row's name begins with the version of the file.
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("before"); // the value as stored
-    QTest::addColumn<QString>("after");  // the same value after the upgrade
+    QTest::addColumn<QString>("after");  // the same value after the upgrade; empty: as before
     const QString bill21 = "SELECT typeof(%1), %1 FROM bills WHERE id = 21";
-    QTest::newRow("1.2, amount nan") << "1.2"
-                                     << "UPDATE bills SET amount = 'nan' WHERE id = 21"
-                                     << bill21.arg("amount") << bill21.arg("amount");
-    QTest::newRow("1.2, due date as text") << "1.2"
-                                           << "UPDATE bills SET duedate = 'soon' WHERE id = 21"
-                                           << bill21.arg("duedate") << bill21.arg("duedate");
-    const QString payment34 = "SELECT typeof(amount), amount FROM billpayment WHERE id = 34";
+    QTest::newRow("1.2, amount nan")
+        << "UPDATE bills SET amount = 'nan' WHERE id = 21" << bill21.arg("amount") << QString();
+    QTest::newRow("1.2, due date as text")
+        << "UPDATE bills SET duedate = 'soon' WHERE id = 21" << bill21.arg("duedate") << QString();
     QTest::newRow("1.2, payment inf")
-        << "1.2"
-        << "UPDATE billpayment SET amount = 'inf' WHERE id = 34" << payment34 << payment34;
+        << "UPDATE billpayment SET amount = 'inf' WHERE id = 34"
+        << "SELECT typeof(amount), amount FROM billpayment WHERE id = 34" << QString();
     // A paid bill of an older file gets a payment of its amount, unless that cannot be read.
     QTest::newRow("1.1, paid bill of an amount that is no number")
-        << "1.1"
         << "UPDATE bills SET amount = 'nan', paid = 1 WHERE billid = 10"
         << "SELECT typeof(amount), amount, paid, 0 FROM bills WHERE billid = 10"
         << "SELECT typeof(amount), amount, paid, (SELECT COUNT(*) FROM billpayment) FROM bills "
@@ -650,17 +646,17 @@ void TestDataUpgrade::valuesThatCannotBeReadAreCarriedOverAsStored_data()
 // stored, not as 0 or NULL.
 void TestDataUpgrade::valuesThatCannotBeReadAreCarriedOverAsStored()
 {
-    QFETCH(QString, version);
     QFETCH(QString, damage);
     QFETCH(QString, before);
     QFETCH(QString, after);
     ScratchDatabase db;
-    QVERIFY(version == "1.2" ? fillFile12(db) : build(db, file11 + file11Rows()));
+    QVERIFY(QString(QTest::currentDataTag()).startsWith("1.2") ? fillFile12(db)
+                                                               : build(db, file11 + file11Rows()));
     QVERIFY(db.exec(damage));
     const QStringList stored = rowsOf(before);
 
     QVERIFY(runUpgrade().succeeded);
-    QCOMPARE(rowsOf(after), stored);
+    QCOMPARE(rowsOf(after.isEmpty() ? before : after), stored);
 }
 
 void TestDataUpgrade::failedUpgradeRestoresTheFile_data()

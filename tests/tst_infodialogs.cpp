@@ -43,12 +43,6 @@ int rowsIn(const QString &path, const QString &table)
     return rows;
 }
 
-// Enter as a person presses it: to the widget that has the keyboard focus.
-void pressEnter()
-{
-    QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Return);
-}
-
 QStringList filesIn(const QString &directory)
 {
     return QDir(directory).entryList(QDir::Files, QDir::Name);
@@ -377,7 +371,8 @@ void TestInfoDialogs::okBacksUpWhatWasNotBackedUp()
 // through the Backup button, which keeps the focus after its click.
 void TestInfoDialogs::enterAfterBackupMakesNoSecondCopy()
 {
-    m_messages.reset(); // the notices are real boxes, closed by their key
+    // The notices are real boxes, closed by Enter sent, as a person presses it, to the focus.
+    m_messages.reset();
     int notices = 0;
     QTimer answerer;
     connect(&answerer, &QTimer::timeout, [&notices] {
@@ -385,7 +380,7 @@ void TestInfoDialogs::enterAfterBackupMakesNoSecondCopy()
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (box && box->isActiveWindow()) {
             ++notices;
-            pressEnter();
+            QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Return);
         }
     });
     answerer.start(20);
@@ -399,7 +394,7 @@ void TestInfoDialogs::enterAfterBackupMakesNoSecondCopy()
     dialog.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QCOMPARE(QApplication::focusWidget(), backup);
-    pressEnter();
+    QTest::keyClick(static_cast<QWidget *>(nullptr), Qt::Key_Return);
 
     QCOMPARE(notices, 1);
     QCOMPARE(filesIn(m_target->path()),

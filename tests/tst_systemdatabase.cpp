@@ -184,12 +184,10 @@ void TestSystemDatabase::recentListTakesTheRowsOfAnOlderStore()
     }
     Connections::close(Connections::system());
     SystemDatabase reopened;
-    QSqlQuery query(Connections::database(Connections::system()));
-    QVERIFY(query.exec("SELECT id || ' ' || recentfilelocation FROM recentfiles ORDER BY id"));
-    QStringList stored;
-    while (query.next())
-        stored.append(query.value(0).toString());
-    QCOMPARE(stored, QStringList({"1 /a", "2 /one", "3 /four", "9 /nine"}));
+    QCOMPARE(scalar("SELECT group_concat(id || ' ' || recentfilelocation, ', ') FROM (SELECT * "
+                    "FROM recentfiles ORDER BY id)")
+                 .toString(),
+             QString("1 /a, 2 /one, 3 /four, 9 /nine"));
     // Row 1 is the file the next start opens, as before.
     QCOMPARE(reopened.recentFileLocation(), QString("/a"));
     QCOMPARE(SystemRecentList::locations(), QStringList({"/a", "/one", "/four"}));
