@@ -1,6 +1,6 @@
 #include "recentfilesmenu.h"
 
-#include "exportfiles.h"
+#include "formatting.h"
 #include "messagehelper.h"
 #include "systemrecentlist.h"
 
@@ -17,7 +17,7 @@ const int folderWidth = 320;
 // would make the next letter a key.
 QString menuText(const QString &text)
 {
-    return ExportFiles::oneLine(text).replace(QLatin1Char('&'), QLatin1String("&&"));
+    return Formatting::oneLine(text).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 } // namespace
 
@@ -40,7 +40,7 @@ void RecentFilesMenu::rebuild()
             continue;
         QAction *entry = m_menu->addAction(entryText(++number, path, folderWidth));
         entry->setData(path);
-        entry->setStatusTip(ExportFiles::oneLine(QDir::toNativeSeparators(path)));
+        entry->setStatusTip(Formatting::oneLine(QDir::toNativeSeparators(path)));
         connect(entry, &QAction::triggered, this, [this, path] { choose(path); });
     }
     m_menu->menuAction()->setEnabled(number > 0);

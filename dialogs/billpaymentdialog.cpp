@@ -6,7 +6,6 @@
 #include "clock.h"
 #include "datafile.h"
 #include "dateentry.h"
-#include "exportfiles.h"
 #include "formatting.h"
 #include "messagehelper.h"
 
@@ -17,7 +16,7 @@ namespace {
 // one line of each, cut short.
 QString oneLine(const QString &text)
 {
-    return ExportFiles::shortLine(text.simplified(), 60);
+    return Formatting::shortLine(text.simplified(), 60);
 }
 } // namespace
 

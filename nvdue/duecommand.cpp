@@ -81,8 +81,8 @@ bool notify(const QList<DueBill> &due, int days)
     QStringList lines;
     for (const DueBill &bill : due.mid(0, shown))
         lines.append(QStringLiteral("%1: %2, %3, %4")
-                         .arg(ExportFiles::shortLine(bill.bill->payee().payeeName(), width),
-                              ExportFiles::shortLine(bill.bill->description(), width),
+                         .arg(Formatting::shortLine(bill.bill->payee().payeeName(), width),
+                              Formatting::shortLine(bill.bill->description(), width),
                               Formatting::currency(bill.bill->balance()),
                               DueBills::reminderText(bill.days)));
     if (due.size() > shown)

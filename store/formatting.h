@@ -34,4 +34,11 @@ QString shortMonthAndYear(const QDate &day);
 // "03/07/2024": a day as the bill list, the payment list and the reports show it.
 QString shortDate(const QDate &day);
 
+// Text for one line of a terminal or a notification: every control character, line breaks
+// included, becomes a space, so that a stored name can neither break the line nor send the
+// terminal a command.
+QString oneLine(const QString &text);
+// oneLine, cut to at most width characters, the last of them "…" when anything was cut.
+QString shortLine(const QString &text, int width);
+
 } // namespace Formatting

@@ -1,6 +1,6 @@
 #include "messagehelper.h"
 
-#include "exportfiles.h"
+#include "formatting.h"
 #include "recordsql.h"
 
 #include <QCoreApplication>
@@ -31,7 +31,7 @@ int boundedIndex(int index, int count)
 int printToStandardError(const MessageRequest &request)
 {
     const QString line = QCoreApplication::applicationName() + QStringLiteral(": ") +
-                         ExportFiles::oneLine(request.text).simplified() + QLatin1Char('\n');
+                         Formatting::oneLine(request.text).simplified() + QLatin1Char('\n');
     std::fputs(line.toLocal8Bit().constData(), stderr);
     return request.escapeButton;
 }

@@ -1,5 +1,6 @@
 #include "exportfiles.h"
 
+#include "formatting.h"
 #include "messagehelper.h"
 
 #include <QCoreApplication>
@@ -97,33 +98,6 @@ QByteArray csvDocument(const QList<CsvColumn> &columns, const QList<QStringList>
 QString csvDate(const QDate &date)
 {
     return date.isValid() ? date.toString(Qt::ISODate) : QString();
-}
-
-QString oneLine(const QString &text)
-{
-    QString line = text;
-    for (QChar &c : line) {
-        if (isControl(c))
-            c = QLatin1Char(' ');
-    }
-    return line;
-}
-
-QString shortLine(const QString &text, int width)
-{
-    // Characters outside the basic plane are two QChars and count as one.
-    const auto end = [&text](int characters) {
-        qsizetype at = 0;
-        for (int i = 0; i < characters && at < text.size(); ++i)
-            at += text.at(at).isHighSurrogate() && at + 1 < text.size() &&
-                          text.at(at + 1).isLowSurrogate()
-                      ? 2
-                      : 1;
-        return at;
-    };
-    if (end(width) == text.size())
-        return oneLine(text);
-    return oneLine(text.left(end(width - 1))) + QChar(0x2026);
 }
 
 bool writeFile(const QString &path, const QByteArray &bytes, QString *errorText)

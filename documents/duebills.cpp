@@ -174,8 +174,8 @@ QByteArray textDocument(const QList<DueBill> &bills)
     double total = 0.0;
     for (const DueBill &due : bills) {
         rows.append({due.bill->dueDate().toString(isoDate), statusText(due.days),
-                     ExportFiles::shortLine(due.bill->payee().payeeName(), textColumnWidth),
-                     ExportFiles::shortLine(due.bill->description(), textColumnWidth),
+                     Formatting::shortLine(due.bill->payee().payeeName(), textColumnWidth),
+                     Formatting::shortLine(due.bill->description(), textColumnWidth),
                      Formatting::roundedCurrency(due.bill->balance())});
         total += due.bill->balance();
     }

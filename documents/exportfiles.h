@@ -39,13 +39,6 @@ QByteArray csvDocument(const QList<CsvColumn> &columns, const QList<QStringList>
 // Formatting::plainAmount writes them.
 QString csvDate(const QDate &date);
 
-// Text for one line of a terminal or a notification: every control character, line breaks
-// included, becomes a space, so that a stored name can neither break the line nor send the
-// terminal a command.
-QString oneLine(const QString &text);
-// oneLine, cut to at most width characters, the last of them "…" when anything was cut.
-QString shortLine(const QString &text, int width);
-
 // Writes the whole file or nothing: the bytes go to a temporary file beside the target, which
 // replaces the target only once everything is written. On failure the system's reason (the
 // disk is full, say) is in errorText and no partial file is left.
