@@ -1,0 +1,16 @@
+#pragma once
+
+namespace Ui {
+class NorvoRavaRodozodClass;
+}
+
+// Which of the window's commands can be used, and the keys they sit on.
+namespace WindowActions {
+
+// Everything that needs an open data file, the bill list included.
+void setFileActionsEnabled(Ui::NorvoRavaRodozodClass &ui, bool enabled);
+// What the paid view has no use for.
+void setPaidViewActionsEnabled(Ui::NorvoRavaRodozodClass &ui, bool enabled);
+void setStandardShortcuts(Ui::NorvoRavaRodozodClass &ui);
+
+} // namespace WindowActions
