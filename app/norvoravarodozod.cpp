@@ -23,7 +23,6 @@
 #include "windowactions.h"
 #include "windowgeometry.h"
 
-#include <QMenu>
 #include <QPoint>
 #include <QStatusBar>
 #include <QTimer>
@@ -104,14 +103,8 @@ void NorvoRavaRodozod::connectFileCommands()
     connect(m_ui->actionBackup, &QAction::triggered, this, &NorvoRavaRodozod::OnBackup);
 }
 
-// The data file goes first: it keeps a pointer to the system store.
-NorvoRavaRodozod::~NorvoRavaRodozod()
-{
-    m_reminders.reset();
-    m_view.reset();
-    m_dataFile.reset();
-    m_systemDatabase.reset();
-}
+// The members go in the reverse of their order, which the header keeps as it must be.
+NorvoRavaRodozod::~NorvoRavaRodozod() = default;
 
 void NorvoRavaRodozod::OnAddBill()
 {
@@ -189,12 +182,19 @@ void NorvoRavaRodozod::on_actionAdd_Bill_Toolbar_triggered()
 
 void NorvoRavaRodozod::on_actionHelp_Toolbar_triggered()
 {
-    showHelp();
+    on_actionHelp_Contents_Menu_triggered();
 }
 
+// The guide is not modal so that it can stay open beside the window while the user works; a
+// second request brings the window that is already open to the front instead of opening another.
 void NorvoRavaRodozod::on_actionHelp_Contents_Menu_triggered()
 {
-    showHelp();
+    auto *help = findChild<HelpDialog *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!help)
+        help = new HelpDialog(this);
+    help->show();
+    help->raise();
+    help->activateWindow();
 }
 
 void NorvoRavaRodozod::on_actionDelete_Bill_Toolbar_triggered()
@@ -250,14 +250,8 @@ void NorvoRavaRodozod::on_actionOpen_Sample_File_triggered()
 
 void NorvoRavaRodozod::on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos)
 {
-    if (!m_view->selectedBill())
-        return;
-    QMenu menu(this);
-    menu.addAction(m_ui->actionAdd_Bill_Toolbar);
-    menu.addAction(m_ui->actionEdit_Bill_Toolbar);
-    menu.addAction(m_ui->actionDelete_Bill_Toolbar);
-    menu.addAction(m_ui->actionMakePayment);
-    menu.exec(m_ui->BillsTreeWidget->viewport()->mapToGlobal(pos));
+    if (m_view->selectedBill())
+        WindowActions::showBillMenu(*m_ui, this, pos);
 }
 
 void NorvoRavaRodozod::on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *, int)
@@ -277,7 +271,7 @@ void NorvoRavaRodozod::openStartupFile()
         return;
     showOpenedFile(path);
     // Once the event loop runs the window is on screen, and the reminder comes up in front of it.
-    QTimer::singleShot(0, this, &NorvoRavaRodozod::remindOfDueBills);
+    QTimer::singleShot(0, this, [this] { m_reminders->remind(); });
 }
 
 // The current view loads the bills itself, so they are read once rather than twice.
@@ -285,7 +279,7 @@ void NorvoRavaRodozod::fileOpened(const QString &path)
 {
     showOpenedFile(path);
     m_files->rememberOpenFile();
-    remindOfDueBills();
+    m_reminders->remind();
 }
 
 void NorvoRavaRodozod::showOpenedFile(const QString &path)
@@ -325,18 +319,6 @@ void NorvoRavaRodozod::disableFileActions()
     WindowActions::setFileActionsEnabled(*m_ui, false);
 }
 
-// The guide is not modal so that it can stay open beside the window while the user works; a
-// second request brings the window that is already open to the front instead of opening another.
-void NorvoRavaRodozod::showHelp()
-{
-    auto *help = findChild<HelpDialog *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!help)
-        help = new HelpDialog(this);
-    help->show();
-    help->raise();
-    help->activateWindow();
-}
-
 void NorvoRavaRodozod::refreshAfterChange()
 {
     m_view->refresh();
@@ -350,11 +332,6 @@ void NorvoRavaRodozod::checkForNewDay()
     if (m_dataFile->path().isEmpty() || Clock::today() == m_view->viewDay())
         return;
     m_view->refresh();
-    remindOfDueBills();
-}
-
-void NorvoRavaRodozod::remindOfDueBills()
-{
     m_reminders->remind();
 }
 

@@ -77,7 +77,6 @@ private:
     void disableFileActions();
     // The start guide, the file commands, and the size and columns kept in system.db.
     void setUpHelpers();
-    void showHelp();
 
     // After a start-up open: the list and the title, nothing written.
     void openStartupFile();
@@ -93,10 +92,10 @@ private:
     // What follows a command that may have changed bills: the view, the reminder and a
     // calendar kept up to date.
     void refreshAfterChange();
-    // Shows the bills due soon for the open file, unless reminders are off, put off for today
-    // or nothing is due; otherwise the window goes.
-    void remindOfDueBills();
 
+    // In the order they must be made; they go in the reverse order: the reminder before the
+    // data file it pays into, the selected bill before its data file, and the data file before
+    // the system store it keeps a pointer to.
     std::unique_ptr<Ui::NorvoRavaRodozodClass> m_ui;
     std::unique_ptr<SystemDatabase> m_systemDatabase;
     std::unique_ptr<DataFile> m_dataFile;

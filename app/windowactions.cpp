@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QKeySequence>
+#include <QMenu>
+#include <QPoint>
 
 namespace {
 // The keys are named with the window's other texts.
@@ -57,6 +59,16 @@ void setStandardShortcuts(Ui::NorvoRavaRodozodClass &ui)
     ui.actionMakePayment->setShortcut(QKeySequence(keyText("Ctrl+M")));
     // The Payee menu has no mnemonic of its own, so the list needs a key to be reached at all.
     ui.actionAdd_Payee->setShortcut(QKeySequence(keyText("Ctrl+Shift+P")));
+}
+
+void showBillMenu(Ui::NorvoRavaRodozodClass &ui, QWidget *window, const QPoint &pos)
+{
+    QMenu menu(window);
+    menu.addAction(ui.actionAdd_Bill_Toolbar);
+    menu.addAction(ui.actionEdit_Bill_Toolbar);
+    menu.addAction(ui.actionDelete_Bill_Toolbar);
+    menu.addAction(ui.actionMakePayment);
+    menu.exec(ui.BillsTreeWidget->viewport()->mapToGlobal(pos));
 }
 
 } // namespace WindowActions

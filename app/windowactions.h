@@ -1,5 +1,8 @@
 #pragma once
 
+class QPoint;
+class QWidget;
+
 namespace Ui {
 class NorvoRavaRodozodClass;
 }
@@ -12,5 +15,7 @@ void setFileActionsEnabled(Ui::NorvoRavaRodozodClass &ui, bool enabled);
 // What the paid view has no use for.
 void setPaidViewActionsEnabled(Ui::NorvoRavaRodozodClass &ui, bool enabled);
 void setStandardShortcuts(Ui::NorvoRavaRodozodClass &ui);
+// The bill list's context menu at pos in the list: what can be done to a bill.
+void showBillMenu(Ui::NorvoRavaRodozodClass &ui, QWidget *window, const QPoint &pos);
 
 } // namespace WindowActions
