@@ -77,6 +77,21 @@ void BillView::forgetSelection()
     m_selectedBill.reset();
 }
 
+const QDate &BillView::viewDay() const
+{
+    return m_viewDay;
+}
+
+bool BillView::loadFailureShown() const
+{
+    return m_loadFailureShown;
+}
+
+const DataFile::BillPtr &BillView::selectedBill() const
+{
+    return m_selectedBill;
+}
+
 void BillView::showSummary()
 {
     m_panel->setHtml(m_summaryHtml);

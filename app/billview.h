@@ -31,14 +31,13 @@ public:
     // The selection belonged to another file; commands must not reach into it.
     void forgetSelection();
 
-    bool isPaidView() const { return m_paidView; }
     // The day the list and the summary were last worked out for.
-    const QDate &viewDay() const { return m_viewDay; }
+    const QDate &viewDay() const;
     // Whether the status bar says that bills could not be read.
-    bool loadFailureShown() const { return m_loadFailureShown; }
+    bool loadFailureShown() const;
     // The bill of the last selected row, shared with the data file's collections, so it stays
     // valid however often the list is rebuilt; null when none is selected.
-    const DataFile::BillPtr &selectedBill() const { return m_selectedBill; }
+    const DataFile::BillPtr &selectedBill() const;
 
     // The last summary of the current bills, back in the panel.
     void showSummary();
