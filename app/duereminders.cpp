@@ -38,14 +38,13 @@ DueReminders::~DueReminders()
 
 void DueReminders::remind()
 {
-    const Bills unpaid = m_loadUnpaid();
     const QString path = m_dataFile->path();
     const QDate today = Clock::today();
     if (path.isEmpty() || !ReminderSettings::enabled() || ReminderSettings::isPutOff(path, today)) {
         hide();
         return;
     }
-    const QList<DueBill> due = DueBills::select(unpaid, today, ReminderSettings::days());
+    const QList<DueBill> due = DueBills::select(m_loadUnpaid(), today, ReminderSettings::days());
     if (due.isEmpty()) {
         hide();
         return;
@@ -166,17 +165,10 @@ void DueReminders::keepCalendar(const QString &path, bool keep)
     }
 }
 
-bool DueReminders::keepsCalendar() const
-{
-    return !m_dataFile->path().isEmpty() &&
-           !ReminderSettings::keptCalendar(m_dataFile->path()).isEmpty();
-}
-
 void DueReminders::writeKeptCalendar()
 {
-    if (!keepsCalendar())
-        return;
-    const QString kept = ReminderSettings::keptCalendar(m_dataFile->path());
+    const QString dataPath = m_dataFile->path();
+    const QString kept = dataPath.isEmpty() ? QString() : ReminderSettings::keptCalendar(dataPath);
     if (!kept.isEmpty())
         writeCalendar(kept, m_loadUnpaid());
 }

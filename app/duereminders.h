@@ -52,7 +52,6 @@ private:
     // Asks whether the calendar at path is to be kept up to date.
     bool askToKeep(const QString &path) const;
     void keepCalendar(const QString &path, bool keep);
-    bool keepsCalendar() const;
 
     DataFile *m_dataFile = nullptr;
     QWidget *m_window = nullptr;
