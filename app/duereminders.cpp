@@ -5,6 +5,7 @@
 #include "duebills.h"
 #include "duebillswindow.h"
 #include "exportfiles.h"
+#include "filedialoghelper.h"
 #include "messagehelper.h"
 #include "remindersdialog.h"
 #include "remindersettings.h"
@@ -12,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 QString tr(const char *text)
@@ -20,8 +22,10 @@ QString tr(const char *text)
 }
 } // namespace
 
-DueReminders::DueReminders(DataFile *dataFile, QWidget *window, std::function<void()> paymentSaved)
-    : m_dataFile(dataFile), m_window(window), m_paymentSaved(std::move(paymentSaved))
+DueReminders::DueReminders(DataFile *dataFile, QWidget *window, LoadBills loadUnpaid,
+                           std::function<void()> paymentSaved)
+    : m_dataFile(dataFile), m_window(window), m_loadUnpaid(std::move(loadUnpaid)),
+      m_paymentSaved(std::move(paymentSaved))
 {
 }
 
@@ -32,7 +36,7 @@ DueReminders::~DueReminders()
     delete m_dueBillsWindow;
 }
 
-void DueReminders::remind(const Bills &unpaid)
+void DueReminders::remind()
 {
     const QString path = m_dataFile->path();
     const QDate today = Clock::today();
@@ -40,7 +44,7 @@ void DueReminders::remind(const Bills &unpaid)
         hide();
         return;
     }
-    const QList<DueBill> due = DueBills::select(unpaid, today, ReminderSettings::days());
+    const QList<DueBill> due = DueBills::select(m_loadUnpaid(), today, ReminderSettings::days());
     if (due.isEmpty()) {
         hide();
         return;
@@ -61,11 +65,12 @@ void DueReminders::remind(const Bills &unpaid)
     m_dueBillsWindow->activateWindow();
 }
 
-void DueReminders::update(const Bills &unpaid)
+void DueReminders::update()
 {
     if (!isShowing())
         return;
-    const QList<DueBill> due = DueBills::select(unpaid, Clock::today(), ReminderSettings::days());
+    const QList<DueBill> due =
+        DueBills::select(m_loadUnpaid(), Clock::today(), ReminderSettings::days());
     // Once everything due is paid there is nothing left to remind of.
     if (due.isEmpty())
         hide();
@@ -104,9 +109,34 @@ bool DueReminders::writeCalendar(const QString &path, const Bills &unpaid)
                                         tr("The calendar could not be written to"));
 }
 
+QString DueReminders::chooseCalendarPath() const
+{
+    QString path = FileDialogHelper::getSaveFileName(m_window, tr("Export Calendar"),
+                                                     FileDialogHelper::startDirectory(),
+                                                     tr("iCalendar (*.ics)"));
+    if (path.isEmpty())
+        return QString();
+    if (!path.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive))
+        path += QLatin1String(".ics");
+    return QFileInfo(path).absoluteFilePath();
+}
+
 // The file dialog cannot carry a check box, so whether the calendar is to follow the file is
 // asked right after the file is chosen.
-bool DueReminders::exportCalendar(const QString &path, const Bills &unpaid)
+bool DueReminders::exportCalendar()
+{
+    const QString path = chooseCalendarPath();
+    if (path.isEmpty())
+        return false;
+    const Bills unpaid = m_loadUnpaid();
+    const bool keep = askToKeep(path);
+    if (!writeCalendar(path, unpaid))
+        return false;
+    keepCalendar(path, keep);
+    return true;
+}
+
+bool DueReminders::askToKeep(const QString &path) const
 {
     MessageRequest question;
     question.icon = MessageIcon::Question;
@@ -119,10 +149,12 @@ bool DueReminders::exportCalendar(const QString &path, const Bills &unpaid)
     question.buttons = QStringList{tr("Keep Up to Date"), tr("Write Once")};
     question.defaultButton = 0;
     question.escapeButton = 1;
-    const bool keep = MessageHelper::ask(question, m_window) == 0;
+    return MessageHelper::ask(question, m_window) == 0;
+}
 
-    if (!writeCalendar(path, unpaid))
-        return false;
+// A calendar written once stops being the one kept, should it have been.
+void DueReminders::keepCalendar(const QString &path, bool keep)
+{
     const QString dataPath = m_dataFile->path();
     if (keep) {
         if (!ReminderSettings::keepCalendar(dataPath, path))
@@ -131,20 +163,12 @@ bool DueReminders::exportCalendar(const QString &path, const Bills &unpaid)
     } else if (ReminderSettings::keptCalendar(dataPath) == path) {
         ReminderSettings::keepCalendar(dataPath, QString());
     }
-    return true;
 }
 
-bool DueReminders::keepsCalendar() const
+void DueReminders::writeKeptCalendar()
 {
-    return !m_dataFile->path().isEmpty() &&
-           !ReminderSettings::keptCalendar(m_dataFile->path()).isEmpty();
-}
-
-void DueReminders::writeKeptCalendar(const Bills &unpaid)
-{
-    if (!keepsCalendar())
-        return;
-    const QString kept = ReminderSettings::keptCalendar(m_dataFile->path());
+    const QString dataPath = m_dataFile->path();
+    const QString kept = dataPath.isEmpty() ? QString() : ReminderSettings::keptCalendar(dataPath);
     if (!kept.isEmpty())
-        writeCalendar(kept, unpaid);
+        writeCalendar(kept, m_loadUnpaid());
 }

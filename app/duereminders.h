@@ -12,40 +12,50 @@ class DueBillsWindow;
 class QWidget;
 
 // The window's reminders of what is due: the "Bills Due" window, its settings, and the
-// calendar file that can be kept up to date with the open data file. The window hands in the
-// unpaid bills, as it holds them, whenever they may have changed.
+// calendar file that can be kept up to date with the open data file. The unpaid bills come
+// from loadUnpaid, which may have to load them, so it is called only when something is showing,
+// kept or asked for.
 class DueReminders
 {
 public:
     using Bills = QList<std::shared_ptr<Bill>>;
+    using LoadBills = std::function<Bills()>;
 
     // paymentSaved is called after a payment made from the reminder was stored.
-    DueReminders(DataFile *dataFile, QWidget *window, std::function<void()> paymentSaved);
+    DueReminders(DataFile *dataFile, QWidget *window, LoadBills loadUnpaid,
+                 std::function<void()> paymentSaved);
     ~DueReminders();
 
     DueReminders(const DueReminders &) = delete;
     DueReminders &operator=(const DueReminders &) = delete;
 
     // Shows the reminder when bills are due and it is wanted today; hides it otherwise.
-    void remind(const Bills &unpaid);
+    void remind();
     // Brings a reminder that is showing up to date, and closes it once nothing is due.
-    void update(const Bills &unpaid);
+    void update();
     void hide();
     bool isShowing() const;
     // The Reminders dialog; true when the settings changed.
     bool editSettings();
 
-    // Writes every unpaid bill as a calendar at path; false (and said) when it cannot.
-    bool writeCalendar(const QString &path, const Bills &unpaid);
-    // Asks whether the calendar at path is to follow the data file, then writes it.
-    bool exportCalendar(const QString &path, const Bills &unpaid);
-    // Whether a calendar is kept for the open data file, and rewriting it.
-    bool keepsCalendar() const;
-    void writeKeptCalendar(const Bills &unpaid);
+    // Export Calendar: asks where, and whether the calendar is to follow the data file, then
+    // writes it; false when cancelled or it could not be written (and said).
+    bool exportCalendar();
+    // Rewrites the calendar kept for the open data file, if there is one.
+    void writeKeptCalendar();
 
 private:
+    // Writes every unpaid bill as a calendar at path; false (and said) when it cannot.
+    bool writeCalendar(const QString &path, const Bills &unpaid);
+    // An absolute path ending in .ics, or empty when the person cancelled.
+    QString chooseCalendarPath() const;
+    // Asks whether the calendar at path is to be kept up to date.
+    bool askToKeep(const QString &path) const;
+    void keepCalendar(const QString &path, bool keep);
+
     DataFile *m_dataFile = nullptr;
     QWidget *m_window = nullptr;
+    LoadBills m_loadUnpaid;
     std::function<void()> m_paymentSaved;
     DueBillsWindow *m_dueBillsWindow = nullptr;
 };

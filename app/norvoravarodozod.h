@@ -1,18 +1,17 @@
 #pragma once
 
-#include <QDate>
-#include <QList>
 #include <QMainWindow>
 #include <QString>
-#include <QTimer>
 
 #include <memory>
 
-class Bill;
 class BillColumns;
+class BillCommands;
+class BillView;
 class DataFile;
+class DayWatch;
 class DueReminders;
-class RecentFilesMenu;
+class FileCommands;
 class StartGuide;
 class SystemDatabase;
 class WindowGeometry;
@@ -24,6 +23,7 @@ class NorvoRavaRodozodClass;
 }
 
 // The program's one window: the bill list with its summary panel, the menus and the tool bar.
+// Its slots hand each command to the helper that does it and refresh what it may change.
 class NorvoRavaRodozod : public QMainWindow
 {
     Q_OBJECT
@@ -69,71 +69,44 @@ private slots:
     // filled (midnight passed, or the computer slept through it), the list, the summary and
     // the reminder follow the new day.
     void checkForNewDay();
-    void reminderPaymentSaved();
-    // A click on a column header: the rows follow that column, the selection stays.
-    void sortBillList(int column, Qt::SortOrder order);
 
 private:
+    void setUpBillList();
+    void connectFileCommands();
     void enableFileActions();
     void disableFileActions();
-    void setFileActionsEnabled(bool enabled);
-    void setPaidViewActionsEnabled(bool enabled);
-    void setStandardShortcuts();
-    // The start guide, the recent files, and the size and columns kept in system.db.
+    // The start guide, the file commands, and the size and columns kept in system.db.
     void setUpHelpers();
-    void showHelp();
 
-    QString editModeFor(const Bill &bill);
-    // Asks whether the bill goes alone or with the rest of its series, and deletes that.
+    // After a start-up open: the list and the title, nothing written.
     void openStartupFile();
-    // New, Open, Open Recent and the sample file open a file the same way.
-    void openDataFile(const QString &path);
+    // What follows every successful New, Open, Open Recent and sample file.
     void fileOpened(const QString &path);
     // What every open shows, at start-up too: the current bills, the path in the title and
     // the commands that need a file.
     void showOpenedFile(const QString &path);
-    void fileOpenFailed();
-    void showCurrentBills();
-    void showPaidBills();
-    void refreshView();
-    void reportLoad(bool loaded);
-    void fillBillList(const QDate &today);
-    void reselectBill();
+    // A failed open left no file open: the window must not go on listing bills that nothing
+    // backs.
+    void showNoFile();
 
     // What follows a command that may have changed bills: the view, the reminder and a
     // calendar kept up to date.
     void refreshAfterChange();
-    QList<std::shared_ptr<Bill>> unpaidBills();
-    // Shows the bills due soon for the open file, unless reminders are off, put off for today
-    // or nothing is due; otherwise the window goes.
-    void remindOfDueBills();
-    // Brings an open reminder up to date, without showing a closed one.
-    void updateDueBillsWindow();
-    void hideDueBillsWindow();
-    void writeKeptCalendar();
-    void scheduleMidnightCheck();
 
+    // In the order they must be made; they go in the reverse order: the reminder before the
+    // data file it pays into, the selected bill before its data file, and the data file before
+    // the system store it keeps a pointer to.
     std::unique_ptr<Ui::NorvoRavaRodozodClass> m_ui;
     std::unique_ptr<SystemDatabase> m_systemDatabase;
     std::unique_ptr<DataFile> m_dataFile;
-    // The bill of the last selected row. Shared with the data file's collections, so it stays
-    // valid however often the list is rebuilt.
-    std::shared_ptr<Bill> m_selectedBill;
+    std::unique_ptr<BillView> m_view;
+    std::unique_ptr<BillCommands> m_bills;
     std::unique_ptr<DueReminders> m_reminders;
     // Helpers that live as children of the widgets they work on.
+    FileCommands *m_files = nullptr;
     BillColumns *m_columns = nullptr;
     WindowGeometry *m_geometry = nullptr;
     StartGuide *m_startGuide = nullptr;
-    RecentFilesMenu *m_recentFiles = nullptr;
-    QTimer m_midnightTimer;
-    QTimer m_dayCheckTimer;
-    // The day the list and the summary were last worked out for.
-    QDate m_viewDay;
+    DayWatch *m_dayWatch = nullptr;
     QString m_baseTitle;
-    QString m_summaryHtml;
-    bool m_paidView = false;
-    // The list's order, kept while the program runs: every refresh, view and file shows it.
-    int m_sortColumn;
-    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    bool m_loadFailureShown = false;
 };
