@@ -34,6 +34,23 @@ public:
         double windowPeakBytes = 0;
     };
 
+    // How the memory moves over a run of Current Bills commands on a window, taken after each
+    // one as a person's process has it (the allocator not trimmed): least-squares slopes per
+    // refresh after a warm-up.
+    struct RefreshGrowth
+    {
+        int refreshes = 0;
+        double residentSlope = 0; // VmRSS
+        double heapSlope = 0;     // handed out and not given back
+        double heldSlope = 0;     // taken from the system by the allocator
+        qint64 residentFirst = 0;
+        qint64 residentLast = 0;
+    };
+    static RefreshGrowth refreshGrowth(QAction *current, int refreshes);
+    // In a process of its own: starts the window on the data file and prints refreshGrowth
+    // for so many refreshes; false on failure.
+    static bool refreshRun(const QString &dataFile, int refreshes, QTextStream &out);
+
     BenchRun(const QString &directory, const BenchFiles::Shape &shape);
 
     bool prepare();
