@@ -11,6 +11,7 @@
 #include "reportdialog.h"
 #include "reportdocuments.h"
 #include "systemdatabase.h"
+#include "systemrecentlist.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -45,8 +46,10 @@ public:
     WindowFolder(const QString &folder, const QString &dataFile) : m_previous(QDir::currentPath())
     {
         QDir::setCurrent(folder);
-        SystemDatabase system;
-        m_ok = system.setRecentFileLocation(dataFile);
+        // The store is made as the window makes it, and the file put first in the recent list
+        // as the window's Open does.
+        const SystemDatabase system;
+        m_ok = SystemRecentList::add(dataFile);
     }
     ~WindowFolder()
     {
@@ -187,22 +190,27 @@ void BenchRun::measureRefreshMemory(QAction *current)
     // Several dozen on the default file; fewer on big ones, where each takes most of a second.
     const RefreshGrowth growth = refreshGrowth(current, m_shape.bills <= 10000 ? 60 : 30);
     m_summary.refreshGrowthBytes = growth.residentSlope;
-    m_notes.append(QStringLiteral("memory: %1 window refreshes: resident set %2 B, heap in use %3 "
-                                  "B, heap taken from the system %4 B per refresh (target < 1024)%5")
-                       .arg(growth.refreshes)
-                       .arg(growth.residentSlope, 0, 'f', 0)
-                       .arg(growth.heapSlope, 0, 'f', 0)
-                       .arg(growth.heldSlope, 0, 'f', 0)
-                       .arg(growth.residentSlope < 1024 ? QStringLiteral(" ok")
-                                                        : QStringLiteral(" MISSED")));
+    m_notes.append(
+        QStringLiteral("memory: %1 window refreshes: resident set %2 B, heap in use %3 "
+                       "B, heap taken from the system %4 B per refresh (target < 1024)%5")
+            .arg(growth.refreshes)
+            .arg(growth.residentSlope, 0, 'f', 0)
+            .arg(growth.heapSlope, 0, 'f', 0)
+            .arg(growth.heldSlope, 0, 'f', 0)
+            .arg(growth.residentSlope < 1024 ? QStringLiteral(" ok") : QStringLiteral(" MISSED")));
 }
 
 BenchRun::RefreshGrowth BenchRun::refreshGrowth(QAction *current, int refreshes)
 {
     // A few rounds first, so that caches filled once (fonts, styles, SQLite's pages) are not
     // counted as growth.
-    for (int i = 0; i < 10; ++i)
+    const bool trace = qEnvironmentVariableIsSet("NVBENCH_TRACE");
+    for (int i = 0; i < 10; ++i) {
+        if (trace)
+            qWarning("warm %d rss %lld inuse %lld held %lld", i, BenchProbe::residentBytes() / 1024,
+                     BenchProbe::heapInUse() / 1024, BenchProbe::heapHeld() / 1024);
         triggerAndDraw(current);
+    }
     QList<qint64> resident;
     QList<qint64> heap;
     QList<qint64> held;
@@ -211,6 +219,9 @@ BenchRun::RefreshGrowth BenchRun::refreshGrowth(QAction *current, int refreshes)
         resident.append(BenchProbe::residentBytes());
         heap.append(BenchProbe::heapInUse());
         held.append(BenchProbe::heapHeld());
+        if (trace)
+            qWarning("refresh %d rss %lld inuse %lld held %lld", i, resident.last() / 1024,
+                     heap.last() / 1024, held.last() / 1024);
     }
     RefreshGrowth growth;
     growth.refreshes = refreshes;
@@ -235,8 +246,9 @@ bool BenchRun::refreshRun(const QString &dataFile, int refreshes, QTextStream &o
     if (!current)
         return false;
     const RefreshGrowth growth = refreshGrowth(current, refreshes);
-    out << QStringLiteral("%1 refreshes after 10 to warm up: resident set %2 -> %3 KiB, %4 B per "
-                          "refresh; heap in use %5 B, heap taken from the system %6 B per refresh\n")
+    out << QStringLiteral(
+               "%1 refreshes after 10 to warm up: resident set %2 -> %3 KiB, %4 B per "
+               "refresh; heap in use %5 B, heap taken from the system %6 B per refresh\n")
                .arg(growth.refreshes)
                .arg(growth.residentFirst / 1024)
                .arg(growth.residentLast / 1024)

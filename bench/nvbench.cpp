@@ -15,6 +15,7 @@
 #include "benchrun.h"
 
 #include "datafile.h"
+#include "heapsettings.h"
 #include "messagehelper.h"
 #include "samplehousehold.h"
 
@@ -161,6 +162,8 @@ int runScaling(const QStringList &arguments)
 
 int main(int argc, char **argv)
 {
+    // The allocator works as in the program, so that its memory figures are the program's.
+    HeapSettings::keepLargeBlocksApart();
     // The window and the reports are drawn off screen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
