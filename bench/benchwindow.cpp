@@ -202,34 +202,25 @@ void BenchRun::measureRefreshMemory(QAction *current)
 
 BenchRun::RefreshGrowth BenchRun::refreshGrowth(QAction *current, int refreshes)
 {
-    // A few rounds first, so that caches filled once (fonts, styles, SQLite's pages) are not
-    // counted as growth.
-    const bool trace = qEnvironmentVariableIsSet("NVBENCH_TRACE");
-    for (int i = 0; i < 10; ++i) {
-        if (trace)
-            qWarning("warm %d rss %lld inuse %lld held %lld", i, BenchProbe::residentBytes() / 1024,
-                     BenchProbe::heapInUse() / 1024, BenchProbe::heapHeld() / 1024);
-        triggerAndDraw(current);
-    }
+    RefreshGrowth growth;
+    growth.refreshes = qMax(refreshes, RefreshGrowth::warmUp + 2);
+    growth.residentBefore = BenchProbe::residentBytes();
     QList<qint64> resident;
     QList<qint64> heap;
     QList<qint64> held;
-    for (int i = 0; i < refreshes; ++i) {
+    for (int i = 0; i < growth.refreshes; ++i) {
         triggerAndDraw(current);
+        if (i < RefreshGrowth::warmUp)
+            continue;
         resident.append(BenchProbe::residentBytes());
         heap.append(BenchProbe::heapInUse());
         held.append(BenchProbe::heapHeld());
-        if (trace)
-            qWarning("refresh %d rss %lld inuse %lld held %lld", i, resident.last() / 1024,
-                     heap.last() / 1024, held.last() / 1024);
     }
-    RefreshGrowth growth;
-    growth.refreshes = refreshes;
+    growth.residentWarm = resident.constFirst();
+    growth.residentLast = resident.constLast();
     growth.residentSlope = BenchProbe::slope(resident);
     growth.heapSlope = BenchProbe::slope(heap);
     growth.heldSlope = BenchProbe::slope(held);
-    growth.residentFirst = resident.value(0);
-    growth.residentLast = resident.value(refreshes - 1);
     return growth;
 }
 
@@ -246,12 +237,18 @@ bool BenchRun::refreshRun(const QString &dataFile, int refreshes, QTextStream &o
     if (!current)
         return false;
     const RefreshGrowth growth = refreshGrowth(current, refreshes);
-    out << QStringLiteral(
-               "%1 refreshes after 10 to warm up: resident set %2 -> %3 KiB, %4 B per "
-               "refresh; heap in use %5 B, heap taken from the system %6 B per refresh\n")
+    out << QStringLiteral("%1 refreshes: resident set %2 KiB after start-up, %3 KiB after %4, "
+                          "%5 KiB after the last\n"
+                          "  per refresh from start-up to the last: %6 B\n"
+                          "  slopes per refresh after the first %4: resident set %7 B, heap in "
+                          "use %8 B, heap taken from the system %9 B\n")
                .arg(growth.refreshes)
-               .arg(growth.residentFirst / 1024)
+               .arg(growth.residentBefore / 1024)
+               .arg(growth.residentWarm / 1024)
+               .arg(RefreshGrowth::warmUp)
                .arg(growth.residentLast / 1024)
+               .arg(double(growth.residentLast - growth.residentBefore) / growth.refreshes, 0, 'f',
+                    0)
                .arg(growth.residentSlope, 0, 'f', 0)
                .arg(growth.heapSlope, 0, 'f', 0)
                .arg(growth.heldSlope, 0, 'f', 0);
