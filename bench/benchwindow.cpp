@@ -208,6 +208,9 @@ BenchRun::RefreshGrowth BenchRun::refreshGrowth(QAction *current, int refreshes)
     QList<qint64> resident;
     QList<qint64> heap;
     QList<qint64> held;
+    // Room for every reading up front, so that the readings themselves do not count as growth.
+    for (QList<qint64> *readings : {&resident, &heap, &held})
+        readings->reserve(growth.refreshes);
     for (int i = 0; i < growth.refreshes; ++i) {
         triggerAndDraw(current);
         if (i < RefreshGrowth::warmUp)
