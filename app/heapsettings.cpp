@@ -18,8 +18,8 @@ constexpr int largeBlockBytes = 128 * 1024;
 // small blocks that outlive a refresh (caches, the summary, the list's rows) land between
 // them, so the freed space can neither shrink the heap nor be reused whole: the resident set
 // grew by over a megabyte in the first refreshes and kept stepping up after. A threshold set
-// once, even to its default, stops that adjustment, and no block the refresh frees is left
-// resident.
+// once, even to its default, stops that adjustment, and every large block a refresh frees goes
+// back to the system.
 void HeapSettings::keepLargeBlocksApart()
 {
 #if defined(__GLIBC__)
