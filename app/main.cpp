@@ -1,4 +1,5 @@
 #include "activedomainobject.h"
+#include "heapsettings.h"
 #include "norvoravarodozod.h"
 #include "systemlocation.h"
 
@@ -7,6 +8,7 @@
 
 int main(int argc, char *argv[])
 {
+    HeapSettings::keepLargeBlocksApart();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(currentVersion());
     // Ties the windows to the installed desktop entry, for their icon on Wayland.

@@ -71,6 +71,16 @@ qint64 heapInUse()
 #endif
 }
 
+qint64 heapHeld()
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.arena) + qint64(info.hblkhd);
+#else
+    return residentBytes();
+#endif
+}
+
 qint64 residentBytes()
 {
     return statusField("VmRSS");
@@ -85,6 +95,24 @@ bool resetPeak()
 {
     QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
     return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
+double slope(const QList<qint64> &values)
+{
+    const qsizetype count = values.size();
+    if (count < 2)
+        return 0;
+    const double meanStep = double(count - 1) / 2.0;
+    double meanValue = 0;
+    for (const qint64 value : values)
+        meanValue += double(value) / double(count);
+    double covariance = 0;
+    double variance = 0;
+    for (qsizetype step = 0; step < count; ++step) {
+        covariance += (double(step) - meanStep) * (double(values.at(step)) - meanValue);
+        variance += (double(step) - meanStep) * (double(step) - meanStep);
+    }
+    return covariance / variance;
 }
 
 } // namespace BenchProbe

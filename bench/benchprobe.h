@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QtGlobal>
 
 #include <functional>
@@ -31,11 +32,16 @@ void releaseFreeMemory();
 
 // Bytes the allocator has handed out and not yet been given back.
 qint64 heapInUse();
+// Bytes the allocator has taken from the system, in use or free.
+qint64 heapHeld();
 // Resident set of the process now, and its high-water mark since the last resetPeak().
 qint64 residentBytes();
 qint64 peakResidentBytes();
 // Starts a new high-water mark; false where the system does not allow it (then the peak is
 // that of the whole run so far).
 bool resetPeak();
+
+// The slope of the least-squares line through values taken at equal steps: the growth per step.
+double slope(const QList<qint64> &values);
 
 } // namespace BenchProbe

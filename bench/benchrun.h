@@ -34,6 +34,26 @@ public:
         double windowPeakBytes = 0;
     };
 
+    // How the memory moves over a run of Current Bills commands on a window, read after each
+    // one as a person's process has it (the allocator not trimmed). The slopes are those of the
+    // least-squares lines after the first warmUp refreshes, which fill caches kept for good
+    // (SQLite's pages, fonts, styles).
+    struct RefreshGrowth
+    {
+        static constexpr int warmUp = 3;
+        int refreshes = 0;
+        qint64 residentBefore = 0; // before the first refresh
+        qint64 residentWarm = 0;   // after the warm-up
+        qint64 residentLast = 0;
+        double residentSlope = 0; // VmRSS per refresh
+        double heapSlope = 0;     // handed out and not given back
+        double heldSlope = 0;     // taken from the system by the allocator
+    };
+    static RefreshGrowth refreshGrowth(QAction *current, int refreshes);
+    // In a process of its own: starts the window on the data file and prints refreshGrowth
+    // for so many refreshes; false on failure.
+    static bool refreshRun(const QString &dataFile, int refreshes, QTextStream &out);
+
     BenchRun(const QString &directory, const BenchFiles::Shape &shape);
 
     bool prepare();

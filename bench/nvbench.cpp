@@ -8,11 +8,14 @@
 //                                  process of its own, then time and memory per bill
 //        nvbench --sample PATH     writes the sample household of Help > Open Sample File to
 //                                  PATH and tells how long that took
+//        nvbench --refresh N [--count K]  the window on a file of N bills: the resident set
+//                                  over K Current Bills commands, untrimmed
 #include "benchfiles.h"
 #include "benchprobe.h"
 #include "benchrun.h"
 
 #include "datafile.h"
+#include "heapsettings.h"
 #include "messagehelper.h"
 #include "samplehousehold.h"
 
@@ -92,6 +95,28 @@ int runWindowPeak(const QStringList &arguments)
     return peak > 0 ? 0 : 1;
 }
 
+// The window on a fresh file of so many bills, refreshed again and again, in this process alone.
+int runRefresh(const QStringList &arguments)
+{
+    const int bills = argumentValue(arguments, QStringLiteral("--refresh"), 10000);
+    const int refreshes = argumentValue(arguments, QStringLiteral("--count"), 60);
+    QTemporaryDir dir;
+    if (arguments.contains(QStringLiteral("--keep"))) {
+        dir.setAutoRemove(false);
+        out() << "nvbench: the data file and its system.db stay in " << dir.path() << "\n";
+    }
+    const QString path = dir.filePath(QStringLiteral("bench.nvbf"));
+    if (!dir.isValid() || !BenchFiles::buildCurrent(path, BenchFiles::Shape::forBills(bills))) {
+        out() << "nvbench: cannot build the data file\n";
+        return 1;
+    }
+    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    out() << bills << " bills: ";
+    const bool ok = BenchRun::refreshRun(path, refreshes, out());
+    out().flush();
+    return ok ? 0 : 1;
+}
+
 // The sample is written on the user's command while the window waits, so it has to be quick.
 int runSample(const QStringList &arguments)
 {
@@ -137,6 +162,8 @@ int runScaling(const QStringList &arguments)
 
 int main(int argc, char **argv)
 {
+    // The allocator works as in the program, so that its memory figures are the program's.
+    HeapSettings::keepLargeBlocksApart();
     // The window and the reports are drawn off screen unless told otherwise.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -145,15 +172,19 @@ int main(int argc, char **argv)
     const QStringList arguments = app.arguments();
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
         out() << "Usage: nvbench [--bills N] [--keep] | nvbench --scaling [1000,10000,100000]\n"
-                 "       nvbench --sample PATH\n"
+                 "       nvbench --sample PATH | nvbench --refresh N [--count K]\n"
                  "  --keep leaves the data files it builds in place, for a profiler\n"
-                 "  --sample writes the sample household to PATH and times it\n";
+                 "  --sample writes the sample household to PATH and times it\n"
+                 "  --refresh starts the window on a file of N bills and follows its resident\n"
+                 "    set over K Current Bills commands (60 unless told)\n";
         return 0;
     }
     if (arguments.contains(QStringLiteral("--window-peak")))
         return runWindowPeak(arguments);
     if (arguments.contains(QStringLiteral("--scaling")))
         return runScaling(arguments);
+    if (arguments.contains(QStringLiteral("--refresh")))
+        return runRefresh(arguments);
     if (arguments.contains(QStringLiteral("--sample")))
         return runSample(arguments);
     return runOneSize(argumentValue(arguments, QStringLiteral("--bills"), 10000),

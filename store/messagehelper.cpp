@@ -116,8 +116,3 @@ void MessageHelper::setResponder(Responder newResponder)
 {
     responder() = std::move(newResponder);
 }
-
-bool MessageHelper::hasResponder()
-{
-    return bool(responder());
-}

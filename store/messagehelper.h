@@ -77,5 +77,4 @@ public:
     // function brings the presenter back.
     using Responder = std::function<int(const MessageRequest &)>;
     static void setResponder(Responder responder);
-    static bool hasResponder();
 };
