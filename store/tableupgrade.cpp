@@ -116,12 +116,12 @@ bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
 {
     if (isAbsent(layout))
         return true;
-    return copySelected(connectionName, QStringLiteral("SELECT * FROM ") + tempTable(layout),
-                        copyRow);
+    return copySelected(connectionName, tempTable(layout),
+                        QStringLiteral("SELECT * FROM ") + tempTable(layout), copyRow);
 }
 
-bool TableUpgrade::copySelected(const QString &connectionName, const QString &statement,
-                                const RowCopy &copyRow)
+bool TableUpgrade::copySelected(const QString &connectionName, const QString &tableName,
+                                const QString &statement, const RowCopy &copyRow)
 {
     // All rows are read before the first is written, so that no read is still running on
     // the connection while the copy writes and the caller may roll back. They are kept as
@@ -150,7 +150,7 @@ bool TableUpgrade::copySelected(const QString &connectionName, const QString &st
             row.setValue(column, values.at(column));
         values.clear();
         if (!copyRow(row)) {
-            qCWarning(lcUpgrade).noquote() << "Copying a row of" << statement << "failed";
+            qCWarning(lcUpgrade).noquote() << "Copying a row of" << tableName << "failed";
             return false;
         }
     }

@@ -51,9 +51,10 @@ public:
     static bool copy(const QString &connectionName, const QString &layout, const RowCopy &copyRow);
 
     // The same for the rows of any SELECT on the connection, for instance the rows of the
-    // set-aside table that a whole-table statement could not carry over.
-    static bool copySelected(const QString &connectionName, const QString &statement,
-                             const RowCopy &copyRow);
+    // set-aside table that a whole-table statement could not carry over; a failed row is
+    // logged under tableName.
+    static bool copySelected(const QString &connectionName, const QString &tableName,
+                             const QString &statement, const RowCopy &copyRow);
 
     // Whole-table copies. A statement that copies every row at once must store exactly what
     // the record classes' own conversion stores, row by row. It does so for the rows whose
