@@ -72,6 +72,19 @@ const QLatin1String oldPaidOn("(CASE WHEN paiddate IS NOT NULL AND paiddate <> '
                               "THEN paiddate ELSE duedate END)");
 const QLatin1String oldCarried("(paid = 1 AND amount * 100.0 >= 0.5)");
 
+// The payments of bills paid in an old file wait under the negated bill id until all are in;
+// then they take the ids that saving them one by one in the bills' order gives.
+bool numberCarriedPayments()
+{
+    return RecordSql::run(Connections::current(),
+                          QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
+                                         "amount) SELECT ROW_NUMBER() OVER (ORDER BY id DESC), "
+                                         "billid, paymentdate, amount FROM billpayment WHERE "
+                                         "id < 0")) &&
+           RecordSql::run(Connections::current(),
+                          QStringLiteral("DELETE FROM billpayment WHERE id < 0"));
+}
+
 // The 1.1 rows that whole statements copy as the row-by-row conversion would.
 QString plainOldRows()
 {
@@ -480,16 +493,19 @@ bool Bill::copyCurrentRows(const QString &layout)
                        "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT id, "
                        "billscheduleid, payeeid, COALESCE(description, ''), amount, insertdate, "
                        "duedate, paiddate, isunique, paid, COALESCE(note, ''), deleted FROM ") +
-        temp + QStringLiteral(" WHERE ") + TableUpgrade::plainRows(plain);
-    return RecordSql::run(Connections::current(), copyPlain) &&
-           TableUpgrade::copySelected(
-               Connections::current(), temp,
-               QStringLiteral("SELECT * FROM ") + temp + QStringLiteral(" WHERE ") +
-                   TableUpgrade::otherRows(plain),
-               [](const QSqlRecord &row) {
-                   Bill bill;
-                   return bill.convertRecord(row, QStringLiteral("1.2")) && bill.insertKeepingId();
-               });
+        TableUpgrade::sortedRows(temp) + QStringLiteral(" WHERE NOT nv.nvother");
+    const bool copied =
+        TableUpgrade::sortRows(Connections::current(), temp, plain) &&
+        RecordSql::run(Connections::current(), copyPlain) &&
+        TableUpgrade::copySelected(
+            Connections::current(), temp,
+            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
+                QStringLiteral(" WHERE nv.nvother"),
+            [](const QSqlRecord &row) {
+                Bill bill;
+                return bill.convertRecord(row, QStringLiteral("1.2")) && bill.insertKeepingId();
+            });
+    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
 }
 
 // Each bill of an older layout gets a "SINGLE" schedule of its own and the id of its place in
@@ -499,8 +515,12 @@ bool Bill::copyCurrentRows(const QString &layout)
 // all are in and then take the ids that saving them in the bills' order gives.
 bool Bill::copyOldRows(const QString &version)
 {
+    const QString temp = TableUpgrade::tempTable(layoutColumns(version));
+    // The oldest layout keeps its due dates in two ways; its rows all go one by one.
+    const QString plain = version == QLatin1String("1.1") ? plainOldRows() : QStringLiteral("0");
     QList<std::pair<Bill, QVariant>> others;
-    if (!convertOtherOldRows(version, &others))
+    if (!TableUpgrade::sortRows(Connections::current(), temp, plain) ||
+        !convertOtherOldRows(version, &others))
         return false;
     QSqlQuery last = RecordSql::currentQuery();
     if (!RecordSql::prepare(last,
@@ -509,7 +529,6 @@ bool Bill::copyOldRows(const QString &version)
         return false;
     const int scheduleBase = last.value(0).toInt();
     last.finish();
-    const QString temp = TableUpgrade::tempTable(layoutColumns(version));
     if (!BillSchedule::insertDefaultRows(QStringLiteral("SINGLE"), temp))
         return false;
     for (auto &[bill, oldPaidDate] : others) {
@@ -520,13 +539,7 @@ bool Bill::copyOldRows(const QString &version)
         }
     }
     return (version != QLatin1String("1.1") || copyPlainOldRows(version, scheduleBase)) &&
-           RecordSql::run(Connections::current(),
-                          QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
-                                         "amount) SELECT ROW_NUMBER() OVER (ORDER BY id DESC), "
-                                         "billid, paymentdate, amount FROM billpayment WHERE "
-                                         "id < 0")) &&
-           RecordSql::run(Connections::current(),
-                          QStringLiteral("DELETE FROM billpayment WHERE id < 0"));
+           numberCarriedPayments() && TableUpgrade::dropSortedRows(Connections::current());
 }
 
 // The old rows that only the record's conversion reads right, converted before anything is
@@ -534,15 +547,12 @@ bool Bill::copyOldRows(const QString &version)
 // read stops the copy before it starts.
 bool Bill::convertOtherOldRows(const QString &version, QList<std::pair<Bill, QVariant>> *others)
 {
-    const QString layout = layoutColumns(version);
-    // The oldest layout keeps its due dates in two ways; its rows all go one by one.
-    const QString where = version == QLatin1String("1.1") ? TableUpgrade::otherRows(plainOldRows())
-                                                          : QStringLiteral("1");
+    const QString temp = TableUpgrade::tempTable(layoutColumns(version));
     CopiedPayees copiedPayees;
     return TableUpgrade::copySelected(
-        Connections::current(), TableUpgrade::tempTable(layout),
-        QStringLiteral("SELECT * FROM ") + TableUpgrade::numberedRows(layout) +
-            QStringLiteral(" WHERE ") + where,
+        Connections::current(), temp,
+        QStringLiteral("SELECT nv.nvposition, old.* FROM ") + TableUpgrade::sortedRows(temp) +
+            QStringLiteral(" WHERE nv.nvother ORDER BY nv.nvposition"),
         [&](const QSqlRecord &row) {
             Bill bill;
             if (!bill.convertOldRecord(row, version, &copiedPayees))
@@ -622,8 +632,14 @@ bool Bill::lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *co
 
 bool Bill::copyPlainOldRows(const QString &version, int scheduleBase)
 {
-    const QString rows = TableUpgrade::numberedRows(layoutColumns(version)) +
-                         QStringLiteral(" AS old WHERE ") + TableUpgrade::plainRows(plainOldRows());
+    const QString rows = TableUpgrade::sortedRows(TableUpgrade::tempTable(layoutColumns(version))) +
+                         QStringLiteral(" WHERE NOT nv.nvother");
+    // Each bill looks its payee up in the link table, which the upgrade drops with its index.
+    const QString link = TableUpgrade::linkTable(Payee::layoutColumns(version));
+    if (!RecordSql::run(Connections::current(), QStringLiteral("CREATE INDEX ") + link +
+                                                    QStringLiteral("oldid ON ") + link +
+                                                    QStringLiteral(" (oldid)")))
+        return false;
     QSqlQuery bills = RecordSql::currentQuery();
     if (!RecordSql::prepare(
             bills,

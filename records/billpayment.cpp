@@ -246,17 +246,20 @@ bool BillPayment::copyCurrentRows(const QString &layout)
     const QString copyPlain = QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
                                              "amount) SELECT id, billid, paymentdate, amount "
                                              "FROM ") +
-                              temp + QStringLiteral(" WHERE ") + TableUpgrade::plainRows(plain);
-    return RecordSql::run(Connections::current(), copyPlain) &&
-           TableUpgrade::copySelected(Connections::current(), temp,
-                                      QStringLiteral("SELECT * FROM ") + temp +
-                                          QStringLiteral(" WHERE ") +
-                                          TableUpgrade::otherRows(plain),
-                                      [](const QSqlRecord &row) {
-                                          BillPayment payment;
-                                          payment.convertRecord(row, QStringLiteral("1.2"));
-                                          return payment.insertKeepingId();
-                                      });
+                              TableUpgrade::sortedRows(temp) +
+                              QStringLiteral(" WHERE NOT nv.nvother");
+    const bool copied = TableUpgrade::sortRows(Connections::current(), temp, plain) &&
+                        RecordSql::run(Connections::current(), copyPlain) &&
+                        TableUpgrade::copySelected(
+                            Connections::current(), temp,
+                            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
+                                QStringLiteral(" WHERE nv.nvother"),
+                            [](const QSqlRecord &row) {
+                                BillPayment payment;
+                                payment.convertRecord(row, QStringLiteral("1.2"));
+                                return payment.insertKeepingId();
+                            });
+    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
 }
 
 bool BillPayment::upgradeDrop(const QString &version)

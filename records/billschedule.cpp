@@ -564,17 +564,19 @@ bool BillSchedule::copyCurrentRows(const QString &layout)
                        "id, COALESCE(scheduletype, ''), dayofmonth, dayofweek, frequency, "
                        "COALESCE(frequencyvalue, ''), COALESCE(rangetype, ''), rangestartdate, "
                        "rangeenddate FROM ") +
-        temp + QStringLiteral(" WHERE ") + TableUpgrade::plainRows(plain);
-    return RecordSql::run(Connections::current(), copyPlain) &&
-           TableUpgrade::copySelected(Connections::current(), temp,
-                                      QStringLiteral("SELECT * FROM ") + temp +
-                                          QStringLiteral(" WHERE ") +
-                                          TableUpgrade::otherRows(plain),
-                                      [](const QSqlRecord &row) {
-                                          BillSchedule schedule;
-                                          schedule.convertRecord(row, QStringLiteral("1.2"));
-                                          return schedule.insertKeepingId();
-                                      });
+        TableUpgrade::sortedRows(temp) + QStringLiteral(" WHERE NOT nv.nvother");
+    const bool copied = TableUpgrade::sortRows(Connections::current(), temp, plain) &&
+                        RecordSql::run(Connections::current(), copyPlain) &&
+                        TableUpgrade::copySelected(
+                            Connections::current(), temp,
+                            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
+                                QStringLiteral(" WHERE nv.nvother"),
+                            [](const QSqlRecord &row) {
+                                BillSchedule schedule;
+                                schedule.convertRecord(row, QStringLiteral("1.2"));
+                                return schedule.insertKeepingId();
+                            });
+    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
 }
 
 bool BillSchedule::upgradeDrop(const QString &version)

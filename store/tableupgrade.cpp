@@ -164,11 +164,6 @@ QString TableUpgrade::plainRows(const QString &condition)
     return QStringLiteral("COALESCE((") + condition + QStringLiteral("), 0)");
 }
 
-QString TableUpgrade::otherRows(const QString &condition)
-{
-    return QStringLiteral("NOT ") + plainRows(condition);
-}
-
 QString TableUpgrade::plainInt(const QString &column)
 {
     return QStringLiteral("(typeof(%1) = 'integer' AND %1 BETWEEN -2147483648 AND 2147483647)")
@@ -221,10 +216,31 @@ QString TableUpgrade::hasLocalMidnight(const QString &dayExpression)
         .arg(dayExpression);
 }
 
-QString TableUpgrade::numberedRows(const QString &layout)
+bool TableUpgrade::sortRows(const QString &connectionName, const QString &table,
+                            const QString &condition)
 {
-    return QStringLiteral("(SELECT ROW_NUMBER() OVER (ORDER BY rowid) AS nvposition, * FROM ") +
-           tempTable(layout) + QStringLiteral(")");
+    // The conditions cost more than the copy itself: they are worked out once per row here.
+    return dropSortedRows(connectionName) &&
+           RecordSql::run(
+               connectionName,
+               QStringLiteral("CREATE TEMP TABLE nvrows (nvposition INTEGER PRIMARY KEY, "
+                              "nvrowid INTEGER, nvother INTEGER)")) &&
+           RecordSql::run(connectionName,
+                          QStringLiteral("INSERT INTO temp.nvrows (nvrowid, nvother) SELECT rowid, "
+                                         "NOT ") +
+                              plainRows(condition) + QStringLiteral(" FROM ") + table +
+                              QStringLiteral(" ORDER BY rowid"));
+}
+
+QString TableUpgrade::sortedRows(const QString &table)
+{
+    return QStringLiteral("temp.nvrows AS nv JOIN ") + table +
+           QStringLiteral(" AS old ON old.rowid = nv.nvrowid");
+}
+
+bool TableUpgrade::dropSortedRows(const QString &connectionName)
+{
+    return RecordSql::run(connectionName, QStringLiteral("DROP TABLE IF EXISTS temp.nvrows"));
 }
 
 void TableUpgrade::setWholeTableCopies(bool on)

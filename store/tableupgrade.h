@@ -61,9 +61,8 @@ public:
     // values are in the plain forms below, which read and write back unchanged; every other row
     // (a text amount, a date in another form, a text that is not plain ASCII...) still goes
     // through the record's conversion. plainRows() wraps a condition built from these for use
-    // in WHERE (never NULL); otherRows() is its complement.
+    // in WHERE (never NULL).
     static QString plainRows(const QString &condition);
-    static QString otherRows(const QString &condition);
     // An integer that fits an int.
     static QString plainInt(const QString &column);
     // 0 or 1.
@@ -80,9 +79,14 @@ public:
     // Whether the expression, a date text, begins a day that has a local midnight in the
     // years where the clocks of this machine are known to both readers.
     static QString hasLocalMidnight(const QString &dayExpression);
-    // The set-aside table's rows with their position in the order the table is read as the
-    // extra first column "nvposition", counted from 1.
-    static QString numberedRows(const QString &layout);
+    // Sorts the rows of table once, in the order the table is read, into the work table
+    // temp.nvrows: nvposition (from 1), nvrowid and nvother, which is 1 for a row the condition
+    // leaves to the record's conversion. sortedRows() joins them as "nv" to the table as "old";
+    // dropSortedRows() removes the work table again.
+    static bool sortRows(const QString &connectionName, const QString &table,
+                         const QString &condition);
+    static QString sortedRows(const QString &table);
+    static bool dropSortedRows(const QString &connectionName);
     // Row-by-row copies of every row, for a check that the whole-table statements store what
     // the records' own conversion stores. On unless turned off.
     static void setWholeTableCopies(bool on);
