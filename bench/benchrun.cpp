@@ -69,7 +69,12 @@ bool runAll(const QSqlDatabase &db, const QStringList &statements)
     return true;
 }
 
-// The rows of a "1.1" file carried into tables of the current layout by SQLite alone.
+// The rows of a "1.1" file carried into tables of the current layout by SQLite alone, as the
+// upgrade leaves them: the payees under new ids, a default schedule for each old one, a "SINGLE"
+// schedule of its own for every bill, the bills under the ids of their places, and a payment of
+// the whole amount for every bill paid in the old file. What the floor leaves out is the work a
+// safe upgrade adds: the copy of the file beforehand, the checks of every table, the second pass
+// from "1.2" and the look-up of each payee's new id.
 const QStringList copyStatements = {
     QStringLiteral("BEGIN"),
     QStringLiteral("CREATE TABLE payees2(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
@@ -83,17 +88,25 @@ const QStringList copyStatements = {
                    "INTEGER, description VARCHAR(100) not null, amount DECIMAL, insertdate "
                    "DATETIME, duedate DATETIME, paiddate DATETIME, isunique BOOL, paid BOOL, note "
                    "VARCHAR(400), deleted BOOL)"),
-    QStringLiteral("INSERT INTO payees2 (id, payeename, accountnumber, mailingaddress, note, "
-                   "deleted) SELECT payeeid, payeename, accountnumber, mailingaddress, note, "
-                   "deleted FROM payees"),
-    QStringLiteral("INSERT INTO billschedule2 (id, scheduletype, dayofmonth, dayofweek, "
-                   "rangetype, rangestartdate, rangeenddate) SELECT billscheduleid, "
-                   "billscheduletype, monthlydayofmonth, weeklydayofweek, rangetype, "
-                   "rangestartdate, rangeenddate FROM billschedule"),
+    QStringLiteral("CREATE TABLE billpayment2 (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, "
+                   "paymentdate DATETIME, amount DECIMAL)"),
+    QStringLiteral("INSERT INTO payees2 (payeename, accountnumber, mailingaddress, note, deleted) "
+                   "SELECT payeename, accountnumber, mailingaddress, note, deleted FROM payees "
+                   "ORDER BY payeeid"),
+    QStringLiteral("INSERT INTO billschedule2 (scheduletype, dayofmonth, dayofweek, frequency, "
+                   "frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT 'NOTSET', 0, "
+                   "0, 0, 'DAY', 'ENDON', date('now'), date('now') FROM billschedule"),
+    QStringLiteral("INSERT INTO billschedule2 (scheduletype, dayofmonth, dayofweek, frequency, "
+                   "frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT 'SINGLE', 0, "
+                   "0, 0, 'DAY', 'ENDON', date('now'), date('now') FROM bills ORDER BY billid"),
     QStringLiteral("INSERT INTO bills2 (id, billscheduleid, payeeid, description, amount, "
-                   "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT billid, "
-                   "billscheduleid, payeeid, description, amount, duedate, duedate, paiddate, 1, "
-                   "paid, note, deleted FROM bills"),
+                   "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT "
+                   "ROW_NUMBER() OVER (ORDER BY billid), (SELECT COUNT(*) FROM billschedule) + "
+                   "ROW_NUMBER() OVER (ORDER BY billid), payeeid, description, amount, "
+                   "date('now'), duedate, CASE WHEN paid = 1 THEN COALESCE(paiddate, duedate) "
+                   "ELSE '2000-01-01' END, 1, paid, note, deleted FROM bills"),
+    QStringLiteral("INSERT INTO billpayment2 (billid, paymentdate, amount) SELECT id, paiddate || "
+                   "'T00:00:00.000', amount FROM bills2 WHERE paid = 1 AND amount > 0 ORDER BY id"),
     QStringLiteral("COMMIT")};
 
 QString formatMs(double ms)
@@ -114,6 +127,11 @@ bool BenchRun::prepare()
     m_version11Path = QDir(m_directory).filePath(QStringLiteral("version11.nvbf"));
     return BenchFiles::buildCurrent(m_currentPath, m_shape) &&
            BenchFiles::buildVersion11(m_version11Path, m_shape);
+}
+
+void BenchRun::measureUpgradeAlone()
+{
+    measureUpgrade();
 }
 
 void BenchRun::measureAll()
@@ -446,7 +464,8 @@ void BenchRun::measureUpgrade()
         [&] { return copyOldRows(&ok); });
     if (!ok)
         return fail(QStringLiteral("the upgrade of a 1.1 file"));
-    addRow(QStringLiteral("upgrade of a 1.1 file (vs INSERT ... SELECT)"), best.ms, best.floorMs);
+    addRow(QStringLiteral("upgrade of a 1.1 file (vs INSERT ... SELECT)"), best.ms, best.floorMs,
+           10.0);
     m_summary.upgradeMs = best.ms;
     m_summary.upgradeFloorMs = best.floorMs;
 }

@@ -58,6 +58,8 @@ public:
 
     bool prepare();
     void measureAll();
+    // The upgrade of the "1.1" file and its floor only.
+    void measureUpgradeAlone();
     bool failed() const { return m_failed; }
 
     void print(QTextStream &out) const;

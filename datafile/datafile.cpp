@@ -334,33 +334,7 @@ bool DataFile::isValid()
 bool DataFile::upgrade()
 {
     UpgradeRunner runner(Connections::current(), &FileData::readVersion, upgradeTables());
-    const UpgradeRunner::Outcome outcome = runner.run();
-    if (outcome.succeeded) {
-        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
-                            QStringLiteral("The file is now version (") + outcome.version +
-                                QStringLiteral(")).\nUpdate successful."));
-        return true;
-    }
-    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
-                        upgradeFailureText(outcome));
-    return false;
-}
-
-// Only a copy that was put back may be called a replacement; otherwise the user has to know
-// whether the file is as it was, and where the copy to recover from is.
-QString upgradeFailureText(const UpgradeRunner::Outcome &outcome)
-{
-    QString what;
-    if (outcome.backupPath.isEmpty())
-        what = QStringLiteral("The file was left as it was.");
-    else if (outcome.restored)
-        what = QStringLiteral("Replacing current file with backup file.");
-    else
-        what = QStringLiteral("The file could not be put back as it was.\nPlease recover it "
-                              "from the backup file:\n") +
-               QDir::toNativeSeparators(outcome.backupPath);
-    return QStringLiteral("The file is still version (") + outcome.version +
-           QStringLiteral(")).\nUpdate was not successful.  ") + what;
+    return runner.runAndReport(QStringLiteral("file"));
 }
 
 bool DataFile::loadCurrentBills()

@@ -165,6 +165,3 @@ private:
     QHash<int, PayeePtr> m_payeesById;
     QList<BillPtr> m_billList;
 };
-
-// What the user is told after an upgrade that did not succeed.
-QString upgradeFailureText(const UpgradeRunner::Outcome &outcome);

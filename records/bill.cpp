@@ -10,6 +10,7 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QVariant>
 #include <QtGlobal>
 
@@ -63,6 +64,42 @@ QDate oldestDueDate(const QSqlRecord &row)
 bool isOlderLayout(const QString &version)
 {
     return version == QLatin1String("1.0") || version == QLatin1String("1.1");
+}
+
+// In a row of the 1.1 layout: the day a bill paid in the old file was paid (the old paid date,
+// else its due date), and whether it gets a payment of its amount.
+const QLatin1String oldPaidOn("(CASE WHEN paiddate IS NOT NULL AND paiddate <> '2000-01-01' "
+                              "THEN paiddate ELSE duedate END)");
+const QLatin1String oldCarried("(paid = 1 AND amount * 100.0 >= 0.5)");
+
+// The payments of bills paid in an old file wait under the negated bill id until all are in;
+// then they take the ids that saving them one by one in the bills' order gives.
+bool numberCarriedPayments()
+{
+    return RecordSql::run(Connections::current(),
+                          QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
+                                         "amount) SELECT ROW_NUMBER() OVER (ORDER BY id DESC), "
+                                         "billid, paymentdate, amount FROM billpayment WHERE "
+                                         "id < 0")) &&
+           RecordSql::run(Connections::current(),
+                          QStringLiteral("DELETE FROM billpayment WHERE id < 0"));
+}
+
+// The 1.1 rows that whole statements copy as the row-by-row conversion would.
+QString plainOldRows()
+{
+    return QStringList{TableUpgrade::plainInt(QStringLiteral("payeeid")),
+                       TableUpgrade::plainText(QStringLiteral("description")),
+                       TableUpgrade::plainAmount(QStringLiteral("amount")),
+                       TableUpgrade::plainDate(QStringLiteral("duedate")),
+                       QStringLiteral("(paiddate IS NULL OR ") +
+                           TableUpgrade::plainDate(QStringLiteral("paiddate")) + QLatin1Char(')'),
+                       TableUpgrade::plainFlag(QStringLiteral("paid")),
+                       TableUpgrade::plainText(QStringLiteral("note")),
+                       TableUpgrade::plainFlag(QStringLiteral("deleted")),
+                       QStringLiteral("(NOT ") + oldCarried + QStringLiteral(" OR ") +
+                           TableUpgrade::hasLocalMidnight(oldPaidOn) + QLatin1Char(')')}
+        .join(QLatin1String(" AND "));
 }
 
 // The columns readColumns() takes, in this order.
@@ -427,16 +464,103 @@ bool Bill::upgradePrepare(const QString &version)
 
 bool Bill::upgradeCopy(const QString &version)
 {
+    if (isOlderLayout(version))
+        return copyOldRows(version);
+    return copyCurrentRows(layoutColumns(version));
+}
+
+// Rows of the current layout keep their ids, schedules and paid states: the payments that
+// decide the paid state are copied only after the bills. Those whose values read and write
+// back unchanged are copied as they are, the others as the record reads them.
+bool Bill::copyCurrentRows(const QString &layout)
+{
+    const QString plain = QStringList{TableUpgrade::plainInt(QStringLiteral("id")),
+                                      TableUpgrade::plainInt(QStringLiteral("billscheduleid")),
+                                      TableUpgrade::plainInt(QStringLiteral("payeeid")),
+                                      TableUpgrade::plainText(QStringLiteral("description")),
+                                      TableUpgrade::plainAmount(QStringLiteral("amount")),
+                                      TableUpgrade::plainDate(QStringLiteral("insertdate")),
+                                      TableUpgrade::plainDate(QStringLiteral("duedate")),
+                                      TableUpgrade::plainDate(QStringLiteral("paiddate")),
+                                      TableUpgrade::plainFlag(QStringLiteral("isunique")),
+                                      TableUpgrade::plainFlag(QStringLiteral("paid")),
+                                      TableUpgrade::plainText(QStringLiteral("note")),
+                                      TableUpgrade::plainFlag(QStringLiteral("deleted"))}
+                              .join(QLatin1String(" AND "));
+    const QString temp = TableUpgrade::tempTable(layout);
+    const QString copyPlain =
+        QStringLiteral("INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
+                       "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT id, "
+                       "billscheduleid, payeeid, COALESCE(description, ''), amount, insertdate, "
+                       "duedate, paiddate, isunique, paid, COALESCE(note, ''), deleted FROM ") +
+        TableUpgrade::sortedRows(temp) + QStringLiteral(" WHERE NOT nv.nvother");
+    const bool copied =
+        TableUpgrade::sortRows(Connections::current(), temp, plain) &&
+        RecordSql::run(Connections::current(), copyPlain) &&
+        TableUpgrade::copySelected(
+            Connections::current(), temp,
+            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
+                QStringLiteral(" WHERE nv.nvother"),
+            [](const QSqlRecord &row) {
+                Bill bill;
+                return bill.convertRecord(row, QStringLiteral("1.2")) && bill.insertKeepingId();
+            });
+    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
+}
+
+// Each bill of an older layout gets a "SINGLE" schedule of its own and the id of its place in
+// the old table, as saving them one by one in that order gives; a bill paid in the old file
+// gets a payment. The rows that whole statements cannot copy go first, one by one, under the
+// ids of their places; their payments, like the others, wait under the negated bill id until
+// all are in and then take the ids that saving them in the bills' order gives.
+bool Bill::copyOldRows(const QString &version)
+{
+    const QString temp = TableUpgrade::tempTable(layoutColumns(version));
+    // The oldest layout keeps its due dates in two ways; its rows all go one by one.
+    const QString plain = version == QLatin1String("1.1") ? plainOldRows() : QStringLiteral("0");
+    QList<std::pair<Bill, QVariant>> others;
+    if (!TableUpgrade::sortRows(Connections::current(), temp, plain) ||
+        !convertOtherOldRows(version, &others))
+        return false;
+    QSqlQuery last = RecordSql::currentQuery();
+    if (!RecordSql::prepare(last,
+                            QStringLiteral("SELECT COALESCE(MAX(id), 0) FROM billschedule")) ||
+        !RecordSql::exec(last) || !last.next())
+        return false;
+    const int scheduleBase = last.value(0).toInt();
+    last.finish();
+    if (!BillSchedule::insertDefaultRows(QStringLiteral("SINGLE"), temp))
+        return false;
+    for (auto &[bill, oldPaidDate] : others) {
+        bill.setBillScheduleId(scheduleBase + bill.id());
+        if (!bill.insertKeepingId() || !bill.carryOverPaidState(oldPaidDate)) {
+            qCWarning(lcUpgrade).noquote() << "Copying a row of" << temp << "failed";
+            return false;
+        }
+    }
+    return (version != QLatin1String("1.1") || copyPlainOldRows(version, scheduleBase)) &&
+           numberCarriedPayments() && TableUpgrade::dropSortedRows(Connections::current());
+}
+
+// The old rows that only the record's conversion reads right, converted before anything is
+// written, each with the id of its place and its old paid date: a payee link that cannot be
+// read stops the copy before it starts.
+bool Bill::convertOtherOldRows(const QString &version, QList<std::pair<Bill, QVariant>> *others)
+{
+    const QString temp = TableUpgrade::tempTable(layoutColumns(version));
     CopiedPayees copiedPayees;
-    const auto copyRow = [&version, &copiedPayees](const QSqlRecord &row) {
-        if (isOlderLayout(version))
-            return copyOldRow(row, version, &copiedPayees);
-        // Rows of the current layout keep their ids, schedules and paid states: the payments
-        // that decide the paid state are copied only after the bills.
-        Bill bill;
-        return bill.convertRecord(row, version) && bill.insertKeepingId();
-    };
-    return TableUpgrade::copy(Connections::current(), layoutColumns(version), copyRow);
+    return TableUpgrade::copySelected(
+        Connections::current(), temp,
+        QStringLiteral("SELECT nv.nvposition, old.* FROM ") + TableUpgrade::sortedRows(temp) +
+            QStringLiteral(" WHERE nv.nvother ORDER BY nv.nvposition"),
+        [&](const QSqlRecord &row) {
+            Bill bill;
+            if (!bill.convertOldRecord(row, version, &copiedPayees))
+                return false;
+            bill.setId(TableUpgrade::columnValue(row, QStringLiteral("nvposition")).toInt());
+            others->append({bill, TableUpgrade::columnValue(row, QStringLiteral("paiddate"))});
+            return true;
+        });
 }
 
 bool Bill::upgradeDrop(const QString &version)
@@ -506,18 +630,44 @@ bool Bill::lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *co
     return true;
 }
 
-bool Bill::copyOldRow(const QSqlRecord &row, const QString &version, CopiedPayees *copiedPayees)
+bool Bill::copyPlainOldRows(const QString &version, int scheduleBase)
 {
-    Bill bill;
-    if (!bill.convertOldRecord(row, version, copiedPayees))
+    const QString rows = TableUpgrade::sortedRows(TableUpgrade::tempTable(layoutColumns(version))) +
+                         QStringLiteral(" WHERE NOT nv.nvother");
+    // Each bill looks its payee up in the link table, which the upgrade drops with its index.
+    const QString link = TableUpgrade::linkTable(Payee::layoutColumns(version));
+    if (!RecordSql::run(Connections::current(), QStringLiteral("CREATE INDEX ") + link +
+                                                    QStringLiteral("oldid ON ") + link +
+                                                    QStringLiteral(" (oldid)")))
         return false;
-    BillSchedule schedule;
-    schedule.setScheduleType(QStringLiteral("SINGLE"));
-    // Joining the schedule inserts the bill with the schedule's id in one write.
-    return schedule.save() && schedule.addBill(bill) && bill.carryOverPaidState(row);
+    QSqlQuery bills = RecordSql::currentQuery();
+    if (!RecordSql::prepare(
+            bills,
+            QStringLiteral(
+                "INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
+                "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT "
+                "nvposition, :schedulebase + nvposition, COALESCE((SELECT link.id FROM ") +
+                TableUpgrade::linkTable(Payee::layoutColumns(version)) +
+                QStringLiteral(" AS link WHERE link.oldid = old.payeeid ORDER BY link.rowid LIMIT "
+                               "1), 0), COALESCE(description, ''), amount, :insertdate, duedate, "
+                               "CASE WHEN ") +
+                oldCarried + QStringLiteral(" THEN ") + oldPaidOn +
+                QStringLiteral(" ELSE :neverpaid END, 1, paid, COALESCE(note, ''), deleted FROM ") +
+                rows))
+        return false;
+    bills.bindValue(QStringLiteral(":schedulebase"), scheduleBase);
+    bills.bindValue(QStringLiteral(":insertdate"), RecordSql::date(Clock::today()));
+    bills.bindValue(QStringLiteral(":neverpaid"), RecordSql::date(neverPaidDate()));
+    // The payment is dated at the start of its day, the form in which moments are written.
+    return RecordSql::exec(bills) &&
+           RecordSql::run(Connections::current(),
+                          QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
+                                         "amount) SELECT -nvposition, nvposition, ") +
+                              oldPaidOn + QStringLiteral(" || 'T00:00:00.000', amount FROM ") +
+                              rows + QStringLiteral(" AND ") + oldCarried);
 }
 
-bool Bill::carryOverPaidState(const QSqlRecord &row)
+bool Bill::carryOverPaidState(const QVariant &oldPaidDate)
 {
     // Older files marked a bill paid by its flag alone, but a bill now counts as paid only
     // when payments cover it; without one, every bill paid in the old file would turn
@@ -525,7 +675,7 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     // it paid, dated when the old file says it was paid, or else on its due date.
     if (!m_paid || m_storedAmount || std::round(m_amount * 100.0) <= 0)
         return true;
-    QDate paidOn = TableUpgrade::columnValue(row, QStringLiteral("paiddate")).toDate();
+    QDate paidOn = oldPaidDate.toDate();
     if (!paidOn.isValid() || paidOn == neverPaidDate())
         paidOn = m_dueDate.isValid() ? m_dueDate : Clock::today();
     // The bill's paid date is the day of that payment, as for a bill paid today.
@@ -533,10 +683,11 @@ bool Bill::carryOverPaidState(const QSqlRecord &row)
     // The start of the day, not 00:00: where the clocks skip midnight, 00:00 does not exist and
     // the payment would be stored without a date.
     BillPayment payment(m_id, paidOn.startOfDay(), m_amount);
+    payment.setId(-m_id);
     // The payment covers the bill, which is stored as paid already: there is no paid state
     // for the payment's own save() to bring up to date, and reading the bill back to find
     // that out would search all payments copied so far, for every paid bill.
-    return save() && payment.writeRow();
+    return save() && payment.insertKeepingId();
 }
 
 int Bill::newPayeeId(int oldId, const QString &version, bool *ok)

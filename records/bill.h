@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 class ColumnReader;
 class QSqlQuery;
@@ -146,9 +147,13 @@ private:
     bool convertOldRecord(const QSqlRecord &row, const QString &version,
                           CopiedPayees *copiedPayees);
     bool lookUpCopiedPayee(int oldId, const QString &version, CopiedPayees *copiedPayees);
-    static bool copyOldRow(const QSqlRecord &row, const QString &version,
-                           CopiedPayees *copiedPayees);
-    bool carryOverPaidState(const QSqlRecord &row);
+    static bool copyCurrentRows(const QString &layout);
+    static bool copyOldRows(const QString &version);
+    static bool copyPlainOldRows(const QString &version, int scheduleBase);
+    static bool convertOtherOldRows(const QString &version,
+                                    QList<std::pair<Bill, QVariant>> *others);
+    // Older files marked a bill paid by its flag alone; oldPaidDate is the old row's paid date.
+    bool carryOverPaidState(const QVariant &oldPaidDate);
 
     int m_id = 0;
     int m_billScheduleId = 0;

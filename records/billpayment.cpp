@@ -9,6 +9,7 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QVariant>
 
 namespace {
@@ -226,14 +227,39 @@ bool BillPayment::upgradePrepare(const QString &version)
 
 bool BillPayment::upgradeCopy(const QString &version)
 {
-    const auto copyRow = [&version](const QSqlRecord &row) {
-        BillPayment payment;
-        payment.convertRecord(row, version);
-        // Only the current layout has payments. Saving one would recompute its bill's paid
-        // state while the copy is half done, so only the row is written.
-        return payment.insertKeepingId();
-    };
-    return TableUpgrade::copy(Connections::current(), layoutColumns(version), copyRow);
+    // Only the current layout has payments.
+    const QString layout = layoutColumns(version);
+    return TableUpgrade::isAbsent(layout) || copyCurrentRows(layout);
+}
+
+// Rows keep their ids. Those whose values read and write back unchanged are copied as they
+// are, the others as the record reads them. Saving a payment would recompute its bill's paid
+// state while the copy is half done, so only the rows are written.
+bool BillPayment::copyCurrentRows(const QString &layout)
+{
+    const QString plain = QStringList{TableUpgrade::plainInt(QStringLiteral("id")),
+                                      TableUpgrade::plainInt(QStringLiteral("billid")),
+                                      TableUpgrade::plainMoment(QStringLiteral("paymentdate")),
+                                      TableUpgrade::plainAmount(QStringLiteral("amount"))}
+                              .join(QLatin1String(" AND "));
+    const QString temp = TableUpgrade::tempTable(layout);
+    const QString copyPlain = QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
+                                             "amount) SELECT id, billid, paymentdate, amount "
+                                             "FROM ") +
+                              TableUpgrade::sortedRows(temp) +
+                              QStringLiteral(" WHERE NOT nv.nvother");
+    const bool copied = TableUpgrade::sortRows(Connections::current(), temp, plain) &&
+                        RecordSql::run(Connections::current(), copyPlain) &&
+                        TableUpgrade::copySelected(
+                            Connections::current(), temp,
+                            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
+                                QStringLiteral(" WHERE nv.nvother"),
+                            [](const QSqlRecord &row) {
+                                BillPayment payment;
+                                payment.convertRecord(row, QStringLiteral("1.2"));
+                                return payment.insertKeepingId();
+                            });
+    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
 }
 
 bool BillPayment::upgradeDrop(const QString &version)

@@ -68,6 +68,7 @@ private:
 
     bool writeRow();
     void bindColumns(QSqlQuery &query) const;
+    static bool copyCurrentRows(const QString &layout);
     void readColumns(const ColumnReader &row);
     void keepUnread(const QVariant &amount);
     // Reads the rows of a query on the table by column position.

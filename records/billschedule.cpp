@@ -10,6 +10,7 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QVariant>
 #include <QtGlobal>
 
@@ -514,14 +515,68 @@ bool BillSchedule::upgradePrepare(const QString &version)
 
 bool BillSchedule::upgradeCopy(const QString &version)
 {
-    return TableUpgrade::copy(
-        Connections::current(), layoutColumns(version), [&version](const QSqlRecord &row) {
-            BillSchedule schedule;
-            schedule.convertRecord(row, version);
-            // Rows of the current layout keep their ids, which their bills hold. No bill of
-            // an older file refers to its old schedules: those bills get schedules of their own.
-            return version == QLatin1String("1.2") ? schedule.insertKeepingId() : schedule.save();
-        });
+    const QString layout = layoutColumns(version);
+    if (version == QLatin1String("1.2"))
+        return copyCurrentRows(layout);
+    // The old layout's recurrence columns do not fit the current ones, and no bill of an older
+    // file refers to its old schedules (those bills get schedules of their own): each row
+    // becomes a schedule with the defaults.
+    if (TableUpgrade::isAbsent(layout))
+        return true;
+    return insertDefaultRows(BillSchedule().scheduleType(), TableUpgrade::tempTable(layout));
+}
+
+bool BillSchedule::insertDefaultRows(const QString &scheduleType, const QString &table)
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    const QString statement =
+        QStringLiteral("INSERT INTO billschedule (scheduletype, dayofmonth, dayofweek, frequency, "
+                       "frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT "
+                       ":scheduletype, :dayofmonth, :dayofweek, :frequency, :frequencyvalue, "
+                       ":rangetype, :rangestartdate, :rangeenddate FROM ") +
+        table + QStringLiteral(" ORDER BY rowid");
+    if (!RecordSql::prepare(query, statement))
+        return false;
+    BillSchedule defaults;
+    defaults.setScheduleType(scheduleType);
+    defaults.bindColumns(query);
+    return RecordSql::exec(query);
+}
+
+// Rows of the current layout keep their ids, which their bills hold. Those whose values read
+// and write back unchanged are copied as they are, the others as the record reads them.
+bool BillSchedule::copyCurrentRows(const QString &layout)
+{
+    const QString plain = QStringList{TableUpgrade::plainInt(QStringLiteral("id")),
+                                      TableUpgrade::plainText(QStringLiteral("scheduletype")),
+                                      TableUpgrade::plainInt(QStringLiteral("dayofmonth")),
+                                      TableUpgrade::plainInt(QStringLiteral("dayofweek")),
+                                      TableUpgrade::plainInt(QStringLiteral("frequency")),
+                                      TableUpgrade::plainText(QStringLiteral("frequencyvalue")),
+                                      TableUpgrade::plainText(QStringLiteral("rangetype")),
+                                      TableUpgrade::plainDate(QStringLiteral("rangestartdate")),
+                                      TableUpgrade::plainDate(QStringLiteral("rangeenddate"))}
+                              .join(QLatin1String(" AND "));
+    const QString temp = TableUpgrade::tempTable(layout);
+    const QString copyPlain =
+        QStringLiteral("INSERT INTO billschedule (id, scheduletype, dayofmonth, dayofweek, "
+                       "frequency, frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT "
+                       "id, COALESCE(scheduletype, ''), dayofmonth, dayofweek, frequency, "
+                       "COALESCE(frequencyvalue, ''), COALESCE(rangetype, ''), rangestartdate, "
+                       "rangeenddate FROM ") +
+        TableUpgrade::sortedRows(temp) + QStringLiteral(" WHERE NOT nv.nvother");
+    const bool copied = TableUpgrade::sortRows(Connections::current(), temp, plain) &&
+                        RecordSql::run(Connections::current(), copyPlain) &&
+                        TableUpgrade::copySelected(
+                            Connections::current(), temp,
+                            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
+                                QStringLiteral(" WHERE nv.nvother"),
+                            [](const QSqlRecord &row) {
+                                BillSchedule schedule;
+                                schedule.convertRecord(row, QStringLiteral("1.2"));
+                                return schedule.insertKeepingId();
+                            });
+    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
 }
 
 bool BillSchedule::upgradeDrop(const QString &version)

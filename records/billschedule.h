@@ -48,6 +48,10 @@ public:
     static bool upgradePrepare(const QString &version);
     static bool upgradeCopy(const QString &version);
     static bool upgradeDrop(const QString &version);
+    // Inserts one schedule of the given type, with the default values and a new id, for every
+    // row of the named table, in the order of its rows: what saving a default schedule per row
+    // would store, in one statement.
+    static bool insertDefaultRows(const QString &scheduleType, const QString &table);
     // Fills this default-constructed schedule from one row of the version's layout without
     // reading its bills; it is left not stored.
     void convertRecord(const QSqlRecord &row, const QString &version);
@@ -121,6 +125,7 @@ public:
 private:
     bool removeRow();
     void readColumns(const QSqlRecord &record);
+    static bool copyCurrentRows(const QString &layout);
     void bindColumns(QSqlQuery &query) const;
 
     int m_id = 0;

@@ -6,6 +6,7 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStringList>
 #include <QVariant>
 
 namespace {
@@ -154,6 +155,8 @@ bool Payee::upgradePrepare(const QString &version)
 bool Payee::upgradeCopy(const QString &version)
 {
     const QString layout = layoutColumns(version);
+    if (version == QLatin1String("1.2"))
+        return copyCurrentRows(layout);
     return TableUpgrade::copy(
         Connections::current(), layout, [&version, &layout](const QSqlRecord &row) {
             Payee payee;
@@ -167,6 +170,46 @@ bool Payee::upgradeCopy(const QString &version)
             return written &&
                    TableUpgrade::addLink(Connections::current(), layout, payee.id(), oldId);
         });
+}
+
+// Rows of the current layout keep their ids, so that bills and payments need no mapping. Those
+// whose values read and write back unchanged are copied as they are, the others as the record
+// reads them; each is linked to itself.
+bool Payee::copyCurrentRows(const QString &layout)
+{
+    const QString plain = QStringList{TableUpgrade::plainInt(QStringLiteral("id")),
+                                      TableUpgrade::plainText(QStringLiteral("payeename")),
+                                      TableUpgrade::plainText(QStringLiteral("accountnumber")),
+                                      TableUpgrade::plainText(QStringLiteral("mailingaddress")),
+                                      TableUpgrade::plainText(QStringLiteral("note")),
+                                      TableUpgrade::plainFlag(QStringLiteral("deleted"))}
+                              .join(QLatin1String(" AND "));
+    const QString temp = TableUpgrade::tempTable(layout);
+    const QString where = QStringLiteral(" WHERE NOT nv.nvother");
+    const QString copyPlain =
+        QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, mailingaddress, note, "
+                       "deleted) SELECT id, COALESCE(payeename, ''), COALESCE(accountnumber, ''), "
+                       "COALESCE(mailingaddress, ''), COALESCE(note, ''), deleted FROM ") +
+        TableUpgrade::sortedRows(temp) + where;
+    const QString linkPlain = QStringLiteral("INSERT INTO ") + TableUpgrade::linkTable(layout) +
+                              QStringLiteral(" (id, oldid) SELECT id, id FROM ") +
+                              TableUpgrade::sortedRows(temp) + where;
+    const bool copied =
+        TableUpgrade::sortRows(Connections::current(), temp, plain) &&
+        RecordSql::run(Connections::current(), copyPlain) &&
+        RecordSql::run(Connections::current(), linkPlain) &&
+        TableUpgrade::copySelected(
+            Connections::current(), temp,
+            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
+                QStringLiteral(" WHERE nv.nvother"),
+            [&layout](const QSqlRecord &row) {
+                Payee payee;
+                payee.convertRecord(row, QStringLiteral("1.2"));
+                const int oldId = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
+                return payee.insertKeepingId() &&
+                       TableUpgrade::addLink(Connections::current(), layout, payee.id(), oldId);
+            });
+    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
 }
 
 bool Payee::upgradeDrop(const QString &version)

@@ -64,6 +64,7 @@ private:
     friend class RecordLoader;
 
     void bindColumns(QSqlQuery &query) const;
+    static bool copyCurrentRows(const QString &layout);
     void readColumns(const ColumnReader &row);
     // Reads the rows of a query on the table by column position.
     static ColumnReader columnReader(const QSqlQuery &query);

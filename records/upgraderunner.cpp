@@ -3,6 +3,7 @@
 #include "activedomainobject.h"
 #include "connections.h"
 #include "logging.h"
+#include "messagehelper.h"
 #include "schemacheck.h"
 #include "transaction.h"
 
@@ -123,6 +124,40 @@ UpgradeRunner::Outcome UpgradeRunner::run()
         outcome.restored = restore(outcome.backupPath);
     outcome.version = m_readVersion();
     return outcome;
+}
+
+bool UpgradeRunner::runAndReport(const QString &fileNoun)
+{
+    const Outcome outcome = run();
+    if (outcome.succeeded) {
+        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
+                            QStringLiteral("The ") + fileNoun +
+                                QStringLiteral(" is now version (") + outcome.version +
+                                QStringLiteral(")).\nUpdate successful."));
+        return true;
+    }
+    if (!outcome.backupPath.isEmpty() && !outcome.restored)
+        qCWarning(lcUpgrade).noquote()
+            << "The" << fileNoun << "could not be restored; its copy is" << outcome.backupPath;
+    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
+                        failureText(outcome, fileNoun));
+    return false;
+}
+
+QString UpgradeRunner::failureText(const Outcome &outcome, const QString &fileNoun)
+{
+    QString what;
+    if (outcome.backupPath.isEmpty())
+        what = QStringLiteral("The ") + fileNoun + QStringLiteral(" was left as it was.");
+    else if (outcome.restored)
+        what = QStringLiteral("Replacing current file with backup file.");
+    else
+        what = QStringLiteral("The ") + fileNoun +
+               QStringLiteral(" could not be put back as it was.\nPlease recover it from the "
+                              "backup file:\n") +
+               QDir::toNativeSeparators(outcome.backupPath);
+    return QStringLiteral("The ") + fileNoun + QStringLiteral(" is still version (") +
+           outcome.version + QStringLiteral(")).\nUpdate was not successful.  ") + what;
 }
 
 bool UpgradeRunner::canMigrate(const QString &version)

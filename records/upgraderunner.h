@@ -53,6 +53,15 @@ public:
 
     Outcome run();
 
+    // Runs the upgrade and tells the user its outcome, as both stores do; fileNoun is what the
+    // user calls the file ("file", "system file"). True when the file now reads the current
+    // version.
+    bool runAndReport(const QString &fileNoun);
+    // What the user is told after a run that did not succeed: only a copy that was really put
+    // back is called a replacement; otherwise the text says whether the file is as it was, and
+    // where the copy to recover from is.
+    static QString failureText(const Outcome &outcome, const QString &fileNoun);
+
     // Versions compare as dotted numbers ("1.10" is after "1.4"). Texts that are not such
     // numbers (an empty version, for instance) compare as older than any number.
     static int compareVersions(const QString &left, const QString &right);

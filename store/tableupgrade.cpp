@@ -23,6 +23,12 @@ int matchingColumns(const QSqlRecord &record, const QStringList &items)
     }
     return matches;
 }
+
+bool &wholeTableCopies()
+{
+    static bool on = true;
+    return on;
+}
 } // namespace
 
 QStringList TableUpgrade::splitLayout(const QString &layout)
@@ -110,7 +116,13 @@ bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
 {
     if (isAbsent(layout))
         return true;
+    return copySelected(connectionName, tempTable(layout),
+                        QStringLiteral("SELECT * FROM ") + tempTable(layout), copyRow);
+}
 
+bool TableUpgrade::copySelected(const QString &connectionName, const QString &tableName,
+                                const QString &statement, const RowCopy &copyRow)
+{
     // All rows are read before the first is written, so that no read is still running on
     // the connection while the copy writes and the caller may roll back. They are kept as
     // bare values, a fraction of the size of a record per row; each is handed over in one
@@ -120,7 +132,6 @@ bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
     {
         QSqlQuery query(Connections::database(connectionName));
         query.setForwardOnly(true);
-        const QString statement = QStringLiteral("SELECT * FROM ") + tempTable(layout);
         if (!RecordSql::prepare(query, statement) || !RecordSql::exec(query))
             return false;
         row = query.record();
@@ -131,17 +142,110 @@ bool TableUpgrade::copy(const QString &connectionName, const QString &layout,
                 values.append(query.value(column));
             rows.append(std::move(values));
         }
+        if (!RecordSql::readToTheEnd(query))
+            return false;
     }
     for (QVariantList &values : rows) {
         for (int column = 0; column < row.count(); ++column)
             row.setValue(column, values.at(column));
         values.clear();
         if (!copyRow(row)) {
-            qCWarning(lcUpgrade).noquote() << "Copying a row of" << tempTable(layout) << "failed";
+            qCWarning(lcUpgrade).noquote() << "Copying a row of" << tableName << "failed";
             return false;
         }
     }
     return true;
+}
+
+QString TableUpgrade::plainRows(const QString &condition)
+{
+    if (!wholeTableCopies())
+        return QStringLiteral("0");
+    return QStringLiteral("COALESCE((") + condition + QStringLiteral("), 0)");
+}
+
+QString TableUpgrade::plainInt(const QString &column)
+{
+    return QStringLiteral("(typeof(%1) = 'integer' AND %1 BETWEEN -2147483648 AND 2147483647)")
+        .arg(column);
+}
+
+QString TableUpgrade::plainFlag(const QString &column)
+{
+    return QStringLiteral("(typeof(%1) = 'integer' AND %1 IN (0, 1))").arg(column);
+}
+
+QString TableUpgrade::plainText(const QString &column)
+{
+    // length() counts characters up to the first NUL and a blob's bytes: equal only for one
+    // byte per character and no NUL. Bytes past 0x7f, which may not even be UTF-8 and would
+    // not come back as they are, then still read as characters the class excludes.
+    return QStringLiteral("(%1 IS NULL OR (typeof(%1) = 'text' AND length(%1) = "
+                          "length(CAST(%1 AS BLOB)) AND %1 NOT GLOB '*[^' || char(1) || '-' || "
+                          "char(127) || ']*'))")
+        .arg(column);
+}
+
+QString TableUpgrade::plainAmount(const QString &column)
+{
+    return QStringLiteral("((typeof(%1) = 'real' AND %1 BETWEEN -1.7976931348623157e308 AND "
+                          "1.7976931348623157e308) OR (typeof(%1) = 'integer' AND %1 BETWEEN "
+                          "-9007199254740992 AND 9007199254740992))")
+        .arg(column);
+}
+
+QString TableUpgrade::plainDate(const QString &column)
+{
+    return QStringLiteral(
+               "(typeof(%1) = 'text' AND length(%1) = 10 AND %1 >= '0001' AND date(%1) IS %1)")
+        .arg(column);
+}
+
+QString TableUpgrade::plainMoment(const QString &column)
+{
+    return QStringLiteral("(typeof(%1) = 'text' AND length(%1) = 23 AND %1 BETWEEN '1971' AND "
+                          "'2038' AND strftime('%Y-%m-%dT%H:%M:%f', %1) IS %1 AND "
+                          "datetime(%1, 'utc', 'localtime') IS datetime(%1))")
+        .arg(column);
+}
+
+QString TableUpgrade::hasLocalMidnight(const QString &dayExpression)
+{
+    return QStringLiteral("((%1) BETWEEN '1971' AND '2038' AND datetime((%1) || ' 00:00:00', "
+                          "'utc', 'localtime') IS (%1) || ' 00:00:00')")
+        .arg(dayExpression);
+}
+
+bool TableUpgrade::sortRows(const QString &connectionName, const QString &table,
+                            const QString &condition)
+{
+    // The conditions cost more than the copy itself: they are worked out once per row here.
+    return dropSortedRows(connectionName) &&
+           RecordSql::run(
+               connectionName,
+               QStringLiteral("CREATE TEMP TABLE nvrows (nvposition INTEGER PRIMARY KEY, "
+                              "nvrowid INTEGER, nvother INTEGER)")) &&
+           RecordSql::run(connectionName,
+                          QStringLiteral("INSERT INTO temp.nvrows (nvrowid, nvother) SELECT rowid, "
+                                         "NOT ") +
+                              plainRows(condition) + QStringLiteral(" FROM ") + table +
+                              QStringLiteral(" ORDER BY rowid"));
+}
+
+QString TableUpgrade::sortedRows(const QString &table)
+{
+    return QStringLiteral("temp.nvrows AS nv JOIN ") + table +
+           QStringLiteral(" AS old ON old.rowid = nv.nvrowid");
+}
+
+bool TableUpgrade::dropSortedRows(const QString &connectionName)
+{
+    return RecordSql::run(connectionName, QStringLiteral("DROP TABLE IF EXISTS temp.nvrows"));
+}
+
+void TableUpgrade::setWholeTableCopies(bool on)
+{
+    wholeTableCopies() = on;
 }
 
 bool TableUpgrade::drop(const QString &connectionName, const QString &layout)

@@ -50,6 +50,47 @@ public:
     using RowCopy = std::function<bool(const QSqlRecord &row)>;
     static bool copy(const QString &connectionName, const QString &layout, const RowCopy &copyRow);
 
+    // The same for the rows of any SELECT on the connection, for instance the rows of the
+    // set-aside table that a whole-table statement could not carry over; a failed row is
+    // logged under tableName.
+    static bool copySelected(const QString &connectionName, const QString &tableName,
+                             const QString &statement, const RowCopy &copyRow);
+
+    // Whole-table copies. A statement that copies every row at once must store exactly what
+    // the record classes' own conversion stores, row by row. It does so for the rows whose
+    // values are in the plain forms below, which read and write back unchanged; every other row
+    // (a text amount, a date in another form, a text that is not plain ASCII...) still goes
+    // through the record's conversion. plainRows() wraps a condition built from these for use
+    // in WHERE (never NULL).
+    static QString plainRows(const QString &condition);
+    // An integer that fits an int.
+    static QString plainInt(const QString &column);
+    // 0 or 1.
+    static QString plainFlag(const QString &column);
+    // NULL (which reads as an empty text) or a text of printable and blank ASCII characters.
+    static QString plainText(const QString &column);
+    // A finite real, or an integer that a double holds exactly.
+    static QString plainAmount(const QString &column);
+    // A valid "yyyy-MM-dd" date.
+    static QString plainDate(const QString &column);
+    // A "yyyy-MM-ddTHH:mm:ss.zzz" moment, as moments are written, between 1971 and 2037 and not
+    // in a gap of the local clock (where reading it would move it).
+    static QString plainMoment(const QString &column);
+    // Whether the expression, a date text, begins a day that has a local midnight in the
+    // years where the clocks of this machine are known to both readers.
+    static QString hasLocalMidnight(const QString &dayExpression);
+    // Sorts the rows of table once, in the order the table is read, into the work table
+    // temp.nvrows: nvposition (from 1), nvrowid and nvother, which is 1 for a row the condition
+    // leaves to the record's conversion. sortedRows() joins them as "nv" to the table as "old";
+    // dropSortedRows() removes the work table again.
+    static bool sortRows(const QString &connectionName, const QString &table,
+                         const QString &condition);
+    static QString sortedRows(const QString &table);
+    static bool dropSortedRows(const QString &connectionName);
+    // Row-by-row copies of every row, for a check that the whole-table statements store what
+    // the records' own conversion stores. On unless turned off.
+    static void setWholeTableCopies(bool on);
+
     // Drops the temp and link tables; does nothing for "none".
     static bool drop(const QString &connectionName, const QString &layout);
 

@@ -140,21 +140,7 @@ bool SystemDatabase::isValid()
 bool SystemDatabase::upgrade()
 {
     UpgradeRunner runner(Connections::system(), &SystemFileData::readVersion, upgradeTables());
-    const UpgradeRunner::Outcome outcome = runner.run();
-    if (outcome.succeeded) {
-        MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
-                            QStringLiteral("The system file is now version (") + outcome.version +
-                                QStringLiteral(")).\nUpdate successful."));
-        return true;
-    }
-    if (!outcome.backupPath.isEmpty() && !outcome.restored)
-        qCWarning(lcUpgrade).noquote()
-            << "The system file could not be restored; its copy is" << outcome.backupPath;
-    MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
-                        QStringLiteral("The system file is still version (") + outcome.version +
-                            QStringLiteral(")).\nUpdate was not successful.  Replacing current "
-                                           "file with backup file."));
-    return false;
+    return runner.runAndReport(QStringLiteral("system file"));
 }
 
 QString SystemDatabase::recentFileLocation()

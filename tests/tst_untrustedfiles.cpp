@@ -334,21 +334,32 @@ void TestUntrustedFiles::missingRecordIsNeverWritten()
 
 void TestUntrustedFiles::failedUpgradeSaysWhatBecameOfTheFile_data()
 {
+    QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("backup");
     QTest::addColumn<bool>("restored");
     QTest::addColumn<QString>("ending");
-    QTest::newRow("put back") << "/data/bills.nvbf.v1.1.bak" << true
+    QTest::newRow("put back") << "file"
+                              << "/data/bills.nvbf.v1.1.bak" << true
                               << "Replacing current file with backup file.";
     QTest::newRow("not put back")
+        << "file"
         << "/data/bills.nvbf.v1.1.bak" << false
         << "The file could not be put back as it was.\nPlease recover it from the backup "
            "file:\n" +
                QDir::toNativeSeparators("/data/bills.nvbf.v1.1.bak");
-    QTest::newRow("never copied") << "" << false << "The file was left as it was.";
+    QTest::newRow("never copied") << "file"
+                                  << "" << false << "The file was left as it was.";
+    QTest::newRow("system file not put back")
+        << "system file"
+        << "/work/system.db.v1.1.bak" << false
+        << "The system file could not be put back as it was.\nPlease recover it from the "
+           "backup file:\n" +
+               QDir::toNativeSeparators("/work/system.db.v1.1.bak");
 }
 
 void TestUntrustedFiles::failedUpgradeSaysWhatBecameOfTheFile()
 {
+    QFETCH(QString, file);
     QFETCH(QString, backup);
     QFETCH(bool, restored);
     QFETCH(QString, ending);
@@ -356,8 +367,8 @@ void TestUntrustedFiles::failedUpgradeSaysWhatBecameOfTheFile()
     outcome.version = "1.1";
     outcome.backupPath = backup;
     outcome.restored = restored;
-    QCOMPARE(upgradeFailureText(outcome),
-             "The file is still version (1.1)).\nUpdate was not successful.  " + ending);
+    QCOMPARE(UpgradeRunner::failureText(outcome, file),
+             "The " + file + " is still version (1.1)).\nUpdate was not successful.  " + ending);
 }
 
 void TestUntrustedFiles::readOnlyOpenWritesNothing()
