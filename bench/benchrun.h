@@ -12,6 +12,8 @@ class QAction;
 class QSqlDatabase;
 class QTextStream;
 class QTreeWidget;
+class QTreeWidgetItem;
+class ReportDialog;
 
 // One benchmark run on files of one size: builds them, takes every measurement and prints
 // the table. Each figure is set against a floor taken in the same process.
@@ -38,6 +40,8 @@ public:
 
     bool prepare();
     void measureAll();
+    // Only the reports, on the current file.
+    void measureReportsOnly();
     bool failed() const { return m_failed; }
 
     void print(QTextStream &out) const;
@@ -71,6 +75,7 @@ private:
     void measureListMemory(QTreeWidget *list, QAction *current);
     void measureWindowPeak();
     void measureReports();
+    void measureReportPdf(ReportDialog &dialog, QTreeWidgetItem *pastDue);
 
     double generateSeries(const BillSchedule &rule, bool *ok) const;
     double insertSeriesRows(const QList<QDate> &dueDates, bool *ok) const;
