@@ -318,7 +318,10 @@ void buildDocument(const ReportContent &content, QTextDocument *document, qreal 
         writer.rows(content, textWidth - 2 * document->documentMargin());
     edit.endEditBlock();
     // Only now: a document with a layout does that layout's bookkeeping on every insertion,
-    // which made building a long report half as slow again.
+    // which made building a long report half as slow again. The layout starts at once, so it
+    // starts at the width the report was built for.
+    if (textWidth > 0)
+        document->setTextWidth(textWidth);
     ReportStrut::install(document);
 }
 

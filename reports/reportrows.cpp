@@ -46,7 +46,7 @@ QString widestValue(ReportColumnKind kind, const QList<QVariantList> &rows, int 
 } // namespace
 
 ReportRows::ReportRows(const ReportContent &content, const QFont &font, qreal width)
-    : m_content(content), m_font(font), m_boldFont(font), m_metrics(font)
+    : m_content(content), m_boldFont(font), m_metrics(font)
 {
     m_latinWidths.fill(-1);
     m_boldFont.setBold(true);
@@ -116,7 +116,7 @@ qreal ReportRows::textWidth(const QString &text) const
 void ReportRows::fit(qreal width)
 {
     const QFontMetricsF bold(m_boldFont);
-    const qreal averageCharacter = QFontMetricsF(m_font).averageCharWidth();
+    const qreal averageCharacter = m_metrics.averageCharWidth();
     qreal fixed = 0;
     qreal flexible = 0;
     qreal floor = 0;

@@ -38,7 +38,6 @@ private:
     qreal textWidth(const QString &text) const;
 
     const ReportContent &m_content;
-    QFont m_font;
     QFont m_boldFont;
     // Each column's width, its padding included.
     QList<qreal> m_widths;
