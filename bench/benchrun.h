@@ -12,6 +12,8 @@ class QAction;
 class QSqlDatabase;
 class QTextStream;
 class QTreeWidget;
+class QTreeWidgetItem;
+class ReportDialog;
 
 // One benchmark run on files of one size: builds them, takes every measurement and prints
 // the table. Each figure is set against a floor taken in the same process.
@@ -60,6 +62,8 @@ public:
     void measureAll();
     // The upgrade of the "1.1" file and its floor only.
     void measureUpgradeAlone();
+    // Only the reports, on the current file.
+    void measureReportsOnly();
     bool failed() const { return m_failed; }
 
     void print(QTextStream &out) const;
@@ -93,6 +97,7 @@ private:
     void measureListMemory(QTreeWidget *list, QAction *current);
     void measureWindowPeak();
     void measureReports();
+    void measureReportPdf(ReportDialog &dialog, QTreeWidgetItem *pastDue);
 
     double generateSeries(const BillSchedule &rule, bool *ok) const;
     double insertSeriesRows(const QList<QDate> &dueDates, bool *ok) const;

@@ -4,7 +4,7 @@
 //
 // Usage: nvbench [--bills N]       one table for a file of N bills (default 10,000); --keep
 //                                  leaves the files it builds in place; --upgrade times
-//                                  only the upgrade of a 1.1 file
+//                                  only the upgrade of a 1.1 file, --reports only the reports
 //        nvbench --scaling [SIZES] one run per size (default 1000,10000,100000), each in a
 //                                  process of its own, then time and memory per bill
 //        nvbench --sample PATH     writes the sample household of Help > Open Sample File to
@@ -57,7 +57,14 @@ void quietDebugOutput(QtMsgType type, const QMessageLogContext &, const QString 
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-int runOneSize(int bills, bool keepFiles, bool upgradeAlone)
+enum class Part
+{
+    All,
+    UpgradeAlone,
+    ReportsOnly
+};
+
+int runOneSize(int bills, bool keepFiles, Part part)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -79,8 +86,10 @@ int runOneSize(int bills, bool keepFiles, bool upgradeAlone)
         out() << "nvbench: cannot build the data files\n";
         return 1;
     }
-    if (upgradeAlone)
+    if (part == Part::UpgradeAlone)
         run.measureUpgradeAlone();
+    else if (part == Part::ReportsOnly)
+        run.measureReportsOnly();
     else
         run.measureAll();
     run.print(out());
@@ -175,11 +184,13 @@ int main(int argc, char **argv)
     qInstallMessageHandler(quietDebugOutput);
     const QStringList arguments = app.arguments();
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        out() << "Usage: nvbench [--bills N] [--keep] [--upgrade] | nvbench --scaling "
-                 "[1000,10000,100000]\n"
+        out() << "Usage: nvbench [--bills N] [--keep] [--upgrade | --reports]\n"
+                 "       nvbench --scaling [1000,10000,100000]\n"
                  "       nvbench --sample PATH | nvbench --refresh N [--count K]\n"
                  "  --keep leaves the data files it builds in place, for a profiler\n"
                  "  --upgrade times only the upgrade of a 1.1 file against its floor\n"
+                 "  --reports times only the reports: first page shown, whole document laid\n"
+                 "            out, and the longest exported as a PDF\n"
                  "  --sample writes the sample household to PATH and times it\n"
                  "  --refresh starts the window on a file of N bills and follows its resident\n"
                  "    set over K Current Bills commands (60 unless told)\n";
@@ -195,5 +206,7 @@ int main(int argc, char **argv)
         return runSample(arguments);
     return runOneSize(argumentValue(arguments, QStringLiteral("--bills"), 10000),
                       arguments.contains(QStringLiteral("--keep")),
-                      arguments.contains(QStringLiteral("--upgrade")));
+                      arguments.contains(QStringLiteral("--upgrade"))   ? Part::UpgradeAlone
+                      : arguments.contains(QStringLiteral("--reports")) ? Part::ReportsOnly
+                                                                        : Part::All);
 }

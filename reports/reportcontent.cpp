@@ -3,6 +3,8 @@
 #include "exportfiles.h"
 #include "formatting.h"
 #include "htmltext.h"
+#include "reportrows.h"
+#include "reportstrut.h"
 
 #include <QBrush>
 #include <QFontMetricsF>
@@ -20,11 +22,6 @@ namespace {
 const QString chartName = QStringLiteral("nvreport:chart");
 const QString lightGrey = QStringLiteral("LightGrey");
 const QString white = QStringLiteral("White");
-
-// The rows of a long report go into tables of this many rows each. The document is laid out
-// a table at a time as the page needs it, so the first page shows without laying out the
-// thousands of rows below it; printing lays them all out as before.
-const int rowsPerTable = 64;
 
 QString dateText(const QDate &date)
 {
@@ -116,13 +113,11 @@ public:
         m_bold.setFontWeight(QFont::Bold);
         m_boldUnderlined = m_bold;
         m_boldUnderlined.setFontUnderline(true);
-        // The rows' "LightGrey", as the HTML names it, not Qt's darker light grey.
-        m_greyCell.setBackground(QColor(lightGrey));
     }
 
     void summary(const ReportContent &content)
     {
-        QTextTable *table = insertTable(3 + int(content.summaryLines.size()), 2, {}, 5);
+        QTextTable *table = insertTable(3 + int(content.summaryLines.size()), 2, 5);
         int row = 0;
         cell(table, row, 0, QStringLiteral("Report Summary"), m_boldUnderlined);
         ++row;
@@ -162,36 +157,9 @@ public:
         m_cursor.insertBlock(separatorFormat());
     }
 
-    void table(const ReportContent &content)
+    void rows(const ReportContent &content, qreal width)
     {
-        const QVector<QTextLength> widths = columnWidths(content);
-        const int columnCount = int(content.columns.size());
-        const int rowCount = int(content.rows.size());
-        for (int first = -1; first < rowCount; first += rowsPerTable) {
-            // The first table starts with the header row.
-            const int begin = qMax(first, 0);
-            const int end = qMin(first + rowsPerTable, rowCount);
-            const int headerRows = first < 0 ? 1 : 0;
-            QTextTable *table = insertTable(headerRows + end - begin, columnCount, widths, 0);
-            if (headerRows)
-                for (int i = 0; i < columnCount; ++i)
-                    cell(table, 0, i, content.columns.at(i).title, m_boldUnderlined);
-            for (int r = begin; r < end; ++r) {
-                const QVariantList &values = content.rows.at(r);
-                const int tableRow = headerRows + r - begin;
-                for (int i = 0; i < columnCount; ++i) {
-                    if (r % 2 == 0)
-                        table->cellAt(tableRow, i).setFormat(m_greyCell);
-                    const ReportColumnKind kind = content.columns.at(i).kind;
-                    const QVariant value = values.value(i);
-                    const bool yes = kind == ReportColumnKind::YesNo && value.toBool();
-                    cell(table, tableRow, i, shownText(kind, value), yes ? m_bold : m_plain);
-                }
-            }
-            leaveFrame();
-            if (end >= rowCount)
-                break;
-        }
+        ReportRows(content, m_document->defaultFont(), width).write(m_cursor);
     }
 
     void records(const ReportContent &content)
@@ -200,7 +168,7 @@ public:
         for (const QVariantList &values : content.rows) {
             // Two empty lines under each block, as the page always had.
             const qreal gap = 2 * QFontMetricsF(m_document->defaultFont()).lineSpacing();
-            QTextTable *table = insertTable(columnCount, 2, {}, gap, true);
+            QTextTable *table = insertTable(columnCount, 2, gap, true);
             for (int i = 0; i < columnCount; ++i) {
                 cell(table, i, 0, content.columns.at(i).title + QLatin1Char(':'), m_bold);
                 cell(table, i, 1, shownText(content.columns.at(i).kind, values.value(i)), m_plain);
@@ -210,8 +178,7 @@ public:
     }
 
 private:
-    QTextTable *insertTable(int rows, int columns, const QVector<QTextLength> &widths,
-                            qreal bottomMargin, bool bordered = false)
+    QTextTable *insertTable(int rows, int columns, qreal bottomMargin, bool bordered = false)
     {
         QTextTableFormat format;
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
@@ -226,8 +193,6 @@ private:
         } else {
             format.setBorder(0);
         }
-        if (!widths.isEmpty())
-            format.setColumnWidthConstraints(widths);
         return m_cursor.insertTable(rows, columns, format);
     }
 
@@ -240,8 +205,8 @@ private:
         at.insertText(text, format);
     }
 
-    // Back in the block after the table just filled, shrunk to nothing so that the tables
-    // of one report read as one.
+    // Back in the block after the table just filled, shrunk to nothing so that the table's
+    // own bottom margin is the only gap before what follows.
     void leaveFrame()
     {
         m_cursor.movePosition(QTextCursor::End);
@@ -255,73 +220,11 @@ private:
         return format;
     }
 
-    // The tables of a long report share their column widths, so that the columns line up
-    // from one table to the next. Each column gets a share of the width in proportion to what
-    // its widest text needs (a long description counts only so far); a report that fits one
-    // table is left to size its columns by their content.
-    QVector<QTextLength> columnWidths(const ReportContent &content) const
-    {
-        if (content.rows.size() <= rowsPerTable)
-            return {};
-        const QFontMetricsF plain(m_document->defaultFont());
-        QFont boldFont = m_document->defaultFont();
-        boldFont.setBold(true);
-        const QFontMetricsF bold(boldFont);
-        const qreal longestText = 20 * plain.averageCharWidth();
-        QVector<qreal> needs;
-        for (int i = 0; i < content.columns.size(); ++i) {
-            const ReportColumn &column = content.columns.at(i);
-            const QString widest = widestText(column.kind, content.rows, i);
-            qreal need = qMax(bold.horizontalAdvance(column.title), bold.horizontalAdvance(widest));
-            if (column.kind == ReportColumnKind::Text)
-                need = qMin(need, longestText);
-            needs.append(need + 12);
-        }
-        qreal sum = 0;
-        for (qreal need : needs)
-            sum += need;
-        QVector<QTextLength> widths;
-        for (qreal need : needs)
-            widths.append(QTextLength(QTextLength::PercentageLength, 100.0 * need / sum));
-        return widths;
-    }
-
-    // What stands for the widest text of a column: every date takes the same room, and the
-    // largest amount or the text with the most characters is as wide as any other there.
-    // Measuring every cell of a long report would cost more than laying out its first page.
-    static QString widestText(ReportColumnKind kind, const QList<QVariantList> &rows, int column)
-    {
-        switch (kind) {
-        case ReportColumnKind::Text: {
-            QString widest;
-            for (const QVariantList &values : rows) {
-                const QString text = values.value(column).toString();
-                if (text.size() > widest.size())
-                    widest = text;
-            }
-            return widest;
-        }
-        case ReportColumnKind::Money: {
-            double largest = 0.0;
-            for (const QVariantList &values : rows)
-                largest = qMax(largest, qAbs(values.value(column).toDouble()));
-            return QLatin1Char('-') + shownText(kind, largest);
-        }
-        case ReportColumnKind::Date:
-        case ReportColumnKind::Month:
-            return shownText(kind, QDate(2000, 12, 28));
-        case ReportColumnKind::YesNo:
-            return shownText(kind, true);
-        }
-        return QString();
-    }
-
     QTextDocument *m_document;
     QTextCursor m_cursor;
     QTextCharFormat m_plain;
     QTextCharFormat m_bold;
     QTextCharFormat m_boldUnderlined;
-    QTextTableCellFormat m_greyCell;
 };
 
 } // namespace
@@ -397,7 +300,7 @@ QString html(const ReportContent &content)
     return html;
 }
 
-void buildDocument(const ReportContent &content, QTextDocument *document)
+void buildDocument(const ReportContent &content, QTextDocument *document, qreal textWidth)
 {
     document->clear();
     document->setUndoRedoEnabled(false);
@@ -412,8 +315,14 @@ void buildDocument(const ReportContent &content, QTextDocument *document)
     if (content.layout == ReportContent::Layout::Records)
         writer.records(content);
     else
-        writer.table(content);
+        writer.rows(content, textWidth - 2 * document->documentMargin());
     edit.endEditBlock();
+    // Only now: a document with a layout does that layout's bookkeeping on every insertion,
+    // which made building a long report half as slow again. The layout starts at once, so it
+    // starts at the width the report was built for.
+    if (textWidth > 0)
+        document->setTextWidth(textWidth);
+    ReportStrut::install(document);
 }
 
 } // namespace ReportContents

@@ -68,6 +68,8 @@ QString html(const ReportContent &content);
 
 // The same report built straight into a rich-text document, which is far quicker to lay out
 // than the HTML is to import. The chart, if any, becomes one of the document's resources.
-void buildDocument(const ReportContent &content, QTextDocument *document);
+// textWidth is the width the document will be laid out at, in screen pixels, over which the
+// columns are spread; 0 gives each column what its values need.
+void buildDocument(const ReportContent &content, QTextDocument *document, qreal textWidth);
 
 } // namespace ReportContents

@@ -13,10 +13,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -121,20 +123,20 @@ void ReportDialog::showReport()
     m_ui->exportPushButton->setEnabled(known);
     m_ui->printPushButton->setEnabled(known);
 
-    // The report is built into a document of its own, which nothing lays out while it fills;
-    // the browser then lays out only as much as it shows, a table of rows at a time.
-    QTextBrowser *browser = m_ui->reportTextBrowser;
-    auto *document = new QTextDocument(browser);
-    document->setDefaultFont(browser->font());
-    ReportContents::buildDocument(m_content, document);
-    // The browser's first document is its own and goes with setDocument; the reports' ones
-    // belong to the browser and go here.
-    const QPointer<QTextDocument> previous = browser->document();
     // Laid out with the scroll bar already in place: a long report that gains its bar only
     // once laid out would be laid out again for the narrower page. The bar then shows only
     // when needed again, which for such a report it is.
+    QTextBrowser *browser = m_ui->reportTextBrowser;
     const Qt::ScrollBarPolicy policy = browser->verticalScrollBarPolicy();
     browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // The report is built into a document of its own, which nothing lays out while it fills;
+    // the browser then lays out only as much as it shows, a few rows at a time.
+    auto *document = new QTextDocument(browser);
+    document->setDefaultFont(browser->font());
+    ReportContents::buildDocument(m_content, document, browser->viewport()->width());
+    // The browser's first document is its own and goes with setDocument; the reports' ones
+    // belong to the browser and go here.
+    const QPointer<QTextDocument> previous = browser->document();
     browser->setDocument(document);
     browser->setVerticalScrollBarPolicy(policy);
     // Every report opens at its top, whatever was scrolled to before.
@@ -154,8 +156,21 @@ void ReportDialog::printReport(QPrinter *printer) const
 {
     QTextDocument document;
     if (!m_reportKey.isEmpty())
-        ReportContents::buildDocument(m_content, &document);
+        ReportContents::buildDocument(m_content, &document, printedWidth(printer, document));
     document.print(printer);
+}
+
+// The width a document is printed at, in screen pixels as the document is built: the page
+// less the margins of 2 cm that QTextDocument::print() puts around a document without pages
+// of its own, plus the document's own margins, which that replaces.
+qreal ReportDialog::printedWidth(const QPrinter *printer, const QTextDocument &document)
+{
+    const qreal deviceDpi = printer->logicalDpiX();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal screenDpi = screen ? screen->logicalDotsPerInchX() : 96.0;
+    const qreal margin = int(2 / 2.54 * printer->logicalDpiY());
+    const qreal page = (printer->width() - 2 * margin) * screenDpi / deviceDpi;
+    return page + 2 * document.documentMargin();
 }
 
 void ReportDialog::on_printButton_clicked()

@@ -9,6 +9,7 @@
 #include <memory>
 
 class DataFile;
+class QTextDocument;
 class QTreeWidgetItem;
 
 namespace Ui {
@@ -65,6 +66,7 @@ private:
     void paymentsByMonthReport();
 
     bool exportPdf(const QString &path);
+    static qreal printedWidth(const QPrinter *printer, const QTextDocument &document);
 
     DataFile *m_dataFile = nullptr;
     QString m_reportKey;

@@ -11,6 +11,8 @@
 #include "scratchdatafile.h"
 #include "testmain.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QMap>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -19,7 +21,9 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 using ReportDocuments::BillsById;
@@ -149,6 +153,11 @@ private slots:
     void tenThousandBills();
     void csvHoldsTheRows_data();
     void csvHoldsTheRows();
+
+    // Laid-out document
+    void rowsKeepTheirColumns_data();
+    void rowsKeepTheirColumns();
+    void printedRowsFitThePage();
 
     // Dialog
     void listAndPlaceholder();
@@ -411,6 +420,41 @@ void clickItem(QTreeWidget *list, QTreeWidgetItem *item)
 {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
+
+// What a laid-out row shows: the text of each value and where it starts and ends.
+struct LaidOutRow
+{
+    QStringList texts;
+    QList<qreal> starts;
+    QList<qreal> ends;
+    int lines = 0;
+    bool shaded = false;
+};
+
+// The heading and the rows of a document: the paragraphs with tab stops.
+QList<LaidOutRow> laidOutRows(const QTextDocument &document)
+{
+    QList<LaidOutRow> rows;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().tabPositions().isEmpty())
+            continue;
+        LaidOutRow row;
+        const QTextLine line = block.layout()->lineAt(0);
+        row.lines = block.layout()->lineCount();
+        row.shaded = block.blockFormat().background().style() != Qt::NoBrush;
+        // The values follow the struts that give the row its height.
+        const QString text = block.text();
+        int from = int(text.lastIndexOf(QChar::ObjectReplacementCharacter)) + 1;
+        for (const QString &value : text.mid(from).split('\t')) {
+            row.texts.append(value);
+            row.starts.append(line.cursorToX(from));
+            row.ends.append(line.cursorToX(from + int(value.size())));
+            from += int(value.size()) + 1;
+        }
+        rows.append(row);
+    }
+    return rows;
+}
 } // namespace
 
 void TestReports::csvHoldsTheRows_data()
@@ -446,6 +490,113 @@ void TestReports::csvHoldsTheRows()
     QCOMPARE(parseCsv(csv, &ok), records);
     QVERIFY(ok);
     QVERIFY(csv.endsWith("\r\n"));
+}
+
+void TestReports::rowsKeepTheirColumns_data()
+{
+    QTest::addColumn<QString>("payeeName");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("shownName"); // empty: cut short with an ellipsis
+    QTest::addColumn<QString>("shownDescription");
+
+    QTest::newRow("short") << "Gas Co"
+                           << "Gas"
+                           << "Gas Co"
+                           << "Gas";
+    QTest::newRow("long name") << QString("Northern Power and Light ").repeated(20) << "Power"
+                               << ""
+                               << "Power";
+    QTest::newRow("markup") << "<b>Acme</b> & Sons"
+                            << "<i>x</i>"
+                            << "<b>Acme</b> & Sons"
+                            << "<i>x</i>";
+    QTest::newRow("tab and line breaks")
+        << "Tab\there" << QString("one\ntwo") + QChar(0x2029) << "Tab here"
+        << "one two ";
+}
+
+void TestReports::rowsKeepTheirColumns()
+{
+    QFETCH(QString, payeeName);
+    QFETCH(QString, description);
+    QFETCH(QString, shownName);
+    QFETCH(QString, shownDescription);
+    BillsById bills;
+    addBill(bills, 1, "Rent LLC", "February rent", 900.0, QDate(2026, 2, 1));
+    addBill(bills, 2, payeeName, description, 12.5, QDate(2026, 2, 2));
+    addBill(bills, 3, "Water Works", "Water", 1234.5, QDate(2026, 2, 3));
+    const qreal width = 600;
+    QTextDocument document;
+    ReportContents::buildDocument(ReportDocuments::pastDue(bills, today), &document, width);
+    document.setTextWidth(width);
+    document.documentLayout()->documentSize();
+
+    const QList<LaidOutRow> rows = laidOutRows(document);
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows.at(0).texts, QStringList({"Payee", "Description", "Due Date", "Amount"}));
+    QCOMPARE(rows.at(3).texts, QStringList({"Water Works", "Water", "02/03/2026", "$1,234.50"}));
+    const QString shown = rows.at(2).texts.at(0);
+    if (shownName.isEmpty()) {
+        QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
+        QVERIFY(payeeName.startsWith(shown.chopped(1)));
+    } else {
+        QCOMPARE(shown, shownName);
+    }
+    QCOMPARE(rows.at(2).texts.mid(1), QStringList({shownDescription, "02/02/2026", "$12.50"}));
+    for (int r = 0; r < rows.size(); ++r) {
+        QCOMPARE(rows.at(r).lines, 1);
+        // Every other row is shaded, the first among them; the heading is not.
+        QCOMPARE(rows.at(r).shaded, r % 2 == 1);
+        for (int column = 0; column < 4; ++column) {
+            QCOMPARE(rows.at(r).starts.at(column), rows.at(0).starts.at(column));
+            const qreal next = column < 3 ? rows.at(0).starts.at(column + 1) : width;
+            QVERIFY2(rows.at(r).ends.at(column) < next, qPrintable(rows.at(r).texts.at(column)));
+        }
+    }
+}
+
+// Printing lays the rows out on the printer's page: a long name is cut short there too, and
+// the amount after it stays on the page, beside it.
+void TestReports::printedRowsFitThePage()
+{
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    LoadedFile loaded;
+    Payee payee;
+    payee.setPayeeName(QString("Northern Power and Light ").repeated(20).trimmed());
+    QVERIFY(payee.save());
+    LoadedFile::addBill(payee, "Power", today.addDays(-3));
+    QVERIFY(loaded.file.loadCurrentBills());
+    ReportDialog dialog(&loaded.file);
+    dialog.show();
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    clickItem(list, reportItem(list, "Past Due"));
+    const QString path = loaded.dir.filePath("past due.pdf");
+    QVERIFY(dialog.exportReport(path));
+
+    QProcess process;
+    process.start(pdftotext, {"-bbox", path, "-"});
+    QVERIFY(process.waitForFinished());
+    const QString boxes = QString::fromUtf8(process.readAllStandardOutput());
+    const QRegularExpression page("<page width=\"([\\d.]+)\"");
+    const QRegularExpression word(
+        "yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)<");
+    const double pageWidth = page.match(boxes).captured(1).toDouble();
+    QVERIFY(pageWidth > 0);
+    QMap<QString, QPair<double, double>> words; // first place of each word: top, right edge
+    for (auto match = word.globalMatch(boxes); match.hasNext();) {
+        const auto found = match.next();
+        if (!words.contains(found.captured(3)))
+            words.insert(found.captured(3),
+                         {found.captured(1).toDouble(), found.captured(2).toDouble()});
+    }
+    QVERIFY(words.contains("Northern"));
+    QVERIFY2(words.contains("$20.00"), qPrintable(boxes));
+    QCOMPARE(qRound(words.value("Northern").first), qRound(words.value("$20.00").first));
+    QVERIFY(words.value("$20.00").second < pageWidth);
+    // Cut short: the name repeats its last word twenty times.
+    QVERIFY(boxes.count(">Light<") < 20);
 }
 
 void TestReports::listAndPlaceholder()
