@@ -55,8 +55,13 @@ bool scan(const QSqlDatabase &db, const QStringList &statements)
 
 QStringList loadStatements(const QString &billStatement)
 {
+    // The load reads what each bill's payments come to, summed by SQLite, not the payments.
     return {billStatement, QStringLiteral("SELECT * FROM payees WHERE deleted = 0"),
-            QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC")};
+            QStringLiteral("SELECT billid, total(CASE WHEN typeof(amount) = 'integer' OR "
+                           "(typeof(amount) = 'real' AND abs(amount) < 9e999) THEN amount END), "
+                           "count(*), sum(typeof(amount) = 'integer' OR (typeof(amount) = 'real' "
+                           "AND abs(amount) < 9e999)), sum(typeof(amount) = 'text') FROM "
+                           "billpayment GROUP BY billid")};
 }
 
 bool runAll(const QSqlDatabase &db, const QStringList &statements)

@@ -241,7 +241,11 @@ void BenchRun::measureReports()
         {"LastMonthBills",
          [&] { return ReportDocuments::lastMonthBills(file.billsById(), today); }},
         {"PayeeList", [&] { return ReportDocuments::payeeList(file.payeesById(), today); }},
-        {"PaymentsByMonth", [&] { return PaymentsByMonth::content(file.billsById(), today); }},
+        {"PaymentsByMonth",
+         [&] {
+             return PaymentsByMonth::content(file.billsById(),
+                                             file.payments().value_or(QList<BillPayment>()), today);
+         }},
     };
     auto *browser = dialog.findChild<QTextBrowser *>(QStringLiteral("reportTextBrowser"));
     for (const auto &report : reportList) {

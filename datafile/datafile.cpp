@@ -441,7 +441,9 @@ bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsByI
         const int id = payee.id();
         payees.insert(id, std::make_shared<const Payee>(std::move(payee)));
     };
+    RecordLoader::PaymentSumsByBill paymentSums;
     const auto takeBill = [&](const BillPtr &bill) {
+        RecordLoader::setPaymentSums(*bill, paymentSums.value(bill->id()));
         // A bill we cannot read is neither shown nor settled: a missing amount would read as
         // 0 and turn it paid.
         if (!bill->isReadable()) {
@@ -452,9 +454,18 @@ bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsByI
         bills->append(bill);
     };
     return RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee) &&
-           RecordLoader::readBills(statement, payees, takeBill) &&
-           RecordLoader::readPayments(
-               QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), *billsById);
+           RecordLoader::readPaymentSums(&paymentSums) &&
+           RecordLoader::readBills(statement, payees, takeBill);
+}
+
+std::optional<QList<BillPayment>> DataFile::payments(int billId) const
+{
+    return BillPayment::ofBill(billId);
+}
+
+std::optional<QList<BillPayment>> DataFile::payments() const
+{
+    return BillPayment::all();
 }
 
 bool DataFile::loadPayees(const QString &statement)

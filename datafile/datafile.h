@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class Bill;
 class BillPayment;
@@ -81,6 +82,12 @@ public:
     bool savePayment(BillPayment &payment, Bill &bill);
     // The payment, and its bill's paid state as the payments left make it.
     bool deletePayment(BillPayment &payment);
+
+    // The stored payments of the bill, earliest first; nothing when they cannot be read. A
+    // loaded bill holds only what they come to.
+    std::optional<QList<BillPayment>> payments(int billId) const;
+    // Every stored payment of the file, earliest first.
+    std::optional<QList<BillPayment>> payments() const;
 
     // The bill with that id as stored now; null when there is none or it is deleted.
     BillPtr findBill(int id) const;

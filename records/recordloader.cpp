@@ -1,7 +1,6 @@
 #include "recordloader.h"
 
 #include "bill.h"
-#include "billpayment.h"
 #include "connections.h"
 #include "logging.h"
 #include "payee.h"
@@ -12,7 +11,6 @@
 
 namespace {
 const char *const payeeIdColumn[] = {"payeeid"};
-const char *const billIdColumn[] = {"billid"};
 
 bool startReading(QSqlQuery &query, const QString &statement)
 {
@@ -20,6 +18,23 @@ bool startReading(QSqlQuery &query, const QString &statement)
     return RecordSql::prepare(query, statement) && RecordSql::exec(query);
 }
 
+// Each payment read as Bill::addPayment() counts it, earliest first.
+bool sumPaymentByPayment(RecordLoader::PaymentSumsByBill *sums)
+{
+    sums->clear();
+    QSqlQuery query(Connections::database(Connections::current()));
+    if (!startReading(query, QStringLiteral("SELECT billid, amount FROM billpayment ORDER BY "
+                                            "paymentdate ASC, id ASC")))
+        return false;
+    while (query.next()) {
+        RecordLoader::PaymentSums &sum = (*sums)[RecordSql::intValue(query.value(0))];
+        const QVariant amount = query.value(1);
+        sum.paid += RecordSql::doubleValue(amount);
+        ++sum.count;
+        sum.readable = sum.readable && RecordSql::isNumber(amount);
+    }
+    return RecordSql::readToTheEnd(query);
+}
 } // namespace
 
 bool RecordLoader::readPayees(const QString &statement, const std::function<void(Payee &&)> &take)
@@ -59,29 +74,47 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
     return RecordSql::readToTheEnd(query);
 }
 
-bool RecordLoader::readPayments(const QString &statement, const BillsById &bills)
+// An amount counts when it is a whole number or a finite real (9e999 reads as infinity);
+// NULL, blobs and infinities never do. SQL sums in an order of its own, which for one or two
+// payments gives the same double as adding them earliest first; a bill with more, a text
+// amount (which only the program's own rules read, see RecordSql::isNumber; the column turns
+// every text that is a number into one, so such a text is the odd value of a damaged file) or
+// a bill id that is no whole number has the file summed payment by payment instead.
+bool RecordLoader::readPaymentSums(PaymentSumsByBill *sums)
 {
     QSqlQuery query(Connections::database(Connections::current()));
-    if (!startReading(query, statement))
+    if (!startReading(
+            query,
+            QStringLiteral(
+                "SELECT billid, total(CASE WHEN typeof(amount) = 'integer' OR (typeof(amount) = "
+                "'real' AND abs(amount) < 9e999) THEN amount END), count(*), sum(typeof(amount) "
+                "= 'integer' OR (typeof(amount) = 'real' AND abs(amount) < 9e999)), "
+                "sum(typeof(amount) = 'text') FROM billpayment GROUP BY billid")))
         return false;
-    const ColumnReader row = BillPayment::columnReader(query);
-    const ColumnReader billOfRow(query, billIdColumn, 1);
-    // Copies of one payment made up front: the default constructor asks the clock.
-    const BillPayment blank;
-    while (query.next()) {
-        const auto bill = bills.constFind(RecordSql::intValue(billOfRow.value(0)));
-        if (bill == bills.constEnd())
-            continue;
-        BillPayment payment(blank);
-        payment.readColumns(row);
-        (*bill)->m_payments.append(payment);
+    bool odd = false;
+    while (!odd && query.next()) {
+        const QVariant billId = query.value(0);
+        const int count = RecordSql::intValue(query.value(2));
+        odd =
+            billId.typeId() != QMetaType::LongLong || count > 2 || query.value(4).toLongLong() != 0;
+        sums->insert(RecordSql::intValue(billId), {RecordSql::doubleValue(query.value(1)), count,
+                                                   RecordSql::intValue(query.value(3)) == count});
     }
-    return RecordSql::readToTheEnd(query);
+    if (!RecordSql::readToTheEnd(query))
+        return false;
+    return !odd || sumPaymentByPayment(sums);
 }
 
 bool RecordLoader::settlePaidState(Bill &bill)
 {
     return bill.settlePaidState();
+}
+
+void RecordLoader::setPaymentSums(Bill &bill, const PaymentSums &sums)
+{
+    bill.m_paidSoFar = sums.paid;
+    bill.m_paymentCount = sums.count;
+    bill.m_paymentsReadable = sums.readable;
 }
 
 bool RecordLoader::writePaidColumns(Bill &bill)

@@ -19,15 +19,25 @@ public:
     using PayeeSnapshots = QHash<int, std::shared_ptr<const Payee>>;
     using BillsById = QHash<int, std::shared_ptr<Bill>>;
 
+    // What the payments of one bill come to, by the rules of Bill::addPayment().
+    struct PaymentSums
+    {
+        double paid = 0.0;
+        int count = 0;
+        bool readable = true;
+    };
+    using PaymentSumsByBill = QHash<int, PaymentSums>;
+
     // Every payee of the statement, in the order read.
     static bool readPayees(const QString &statement, const std::function<void(Payee &&)> &take);
     // Every bill of the statement, in the order read, stored and with its payee from payees
     // (an empty payee under the same id when there is none), but no payments yet.
     static bool readBills(const QString &statement, const PayeeSnapshots &payees,
                           const std::function<void(const std::shared_ptr<Bill> &)> &take);
-    // Appends every payment of the statement to its bill in bills, in the order read;
-    // payments of other bills are passed over without being converted.
-    static bool readPayments(const QString &statement, const BillsById &bills);
+    // The payments of every bill, summed by SQLite rather than read one by one.
+    static bool readPaymentSums(PaymentSumsByBill *sums);
+    // Gives the bill what its payments come to; a bill without payments has none.
+    static void setPaymentSums(Bill &bill, const PaymentSums &sums);
     // Brings the bill's paid state up to date from its payments, in memory only; true when
     // its row has to be written to say the same.
     static bool settlePaidState(Bill &bill);
