@@ -55,13 +55,9 @@ bool scan(const QSqlDatabase &db, const QStringList &statements)
 
 QStringList loadStatements(const QString &billStatement)
 {
-    // The load reads what each bill's payments come to, summed by SQLite, not the payments.
+    // The load reads the bill id and amount of each payment, in the order stored.
     return {billStatement, QStringLiteral("SELECT * FROM payees WHERE deleted = 0"),
-            QStringLiteral("SELECT billid, total(CASE WHEN typeof(amount) = 'integer' OR "
-                           "(typeof(amount) = 'real' AND abs(amount) < 9e999) THEN amount END), "
-                           "count(*), sum(typeof(amount) = 'integer' OR (typeof(amount) = 'real' "
-                           "AND abs(amount) < 9e999)), sum(typeof(amount) = 'text') FROM "
-                           "billpayment GROUP BY billid")};
+            QStringLiteral("SELECT billid, amount FROM billpayment")};
 }
 
 bool runAll(const QSqlDatabase &db, const QStringList &statements)

@@ -51,6 +51,9 @@ public:
         // From the start of the process to the window drawn with its list, the reminder of
         // bills due up and nothing left to do; 0 on failure.
         double readyMs = 0;
+        // The processor time the process took by then, which other programs on a busy machine
+        // lengthen less than readyMs.
+        double cpuMs = 0;
         // The process's peak resident set by then.
         qint64 peakBytes = 0;
     };

@@ -100,7 +100,8 @@ int runWindowStart(const QStringList &arguments, const QElapsedTimer &sinceStart
     const QString path = arguments.value(arguments.indexOf(QStringLiteral("--window-peak")) + 1);
     MessageHelper::setResponder([](const MessageRequest &) { return 0; });
     const BenchRun::StartFigures figures = BenchRun::windowStart(path, sinceStart);
-    out() << "@peak " << figures.peakBytes << "\n@ready " << figures.readyMs << "\n";
+    out() << "@peak " << figures.peakBytes << "\n@ready " << figures.readyMs << "\n@cpu "
+          << figures.cpuMs << "\n";
     out().flush();
     return figures.peakBytes > 0 ? 0 : 1;
 }
@@ -121,9 +122,10 @@ int runStart(const BenchFiles::Shape &shape, int runs)
         out() << "nvbench: cannot build the data file\n";
         return 1;
     }
-    static const QRegularExpression figure(QStringLiteral("^@(peak|ready) ([0-9.e+]+)$"),
+    static const QRegularExpression figure(QStringLiteral("^@(peak|ready|cpu) ([0-9.e+]+)$"),
                                            QRegularExpression::MultilineOption);
     QList<double> ready;
+    QList<double> cpu;
     QList<double> peak;
     for (int run = 0; run < runs; ++run) {
         QProcess child;
@@ -137,17 +139,38 @@ int runStart(const BenchFiles::Shape &shape, int runs)
         auto matches = figure.globalMatch(QString::fromUtf8(child.readAllStandardOutput()));
         while (matches.hasNext()) {
             const QRegularExpressionMatch match = matches.next();
-            (match.captured(1) == QLatin1String("peak") ? peak : ready)
+            const QString name = match.captured(1);
+            (name == QLatin1String("peak")  ? peak
+             : name == QLatin1String("cpu") ? cpu
+                                            : ready)
                 .append(match.captured(2).toDouble());
         }
-        out() << "start " << run + 1 << ": ready " << ready.value(run) << " ms, peak "
+        out() << "start " << run + 1 << ": ready " << ready.value(run) << " ms (processor "
+              << cpu.value(run) << " ms), peak "
               << QString::number(peak.value(run) / (1024.0 * 1024.0), 'f', 1) << " MiB\n";
         out().flush();
     }
     out() << "start on " << shape.bills << " bills" << (shape.allPast ? " (all dates past)" : "")
           << ", median of " << runs << ": ready " << QString::number(median(ready), 'f', 0)
-          << " ms, peak " << QString::number(median(peak) / (1024.0 * 1024.0), 'f', 1) << " MiB\n";
+          << " ms (processor " << QString::number(median(cpu), 'f', 0) << " ms), peak "
+          << QString::number(median(peak) / (1024.0 * 1024.0), 'f', 1) << " MiB\n";
     return 0;
+}
+
+// The open and load of an existing file alone, best of five, for comparing ways of loading.
+int runLoad(const QStringList &arguments)
+{
+    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--load")) + 1);
+    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    bool ok = true;
+    const double ms = BenchProbe::bestOf(5, [&] {
+        return BenchProbe::time([&] {
+            DataFile file(nullptr);
+            ok = ok && file.open(path) && file.loadCurrentBills();
+        });
+    });
+    out() << "open + loadCurrentBills " << path << ": " << ms << " ms\n";
+    return ok ? 0 : 1;
 }
 
 // The sample is written on the user's command while the window waits, so it has to be quick.
@@ -209,12 +232,13 @@ int main(int argc, char **argv)
         out() << "Usage: nvbench [--bills N] [--past] [--keep]\n"
                  "       nvbench --scaling [1000,10000,100000] [--past]\n"
                  "       nvbench --start [--bills N] [--past] [--runs 5]\n"
-                 "       nvbench --sample PATH\n"
+                 "       nvbench --sample PATH | nvbench --load PATH\n"
                  "  --keep leaves the data files it builds in place, for a profiler\n"
                  "  --past puts every due date before the day the files are built around\n"
                  "  --start starts the program on the file in fresh processes and gives the\n"
                  "          time until it is ready and its peak memory\n"
-                 "  --sample writes the sample household to PATH and times it\n";
+                 "  --sample writes the sample household to PATH and times it\n"
+                 "  --load times the open and load of the data file at PATH\n";
         return 0;
     }
     if (arguments.contains(QStringLiteral("--window-peak")))
@@ -225,5 +249,7 @@ int main(int argc, char **argv)
         return runScaling(arguments);
     if (arguments.contains(QStringLiteral("--sample")))
         return runSample(arguments);
+    if (arguments.contains(QStringLiteral("--load")))
+        return runLoad(arguments);
     return runOneSize(shapeOf(arguments), arguments.contains(QStringLiteral("--keep")));
 }

@@ -18,21 +18,24 @@ bool startReading(QSqlQuery &query, const QString &statement)
     return RecordSql::prepare(query, statement) && RecordSql::exec(query);
 }
 
-// Each payment read as Bill::addPayment() counts it, earliest first.
-bool sumPaymentByPayment(RecordLoader::PaymentSumsByBill *sums)
+// Each payment of the statement counted as Bill::addPayment() counts it; manyPayments says
+// whether a bill had more than two.
+bool sumPayments(const QString &statement, RecordLoader::PaymentSumsByBill *sums,
+                 bool *manyPayments)
 {
     sums->clear();
     QSqlQuery query(Connections::database(Connections::current()));
-    if (!startReading(query, QStringLiteral("SELECT billid, amount FROM billpayment ORDER BY "
-                                            "paymentdate ASC, id ASC")))
+    if (!startReading(query, statement))
         return false;
+    bool many = false;
     while (query.next()) {
         RecordLoader::PaymentSums &sum = (*sums)[RecordSql::intValue(query.value(0))];
         const QVariant amount = query.value(1);
         sum.paid += RecordSql::doubleValue(amount);
-        ++sum.count;
+        many = ++sum.count > 2 || many;
         sum.readable = sum.readable && RecordSql::isNumber(amount);
     }
+    *manyPayments = many;
     return RecordSql::readToTheEnd(query);
 }
 } // namespace
@@ -74,35 +77,20 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
     return RecordSql::readToTheEnd(query);
 }
 
-// An amount counts when it is a whole number or a finite real (9e999 reads as infinity);
-// NULL, blobs and infinities never do. SQL sums in an order of its own, which for one or two
-// payments gives the same double as adding them earliest first; a bill with more, a text
-// amount (which only the program's own rules read, see RecordSql::isNumber; the column turns
-// every text that is a number into one, so such a text is the odd value of a damaged file) or
-// a bill id that is no whole number has the file summed payment by payment instead.
+// Only the bill id and amount of each payment are read, in the order the table holds them,
+// and added up by the rules of Bill::addPayment(): no payment is made, and SQLite sorts
+// nothing (summing in SQL cost more, for its GROUP BY sorts every payment). One or two
+// payments give the same double in any order; when a bill has more, the file is read again
+// earliest first, the order in which a bill read on its own adds its payments.
 bool RecordLoader::readPaymentSums(PaymentSumsByBill *sums)
 {
-    QSqlQuery query(Connections::database(Connections::current()));
-    if (!startReading(
-            query,
-            QStringLiteral(
-                "SELECT billid, total(CASE WHEN typeof(amount) = 'integer' OR (typeof(amount) = "
-                "'real' AND abs(amount) < 9e999) THEN amount END), count(*), sum(typeof(amount) "
-                "= 'integer' OR (typeof(amount) = 'real' AND abs(amount) < 9e999)), "
-                "sum(typeof(amount) = 'text') FROM billpayment GROUP BY billid")))
+    bool manyPayments = false;
+    if (!sumPayments(QStringLiteral("SELECT billid, amount FROM billpayment"), sums, &manyPayments))
         return false;
-    bool odd = false;
-    while (!odd && query.next()) {
-        const QVariant billId = query.value(0);
-        const int count = RecordSql::intValue(query.value(2));
-        odd =
-            billId.typeId() != QMetaType::LongLong || count > 2 || query.value(4).toLongLong() != 0;
-        sums->insert(RecordSql::intValue(billId), {RecordSql::doubleValue(query.value(1)), count,
-                                                   RecordSql::intValue(query.value(3)) == count});
-    }
-    if (!RecordSql::readToTheEnd(query))
-        return false;
-    return !odd || sumPaymentByPayment(sums);
+    return !manyPayments ||
+           sumPayments(QStringLiteral("SELECT billid, amount FROM billpayment ORDER BY "
+                                      "paymentdate ASC, id ASC"),
+                       sums, &manyPayments);
 }
 
 bool RecordLoader::settlePaidState(Bill &bill)

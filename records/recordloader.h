@@ -34,7 +34,7 @@ public:
     // (an empty payee under the same id when there is none), but no payments yet.
     static bool readBills(const QString &statement, const PayeeSnapshots &payees,
                           const std::function<void(const std::shared_ptr<Bill> &)> &take);
-    // The payments of every bill, summed by SQLite rather than read one by one.
+    // What the payments of every bill come to, without making a single payment.
     static bool readPaymentSums(PaymentSumsByBill *sums);
     // Gives the bill what its payments come to; a bill without payments has none.
     static void setPaymentSums(Bill &bill, const PaymentSums &sums);
