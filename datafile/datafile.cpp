@@ -441,9 +441,7 @@ bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsByI
         const int id = payee.id();
         payees.insert(id, std::make_shared<const Payee>(std::move(payee)));
     };
-    RecordLoader::PaymentSumsByBill paymentSums;
     const auto takeBill = [&](const BillPtr &bill) {
-        RecordLoader::setPaymentSums(*bill, paymentSums.value(bill->id()));
         // A bill we cannot read is neither shown nor settled: a missing amount would read as
         // 0 and turn it paid.
         if (!bill->isReadable()) {
@@ -454,8 +452,8 @@ bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsByI
         bills->append(bill);
     };
     return RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee) &&
-           RecordLoader::readPaymentSums(&paymentSums) &&
-           RecordLoader::readBills(statement, payees, takeBill);
+           RecordLoader::readBills(statement, payees, takeBill) &&
+           RecordLoader::readPaymentSums(*billsById);
 }
 
 std::optional<QList<BillPayment>> DataFile::payments(int billId) const

@@ -156,8 +156,8 @@ private:
     // Deletes the schedule's row when no bill refers to it any more; removed says whether it did.
     bool dropScheduleIfUnused(int scheduleId, bool *removed = nullptr);
     bool loadBills(const QString &statement, BillSelection selection);
-    // Reads the readable bills of the statement with their payees and payments; unreadable
-    // counts those left out.
+    // Reads the readable bills of the statement with their payees and what their payments come
+    // to; unreadable counts those left out.
     static bool readBills(const QString &statement, QHash<int, BillPtr> *billsById,
                           QList<BillPtr> *bills, int *unreadable);
     bool loadPayees(const QString &statement);

@@ -308,16 +308,26 @@ bool Bill::createTable()
 
 void Bill::addPayment(const BillPayment &payment)
 {
-    m_paidSoFar += payment.amount();
-    ++m_paymentCount;
-    m_paymentsReadable = m_paymentsReadable && payment.isReadable();
+    countPayment(payment.amount(), payment.isReadable());
 }
 
-bool Bill::loadPayments()
+int Bill::countPayment(double amount, bool readable)
+{
+    m_paidSoFar += amount;
+    m_paymentsReadable = m_paymentsReadable && readable;
+    return ++m_paymentCount;
+}
+
+void Bill::clearPayments()
 {
     m_paidSoFar = 0.0;
     m_paymentCount = 0;
     m_paymentsReadable = true;
+}
+
+bool Bill::loadPayments()
+{
+    clearPayments();
     const std::optional<QList<BillPayment>> payments = BillPayment::ofBill(m_id);
     if (!payments)
         return false;

@@ -131,6 +131,9 @@ private:
     bool writePaidColumns();
     bool removeRow();
     bool removePayments();
+    void clearPayments();
+    // Counts one payment as addPayment() does; returns how many were counted.
+    int countPayment(double amount, bool readable);
     void readColumns(const QSqlRecord &record);
     void readColumns(const ColumnReader &row);
     // Notes which of the two values the bill cannot be read without could not be read.

@@ -18,26 +18,6 @@ bool startReading(QSqlQuery &query, const QString &statement)
     return RecordSql::prepare(query, statement) && RecordSql::exec(query);
 }
 
-// Each payment of the statement counted as Bill::addPayment() counts it; manyPayments says
-// whether a bill had more than two.
-bool sumPayments(const QString &statement, RecordLoader::PaymentSumsByBill *sums,
-                 bool *manyPayments)
-{
-    sums->clear();
-    QSqlQuery query(Connections::database(Connections::current()));
-    if (!startReading(query, statement))
-        return false;
-    bool many = false;
-    while (query.next()) {
-        RecordLoader::PaymentSums &sum = (*sums)[RecordSql::intValue(query.value(0))];
-        const QVariant amount = query.value(1);
-        sum.paid += RecordSql::doubleValue(amount);
-        many = ++sum.count > 2 || many;
-        sum.readable = sum.readable && RecordSql::isNumber(amount);
-    }
-    *manyPayments = many;
-    return RecordSql::readToTheEnd(query);
-}
 } // namespace
 
 bool RecordLoader::readPayees(const QString &statement, const std::function<void(Payee &&)> &take)
@@ -77,32 +57,47 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
     return RecordSql::readToTheEnd(query);
 }
 
+bool RecordLoader::sumPayments(const QString &statement, const BillsById &bills, bool *manyPayments)
+{
+    for (const std::shared_ptr<Bill> &bill : bills)
+        bill->clearPayments();
+    QSqlQuery query(Connections::database(Connections::current()));
+    if (!startReading(query, statement))
+        return false;
+    bool many = false;
+    while (query.next()) {
+        const auto bill = bills.constFind(RecordSql::intValue(query.value(0)));
+        if (bill == bills.constEnd())
+            continue;
+        const QVariant amount = query.value(1);
+        many = (*bill)->countPayment(RecordSql::doubleValue(amount), RecordSql::isNumber(amount)) >
+                   2 ||
+               many;
+    }
+    *manyPayments = many;
+    return RecordSql::readToTheEnd(query);
+}
+
 // Only the bill id and amount of each payment are read, in the order the table holds them,
 // and added up by the rules of Bill::addPayment(): no payment is made, and SQLite sorts
 // nothing (summing in SQL cost more, for its GROUP BY sorts every payment). One or two
 // payments give the same double in any order; when a bill has more, the file is read again
 // earliest first, the order in which a bill read on its own adds its payments.
-bool RecordLoader::readPaymentSums(PaymentSumsByBill *sums)
+bool RecordLoader::readPaymentSums(const BillsById &bills)
 {
     bool manyPayments = false;
-    if (!sumPayments(QStringLiteral("SELECT billid, amount FROM billpayment"), sums, &manyPayments))
+    if (!sumPayments(QStringLiteral("SELECT billid, amount FROM billpayment"), bills,
+                     &manyPayments))
         return false;
     return !manyPayments ||
            sumPayments(QStringLiteral("SELECT billid, amount FROM billpayment ORDER BY "
                                       "paymentdate ASC, id ASC"),
-                       sums, &manyPayments);
+                       bills, &manyPayments);
 }
 
 bool RecordLoader::settlePaidState(Bill &bill)
 {
     return bill.settlePaidState();
-}
-
-void RecordLoader::setPaymentSums(Bill &bill, const PaymentSums &sums)
-{
-    bill.m_paidSoFar = sums.paid;
-    bill.m_paymentCount = sums.count;
-    bill.m_paymentsReadable = sums.readable;
 }
 
 bool RecordLoader::writePaidColumns(Bill &bill)

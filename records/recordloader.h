@@ -19,28 +19,23 @@ public:
     using PayeeSnapshots = QHash<int, std::shared_ptr<const Payee>>;
     using BillsById = QHash<int, std::shared_ptr<Bill>>;
 
-    // What the payments of one bill come to, by the rules of Bill::addPayment().
-    struct PaymentSums
-    {
-        double paid = 0.0;
-        int count = 0;
-        bool readable = true;
-    };
-    using PaymentSumsByBill = QHash<int, PaymentSums>;
-
     // Every payee of the statement, in the order read.
     static bool readPayees(const QString &statement, const std::function<void(Payee &&)> &take);
     // Every bill of the statement, in the order read, stored and with its payee from payees
     // (an empty payee under the same id when there is none), but no payments yet.
     static bool readBills(const QString &statement, const PayeeSnapshots &payees,
                           const std::function<void(const std::shared_ptr<Bill> &)> &take);
-    // What the payments of every bill come to, without making a single payment.
-    static bool readPaymentSums(PaymentSumsByBill *sums);
-    // Gives the bill what its payments come to; a bill without payments has none.
-    static void setPaymentSums(Bill &bill, const PaymentSums &sums);
+    // Gives every bill in bills what its payments come to, without making a single payment;
+    // payments of other bills are passed over without their amounts being read.
+    static bool readPaymentSums(const BillsById &bills);
     // Brings the bill's paid state up to date from its payments, in memory only; true when
     // its row has to be written to say the same.
     static bool settlePaidState(Bill &bill);
     // Writes the bill's paid flag and paid date alone, leaving the rest of its row as stored.
     static bool writePaidColumns(Bill &bill);
+
+private:
+    // Counts each payment of the statement towards its bill as Bill::addPayment() does;
+    // manyPayments says whether a bill had more than two.
+    static bool sumPayments(const QString &statement, const BillsById &bills, bool *manyPayments);
 };
