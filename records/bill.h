@@ -19,7 +19,7 @@ class QSqlRecord;
 
 // One amount owed to a payee on one due date. A bill carries a copy of its payee and the sum
 // of its payments, which decides whether it is paid; the payments themselves are read when
-// they are shown or changed (DataFile::payments). The payee copy is read-only and shared
+// they are shown or changed (BillPayment::ofBill). The payee copy is read-only and shared
 // between copies of the bill and between the bills of one load.
 class Bill final : public ActiveDomainObject
 {
@@ -31,7 +31,7 @@ public:
     explicit Bill(const QSqlRecord &record);
 
     bool save() override;
-    // Deletes the listed payments and the bill's row, all or nothing.
+    // Deletes the bill's stored payments and its row, all or nothing.
     bool remove() override;
     // Inserts the bill's row under its own id, exactly as the fields are: its paid state is
     // not recomputed. For a copy that must keep the ids payments hold.
