@@ -67,22 +67,23 @@ QString seriesType(int series)
     return isWeeklySeries(series) ? QStringLiteral("WEEKLY") : QStringLiteral("MONTHLY");
 }
 
-// The due dates of one series, centred on today.
-QList<QDate> seriesDueDates(int series, int count)
+// The due dates of one series, centred on today, or ending before it.
+QList<QDate> seriesDueDates(int series, int count, bool allPast)
 {
     const QString type = seriesType(series);
-    const QDate start = isWeeklySeries(series) ? BenchFiles::today().addDays(-7 * (count / 2))
-                                               : BenchFiles::today().addMonths(-(count / 2));
+    const int before = allPast ? count + 1 : count / 2;
+    const QDate start = isWeeklySeries(series) ? BenchFiles::today().addDays(-7 * before)
+                                               : BenchFiles::today().addMonths(-before);
     BillSchedule schedule(type, 1 + series % 28, 1 + series % 7, 0, BillSchedule::noShift,
                           QStringLiteral("ENDON"), start, QDate());
     schedule.setRangeEndDate(schedule.endDateAfter(count));
     return schedule.dueDates();
 }
 
-// Single bills spread over three years either side of today.
-QDate singleDueDate(int bill)
+// Single bills spread over three years either side of today, or over the six years before it.
+QDate singleDueDate(int bill, bool allPast)
 {
-    return BenchFiles::today().addDays(qint64(bill) * 37 % 2191 - 1095);
+    return BenchFiles::today().addDays(qint64(bill) * 37 % 2191 - (allPast ? 2192 : 1095));
 }
 
 double amountOf(int bill)
@@ -117,7 +118,7 @@ QList<BillRow> billRows(const BenchFiles::Shape &shape)
     rows.reserve(shape.bills);
     const int perSeries = shape.series > 0 ? shape.seriesBills / shape.series : 0;
     for (int series = 0; series < shape.series; ++series) {
-        const QList<QDate> dates = seriesDueDates(series, perSeries);
+        const QList<QDate> dates = seriesDueDates(series, perSeries, shape.allPast);
         for (const QDate &due : dates)
             rows.append({int(rows.size()) + 1, series + 1,
                          QStringLiteral("%1 series %2").arg(seriesType(series)).arg(series), due});
@@ -125,7 +126,8 @@ QList<BillRow> billRows(const BenchFiles::Shape &shape)
     int singleSchedule = shape.series;
     while (rows.size() < shape.bills) {
         const int id = int(rows.size()) + 1;
-        rows.append({id, ++singleSchedule, QStringLiteral("Bill %1").arg(id), singleDueDate(id)});
+        rows.append({id, ++singleSchedule, QStringLiteral("Bill %1").arg(id),
+                     singleDueDate(id, shape.allPast)});
     }
     return rows;
 }
@@ -152,7 +154,7 @@ bool writeCurrentSchedules(const QSqlDatabase &db, const BenchFiles::Shape &shap
                                         "?, ?, 0, 'DAY', 'ENDON', ?, ?)"));
     const int perSeries = shape.series > 0 ? shape.seriesBills / shape.series : 0;
     for (int series = 0; series < shape.series; ++series) {
-        const QList<QDate> dates = seriesDueDates(series, perSeries);
+        const QList<QDate> dates = seriesDueDates(series, perSeries, shape.allPast);
         const bool weekly = isWeeklySeries(series);
         const QDate first = dates.value(0, BenchFiles::today());
         if (!writer.write({series + 1, seriesType(series), weekly ? 0 : 1 + series % 28,

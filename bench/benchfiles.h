@@ -16,6 +16,8 @@ struct Shape
     int series = 50;        // half weekly, half monthly
     int seriesBills = 2000; // bills that belong to a series; the rest stand alone
     int payments = 20000;   // two per bill; a quarter of the bills are paid in full
+    // Every due date before today, as in a file kept for years: every unpaid bill is overdue.
+    bool allPast = false;
 
     // The default file scaled to a number of bills.
     static Shape forBills(int bills);

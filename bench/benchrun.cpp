@@ -55,8 +55,9 @@ bool scan(const QSqlDatabase &db, const QStringList &statements)
 
 QStringList loadStatements(const QString &billStatement)
 {
+    // The load reads the bill id and amount of each payment, in the order stored.
     return {billStatement, QStringLiteral("SELECT * FROM payees WHERE deleted = 0"),
-            QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC")};
+            QStringLiteral("SELECT billid, amount FROM billpayment")};
 }
 
 bool runAll(const QSqlDatabase &db, const QStringList &statements)

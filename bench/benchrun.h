@@ -9,6 +9,7 @@
 class BillSchedule;
 class DataFile;
 class QAction;
+class QElapsedTimer;
 class QSqlDatabase;
 class QTextStream;
 class QTreeWidget;
@@ -70,10 +71,21 @@ public:
     static Summary parseSummary(const QString &text);
     static void printScaling(QTextStream &out, const QList<Summary> &summaries);
 
+    // What a person waits for when the program starts on a file, and what it takes.
+    struct StartFigures
+    {
+        // From the start of the process to the window drawn with its list, the reminder of
+        // bills due up and nothing left to do; 0 on failure.
+        double readyMs = 0;
+        // The processor time the process took by then, which other programs on a busy machine
+        // lengthen less than readyMs.
+        double cpuMs = 0;
+        // The process's peak resident set by then.
+        qint64 peakBytes = 0;
+    };
     // In a process of its own: starts the window on the data file, as the program starts on
-    // the file used last, and returns the process's peak resident set once the list is drawn;
-    // 0 on failure.
-    static qint64 windowStartPeak(const QString &dataFile);
+    // the file used last. sinceStart runs from the start of main().
+    static StartFigures windowStart(const QString &dataFile, const QElapsedTimer &sinceStart);
 
 private:
     struct Row

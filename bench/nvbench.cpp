@@ -7,6 +7,9 @@
 //                                  only the upgrade of a 1.1 file, --reports only the reports
 //        nvbench --scaling [SIZES] one run per size (default 1000,10000,100000), each in a
 //                                  process of its own, then time and memory per bill
+//        nvbench --start           starts the program on a file of N bills in fresh processes
+//                                  (--runs, default 5) and tells when it was ready and its
+//                                  peak memory; --past puts every due date in the past
 //        nvbench --sample PATH     writes the sample household of Help > Open Sample File to
 //                                  PATH and tells how long that took
 //        nvbench --refresh N [--count K]  the window on a file of N bills: the resident set
@@ -24,10 +27,12 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -64,7 +69,15 @@ enum class Part
     ReportsOnly
 };
 
-int runOneSize(int bills, bool keepFiles, Part part)
+BenchFiles::Shape shapeOf(const QStringList &arguments)
+{
+    BenchFiles::Shape shape =
+        BenchFiles::Shape::forBills(argumentValue(arguments, QStringLiteral("--bills"), 10000));
+    shape.allPast = arguments.contains(QStringLiteral("--past"));
+    return shape;
+}
+
+int runOneSize(const BenchFiles::Shape &shape, bool keepFiles, Part part)
 {
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -81,7 +94,7 @@ int runOneSize(int bills, bool keepFiles, Part part)
         return 0;
     });
 
-    BenchRun run(dir.path(), BenchFiles::Shape::forBills(bills));
+    BenchRun run(dir.path(), shape);
     if (!run.prepare()) {
         out() << "nvbench: cannot build the data files\n";
         return 1;
@@ -97,15 +110,83 @@ int runOneSize(int bills, bool keepFiles, Part part)
     return run.failed() ? 1 : 0;
 }
 
-// The child of a run: the window started on one file, and its peak memory.
-int runWindowPeak(const QStringList &arguments)
+// The child of a run: the window started on one file, when it was ready and its peak memory.
+int runWindowStart(const QStringList &arguments, const QElapsedTimer &sinceStart)
 {
     const QString path = arguments.value(arguments.indexOf(QStringLiteral("--window-peak")) + 1);
     MessageHelper::setResponder([](const MessageRequest &) { return 0; });
-    const qint64 peak = BenchRun::windowStartPeak(path);
-    out() << "@peak " << peak << "\n";
+    const BenchRun::StartFigures figures = BenchRun::windowStart(path, sinceStart);
+    out() << "@peak " << figures.peakBytes << "\n@ready " << figures.readyMs << "\n@cpu "
+          << figures.cpuMs << "\n";
     out().flush();
-    return peak > 0 ? 0 : 1;
+    return figures.peakBytes > 0 ? 0 : 1;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
+
+// The program started on a file of the shape, each time in a fresh process: the time until it
+// is ready and its peak resident set, every run and the medians.
+int runStart(const BenchFiles::Shape &shape, int runs)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/start.nvbf");
+    if (!dir.isValid() || !BenchFiles::buildCurrent(path, shape)) {
+        out() << "nvbench: cannot build the data file\n";
+        return 1;
+    }
+    static const QRegularExpression figure(QStringLiteral("^@(peak|ready|cpu) ([0-9.e+]+)$"),
+                                           QRegularExpression::MultilineOption);
+    QList<double> ready;
+    QList<double> cpu;
+    QList<double> peak;
+    for (int run = 0; run < runs; ++run) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--window-peak"), path});
+        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+            out() << "nvbench: the start on the file failed\n";
+            return 1;
+        }
+        auto matches = figure.globalMatch(QString::fromUtf8(child.readAllStandardOutput()));
+        while (matches.hasNext()) {
+            const QRegularExpressionMatch match = matches.next();
+            const QString name = match.captured(1);
+            (name == QLatin1String("peak")  ? peak
+             : name == QLatin1String("cpu") ? cpu
+                                            : ready)
+                .append(match.captured(2).toDouble());
+        }
+        out() << "start " << run + 1 << ": ready " << ready.value(run) << " ms (processor "
+              << cpu.value(run) << " ms), peak "
+              << QString::number(peak.value(run) / (1024.0 * 1024.0), 'f', 1) << " MiB\n";
+        out().flush();
+    }
+    out() << "start on " << shape.bills << " bills" << (shape.allPast ? " (all dates past)" : "")
+          << ", median of " << runs << ": ready " << QString::number(median(ready), 'f', 0)
+          << " ms (processor " << QString::number(median(cpu), 'f', 0) << " ms), peak "
+          << QString::number(median(peak) / (1024.0 * 1024.0), 'f', 1) << " MiB\n";
+    return 0;
+}
+
+// The open and load of an existing file alone, best of five, for comparing ways of loading.
+int runLoad(const QStringList &arguments)
+{
+    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--load")) + 1);
+    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    bool ok = true;
+    const double ms = BenchProbe::bestOf(5, [&] {
+        return BenchProbe::time([&] {
+            DataFile file(nullptr);
+            ok = ok && file.open(path) && file.loadCurrentBills();
+        });
+    });
+    out() << "open + loadCurrentBills " << path << ": " << ms << " ms\n";
+    return ok ? 0 : 1;
 }
 
 // The window on a fresh file of so many bills, refreshed again and again, in this process alone.
@@ -158,8 +239,10 @@ int runScaling(const QStringList &arguments)
     for (const QString &size : sizesText.split(QLatin1Char(','))) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--bills"), size.trimmed()});
+        QStringList childArguments{QStringLiteral("--bills"), size.trimmed()};
+        if (arguments.contains(QStringLiteral("--past")))
+            childArguments.append(QStringLiteral("--past"));
+        child.start(QCoreApplication::applicationFilePath(), childArguments);
         if (!child.waitForFinished(-1) || child.exitCode() != 0) {
             out() << "nvbench: the run of " << size << " bills failed\n";
             return 1;
@@ -175,6 +258,8 @@ int runScaling(const QStringList &arguments)
 
 int main(int argc, char **argv)
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     // The allocator works as in the program, so that its memory figures are the program's.
     HeapSettings::keepLargeBlocksApart();
     // The window and the reports are drawn off screen unless told otherwise.
@@ -184,28 +269,37 @@ int main(int argc, char **argv)
     qInstallMessageHandler(quietDebugOutput);
     const QStringList arguments = app.arguments();
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        out() << "Usage: nvbench [--bills N] [--keep] [--upgrade | --reports]\n"
-                 "       nvbench --scaling [1000,10000,100000]\n"
-                 "       nvbench --sample PATH | nvbench --refresh N [--count K]\n"
+        out() << "Usage: nvbench [--bills N] [--past] [--keep] [--upgrade | --reports]\n"
+                 "       nvbench --scaling [1000,10000,100000] [--past]\n"
+                 "       nvbench --start [--bills N] [--past] [--runs 5]\n"
+                 "       nvbench --refresh N [--count K]\n"
+                 "       nvbench --sample PATH | nvbench --load PATH\n"
                  "  --keep leaves the data files it builds in place, for a profiler\n"
+                 "  --past puts every due date before the day the files are built around\n"
                  "  --upgrade times only the upgrade of a 1.1 file against its floor\n"
                  "  --reports times only the reports: first page shown, whole document laid\n"
                  "            out, and the longest exported as a PDF\n"
-                 "  --sample writes the sample household to PATH and times it\n"
+                 "  --start starts the program on the file in fresh processes and gives the\n"
+                 "          time until it is ready and its peak memory\n"
                  "  --refresh starts the window on a file of N bills and follows its resident\n"
-                 "    set over K Current Bills commands (60 unless told)\n";
+                 "            set over K Current Bills commands (60 unless told)\n"
+                 "  --sample writes the sample household to PATH and times it\n"
+                 "  --load times the open and load of the data file at PATH\n";
         return 0;
     }
     if (arguments.contains(QStringLiteral("--window-peak")))
-        return runWindowPeak(arguments);
+        return runWindowStart(arguments, sinceStart);
+    if (arguments.contains(QStringLiteral("--start")))
+        return runStart(shapeOf(arguments), argumentValue(arguments, QStringLiteral("--runs"), 5));
     if (arguments.contains(QStringLiteral("--scaling")))
         return runScaling(arguments);
     if (arguments.contains(QStringLiteral("--refresh")))
         return runRefresh(arguments);
     if (arguments.contains(QStringLiteral("--sample")))
         return runSample(arguments);
-    return runOneSize(argumentValue(arguments, QStringLiteral("--bills"), 10000),
-                      arguments.contains(QStringLiteral("--keep")),
+    if (arguments.contains(QStringLiteral("--load")))
+        return runLoad(arguments);
+    return runOneSize(shapeOf(arguments), arguments.contains(QStringLiteral("--keep")),
                       arguments.contains(QStringLiteral("--upgrade"))   ? Part::UpgradeAlone
                       : arguments.contains(QStringLiteral("--reports")) ? Part::ReportsOnly
                                                                         : Part::All);

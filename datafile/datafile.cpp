@@ -427,8 +427,17 @@ bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsByI
     };
     return RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee) &&
            RecordLoader::readBills(statement, payees, takeBill) &&
-           RecordLoader::readPayments(
-               QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC"), *billsById);
+           RecordLoader::readPaymentSums(*billsById);
+}
+
+std::optional<QList<BillPayment>> DataFile::payments(int billId) const
+{
+    return BillPayment::ofBill(billId);
+}
+
+std::optional<QList<BillPayment>> DataFile::payments() const
+{
+    return BillPayment::all();
 }
 
 bool DataFile::loadPayees(const QString &statement)

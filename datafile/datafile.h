@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class Bill;
 class BillPayment;
@@ -82,6 +83,12 @@ public:
     // The payment, and its bill's paid state as the payments left make it.
     bool deletePayment(BillPayment &payment);
 
+    // The stored payments of the bill, earliest first; nothing when they cannot be read. A
+    // loaded bill holds only what they come to.
+    std::optional<QList<BillPayment>> payments(int billId) const;
+    // Every stored payment of the file, earliest first.
+    std::optional<QList<BillPayment>> payments() const;
+
     // The bill with that id as stored now; null when there is none or it is deleted.
     BillPtr findBill(int id) const;
     // The type of the schedule the bill belongs to, empty when there is none.
@@ -149,8 +156,8 @@ private:
     // Deletes the schedule's row when no bill refers to it any more; removed says whether it did.
     bool dropScheduleIfUnused(int scheduleId, bool *removed = nullptr);
     bool loadBills(const QString &statement, BillSelection selection);
-    // Reads the readable bills of the statement with their payees and payments; unreadable
-    // counts those left out.
+    // Reads the readable bills of the statement with their payees and what their payments come
+    // to; unreadable counts those left out.
     static bool readBills(const QString &statement, QHash<int, BillPtr> *billsById,
                           QList<BillPtr> *bills, int *unreadable);
     bool loadPayees(const QString &statement);

@@ -19,7 +19,7 @@ namespace {
 // A bill the series may still delete: it follows the series and nothing was paid on it.
 bool deletable(const Bill &bill)
 {
-    return !bill.isUnique() && bill.isReadable() && !bill.isPaid() && bill.payments().isEmpty();
+    return !bill.isUnique() && bill.isReadable() && !bill.isPaid() && !bill.hasPayments();
 }
 
 // The bills of the series after bill that deleting its rest takes with it.
@@ -156,7 +156,7 @@ bool DataFile::deleteSeriesFrom(Bill *bill)
         return false;
     BillSchedule &schedule = *found;
     // Payments recorded on the bill since it was loaded go with it, as with a single delete.
-    if (!bill->loadPayments() || !bill->remove())
+    if (!bill->remove())
         return false;
     for (Bill later : laterDeletable(schedule, *bill)) {
         if (!later.remove())
@@ -205,7 +205,7 @@ bool DataFile::saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate 
         // The list may be older than a payment made since; a bill with one stays.
         if (!instance.loadPayments())
             return false;
-        if (instance.payments().isEmpty() && !instance.remove())
+        if (!instance.hasPayments() && !instance.remove())
             return false;
     }
     if (!cut.isEmpty() && !stored.loadBills())

@@ -136,7 +136,7 @@ bool DataFile::deleteBill(Bill *bill)
     if (!transaction.isActive())
         return false;
     // Payments recorded since the bill was loaded go with it too.
-    if (!bill->loadPayments() || !bill->remove())
+    if (!bill->remove())
         return false;
     return dropScheduleIfUnused(bill->billScheduleId()) && transaction.commit();
 }

@@ -44,7 +44,10 @@ void BillPaymentListDialog::fillPayments()
 {
     QTreeWidget *list = m_ui->paymentsTreeWidget;
     list->clear();
-    for (const BillPayment &payment : m_bill.payments()) {
+    // The payments of a bill that could not be read are not listed either.
+    const std::optional<QList<BillPayment>> payments =
+        m_bill.isStored() && m_dataFile ? m_dataFile->payments(m_bill.id()) : std::nullopt;
+    for (const BillPayment &payment : payments.value_or(QList<BillPayment>())) {
         auto *item = new QTreeWidgetItem(list);
         item->setText(0, Formatting::shortDate(payment.paymentDate().date()));
         item->setText(1, Formatting::currency(payment.amount()));

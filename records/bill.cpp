@@ -14,7 +14,6 @@
 #include <QVariant>
 #include <QtGlobal>
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -198,11 +197,18 @@ bool Bill::remove()
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
-    for (BillPayment &payment : m_payments) {
-        if (!payment.remove())
-            return false;
-    }
-    return removeRow() && transaction.commit();
+    return removePayments() && removeRow() && transaction.commit();
+}
+
+// Every stored payment of the bill, those made since it was read included.
+bool Bill::removePayments()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    if (!RecordSql::prepare(query,
+                            QStringLiteral("DELETE FROM billpayment WHERE billid = :billid")))
+        return false;
+    query.bindValue(QStringLiteral(":billid"), m_id);
+    return RecordSql::exec(query);
 }
 
 bool Bill::removeRow()
@@ -268,17 +274,6 @@ bool Bill::setFromRecord(const QSqlRecord &record)
     }
     refreshPaidState(PaidStateWrite::PaidColumns);
     return true;
-}
-
-void Bill::setFromRecord(const QSqlRecord &record, const Payee &payee,
-                         const QList<BillPayment> &payments)
-{
-    readColumns(record);
-    setPayeeOfRow(std::make_shared<const Payee>(payee),
-                  record.value(QStringLiteral("payeeid")).toInt());
-    setStored(true);
-    m_payments = payments;
-    refreshPaidState(PaidStateWrite::PaidColumns);
 }
 
 void Bill::readColumns(const QSqlRecord &record)
@@ -348,27 +343,39 @@ bool Bill::createTable()
     return RecordSql::prepare(query, createStatement()) && RecordSql::exec(query);
 }
 
+void Bill::addPayment(const BillPayment &payment)
+{
+    countPayment(payment.amount(), payment.isReadable());
+}
+
+int Bill::countPayment(double amount, bool readable)
+{
+    m_paidSoFar += amount;
+    m_paymentsReadable = m_paymentsReadable && readable;
+    return ++m_paymentCount;
+}
+
+void Bill::clearPayments()
+{
+    m_paidSoFar = 0.0;
+    m_paymentCount = 0;
+    m_paymentsReadable = true;
+}
+
 bool Bill::loadPayments()
 {
-    m_payments.clear();
-    QSqlQuery query = RecordSql::currentQuery();
-    if (!RecordSql::prepare(query, QStringLiteral("SELECT * FROM billpayment WHERE billid = "
-                                                  ":billid ORDER BY paymentdate ASC")))
+    clearPayments();
+    const std::optional<QList<BillPayment>> payments = BillPayment::ofBill(m_id);
+    if (!payments)
         return false;
-    query.bindValue(QStringLiteral(":billid"), m_id);
-    if (!RecordSql::exec(query))
-        return false;
-    while (query.next())
-        addPayment(BillPayment(query.record()));
-    return RecordSql::readToTheEnd(query);
+    for (const BillPayment &payment : *payments)
+        addPayment(payment);
+    return true;
 }
 
 double Bill::balance() const
 {
-    double paidSoFar = 0.0;
-    for (const BillPayment &payment : m_payments)
-        paidSoFar += payment.amount();
-    return m_amount - paidSoFar;
+    return m_amount - m_paidSoFar;
 }
 
 // Every amount may be a number while their difference is not one a double can hold (an amount
@@ -376,10 +383,7 @@ double Bill::balance() const
 // unreadable amount.
 bool Bill::isReadable() const
 {
-    return m_readable &&
-           std::all_of(m_payments.cbegin(), m_payments.cend(),
-                       [](const BillPayment &payment) { return payment.isReadable(); }) &&
-           std::isfinite(balance());
+    return m_readable && m_paymentsReadable && std::isfinite(balance());
 }
 
 bool Bill::refreshPaidState()

@@ -18,8 +18,9 @@ class ColumnReader;
 class QSqlQuery;
 class QSqlRecord;
 
-// One amount owed to a payee on one due date. A bill carries a copy of its payee and of its
-// payments; the payments decide whether it is paid. The payee copy is read-only and shared
+// One amount owed to a payee on one due date. A bill carries a copy of its payee and the sum
+// of its payments, which decides whether it is paid; the payments themselves are read when
+// they are shown or changed (BillPayment::ofBill). The payee copy is read-only and shared
 // between copies of the bill and between the bills of one load.
 class Bill final : public ActiveDomainObject
 {
@@ -31,20 +32,16 @@ public:
     explicit Bill(const QSqlRecord &record);
 
     bool save() override;
-    // Deletes the listed payments and the bill's row, all or nothing.
+    // Deletes the bill's stored payments and its row, all or nothing.
     bool remove() override;
     // Inserts the bill's row under its own id, exactly as the fields are: its paid state is
     // not recomputed. For a copy that must keep the ids payments hold.
     bool insertKeepingId();
 
-    // Fills the bill from one row, reads its payments and refreshes its paid state. The row
+    // Fills the bill from one row, sums its payments and refreshes its paid state. The row
     // is written back only when that state changed. False when the payments could not be
     // read: the bill then counts as unreadable and is not settled.
     bool setFromRecord(const QSqlRecord &record);
-    // The same with the payee and the payments (earliest first) already at hand, so that a
-    // whole file can be read with a few queries instead of two more per bill.
-    void setFromRecord(const QSqlRecord &record, const Payee &payee,
-                       const QList<BillPayment> &payments);
 
     // The stored bill, or nothing when it has no row or it (or its payments) could not be
     // read; the last error text then says which.
@@ -70,10 +67,14 @@ public:
     // given, is false when the lookup itself failed.
     static int newPayeeId(int oldId, const QString &version, bool *ok = nullptr);
 
-    QList<BillPayment> payments() const { return m_payments; }
-    void addPayment(const BillPayment &payment) { m_payments.append(payment); }
-    // Replaces the payment list with the stored payments, earliest first.
+    // Counts the payment towards what is paid on the bill, in memory only.
+    void addPayment(const BillPayment &payment);
+    // Sums the stored payments of the bill anew, earliest first.
     bool loadPayments();
+    // Whether any payment was counted, readable or not.
+    bool hasPayments() const { return m_paymentCount > 0; }
+    // What the payments counted so far come to.
+    double paidSoFar() const { return m_paidSoFar; }
 
     double balance() const;
 
@@ -130,6 +131,10 @@ private:
     bool refreshPaidState(PaidStateWrite write);
     bool writePaidColumns();
     bool removeRow();
+    bool removePayments();
+    void clearPayments();
+    // Counts one payment as addPayment() does; returns how many were counted.
+    int countPayment(double amount, bool readable);
     void readColumns(const QSqlRecord &record);
     void readColumns(const ColumnReader &row);
     // Notes which of the two values the bill cannot be read without could not be read.
@@ -157,7 +162,10 @@ private:
 
     int m_id = 0;
     int m_billScheduleId = 0;
-    QList<BillPayment> m_payments;
+    double m_paidSoFar = 0.0;
+    int m_paymentCount = 0;
+    // False once a payment whose amount cannot be read was counted.
+    bool m_paymentsReadable = true;
     // Never null.
     std::shared_ptr<const Payee> m_payee;
     QString m_description;

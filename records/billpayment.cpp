@@ -191,6 +191,45 @@ std::optional<BillPayment> BillPayment::findById(int id)
     return BillPayment(*row);
 }
 
+namespace {
+std::optional<QList<BillPayment>> readPayments(QSqlQuery &query)
+{
+    if (!RecordSql::exec(query))
+        return std::nullopt;
+    QList<BillPayment> payments;
+    const BillPayment blank;
+    while (query.next()) {
+        BillPayment payment(blank);
+        payment.setFromRecord(query.record());
+        payments.append(payment);
+    }
+    if (!RecordSql::readToTheEnd(query))
+        return std::nullopt;
+    return payments;
+}
+} // namespace
+
+std::optional<QList<BillPayment>> BillPayment::ofBill(int billId)
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    query.setForwardOnly(true);
+    if (!RecordSql::prepare(query, QStringLiteral("SELECT * FROM billpayment WHERE billid = "
+                                                  ":billid ORDER BY paymentdate ASC, id ASC")))
+        return std::nullopt;
+    query.bindValue(QStringLiteral(":billid"), billId);
+    return readPayments(query);
+}
+
+std::optional<QList<BillPayment>> BillPayment::all()
+{
+    QSqlQuery query = RecordSql::currentQuery();
+    query.setForwardOnly(true);
+    if (!RecordSql::prepare(
+            query, QStringLiteral("SELECT * FROM billpayment ORDER BY paymentdate ASC, id ASC")))
+        return std::nullopt;
+    return readPayments(query);
+}
+
 QString BillPayment::createStatement()
 {
     return QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "

@@ -3,6 +3,7 @@
 #include "activedomainobject.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QVariant>
 
 #include <optional>
@@ -32,6 +33,10 @@ public:
     // The stored payment, or nothing when it has no row or could not be read (the last error
     // text says which).
     static std::optional<BillPayment> findById(int id);
+    // The stored payments of one bill, earliest first, or nothing when they could not be read.
+    static std::optional<QList<BillPayment>> ofBill(int billId);
+    // Every stored payment, earliest first.
+    static std::optional<QList<BillPayment>> all();
     // The statement that creates the table in the current layout.
     static QString createStatement();
     static bool createTable();

@@ -1,7 +1,6 @@
 #include "recordloader.h"
 
 #include "bill.h"
-#include "billpayment.h"
 #include "connections.h"
 #include "logging.h"
 #include "payee.h"
@@ -12,7 +11,6 @@
 
 namespace {
 const char *const payeeIdColumn[] = {"payeeid"};
-const char *const billIdColumn[] = {"billid"};
 
 bool startReading(QSqlQuery &query, const QString &statement)
 {
@@ -59,24 +57,42 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
     return RecordSql::readToTheEnd(query);
 }
 
-bool RecordLoader::readPayments(const QString &statement, const BillsById &bills)
+bool RecordLoader::sumPayments(const QString &statement, const BillsById &bills, bool *manyPayments)
 {
+    for (const std::shared_ptr<Bill> &bill : bills)
+        bill->clearPayments();
     QSqlQuery query(Connections::database(Connections::current()));
     if (!startReading(query, statement))
         return false;
-    const ColumnReader row = BillPayment::columnReader(query);
-    const ColumnReader billOfRow(query, billIdColumn, 1);
-    // Copies of one payment made up front: the default constructor asks the clock.
-    const BillPayment blank;
+    bool many = false;
     while (query.next()) {
-        const auto bill = bills.constFind(RecordSql::intValue(billOfRow.value(0)));
+        const auto bill = bills.constFind(RecordSql::intValue(query.value(0)));
         if (bill == bills.constEnd())
             continue;
-        BillPayment payment(blank);
-        payment.readColumns(row);
-        (*bill)->m_payments.append(payment);
+        const QVariant amount = query.value(1);
+        many = (*bill)->countPayment(RecordSql::doubleValue(amount), RecordSql::isNumber(amount)) >
+                   2 ||
+               many;
     }
+    *manyPayments = many;
     return RecordSql::readToTheEnd(query);
+}
+
+// Only the bill id and amount of each payment are read, in the order the table holds them,
+// and added up by the rules of Bill::addPayment(): no payment is made, and SQLite sorts
+// nothing (summing in SQL cost more, for its GROUP BY sorts every payment). One or two
+// payments give the same double in any order; when a bill has more, the file is read again
+// earliest first, the order in which a bill read on its own adds its payments.
+bool RecordLoader::readPaymentSums(const BillsById &bills)
+{
+    bool manyPayments = false;
+    if (!sumPayments(QStringLiteral("SELECT billid, amount FROM billpayment"), bills,
+                     &manyPayments))
+        return false;
+    return !manyPayments ||
+           sumPayments(QStringLiteral("SELECT billid, amount FROM billpayment ORDER BY "
+                                      "paymentdate ASC, id ASC"),
+                       bills, &manyPayments);
 }
 
 bool RecordLoader::settlePaidState(Bill &bill)

@@ -25,12 +25,17 @@ public:
     // (an empty payee under the same id when there is none), but no payments yet.
     static bool readBills(const QString &statement, const PayeeSnapshots &payees,
                           const std::function<void(const std::shared_ptr<Bill> &)> &take);
-    // Appends every payment of the statement to its bill in bills, in the order read;
-    // payments of other bills are passed over without being converted.
-    static bool readPayments(const QString &statement, const BillsById &bills);
+    // Gives every bill in bills what its payments come to, without making a single payment;
+    // payments of other bills are passed over without their amounts being read.
+    static bool readPaymentSums(const BillsById &bills);
     // Brings the bill's paid state up to date from its payments, in memory only; true when
     // its row has to be written to say the same.
     static bool settlePaidState(Bill &bill);
     // Writes the bill's paid flag and paid date alone, leaving the rest of its row as stored.
     static bool writePaidColumns(Bill &bill);
+
+private:
+    // Counts each payment of the statement towards its bill as Bill::addPayment() does;
+    // manyPayments says whether a bill had more than two.
+    static bool sumPayments(const QString &statement, const BillsById &bills, bool *manyPayments);
 };

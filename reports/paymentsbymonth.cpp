@@ -59,34 +59,42 @@ double Figures::paidIn(int pastIndex) const
     return sum;
 }
 
-Figures figures(const BillsById &bills, const QDate &today)
+// What each payee was paid in each of the past months, by the payments of the bills listed.
+QHash<int, PayeeTotal> paidByPayee(const BillsById &bills, const QList<BillPayment> &payments,
+                                   int current)
+{
+    QHash<int, PayeeTotal> byPayee;
+    for (const BillPayment &payment : payments) {
+        const auto &bill = bills.value(payment.billId());
+        if (!bill || !bill->isReadable() || bill->isDeleted())
+            continue;
+        const int index = monthNumber(payment.paymentDay()) - current + (PastMonths - 1);
+        if (index < 0 || index >= PastMonths)
+            continue;
+        const Payee payee = bill->payee();
+        PayeeTotal *payeeTotal = &byPayee[payee.id()];
+        if (payeeTotal->paid.isEmpty()) {
+            payeeTotal->id = payee.id();
+            payeeTotal->name = payee.payeeName();
+            payeeTotal->paid = QList<double>(PastMonths, 0.0);
+        }
+        payeeTotal->paid[index] += payment.amount();
+        payeeTotal->total += payment.amount();
+    }
+    return byPayee;
+}
+
+Figures figures(const BillsById &bills, const QList<BillPayment> &payments, const QDate &today)
 {
     Figures result;
     result.currentMonth = QDate(today.year(), today.month(), 1);
     result.due = QList<double>(ComingMonths, 0.0);
     const int current = monthNumber(today);
 
-    QHash<int, PayeeTotal> byPayee;
+    const QHash<int, PayeeTotal> byPayee = paidByPayee(bills, payments, current);
     for (const auto &bill : bills) {
         if (!bill || !bill->isReadable() || bill->isDeleted())
             continue;
-        PayeeTotal *payeeTotal = nullptr;
-        for (const BillPayment &payment : bill->payments()) {
-            const int index = monthNumber(payment.paymentDay()) - current + (PastMonths - 1);
-            if (index < 0 || index >= PastMonths)
-                continue;
-            if (!payeeTotal) {
-                const Payee payee = bill->payee();
-                payeeTotal = &byPayee[payee.id()];
-                if (payeeTotal->paid.isEmpty()) {
-                    payeeTotal->id = payee.id();
-                    payeeTotal->name = payee.payeeName();
-                    payeeTotal->paid = QList<double>(PastMonths, 0.0);
-                }
-            }
-            payeeTotal->paid[index] += payment.amount();
-            payeeTotal->total += payment.amount();
-        }
         // Whole cents, as the paid state itself is decided.
         const double balance = bill->balance();
         if (!bill->isPaid() && cents(balance) > 0) {
@@ -381,9 +389,10 @@ QImage chartImage(const Figures &figures, ChartLayout *layout)
     return image;
 }
 
-ReportContent content(const BillsById &bills, const QDate &today)
+ReportContent content(const BillsById &bills, const QList<BillPayment> &payments,
+                      const QDate &today)
 {
-    const Figures made = figures(bills, today);
+    const Figures made = figures(bills, payments, today);
     const QDate lastComing = made.comingMonth(ComingMonths - 1);
 
     ReportContent report;

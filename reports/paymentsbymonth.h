@@ -1,5 +1,6 @@
 #pragma once
 
+#include "billpayment.h"
 #include "reportcontent.h"
 #include "reportdocuments.h"
 
@@ -52,7 +53,7 @@ struct Figures
     double paidIn(int pastIndex) const;
 };
 
-Figures figures(const BillsById &bills, const QDate &today);
+Figures figures(const BillsById &bills, const QList<BillPayment> &payments, const QDate &today);
 
 // How a series (or the due bars) is filled: a plain colour, with a pattern over it unless
 // the pattern is Qt::NoBrush.
@@ -89,6 +90,7 @@ constexpr qreal ChartPixelRatio = 3.0;
 QImage chartImage(const Figures &figures, ChartLayout *layout = nullptr);
 
 // The figures as a table of months, with the chart above it.
-ReportContent content(const BillsById &bills, const QDate &today);
+ReportContent content(const BillsById &bills, const QList<BillPayment> &payments,
+                      const QDate &today);
 
 } // namespace PaymentsByMonth

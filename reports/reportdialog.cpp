@@ -269,7 +269,10 @@ void ReportDialog::payeeListReport()
 
 void ReportDialog::paymentsByMonthReport()
 {
-    m_content = PaymentsByMonth::content(bills(), Clock::today());
+    const std::optional<QList<BillPayment>> payments =
+        m_dataFile ? m_dataFile->payments() : std::nullopt;
+    m_content =
+        PaymentsByMonth::content(bills(), payments.value_or(QList<BillPayment>()), Clock::today());
 }
 
 const ReportDocuments::BillsById &ReportDialog::bills() const

@@ -239,7 +239,7 @@ void TestBillPayment::billListsTwoPaymentsEarliestFirst()
     BillPayment earlier(billId, QDateTime(day1, QTime(18, 0)), 1.0);
     QVERIFY(later.save());
     QVERIFY(earlier.save());
-    const QList<BillPayment> payments = Bill::findById(billId).value().payments();
+    const QList<BillPayment> payments = BillPayment::ofBill(billId).value();
     QCOMPARE(payments.size(), 2);
     QCOMPARE(payments.at(0).id(), earlier.id());
     QCOMPARE(payments.at(1).id(), later.id());

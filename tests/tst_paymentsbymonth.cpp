@@ -117,7 +117,7 @@ void TestPaymentsByMonth::monthRows()
 {
     QFETCH(QDate, month);
     QFETCH(QVariantList, values);
-    const ReportContent report = content(m_file.billsById(), today);
+    const ReportContent report = content(m_file.billsById(), m_file.payments().value(), today);
     const auto row = std::find_if(report.rows.cbegin(), report.rows.cend(),
                                   [&](const QVariantList &row) { return row.first() == month; });
     QVERIFY(row != report.rows.cend());
@@ -126,7 +126,7 @@ void TestPaymentsByMonth::monthRows()
 
 void TestPaymentsByMonth::reportShape()
 {
-    const ReportContent report = content(m_file.billsById(), today);
+    const ReportContent report = content(m_file.billsById(), m_file.payments().value(), today);
     // Neither the payment of thirteen months ago nor the bill due in August counts.
     QCOMPARE(report.summaryLines,
              (QList<QPair<QString, QString>>{{"Total Paid In Last 12 Months:", "$3,370.75"},
@@ -144,8 +144,9 @@ void TestPaymentsByMonth::reportShape()
     // With five payees or fewer nobody is left over for "Others".
     auto bill = std::make_shared<Bill>();
     bill->setPayee(Payee(1, "Solo", {}, {}, {}, false));
-    bill->addPayment(BillPayment(1, QDateTime(today, QTime(8, 0)), 10.0));
-    QCOMPARE(content({{1, bill}}, today).columns.size(), 4);
+    const BillPayment payment(1, QDateTime(today, QTime(8, 0)), 10.0);
+    bill->addPayment(payment);
+    QCOMPARE(content({{1, bill}}, {payment}, today).columns.size(), 4);
 }
 
 void TestPaymentsByMonth::barHeightFollowsTheAxis_data()

@@ -69,7 +69,7 @@ void TestSampleHousehold::householdAroundToday()
     for (const DataFile::BillPtr &bill : file.billsById()) {
         const QDate due = bill->dueDate();
         QVERIFY2(qAbs(today.daysTo(due)) <= 366, qPrintable(due.toString(Qt::ISODate)));
-        const QList<BillPayment> paid = bill->payments();
+        const QList<BillPayment> paid = file.payments(bill->id()).value();
         for (const BillPayment &payment : paid)
             QVERIFY(payment.paymentDay() >= bill->insertDate() && payment.paymentDay() < today);
         if (bill->isPaid()) {
