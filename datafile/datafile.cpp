@@ -23,6 +23,8 @@
 #include <QSqlRecord>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace {
 void showInvalidFile()
 {
@@ -102,8 +104,10 @@ bool idsFitTheRecords(const QString &version)
     for (const auto &[table, columns] : columnsOfTables) {
         QStringList outOfRange;
         for (const QString &column : columns)
-            outOfRange.append(QStringLiteral("(typeof(%1) IN ('integer', 'real') AND %1 NOT "
-                                             "BETWEEN -2147483648 AND 2147483647)")
+            // The range test first: it is cheaper than typeof() and fails for nearly every
+            // row, so that typeof() is asked of the few whose value lies outside it.
+            outOfRange.append(QStringLiteral("(%1 NOT BETWEEN -2147483648 AND 2147483647 AND "
+                                             "typeof(%1) IN ('integer', 'real'))")
                                   .arg(column));
         QList<QSqlRecord> rows;
         if (!readAll(QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE ") +
@@ -339,7 +343,7 @@ bool DataFile::upgrade()
 
 bool DataFile::loadCurrentBills()
 {
-    return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 ORDER BY duedate ASC"),
+    return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0"),
                      BillSelection::Unpaid) &&
            loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
 }
@@ -349,12 +353,10 @@ bool DataFile::loadPaidBills()
     // Read-only, a paid state that changed since it was stored is never written down, so the
     // stored flag cannot pick the paid bills: every bill is read and its payments decide.
     if (m_readOnly)
-        return loadBills(
-                   QStringLiteral("SELECT * FROM bills WHERE deleted = 0 ORDER BY duedate ASC"),
-                   BillSelection::PaidNow) &&
+        return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0"),
+                         BillSelection::PaidNow) &&
                loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
-    return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND paid = 1 ORDER BY "
-                                    "duedate ASC"),
+    return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND paid = 1"),
                      BillSelection::Paid) &&
            loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
 }
@@ -407,6 +409,10 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     return true;
 }
 
+// The bills come in the order of their due dates, and of their ids within a day. SQLite's own
+// sort of a file's bills costs more than a fifth of a load; when every due date is stored as
+// "yyyy-MM-dd" text the bills are sorted here instead, which gives the same order, and only a
+// file holding other forms is read again sorted by SQLite, by the stored values as before.
 bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsById,
                          QList<BillPtr> *bills, int *unreadable)
 {
@@ -425,9 +431,41 @@ bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsByI
         billsById->insert(bill->id(), bill);
         bills->append(bill);
     };
-    return RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee) &&
-           RecordLoader::readBills(statement, payees, takeBill) &&
-           RecordLoader::readPaymentSums(*billsById);
+    if (!RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee))
+        return false;
+    bool plainDueDates = false;
+    if (!RecordLoader::readBills(statement, payees, takeBill, &plainDueDates))
+        return false;
+    if (plainDueDates) {
+        sortByDueDate(bills);
+    } else {
+        billsById->clear();
+        bills->clear();
+        *unreadable = 0;
+        if (!RecordLoader::readBills(statement + QStringLiteral(" ORDER BY duedate ASC, id ASC"),
+                                     payees, takeBill))
+            return false;
+    }
+    return RecordLoader::readPaymentSums(*billsById);
+}
+
+void DataFile::sortByDueDate(QList<BillPtr> *bills)
+{
+    // Sorted by one key per bill, which keeps the bills themselves out of the comparisons.
+    // Every listed bill has a valid due date, so its day number is positive and far below 2^31.
+    QList<QPair<quint64, qsizetype>> keys;
+    keys.reserve(bills->size());
+    for (qsizetype i = 0; i < bills->size(); ++i) {
+        const Bill &bill = *bills->at(i);
+        const quint64 day = quint64(bill.dueDate().toJulianDay());
+        keys.append({(day << 32) | quint64(quint32(bill.id()) ^ 0x80000000u), i});
+    }
+    std::sort(keys.begin(), keys.end());
+    QList<BillPtr> sorted;
+    sorted.reserve(bills->size());
+    for (const auto &key : std::as_const(keys))
+        sorted.append(std::move((*bills)[key.second]));
+    bills->swap(sorted);
 }
 
 std::optional<QList<BillPayment>> DataFile::payments(int billId) const

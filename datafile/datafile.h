@@ -160,6 +160,8 @@ private:
     // to; unreadable counts those left out.
     static bool readBills(const QString &statement, QHash<int, BillPtr> *billsById,
                           QList<BillPtr> *bills, int *unreadable);
+    // Orders readable bills by due date, then id, as SQLite orders "yyyy-MM-dd" texts.
+    static void sortByDueDate(QList<BillPtr> *bills);
     bool loadPayees(const QString &statement);
     void clearCollections();
 

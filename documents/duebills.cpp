@@ -141,11 +141,14 @@ QList<DueBill> select(const QList<std::shared_ptr<Bill>> &unpaidBills, const QDa
             continue;
         due.append(DueBill{bill, int(today.daysTo(bill->dueDate()))});
     }
-    std::stable_sort(due.begin(), due.end(), [](const DueBill &a, const DueBill &b) {
+    const auto earlier = [](const DueBill &a, const DueBill &b) {
         if (a.bill->dueDate() != b.bill->dueDate())
             return a.bill->dueDate() < b.bill->dueDate();
         return a.bill->id() < b.bill->id();
-    });
+    };
+    // A loaded list comes in this order already; checking that costs one pass, sorting many.
+    if (!std::is_sorted(due.cbegin(), due.cend(), earlier))
+        std::stable_sort(due.begin(), due.end(), earlier);
     return due;
 }
 

@@ -11,6 +11,24 @@
 
 namespace {
 const char *const payeeIdColumn[] = {"payeeid"};
+const char *const dueDateColumn[] = {"duedate"};
+
+// Text of ten characters, digits but for the dashes of "yyyy-MM-dd".
+bool isPlainDate(const QVariant &value)
+{
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString text = value.toString();
+    if (text.size() != 10)
+        return false;
+    for (int i = 0; i < 10; ++i) {
+        const QChar c = text.at(i);
+        if (i == 4 || i == 7 ? c != QLatin1Char('-')
+                             : !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
 
 bool startReading(QSqlQuery &query, const QString &statement)
 {
@@ -35,13 +53,16 @@ bool RecordLoader::readPayees(const QString &statement, const std::function<void
 }
 
 bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &payees,
-                             const std::function<void(const std::shared_ptr<Bill> &)> &take)
+                             const std::function<void(const std::shared_ptr<Bill> &)> &take,
+                             bool *plainDueDates)
 {
     QSqlQuery query(Connections::database(Connections::current()));
     if (!startReading(query, statement))
         return false;
     const ColumnReader row = Bill::columnReader(query);
     const ColumnReader payeeOfRow(query, payeeIdColumn, 1);
+    const ColumnReader dueOfRow(query, dueDateColumn, 1);
+    bool plain = true;
     // Copies of one bill made up front: the default constructor asks the clock.
     const Bill blank;
     auto missingPayee = std::make_shared<Payee>();
@@ -52,8 +73,11 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
         const int payeeId = RecordSql::intValue(payeeOfRow.value(0));
         bill->setPayeeOfRow(payees.value(payeeId, missingPayee), payeeId);
         bill->setStored(true);
+        plain = plain && isPlainDate(dueOfRow.value(0));
         take(bill);
     }
+    if (plainDueDates)
+        *plainDueDates = plain;
     return RecordSql::readToTheEnd(query);
 }
 

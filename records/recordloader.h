@@ -23,8 +23,11 @@ public:
     static bool readPayees(const QString &statement, const std::function<void(Payee &&)> &take);
     // Every bill of the statement, in the order read, stored and with its payee from payees
     // (an empty payee under the same id when there is none), but no payments yet.
+    // plainDueDates, when given, says whether every row's due date was stored as
+    // "yyyy-MM-dd" text, whose order as text is the order of the dates.
     static bool readBills(const QString &statement, const PayeeSnapshots &payees,
-                          const std::function<void(const std::shared_ptr<Bill> &)> &take);
+                          const std::function<void(const std::shared_ptr<Bill> &)> &take,
+                          bool *plainDueDates = nullptr);
     // Gives every bill in bills what its payments come to, without making a single payment;
     // payments of other bills are passed over without their amounts being read.
     static bool readPaymentSums(const BillsById &bills);
