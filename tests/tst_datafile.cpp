@@ -120,6 +120,8 @@ private slots:
 
     // Loading
     void currentAndPaidViewsSplitTheBills();
+    void listFollowsTheStoredDueDates_data();
+    void listFollowsTheStoredDueDates();
     void deletedRowsAreFilteredOut();
     void coveredBillTurnsPaidWhileLoading();
     void plainLoadWritesNothing();
@@ -502,6 +504,36 @@ void TestDataFile::currentAndPaidViewsSplitTheBills()
     QCOMPARE(descriptions(m_file->billList()), QStringList({"settled"}));
     QCOMPARE(m_file->payments(m_file->billList().first()->id()).value().size(), 1);
     QCOMPARE(m_file->billList().first()->balance(), 0.0);
+}
+
+void TestDataFile::listFollowsTheStoredDueDates_data()
+{
+    QTest::addColumn<QStringList>("dueDates");
+    // Ties on one day, rows stored out of date order, and other forms a file may hold, which
+    // the list orders as SQLite orders the stored values.
+    QTest::newRow("yyyy-MM-dd") << QStringList{"'2026-03-02'", "'2026-01-15'", "'2026-03-02'",
+                                               "'2025-12-31'", "'2026-01-15'"};
+    QTest::newRow("mixed forms") << QStringList{"'2026-03-02'", "'04/20/2026'", "'2026-01-15'",
+                                                "'01/02/2026'", "'2026-03-02'"};
+}
+
+void TestDataFile::listFollowsTheStoredDueDates()
+{
+    QFETCH(QStringList, dueDates);
+    QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
+    const Payee payee = addPayee("Gas");
+    for (const QString &due : dueDates)
+        QVERIFY(run(QString("INSERT INTO bills VALUES (NULL, 0, %1, 'gas', 10, '2025-01-01', %2, "
+                            "'2000-01-01', 0, 0, '', 0)")
+                        .arg(payee.id())
+                        .arg(due)));
+    QVERIFY(m_file->loadCurrentBills());
+    QStringList listed;
+    for (const auto &bill : m_file->billList())
+        listed.append(QString::number(bill->id()));
+    QCOMPARE(listed.join(','),
+             scalar("SELECT group_concat(id) FROM (SELECT id FROM bills ORDER BY duedate, id)")
+                 .toString());
 }
 
 void TestDataFile::deletedRowsAreFilteredOut()
