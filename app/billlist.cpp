@@ -45,10 +45,14 @@ bool billShownBefore(const Bill &a, const Bill &b, int column, Qt::SortOrder ord
 
 void sortBills(QList<DataFile::BillPtr> &bills, int column, Qt::SortOrder order)
 {
-    std::stable_sort(bills.begin(), bills.end(),
-                     [column, order](const DataFile::BillPtr &a, const DataFile::BillPtr &b) {
-                         return billShownBefore(*a, *b, column, order);
-                     });
+    const auto shownBefore = [column, order](const DataFile::BillPtr &a,
+                                             const DataFile::BillPtr &b) {
+        return billShownBefore(*a, *b, column, order);
+    };
+    // A load gives the bills by due date already, the order the list starts in; checking that
+    // costs one pass and leaves the loaded list unshared.
+    if (!std::is_sorted(bills.cbegin(), bills.cend(), shownBefore))
+        std::stable_sort(bills.begin(), bills.end(), shownBefore);
 }
 
 BillListItem::BillListItem(DataFile::BillPtr bill, const QDate &today)
