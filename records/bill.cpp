@@ -491,25 +491,16 @@ bool Bill::copyCurrentRows(const QString &layout)
                                       TableUpgrade::plainText(QStringLiteral("note")),
                                       TableUpgrade::plainFlag(QStringLiteral("deleted"))}
                               .join(QLatin1String(" AND "));
-    const QString temp = TableUpgrade::tempTable(layout);
-    const QString copyPlain =
-        QStringLiteral("INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
-                       "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT id, "
-                       "billscheduleid, payeeid, COALESCE(description, ''), amount, insertdate, "
-                       "duedate, paiddate, isunique, paid, COALESCE(note, ''), deleted FROM ") +
-        TableUpgrade::sortedRows(temp) + QStringLiteral(" WHERE NOT nv.nvother");
-    const bool copied =
-        TableUpgrade::sortRows(Connections::current(), temp, plain) &&
-        RecordSql::run(Connections::current(), copyPlain) &&
-        TableUpgrade::copySelected(
-            Connections::current(), temp,
-            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
-                QStringLiteral(" WHERE nv.nvother"),
-            [](const QSqlRecord &row) {
-                Bill bill;
-                return bill.convertRecord(row, QStringLiteral("1.2")) && bill.insertKeepingId();
-            });
-    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
+    return TableUpgrade::copyPlainAndOthers(
+        Connections::current(), TableUpgrade::tempTable(layout), plain,
+        {QStringLiteral("INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
+                        "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT id, "
+                        "billscheduleid, payeeid, COALESCE(description, ''), amount, insertdate, "
+                        "duedate, paiddate, isunique, paid, COALESCE(note, ''), deleted FROM ")},
+        [](const QSqlRecord &row) {
+            Bill bill;
+            return bill.convertRecord(row, QStringLiteral("1.2")) && bill.insertKeepingId();
+        });
 }
 
 // Each bill of an older layout gets a "SINGLE" schedule of its own and the id of its place in

@@ -281,24 +281,15 @@ bool BillPayment::copyCurrentRows(const QString &layout)
                                       TableUpgrade::plainMoment(QStringLiteral("paymentdate")),
                                       TableUpgrade::plainAmount(QStringLiteral("amount"))}
                               .join(QLatin1String(" AND "));
-    const QString temp = TableUpgrade::tempTable(layout);
-    const QString copyPlain = QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
-                                             "amount) SELECT id, billid, paymentdate, amount "
-                                             "FROM ") +
-                              TableUpgrade::sortedRows(temp) +
-                              QStringLiteral(" WHERE NOT nv.nvother");
-    const bool copied = TableUpgrade::sortRows(Connections::current(), temp, plain) &&
-                        RecordSql::run(Connections::current(), copyPlain) &&
-                        TableUpgrade::copySelected(
-                            Connections::current(), temp,
-                            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
-                                QStringLiteral(" WHERE nv.nvother"),
-                            [](const QSqlRecord &row) {
-                                BillPayment payment;
-                                payment.convertRecord(row, QStringLiteral("1.2"));
-                                return payment.insertKeepingId();
-                            });
-    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
+    return TableUpgrade::copyPlainAndOthers(
+        Connections::current(), TableUpgrade::tempTable(layout), plain,
+        {QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, amount) SELECT id, "
+                        "billid, paymentdate, amount FROM ")},
+        [](const QSqlRecord &row) {
+            BillPayment payment;
+            payment.convertRecord(row, QStringLiteral("1.2"));
+            return payment.insertKeepingId();
+        });
 }
 
 bool BillPayment::upgradeDrop(const QString &version)

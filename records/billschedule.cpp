@@ -557,26 +557,19 @@ bool BillSchedule::copyCurrentRows(const QString &layout)
                                       TableUpgrade::plainDate(QStringLiteral("rangestartdate")),
                                       TableUpgrade::plainDate(QStringLiteral("rangeenddate"))}
                               .join(QLatin1String(" AND "));
-    const QString temp = TableUpgrade::tempTable(layout);
-    const QString copyPlain =
-        QStringLiteral("INSERT INTO billschedule (id, scheduletype, dayofmonth, dayofweek, "
-                       "frequency, frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT "
-                       "id, COALESCE(scheduletype, ''), dayofmonth, dayofweek, frequency, "
-                       "COALESCE(frequencyvalue, ''), COALESCE(rangetype, ''), rangestartdate, "
-                       "rangeenddate FROM ") +
-        TableUpgrade::sortedRows(temp) + QStringLiteral(" WHERE NOT nv.nvother");
-    const bool copied = TableUpgrade::sortRows(Connections::current(), temp, plain) &&
-                        RecordSql::run(Connections::current(), copyPlain) &&
-                        TableUpgrade::copySelected(
-                            Connections::current(), temp,
-                            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
-                                QStringLiteral(" WHERE nv.nvother"),
-                            [](const QSqlRecord &row) {
-                                BillSchedule schedule;
-                                schedule.convertRecord(row, QStringLiteral("1.2"));
-                                return schedule.insertKeepingId();
-                            });
-    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
+    return TableUpgrade::copyPlainAndOthers(
+        Connections::current(), TableUpgrade::tempTable(layout), plain,
+        {QStringLiteral(
+            "INSERT INTO billschedule (id, scheduletype, dayofmonth, dayofweek, "
+            "frequency, frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT "
+            "id, COALESCE(scheduletype, ''), dayofmonth, dayofweek, frequency, "
+            "COALESCE(frequencyvalue, ''), COALESCE(rangetype, ''), rangestartdate, "
+            "rangeenddate FROM ")},
+        [](const QSqlRecord &row) {
+            BillSchedule schedule;
+            schedule.convertRecord(row, QStringLiteral("1.2"));
+            return schedule.insertKeepingId();
+        });
 }
 
 bool BillSchedule::upgradeDrop(const QString &version)

@@ -184,32 +184,20 @@ bool Payee::copyCurrentRows(const QString &layout)
                                       TableUpgrade::plainText(QStringLiteral("note")),
                                       TableUpgrade::plainFlag(QStringLiteral("deleted"))}
                               .join(QLatin1String(" AND "));
-    const QString temp = TableUpgrade::tempTable(layout);
-    const QString where = QStringLiteral(" WHERE NOT nv.nvother");
-    const QString copyPlain =
-        QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, mailingaddress, note, "
-                       "deleted) SELECT id, COALESCE(payeename, ''), COALESCE(accountnumber, ''), "
-                       "COALESCE(mailingaddress, ''), COALESCE(note, ''), deleted FROM ") +
-        TableUpgrade::sortedRows(temp) + where;
-    const QString linkPlain = QStringLiteral("INSERT INTO ") + TableUpgrade::linkTable(layout) +
-                              QStringLiteral(" (id, oldid) SELECT id, id FROM ") +
-                              TableUpgrade::sortedRows(temp) + where;
-    const bool copied =
-        TableUpgrade::sortRows(Connections::current(), temp, plain) &&
-        RecordSql::run(Connections::current(), copyPlain) &&
-        RecordSql::run(Connections::current(), linkPlain) &&
-        TableUpgrade::copySelected(
-            Connections::current(), temp,
-            QStringLiteral("SELECT old.* FROM ") + TableUpgrade::sortedRows(temp) +
-                QStringLiteral(" WHERE nv.nvother"),
-            [&layout](const QSqlRecord &row) {
-                Payee payee;
-                payee.convertRecord(row, QStringLiteral("1.2"));
-                const int oldId = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
-                return payee.insertKeepingId() &&
-                       TableUpgrade::addLink(Connections::current(), layout, payee.id(), oldId);
-            });
-    return TableUpgrade::dropSortedRows(Connections::current()) && copied;
+    return TableUpgrade::copyPlainAndOthers(
+        Connections::current(), TableUpgrade::tempTable(layout), plain,
+        {QStringLiteral("INSERT INTO payees (id, payeename, accountnumber, mailingaddress, note, "
+                        "deleted) SELECT id, COALESCE(payeename, ''), COALESCE(accountnumber, ''), "
+                        "COALESCE(mailingaddress, ''), COALESCE(note, ''), deleted FROM "),
+         QStringLiteral("INSERT INTO ") + TableUpgrade::linkTable(layout) +
+             QStringLiteral(" (id, oldid) SELECT id, id FROM ")},
+        [&layout](const QSqlRecord &row) {
+            Payee payee;
+            payee.convertRecord(row, QStringLiteral("1.2"));
+            const int oldId = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
+            return payee.insertKeepingId() &&
+                   TableUpgrade::addLink(Connections::current(), layout, payee.id(), oldId);
+        });
 }
 
 bool Payee::upgradeDrop(const QString &version)

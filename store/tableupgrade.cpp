@@ -243,6 +243,22 @@ bool TableUpgrade::dropSortedRows(const QString &connectionName)
     return RecordSql::run(connectionName, QStringLiteral("DROP TABLE IF EXISTS temp.nvrows"));
 }
 
+bool TableUpgrade::copyPlainAndOthers(const QString &connectionName, const QString &table,
+                                      const QString &plain, const QStringList &plainCopies,
+                                      const RowCopy &convertOther)
+{
+    bool copied = sortRows(connectionName, table, plain);
+    for (const QString &copy : plainCopies)
+        copied = copied &&
+                 RecordSql::run(connectionName,
+                                copy + sortedRows(table) + QStringLiteral(" WHERE NOT nv.nvother"));
+    copied = copied && copySelected(connectionName, table,
+                                    QStringLiteral("SELECT old.* FROM ") + sortedRows(table) +
+                                        QStringLiteral(" WHERE nv.nvother"),
+                                    convertOther);
+    return dropSortedRows(connectionName) && copied;
+}
+
 void TableUpgrade::setWholeTableCopies(bool on)
 {
     wholeTableCopies() = on;

@@ -87,6 +87,12 @@ public:
                          const QString &condition);
     static QString sortedRows(const QString &table);
     static bool dropSortedRows(const QString &connectionName);
+    // A current-layout table copied in two ways: its rows sorted by plain, then each statement
+    // of plainCopies (an INSERT ... SELECT ending in "FROM ") run on the plain rows, and every
+    // other row handed to convertOther in table order; the work table is dropped in the end.
+    static bool copyPlainAndOthers(const QString &connectionName, const QString &table,
+                                   const QString &plain, const QStringList &plainCopies,
+                                   const RowCopy &convertOther);
     // Row-by-row copies of every row, for a check that the whole-table statements store what
     // the records' own conversion stores. On unless turned off.
     static void setWholeTableCopies(bool on);
