@@ -2,6 +2,7 @@
 #include "billpayment.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "datafile.h"
 #include "messagerecorder.h"
 #include "testmain.h"
@@ -26,12 +27,6 @@ const QStringList numberAmounts = {
     "9e999", "-9e999", "NULL", "x'3132'", "40",    "9007199254740993", "30.005"};
 const QStringList textAmounts = {"'12abc'", "'inf'", "'nan'", "' 12 '", "''",   "'1e400'",
                                  "'0x10'",  "'+5'",  "'5.'",  "'.5'",   "'12'", "'1,5'"};
-
-bool run(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    return query.exec(statement);
-}
 
 // A file with one bill of 1.00 per amount, paid by that amount and, every other bill, by
 // the later payments too.
