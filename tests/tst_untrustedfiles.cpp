@@ -73,6 +73,21 @@ QStringList redeclaredBills(const QString &in, const QString &by, bool payments 
         columns += ", amount";
     return redeclared(payments ? "billpayment" : "bills", declaration, columns);
 }
+// The file is refused, whether opened to write or to read, with one message and not a byte
+// changed, and no copy of it is left beside it: the folder holds only the files listed.
+void expectRefusedUntouched(const QString &path, const QStringList &files)
+{
+    const QByteArray before = fileBytes(path);
+    MessageRecorder messages;
+    messages.answer("Upgrade");
+    DataFile file(nullptr);
+    QVERIFY(!file.open(path));
+    QCOMPARE(messages.count(), 1);
+    QCOMPARE(messages.last().text, invalidText);
+    QVERIFY(!file.openReadOnly(path));
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(QFileInfo(path).dir().entryList(QDir::Files), files);
+}
 } // namespace
 
 class TestUntrustedFiles : public QObject
@@ -166,17 +181,7 @@ void TestUntrustedFiles::fileThatCouldActIsRefusedUntouched()
 {
     QFETCH(QStringList, statements);
     alter(m_path, statements);
-    const QByteArray before = fileBytes(m_path);
-
-    MessageRecorder messages;
-    messages.answer("Upgrade");
-    DataFile file(nullptr);
-    QVERIFY(!file.open(m_path));
-    QCOMPARE(messages.count(), 1);
-    QCOMPARE(messages.last().text, invalidText);
-    QVERIFY(!file.openReadOnly(m_path));
-    QCOMPARE(fileBytes(m_path), before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf"}));
+    expectRefusedUntouched(m_path, {"bills.nvbf"});
 }
 
 void TestUntrustedFiles::plainAdditionsAreAccepted_data()
@@ -209,16 +214,7 @@ void TestUntrustedFiles::olderTableThatDecidesValuesIsRefusedUntouched()
     QStringList statements = file11Layout();
     statements.last().replace("note TEXT", "note TEXT UNIQUE ON CONFLICT REPLACE");
     alter(path, statements + file11Rows());
-    const QByteArray before = fileBytes(path);
-
-    MessageRecorder messages;
-    messages.answer("Upgrade");
-    DataFile file(nullptr);
-    QVERIFY(!file.open(path));
-    QCOMPARE(messages.count(), 1);
-    QCOMPARE(messages.last().text, invalidText);
-    QCOMPARE(fileBytes(path), before);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"bills.nvbf", "old.nvbf"}));
+    expectRefusedUntouched(path, {"bills.nvbf", "old.nvbf"});
 }
 
 void TestUntrustedFiles::systemStoreThatCouldActIsLeftAlone_data()
