@@ -3,6 +3,7 @@
 #include "datafile.h"
 #include "filebytes.h"
 #include "oldfiles.h"
+#include "processrun.h"
 #include "testmain.h"
 #include "windowsupport.h"
 
@@ -18,16 +19,9 @@
 namespace {
 const QDate today(2026, 5, 14);
 
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // nvdue as cron would run it: no display, and no session bus unless one is given. Events are
 // handled meanwhile, so that a service of this process on that bus can answer.
-Run nvdue(const QStringList &arguments, const QString &bus = "unix:path=/nonexistent/bus")
+ProcessRun nvdue(const QStringList &arguments, const QString &bus = "unix:path=/nonexistent/bus")
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -37,8 +31,7 @@ Run nvdue(const QStringList &arguments, const QString &bus = "unix:path=/nonexis
     process.start(QStringLiteral(NVDUE_PATH), arguments);
     if (!QTest::qWaitFor([&process] { return process.state() == QProcess::NotRunning; }, 30000))
         process.kill();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return finishedRun(process);
 }
 
 // A desktop's notification service, on a bus of its own, as small as one can be: it answers
@@ -133,7 +126,8 @@ void TestNvdue::exitStatusSaysWhatIsDue()
     QFETCH(int, listed);
     buildFile(dueInDays);
     const QByteArray before = fileBytes(m_path);
-    const Run run = nvdue(QStringList{m_path, "--today", today.toString(Qt::ISODate)} + options);
+    const ProcessRun run =
+        nvdue(QStringList{m_path, "--today", today.toString(Qt::ISODate)} + options);
     QCOMPARE(run.status, status);
     const QStringList lines = QString::fromUtf8(run.out).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), listed + 1);
@@ -186,7 +180,7 @@ void TestNvdue::unreadableFileIsReportedAndLeftAlone()
     // Taken after the bytes are read: closing any handle on the file would drop the lock.
     if (kind == "locked")
         QVERIFY(other->exec("BEGIN EXCLUSIVE"));
-    const Run run = nvdue({m_path, "--today", today.toString(Qt::ISODate)});
+    const ProcessRun run = nvdue({m_path, "--today", today.toString(Qt::ISODate)});
     other.reset();
     Connections::close("other program");
     QCOMPARE(run.status, 3);
@@ -266,7 +260,7 @@ void TestNvdue::recentFileComesFromTheSystemStore()
     query.finish();
     Connections::close("store");
     const QByteArray before = fileBytes(store);
-    const Run run = nvdue({"--system", store, "--today", today.toString(Qt::ISODate)});
+    const ProcessRun run = nvdue({"--system", store, "--today", today.toString(Qt::ISODate)});
     QCOMPARE(run.status, 1);
     QVERIFY(run.out.startsWith("2026-05-13  OVERDUE 1d"));
     QCOMPARE(fileBytes(store), before);
@@ -290,7 +284,7 @@ void TestNvdue::notificationBodyCarriesNoMarkup()
         QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &service,
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(bus.registerService("org.freedesktop.Notifications"));
-        const Run run =
+        const ProcessRun run =
             nvdue({m_path, "--today", today.toString(Qt::ISODate), "--notify"}, address);
         QCOMPARE(run.status, 1);
         QVERIFY2(run.out.isEmpty() && run.err.isEmpty(), run.err.constData());
@@ -332,7 +326,7 @@ void TestNvdue::wrongOptionsAreStatus64()
     QFETCH(QStringList, options);
     QFETCH(QString, said);
     buildFile({-3});
-    const Run run = nvdue(QStringList{m_path} + options);
+    const ProcessRun run = nvdue(QStringList{m_path} + options);
     QCOMPARE(run.status, 64);
     QVERIFY(run.out.isEmpty());
     QCOMPARE(QString::fromUtf8(run.err), "nvdue: " + said + "\n");

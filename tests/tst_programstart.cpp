@@ -1,6 +1,7 @@
 #include "connections.h"
 #include "datafile.h"
 #include "filebytes.h"
+#include "processrun.h"
 #include "systemdatabase.h"
 #include "systemlocation.h"
 #include "testmain.h"
@@ -13,13 +14,6 @@
 
 namespace {
 const QDate today(2026, 5, 14);
-
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // The programs as the desktop starts them, in a home of their own: no display of this test's,
 // no data folder but the one under that home, and only the logging rules given.
@@ -38,16 +32,15 @@ QProcessEnvironment startEnvironment(const QString &home, const QString &rules =
     return environment;
 }
 
-Run nvdue(const QProcessEnvironment &environment, const QString &folder,
-          const QStringList &arguments)
+ProcessRun nvdue(const QProcessEnvironment &environment, const QString &folder,
+                 const QStringList &arguments)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
     process.start(QStringLiteral(NVDUE_PATH), arguments);
     process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return finishedRun(process);
 }
 
 // The version a system store reads, empty while it cannot be read (not there, or not yet
@@ -67,8 +60,8 @@ QString storeVersion(const QString &path)
 // Starts the window program, waits until it has made its system store at storePath (which
 // it does before the window shows) and stops it: the window has no other way out than a
 // person closing it.
-Run startWindow(const QProcessEnvironment &environment, const QString &folder,
-                const QStringList &arguments, const QString &storePath)
+ProcessRun startWindow(const QProcessEnvironment &environment, const QString &folder,
+                       const QStringList &arguments, const QString &storePath)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
@@ -210,8 +203,8 @@ void TestProgramStart::storeLocation()
 // directory (developerLinesOnlyWhenSwitchedOn waits for the store there).
 void TestProgramStart::windowKeepsItsStoreInTheDataFolderWhenAsked()
 {
-    const Run run = startWindow(startEnvironment(m_home->path()), m_folder->path(), {"--user-data"},
-                                dataFolderStore());
+    const ProcessRun run = startWindow(startEnvironment(m_home->path()), m_folder->path(),
+                                       {"--user-data"}, dataFolderStore());
     QVERIFY2(run.status == 0, run.err.constData());
     QVERIFY(!QFileInfo::exists(QDir(m_folder->path()).filePath("system.db")));
     QVERIFY(!QFileInfo::exists(earlierStore()));
@@ -231,8 +224,8 @@ void TestProgramStart::nvdueTakesTheFileUsedLastFromTheDataFolder()
     QVERIFY(writeStore(earlierStore(), bills));
     const QByteArray earlierBytes = fileBytes(earlierStore());
 
-    const Run run = nvdue(startEnvironment(m_home->path()), m_folder->path(),
-                          {"--user-data", "--today", today.toString(Qt::ISODate)});
+    const ProcessRun run = nvdue(startEnvironment(m_home->path()), m_folder->path(),
+                                 {"--user-data", "--today", today.toString(Qt::ISODate)});
     QCOMPARE(run.status, 1);
     QVERIFY2(run.out.contains("Gas Co"), run.out.constData());
     QCOMPARE(fileBytes(dataFolderStore()), earlierBytes);
@@ -258,9 +251,9 @@ void TestProgramStart::developerLinesOnlyWhenSwitchedOn()
     const QProcessEnvironment environment = startEnvironment(m_home->path(), rules);
     const QString notData = m_folder->filePath("notes.nvbf");
     QVERIFY(writeFileBytes(notData, "household bills\n"));
-    const Run run = window ? startWindow(environment, m_folder->path(), {},
-                                         QDir(m_folder->path()).filePath("system.db"))
-                           : nvdue(environment, m_folder->path(), {notData});
+    const ProcessRun run = window ? startWindow(environment, m_folder->path(), {},
+                                                QDir(m_folder->path()).filePath("system.db"))
+                                  : nvdue(environment, m_folder->path(), {notData});
     QCOMPARE(run.status, window ? 0 : 3);
     const QStringList lines = QString::fromLocal8Bit(run.err).split('\n', Qt::SkipEmptyParts);
     const QStringList developerLines = lines.filter(QRegularExpression("^norvo\\.\\w+: "));
