@@ -38,16 +38,18 @@ bool startReading(QSqlQuery &query, const QString &statement)
 
 } // namespace
 
-bool RecordLoader::readPayees(const QString &statement, const std::function<void(Payee &&)> &take)
+bool RecordLoader::readPayees(const std::function<void(Payee &&, bool listed)> &take)
 {
+    // SQLite compares the flag itself, so that a value in another form (a text, NULL) lists
+    // a payee exactly when a statement asking for the undeleted ones would.
     QSqlQuery query(Connections::database(Connections::current()));
-    if (!startReading(query, statement))
+    if (!startReading(query, QStringLiteral("SELECT deleted = 0, * FROM payees")))
         return false;
     const ColumnReader row = Payee::columnReader(query);
     while (query.next()) {
         Payee payee;
         payee.readColumns(row);
-        take(std::move(payee));
+        take(std::move(payee), RecordSql::intValue(query.value(0)) == 1);
     }
     return RecordSql::readToTheEnd(query);
 }
