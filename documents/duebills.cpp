@@ -65,13 +65,17 @@ QByteArray foldedLine(const QString &line)
     return folded + bytes.mid(start) + "\r\n";
 }
 
-QString eventUid(const Bill &bill, const QString &dataFilePath)
+// The part of every event's UID that names the data file.
+QString fileKey(const QString &dataFilePath)
 {
     const QByteArray file = QFileInfo(dataFilePath).absoluteFilePath().toUtf8();
     const QByteArray digest = QCryptographicHash::hash(file, QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("bill-%1-%2@norvo-rava-rodozod")
-        .arg(bill.id())
-        .arg(QString::fromLatin1(digest.left(16)));
+    return QString::fromLatin1(digest.left(16));
+}
+
+QString eventUid(const Bill &bill, const QString &fileKey)
+{
+    return QStringLiteral("bill-%1-%2@norvo-rava-rodozod").arg(bill.id()).arg(fileKey);
 }
 
 QString icsDate(const QDate &day)
@@ -253,9 +257,9 @@ QByteArray icsDocument(const QList<DueBill> &bills, const QString &dataFilePath,
                      foldedLine(QStringLiteral("PRODID:-//Norvo Rava Rodozod//Bills Due ") +
                                 currentVersion() + QStringLiteral("//EN")) +
                      foldedLine(QStringLiteral("CALSCALE:GREGORIAN"));
+    const QString key = fileKey(dataFilePath);
     for (const DueBill &due : bills) {
-        const QStringList lines =
-            eventLines(*due.bill, eventUid(*due.bill, dataFilePath), stampText);
+        const QStringList lines = eventLines(*due.bill, eventUid(*due.bill, key), stampText);
         for (const QString &line : lines)
             ics += foldedLine(line);
     }
