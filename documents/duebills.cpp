@@ -87,7 +87,7 @@ QString icsDate(const QDate &day)
 // (after a bill due 9999-12-31): an all-day event without one lasts its one day all the same.
 QStringList eventLines(const Bill &bill, const QString &uid, const QString &stamp)
 {
-    const QString summary = bill.payee().payeeName() + QStringLiteral(": ") + bill.description() +
+    const QString summary = bill.payeeName() + QStringLiteral(": ") + bill.description() +
                             QStringLiteral(" (") + Formatting::roundedCurrency(bill.balance()) +
                             QLatin1Char(')');
     const QString description = QStringLiteral("Amount %1, balance %2")
@@ -181,7 +181,7 @@ QByteArray textDocument(const QList<DueBill> &bills)
     double total = 0.0;
     for (const DueBill &due : bills) {
         rows.append({due.bill->dueDate().toString(isoDate), statusText(due.days),
-                     Formatting::shortLine(due.bill->payee().payeeName(), textColumnWidth),
+                     Formatting::shortLine(due.bill->payeeName(), textColumnWidth),
                      Formatting::shortLine(due.bill->description(), textColumnWidth),
                      Formatting::roundedCurrency(due.bill->balance())});
         total += due.bill->balance();
@@ -213,8 +213,7 @@ QByteArray csvDocument(const QList<DueBill> &bills)
     for (const DueBill &due : bills) {
         const Bill &bill = *due.bill;
         rows.append({QString::number(bill.id()), ExportFiles::csvDate(bill.dueDate()),
-                     bill.payee().payeeName(), bill.description(),
-                     Formatting::plainAmount(bill.amount()),
+                     bill.payeeName(), bill.description(), Formatting::plainAmount(bill.amount()),
                      Formatting::plainAmount(bill.balance()), machineStatus(due.days),
                      QString::number(due.days)});
     }
@@ -238,7 +237,7 @@ QByteArray jsonDocument(const QList<DueBill> &bills)
         array.append(
             QJsonObject{{QStringLiteral("id"), bill.id()},
                         {QStringLiteral("due_date"), bill.dueDate().toString(isoDate)},
-                        {QStringLiteral("payee"), bill.payee().payeeName()},
+                        {QStringLiteral("payee"), bill.payeeName()},
                         {QStringLiteral("description"), bill.description()},
                         {QStringLiteral("amount"), Formatting::roundedToCents(bill.amount())},
                         {QStringLiteral("balance"), Formatting::roundedToCents(bill.balance())},
