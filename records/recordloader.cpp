@@ -13,23 +13,6 @@ namespace {
 const char *const payeeIdColumn[] = {"payeeid"};
 const char *const dueDateColumn[] = {"duedate"};
 
-// Text of ten characters, digits but for the dashes of "yyyy-MM-dd".
-bool isPlainDate(const QVariant &value)
-{
-    if (value.typeId() != QMetaType::QString)
-        return false;
-    const QString text = value.toString();
-    if (text.size() != 10)
-        return false;
-    for (int i = 0; i < 10; ++i) {
-        const QChar c = text.at(i);
-        if (i == 4 || i == 7 ? c != QLatin1Char('-')
-                             : !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
-            return false;
-    }
-    return true;
-}
-
 bool startReading(QSqlQuery &query, const QString &statement)
 {
     query.setForwardOnly(true);
@@ -75,7 +58,7 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
         const int payeeId = RecordSql::intValue(payeeOfRow.value(0));
         bill->setPayeeOfRow(payees.value(payeeId, missingPayee), payeeId);
         bill->setStored(true);
-        plain = plain && isPlainDate(dueOfRow.value(0));
+        plain = plain && RecordSql::isPlainDate(dueOfRow.value(0));
         take(bill);
     }
     if (plainDueDates)
