@@ -344,8 +344,7 @@ bool DataFile::upgrade()
 bool DataFile::loadCurrentBills()
 {
     return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0"),
-                     BillSelection::Unpaid) &&
-           loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
+                     BillSelection::Unpaid);
 }
 
 bool DataFile::loadPaidBills()
@@ -354,20 +353,21 @@ bool DataFile::loadPaidBills()
     // stored flag cannot pick the paid bills: every bill is read and its payments decide.
     if (m_readOnly)
         return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0"),
-                         BillSelection::PaidNow) &&
-               loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
+                         BillSelection::PaidNow);
     return loadBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND paid = 1"),
-                     BillSelection::Paid) &&
-           loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0;"));
+                     BillSelection::Paid);
 }
 
 bool DataFile::reloadPayees()
 {
-    return loadPayees(QStringLiteral("SELECT * FROM payees WHERE deleted = 0"));
+    m_payeesById.clear();
+    RecordLoader::PayeeSnapshots payees;
+    return readPayees(&payees, &m_payeesById);
 }
 
 // Reads the bills of the statement with three queries in all (payees, bills, payments) rather
-// than two more per bill, inside one transaction, so that they see one state of the file.
+// than two more per bill, inside one transaction, so that they see one state of the file. The
+// one read of the payees also gives the payees the lists show.
 // Bills whose paid state changed since they were stored are written back once the reading is
 // over, together. Every payee a bill may name is read, deleted ones included: a bill keeps
 // showing the payee it was entered for.
@@ -378,10 +378,13 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     m_unreadableBillCount = 0;
 
     Transaction transaction(Connections::current());
+    RecordLoader::PayeeSnapshots payees;
+    QHash<int, PayeePtr> listedPayees;
     QHash<int, BillPtr> billsById;
     QList<BillPtr> bills;
     int unreadable = 0;
-    if (!readBills(statement, &billsById, &bills, &unreadable))
+    if (!readPayees(&payees, &listedPayees) ||
+        !readBills(statement, payees, &billsById, &bills, &unreadable))
         return false;
     // A write-back that finds the file locked or read-only fails at once rather than after a
     // wait per bill; the bills are shown as read, and a later load writes their paid states.
@@ -403,6 +406,7 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     }
     m_billsById.swap(billsById);
     m_billList.swap(billList);
+    m_payeesById.swap(listedPayees);
     m_unreadableBillCount = unreadable;
     // The bills were read; a write-back that cannot be committed does not make them unread.
     transaction.commit();
@@ -413,14 +417,9 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
 // sort of a file's bills costs more than a fifth of a load; when every due date is stored as
 // "yyyy-MM-dd" text the bills are sorted here instead, which gives the same order, and only a
 // file holding other forms is read again sorted by SQLite, by the stored values as before.
-bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsById,
-                         QList<BillPtr> *bills, int *unreadable)
+bool DataFile::readBills(const QString &statement, const RecordLoader::PayeeSnapshots &payees,
+                         QHash<int, BillPtr> *billsById, QList<BillPtr> *bills, int *unreadable)
 {
-    RecordLoader::PayeeSnapshots payees;
-    const auto takePayee = [&payees](Payee &&payee) {
-        const int id = payee.id();
-        payees.insert(id, std::make_shared<const Payee>(std::move(payee)));
-    };
     const auto takeBill = [&](const BillPtr &bill) {
         // A bill we cannot read is neither shown nor settled: a missing amount would read as
         // 0 and turn it paid.
@@ -431,8 +430,6 @@ bool DataFile::readBills(const QString &statement, QHash<int, BillPtr> *billsByI
         billsById->insert(bill->id(), bill);
         bills->append(bill);
     };
-    if (!RecordLoader::readPayees(QStringLiteral("SELECT * FROM payees"), takePayee))
-        return false;
     bool plainDueDates = false;
     if (!RecordLoader::readBills(statement, payees, takeBill, &plainDueDates))
         return false;
@@ -478,12 +475,16 @@ std::optional<QList<BillPayment>> DataFile::payments() const
     return BillPayment::all();
 }
 
-bool DataFile::loadPayees(const QString &statement)
+// The bills' copies are read-only snapshots; the listed payees are copies of their own, which
+// the dialogs may change before a save.
+bool DataFile::readPayees(RecordLoader::PayeeSnapshots *all, QHash<int, PayeePtr> *listed)
 {
-    m_payeesById.clear();
-    return RecordLoader::readPayees(statement, [this](Payee &&payee) {
+    return RecordLoader::readPayees([all, listed](Payee &&payee, bool isListed) {
         const int id = payee.id();
-        m_payeesById.insert(id, std::make_shared<Payee>(std::move(payee)));
+        const auto snapshot = std::make_shared<const Payee>(std::move(payee));
+        if (isListed)
+            listed->insert(id, std::make_shared<Payee>(*snapshot));
+        all->insert(id, snapshot);
     });
 }
 

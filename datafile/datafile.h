@@ -1,5 +1,6 @@
 #pragma once
 
+#include "recordloader.h"
 #include "upgraderunner.h"
 
 #include <QDate>
@@ -158,11 +159,12 @@ private:
     bool loadBills(const QString &statement, BillSelection selection);
     // Reads the readable bills of the statement with their payees and what their payments come
     // to; unreadable counts those left out.
-    static bool readBills(const QString &statement, QHash<int, BillPtr> *billsById,
-                          QList<BillPtr> *bills, int *unreadable);
+    static bool readBills(const QString &statement, const RecordLoader::PayeeSnapshots &payees,
+                          QHash<int, BillPtr> *billsById, QList<BillPtr> *bills, int *unreadable);
     // Orders readable bills by due date, then id, as SQLite orders "yyyy-MM-dd" texts.
     static void sortByDueDate(QList<BillPtr> *bills);
-    bool loadPayees(const QString &statement);
+    // Every payee of the file as the bills' snapshots, and those the lists show.
+    static bool readPayees(RecordLoader::PayeeSnapshots *all, QHash<int, PayeePtr> *listed);
     void clearCollections();
 
     // The system store the window opened beside this file; nothing here reads it yet.

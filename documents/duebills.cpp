@@ -65,13 +65,17 @@ QByteArray foldedLine(const QString &line)
     return folded + bytes.mid(start) + "\r\n";
 }
 
-QString eventUid(const Bill &bill, const QString &dataFilePath)
+// The part of every event's UID that names the data file.
+QString fileKey(const QString &dataFilePath)
 {
     const QByteArray file = QFileInfo(dataFilePath).absoluteFilePath().toUtf8();
     const QByteArray digest = QCryptographicHash::hash(file, QCryptographicHash::Sha1).toHex();
-    return QStringLiteral("bill-%1-%2@norvo-rava-rodozod")
-        .arg(bill.id())
-        .arg(QString::fromLatin1(digest.left(16)));
+    return QString::fromLatin1(digest.left(16));
+}
+
+QString eventUid(const Bill &bill, const QString &fileKey)
+{
+    return QStringLiteral("bill-%1-%2@norvo-rava-rodozod").arg(bill.id()).arg(fileKey);
 }
 
 QString icsDate(const QDate &day)
@@ -83,7 +87,7 @@ QString icsDate(const QDate &day)
 // (after a bill due 9999-12-31): an all-day event without one lasts its one day all the same.
 QStringList eventLines(const Bill &bill, const QString &uid, const QString &stamp)
 {
-    const QString summary = bill.payee().payeeName() + QStringLiteral(": ") + bill.description() +
+    const QString summary = bill.payeeName() + QStringLiteral(": ") + bill.description() +
                             QStringLiteral(" (") + Formatting::roundedCurrency(bill.balance()) +
                             QLatin1Char(')');
     const QString description = QStringLiteral("Amount %1, balance %2")
@@ -177,7 +181,7 @@ QByteArray textDocument(const QList<DueBill> &bills)
     double total = 0.0;
     for (const DueBill &due : bills) {
         rows.append({due.bill->dueDate().toString(isoDate), statusText(due.days),
-                     Formatting::shortLine(due.bill->payee().payeeName(), textColumnWidth),
+                     Formatting::shortLine(due.bill->payeeName(), textColumnWidth),
                      Formatting::shortLine(due.bill->description(), textColumnWidth),
                      Formatting::roundedCurrency(due.bill->balance())});
         total += due.bill->balance();
@@ -209,8 +213,7 @@ QByteArray csvDocument(const QList<DueBill> &bills)
     for (const DueBill &due : bills) {
         const Bill &bill = *due.bill;
         rows.append({QString::number(bill.id()), ExportFiles::csvDate(bill.dueDate()),
-                     bill.payee().payeeName(), bill.description(),
-                     Formatting::plainAmount(bill.amount()),
+                     bill.payeeName(), bill.description(), Formatting::plainAmount(bill.amount()),
                      Formatting::plainAmount(bill.balance()), machineStatus(due.days),
                      QString::number(due.days)});
     }
@@ -234,7 +237,7 @@ QByteArray jsonDocument(const QList<DueBill> &bills)
         array.append(
             QJsonObject{{QStringLiteral("id"), bill.id()},
                         {QStringLiteral("due_date"), bill.dueDate().toString(isoDate)},
-                        {QStringLiteral("payee"), bill.payee().payeeName()},
+                        {QStringLiteral("payee"), bill.payeeName()},
                         {QStringLiteral("description"), bill.description()},
                         {QStringLiteral("amount"), Formatting::roundedToCents(bill.amount())},
                         {QStringLiteral("balance"), Formatting::roundedToCents(bill.balance())},
@@ -253,9 +256,9 @@ QByteArray icsDocument(const QList<DueBill> &bills, const QString &dataFilePath,
                      foldedLine(QStringLiteral("PRODID:-//Norvo Rava Rodozod//Bills Due ") +
                                 currentVersion() + QStringLiteral("//EN")) +
                      foldedLine(QStringLiteral("CALSCALE:GREGORIAN"));
+    const QString key = fileKey(dataFilePath);
     for (const DueBill &due : bills) {
-        const QStringList lines =
-            eventLines(*due.bill, eventUid(*due.bill, dataFilePath), stampText);
+        const QStringList lines = eventLines(*due.bill, eventUid(*due.bill, key), stampText);
         for (const QString &line : lines)
             ics += foldedLine(line);
     }

@@ -1,6 +1,5 @@
 #include "exportfiles.h"
 
-#include "formatting.h"
 #include "messagehelper.h"
 
 #include <QCoreApplication>

@@ -191,23 +191,23 @@ std::optional<BillPayment> BillPayment::findById(int id)
     return BillPayment(*row);
 }
 
-namespace {
-std::optional<QList<BillPayment>> readPayments(QSqlQuery &query)
+// The column positions are found once for all rows, not once per row.
+std::optional<QList<BillPayment>> BillPayment::readPayments(QSqlQuery &query)
 {
     if (!RecordSql::exec(query))
         return std::nullopt;
     QList<BillPayment> payments;
     const BillPayment blank;
+    const ColumnReader row = columnReader(query);
     while (query.next()) {
         BillPayment payment(blank);
-        payment.setFromRecord(query.record());
+        payment.readColumns(row);
         payments.append(payment);
     }
     if (!RecordSql::readToTheEnd(query))
         return std::nullopt;
     return payments;
 }
-} // namespace
 
 std::optional<QList<BillPayment>> BillPayment::ofBill(int billId)
 {

@@ -78,6 +78,8 @@ private:
     void keepUnread(const QVariant &amount);
     // Reads the rows of a query on the table by column position.
     static ColumnReader columnReader(const QSqlQuery &query);
+    // Runs the prepared query and reads every payment it gives.
+    static std::optional<QList<BillPayment>> readPayments(QSqlQuery &query);
 
     int m_id = 0;
     int m_billId = 0;

@@ -13,23 +13,6 @@ namespace {
 const char *const payeeIdColumn[] = {"payeeid"};
 const char *const dueDateColumn[] = {"duedate"};
 
-// Text of ten characters, digits but for the dashes of "yyyy-MM-dd".
-bool isPlainDate(const QVariant &value)
-{
-    if (value.typeId() != QMetaType::QString)
-        return false;
-    const QString text = value.toString();
-    if (text.size() != 10)
-        return false;
-    for (int i = 0; i < 10; ++i) {
-        const QChar c = text.at(i);
-        if (i == 4 || i == 7 ? c != QLatin1Char('-')
-                             : !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
-            return false;
-    }
-    return true;
-}
-
 bool startReading(QSqlQuery &query, const QString &statement)
 {
     query.setForwardOnly(true);
@@ -38,16 +21,18 @@ bool startReading(QSqlQuery &query, const QString &statement)
 
 } // namespace
 
-bool RecordLoader::readPayees(const QString &statement, const std::function<void(Payee &&)> &take)
+bool RecordLoader::readPayees(const std::function<void(Payee &&, bool listed)> &take)
 {
+    // SQLite compares the flag itself, so that a value in another form (a text, NULL) lists
+    // a payee exactly when a statement asking for the undeleted ones would.
     QSqlQuery query(Connections::database(Connections::current()));
-    if (!startReading(query, statement))
+    if (!startReading(query, QStringLiteral("SELECT deleted = 0, * FROM payees")))
         return false;
     const ColumnReader row = Payee::columnReader(query);
     while (query.next()) {
         Payee payee;
         payee.readColumns(row);
-        take(std::move(payee));
+        take(std::move(payee), RecordSql::intValue(query.value(0)) == 1);
     }
     return RecordSql::readToTheEnd(query);
 }
@@ -73,7 +58,7 @@ bool RecordLoader::readBills(const QString &statement, const PayeeSnapshots &pay
         const int payeeId = RecordSql::intValue(payeeOfRow.value(0));
         bill->setPayeeOfRow(payees.value(payeeId, missingPayee), payeeId);
         bill->setStored(true);
-        plain = plain && isPlainDate(dueOfRow.value(0));
+        plain = plain && RecordSql::isPlainDate(dueOfRow.value(0));
         take(bill);
     }
     if (plainDueDates)

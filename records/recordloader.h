@@ -19,8 +19,9 @@ public:
     using PayeeSnapshots = QHash<int, std::shared_ptr<const Payee>>;
     using BillsById = QHash<int, std::shared_ptr<Bill>>;
 
-    // Every payee of the statement, in the order read.
-    static bool readPayees(const QString &statement, const std::function<void(Payee &&)> &take);
+    // Every payee of the file, deleted ones included, in the order read; listed says whether
+    // the lists show it, by the same test of its deleted flag as "WHERE deleted = 0".
+    static bool readPayees(const std::function<void(Payee &&, bool listed)> &take);
     // Every bill of the statement, in the order read, stored and with its payee from payees
     // (an empty payee under the same id when there is none), but no payments yet.
     // plainDueDates, when given, says whether every row's due date was stored as

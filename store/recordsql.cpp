@@ -323,6 +323,17 @@ QDate dateValue(const QVariant &value)
     return value.toDate();
 }
 
+bool isPlainDate(const QVariant &value)
+{
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString &text = *static_cast<const QString *>(value.constData());
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    return text.size() == 10 && isPlainIsoDate(text, &year, &month, &day);
+}
+
 QDateTime dateTimeValue(const QVariant &value)
 {
     QDate date;

@@ -101,6 +101,9 @@ double doubleValue(const QVariant &value);
 bool isNumber(const QVariant &value);
 bool boolValue(const QVariant &value);
 QDate dateValue(const QVariant &value);
+// Whether the value is a "yyyy-MM-dd" text of ASCII digits with a year from 1, as dates are
+// bound: such texts sort as text in the order of their dates.
+bool isPlainDate(const QVariant &value);
 QDateTime dateTimeValue(const QVariant &value);
 // The date and time of day of a plain ISO text without zone ("yyyy-MM-ddTHH:mm:ss" with or
 // without ".zzz"), from which dateTimeValue() would make QDateTime(date, time). False for any

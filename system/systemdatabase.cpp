@@ -167,3 +167,8 @@ bool SystemDatabase::isConnectionOpen()
     return QSqlDatabase::contains(Connections::system()) &&
            QSqlDatabase::database(Connections::system(), false).isOpen();
 }
+
+bool SystemDatabase::isCurrentStore()
+{
+    return isConnectionOpen() && SystemFileData::readVersion() == currentVersion();
+}

@@ -34,10 +34,15 @@ public:
 
     static QString fileName() { return QStringLiteral("system.db"); }
 
+    // Whether the connection "system" is open.
+    static bool isConnectionOpen();
+    // Whether it is open on a store of the current version, the only one whose tables are
+    // written to.
+    static bool isCurrentStore();
+
 private:
     bool openExisting();
     bool createNew();
-    static bool isConnectionOpen();
 
     QString m_path;
 };

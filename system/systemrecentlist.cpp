@@ -1,9 +1,8 @@
 #include "systemrecentlist.h"
 
-#include "activedomainobject.h"
 #include "connections.h"
 #include "recordsql.h"
-#include "systemfiledata.h"
+#include "systemdatabase.h"
 #include "transaction.h"
 
 #include <QSqlDatabase>
@@ -13,7 +12,7 @@
 QStringList SystemRecentList::locations()
 {
     QStringList found;
-    if (!isCurrentStore())
+    if (!SystemDatabase::isCurrentStore())
         return found;
     QSqlQuery query(Connections::database(Connections::system()));
     query.setForwardOnly(true);
@@ -33,19 +32,12 @@ QStringList SystemRecentList::locations()
 
 bool SystemRecentList::add(const QString &path)
 {
-    if (path.isEmpty() || !isCurrentStore())
+    if (path.isEmpty() || !SystemDatabase::isCurrentStore())
         return false;
     QStringList list = locations();
     list.removeAll(path);
     list.prepend(path);
     return writeRows(list.mid(0, maximumCount));
-}
-
-bool SystemRecentList::isCurrentStore()
-{
-    return QSqlDatabase::contains(Connections::system()) &&
-           QSqlDatabase::database(Connections::system(), false).isOpen() &&
-           SystemFileData::readVersion() == currentVersion();
 }
 
 // Row 1 is only ever updated, as it always was: a store that lost it gains no list either.

@@ -20,6 +20,5 @@ public:
     static bool add(const QString &path);
 
 private:
-    static bool isCurrentStore();
     static bool writeRows(const QStringList &locations);
 };

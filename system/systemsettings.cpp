@@ -1,26 +1,17 @@
 #include "systemsettings.h"
 
-#include "activedomainobject.h"
 #include "connections.h"
 #include "recordsql.h"
-#include "systemfiledata.h"
+#include "systemdatabase.h"
 #include "transaction.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
 
-namespace {
-bool isOpen()
-{
-    return QSqlDatabase::contains(Connections::system()) &&
-           QSqlDatabase::database(Connections::system(), false).isOpen();
-}
-} // namespace
-
 QString SystemSettings::value(const QString &key, const QString &fallback)
 {
-    if (!isOpen() || !hasTable())
+    if (!SystemDatabase::isConnectionOpen() || !hasTable())
         return fallback;
     QSqlQuery query(Connections::database(Connections::system()));
     if (!RecordSql::prepare(query, QStringLiteral("SELECT value FROM settings WHERE key = :key")))
@@ -33,7 +24,7 @@ QString SystemSettings::value(const QString &key, const QString &fallback)
 
 bool SystemSettings::setValue(const QString &key, const QString &value)
 {
-    if (!isWritable() || !createTable())
+    if (!SystemDatabase::isCurrentStore() || !createTable())
         return false;
     QSqlQuery query(Connections::database(Connections::system()));
     if (!RecordSql::prepare(query, QStringLiteral("INSERT OR REPLACE INTO settings (key, value) "
@@ -46,7 +37,7 @@ bool SystemSettings::setValue(const QString &key, const QString &value)
 
 bool SystemSettings::setValues(const Values &values)
 {
-    if (!isWritable())
+    if (!SystemDatabase::isCurrentStore())
         return false;
     const bool stored = hasTable();
     Values changed;
@@ -66,9 +57,9 @@ bool SystemSettings::setValues(const Values &values)
 
 bool SystemSettings::remove(const QString &key)
 {
-    if (!isOpen() || !hasTable())
+    if (!SystemDatabase::isConnectionOpen() || !hasTable())
         return true;
-    if (!isWritable())
+    if (!SystemDatabase::isCurrentStore())
         return false;
     QSqlQuery query(Connections::database(Connections::system()));
     if (!RecordSql::prepare(query, QStringLiteral("DELETE FROM settings WHERE key = :key")))
@@ -85,11 +76,6 @@ QString SystemSettings::createStatement()
 bool SystemSettings::createTable()
 {
     return RecordSql::run(Connections::system(), createStatement());
-}
-
-bool SystemSettings::isWritable()
-{
-    return isOpen() && SystemFileData::readVersion() == currentVersion();
 }
 
 bool SystemSettings::hasTable()

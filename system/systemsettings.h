@@ -29,6 +29,5 @@ public:
     static bool createTable();
 
 private:
-    static bool isWritable();
     static bool hasTable();
 };
