@@ -130,6 +130,14 @@ QList<DataFile::BillPtr> BillView::loadUnpaidBills()
     return bills;
 }
 
+QList<DataFile::BillPtr> BillView::refreshWithUnpaidBills()
+{
+    // The paid view is listed again by the load of the unpaid bills itself.
+    if (!m_paidView)
+        showCurrentBills();
+    return loadUnpaidBills();
+}
+
 void BillView::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= BillColumnCount)

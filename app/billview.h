@@ -49,6 +49,9 @@ public:
     // them. The paid view holds other bills, so the unpaid ones are loaded for the moment and
     // the paid view is then loaded and listed again.
     QList<DataFile::BillPtr> loadUnpaidBills();
+    // Loads and lists again whichever view is showing, as refresh() does, and gives the unpaid
+    // bills as they are stored now: the paid view reads them and its own bills once each.
+    QList<DataFile::BillPtr> refreshWithUnpaidBills();
 
     // A click on a column header: the rows follow that column, the selection stays.
     void sort(int column, Qt::SortOrder order);

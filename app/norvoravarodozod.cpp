@@ -321,9 +321,11 @@ void NorvoRavaRodozod::disableFileActions()
 
 void NorvoRavaRodozod::refreshAfterChange()
 {
-    m_view->refresh();
-    m_reminders->update();
-    m_reminders->writeKeptCalendar();
+    // The unpaid bills are read once for the view, the reminder and the calendar together.
+    if (m_reminders->followsBills())
+        m_reminders->billsChanged(m_view->refreshWithUnpaidBills());
+    else
+        m_view->refresh();
 }
 
 void NorvoRavaRodozod::checkForNewDay()
