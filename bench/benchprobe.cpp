@@ -1,7 +1,9 @@
 #include "benchprobe.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 
 #include <limits>
 
@@ -95,6 +97,17 @@ bool resetPeak()
 {
     QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
     return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
+std::optional<QByteArray> runSelf(const QStringList &arguments)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        return std::nullopt;
+    return child.readAllStandardOutput();
 }
 
 double slope(const QList<qint64> &values)

@@ -26,7 +26,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -144,15 +143,13 @@ int runStart(const BenchFiles::Shape &shape, int runs)
     QList<double> cpu;
     QList<double> peak;
     for (int run = 0; run < runs; ++run) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--window-peak"), path});
-        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        const std::optional<QByteArray> output =
+            BenchProbe::runSelf({QStringLiteral("--window-peak"), path});
+        if (!output) {
             out() << "nvbench: the start on the file failed\n";
             return 1;
         }
-        auto matches = figure.globalMatch(QString::fromUtf8(child.readAllStandardOutput()));
+        auto matches = figure.globalMatch(QString::fromUtf8(*output));
         while (matches.hasNext()) {
             const QRegularExpressionMatch match = matches.next();
             const QString name = match.captured(1);
@@ -237,17 +234,15 @@ int runScaling(const QStringList &arguments)
         sizesText = QStringLiteral("1000,10000,100000");
     QList<BenchRun::Summary> summaries;
     for (const QString &size : sizesText.split(QLatin1Char(','))) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList childArguments{QStringLiteral("--bills"), size.trimmed()};
         if (arguments.contains(QStringLiteral("--past")))
             childArguments.append(QStringLiteral("--past"));
-        child.start(QCoreApplication::applicationFilePath(), childArguments);
-        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        const std::optional<QByteArray> output = BenchProbe::runSelf(childArguments);
+        if (!output) {
             out() << "nvbench: the run of " << size << " bills failed\n";
             return 1;
         }
-        const QString text = QString::fromUtf8(child.readAllStandardOutput());
+        const QString text = QString::fromUtf8(*output);
         out() << text << "\n";
         summaries.append(BenchRun::parseSummary(text));
     }
