@@ -9,6 +9,9 @@
 
 #if defined(__GLIBC__)
 #include <malloc.h>
+#if __GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33)
+#define NV_MALLINFO2
+#endif
 #endif
 
 namespace {
@@ -25,6 +28,16 @@ qint64 statusField(const QByteArray &name)
     }
     return 0;
 }
+
+#if defined(NV_MALLINFO2)
+// One figure of the allocator's, in bytes, with the blocks it maps apart added: they count
+// both as handed out and as taken from the system.
+qint64 allocatorBytes(std::size_t mallinfo2::*figure)
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.*figure) + qint64(info.hblkhd);
+}
+#endif
 } // namespace
 
 namespace BenchProbe {
@@ -65,9 +78,8 @@ void releaseFreeMemory()
 
 qint64 heapInUse()
 {
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks) + qint64(info.hblkhd);
+#if defined(NV_MALLINFO2)
+    return allocatorBytes(&mallinfo2::uordblks);
 #else
     return residentBytes();
 #endif
@@ -75,9 +87,8 @@ qint64 heapInUse()
 
 qint64 heapHeld()
 {
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.arena) + qint64(info.hblkhd);
+#if defined(NV_MALLINFO2)
+    return allocatorBytes(&mallinfo2::arena);
 #else
     return residentBytes();
 #endif
