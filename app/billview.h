@@ -59,8 +59,10 @@ public:
 private:
     // Empties the list and the panel before a load, so that nothing stale shows meanwhile.
     void clearShown();
+    // Loads the paid or the unpaid bills for today and lists them.
+    void show(bool paid);
     void reportLoad(bool loaded);
-    void fillList(const QDate &today);
+    void fillList();
     void reselectBill();
 
     DataFile *m_dataFile = nullptr;
