@@ -41,14 +41,25 @@ QTextStream &out()
     return stream;
 }
 
+// The word after name among the arguments; empty when name is not there.
+QString argumentText(const QStringList &arguments, const QString &name)
+{
+    const qsizetype at = arguments.indexOf(name);
+    return at < 0 ? QString() : arguments.value(at + 1);
+}
+
 int argumentValue(const QStringList &arguments, const QString &name, int fallback)
 {
-    const int at = int(arguments.indexOf(name));
-    if (at < 0 || at + 1 >= arguments.size())
-        return fallback;
     bool ok = false;
-    const int value = arguments.at(at + 1).toInt(&ok);
+    const int value = argumentText(arguments, name).toInt(&ok);
     return ok && value > 0 ? value : fallback;
+}
+
+// Boxes would wait for a person; the only ones expected (an upgrade's question and its
+// outcome) are answered with their first button.
+void answerFirstButtons()
+{
+    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
 }
 
 // The upgrade logs every statement's outcome at debug level; only warnings matter here.
@@ -85,13 +96,7 @@ int runOneSize(const BenchFiles::Shape &shape, bool keepFiles, Part part)
         dir.setAutoRemove(false);
         out() << "nvbench: the data files stay in " << dir.path() << "\n";
     }
-    // Boxes would wait for a person; the only ones expected are the upgrade's question and
-    // its outcome, both answered with their first button.
-    int boxes = 0;
-    MessageHelper::setResponder([&boxes](const MessageRequest &) {
-        ++boxes;
-        return 0;
-    });
+    answerFirstButtons();
 
     BenchRun run(dir.path(), shape);
     if (!run.prepare()) {
@@ -112,8 +117,8 @@ int runOneSize(const BenchFiles::Shape &shape, bool keepFiles, Part part)
 // The child of a run: the window started on one file, when it was ready and its peak memory.
 int runWindowStart(const QStringList &arguments, const QElapsedTimer &sinceStart)
 {
-    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--window-peak")) + 1);
-    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    const QString path = argumentText(arguments, QStringLiteral("--window-peak"));
+    answerFirstButtons();
     const BenchRun::StartFigures figures = BenchRun::windowStart(path, sinceStart);
     out() << "@peak " << figures.peakBytes << "\n@ready " << figures.readyMs << "\n@cpu "
           << figures.cpuMs << "\n";
@@ -173,8 +178,8 @@ int runStart(const BenchFiles::Shape &shape, int runs)
 // The open and load of an existing file alone, best of five, for comparing ways of loading.
 int runLoad(const QStringList &arguments)
 {
-    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--load")) + 1);
-    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    const QString path = argumentText(arguments, QStringLiteral("--load"));
+    answerFirstButtons();
     bool ok = true;
     const double ms = BenchProbe::bestOf(5, [&] {
         return BenchProbe::time([&] {
@@ -201,7 +206,7 @@ int runRefresh(const QStringList &arguments)
         out() << "nvbench: cannot build the data file\n";
         return 1;
     }
-    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    answerFirstButtons();
     out() << bills << " bills: ";
     const bool ok = BenchRun::refreshRun(path, refreshes, out());
     out().flush();
@@ -211,7 +216,7 @@ int runRefresh(const QStringList &arguments)
 // The sample is written on the user's command while the window waits, so it has to be quick.
 int runSample(const QStringList &arguments)
 {
-    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--sample")) + 1);
+    const QString path = argumentText(arguments, QStringLiteral("--sample"));
     if (path.isEmpty() || path.startsWith(QLatin1Char('-')) || QFileInfo::exists(path)) {
         out() << "nvbench: --sample needs the path of a file that does not exist yet\n";
         return 1;
@@ -228,8 +233,7 @@ int runSample(const QStringList &arguments)
 
 int runScaling(const QStringList &arguments)
 {
-    const int at = int(arguments.indexOf(QStringLiteral("--scaling")));
-    QString sizesText = arguments.value(at + 1);
+    QString sizesText = argumentText(arguments, QStringLiteral("--scaling"));
     if (sizesText.isEmpty() || sizesText.startsWith(QLatin1Char('-')))
         sizesText = QStringLiteral("1000,10000,100000");
     QList<BenchRun::Summary> summaries;
