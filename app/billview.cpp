@@ -35,25 +35,24 @@ BillView::BillView(DataFile *dataFile, QTreeWidget *list, QTextBrowser *panel,
 
 void BillView::showCurrentBills()
 {
-    m_paidView = false;
-    clearShown();
-    reportLoad(m_dataFile->loadCurrentBills());
-    reselectBill();
-    const QDate today = Clock::today();
-    m_viewDay = today;
-    fillList(today);
-    m_summaryHtml = summaryDocument(billTotals(m_dataFile->billList(), today), today);
+    show(false);
+    m_summaryHtml = summaryDocument(billTotals(m_dataFile->billList(), m_viewDay), m_viewDay);
     m_panel->setHtml(m_summaryHtml);
 }
 
 void BillView::showPaidBills()
 {
-    m_paidView = true;
+    show(true);
+}
+
+void BillView::show(bool paid)
+{
+    m_paidView = paid;
     clearShown();
-    reportLoad(m_dataFile->loadPaidBills());
+    reportLoad(paid ? m_dataFile->loadPaidBills() : m_dataFile->loadCurrentBills());
     reselectBill();
     m_viewDay = Clock::today();
-    fillList(m_viewDay);
+    fillList();
 }
 
 void BillView::refresh()
@@ -130,6 +129,14 @@ QList<DataFile::BillPtr> BillView::loadUnpaidBills()
     return bills;
 }
 
+QList<DataFile::BillPtr> BillView::refreshWithUnpaidBills()
+{
+    // The paid view is listed again by the load of the unpaid bills itself.
+    if (!m_paidView)
+        showCurrentBills();
+    return loadUnpaidBills();
+}
+
 void BillView::sort(int column, Qt::SortOrder order)
 {
     if (column < 0 || column >= BillColumnCount)
@@ -173,12 +180,12 @@ void BillView::reportLoad(bool loaded)
 
 // All rows go in with one call, already in order, while the list does not repaint, which keeps
 // a file of many thousand bills quick to show.
-void BillView::fillList(const QDate &today)
+void BillView::fillList()
 {
     QList<DataFile::BillPtr> bills = m_dataFile->billList();
     sortBills(bills, m_sortColumn, m_sortOrder);
     m_list->setUpdatesEnabled(false);
-    m_list->addTopLevelItems(billRows(bills, today));
+    m_list->addTopLevelItems(billRows(bills, m_viewDay));
     m_list->setUpdatesEnabled(true);
 }
 

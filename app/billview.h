@@ -49,6 +49,9 @@ public:
     // them. The paid view holds other bills, so the unpaid ones are loaded for the moment and
     // the paid view is then loaded and listed again.
     QList<DataFile::BillPtr> loadUnpaidBills();
+    // Loads and lists again whichever view is showing, as refresh() does, and gives the unpaid
+    // bills as they are stored now: the paid view reads them and its own bills once each.
+    QList<DataFile::BillPtr> refreshWithUnpaidBills();
 
     // A click on a column header: the rows follow that column, the selection stays.
     void sort(int column, Qt::SortOrder order);
@@ -56,8 +59,10 @@ public:
 private:
     // Empties the list and the panel before a load, so that nothing stale shows meanwhile.
     void clearShown();
+    // Loads the paid or the unpaid bills for today and lists them.
+    void show(bool paid);
     void reportLoad(bool loaded);
-    void fillList(const QDate &today);
+    void fillList();
     void reselectBill();
 
     DataFile *m_dataFile = nullptr;

@@ -67,10 +67,13 @@ void DueReminders::remind()
 
 void DueReminders::update()
 {
-    if (!isShowing())
-        return;
-    const QList<DueBill> due =
-        DueBills::select(m_loadUnpaid(), Clock::today(), ReminderSettings::days());
+    if (isShowing())
+        showDue(m_loadUnpaid());
+}
+
+void DueReminders::showDue(const Bills &unpaid)
+{
+    const QList<DueBill> due = DueBills::select(unpaid, Clock::today(), ReminderSettings::days());
     // Once everything due is paid there is nothing left to remind of.
     if (due.isEmpty())
         hide();
@@ -165,10 +168,22 @@ void DueReminders::keepCalendar(const QString &path, bool keep)
     }
 }
 
-void DueReminders::writeKeptCalendar()
+QString DueReminders::keptCalendar() const
 {
     const QString dataPath = m_dataFile->path();
-    const QString kept = dataPath.isEmpty() ? QString() : ReminderSettings::keptCalendar(dataPath);
+    return dataPath.isEmpty() ? QString() : ReminderSettings::keptCalendar(dataPath);
+}
+
+bool DueReminders::followsBills() const
+{
+    return isShowing() || !keptCalendar().isEmpty();
+}
+
+void DueReminders::billsChanged(const Bills &unpaid)
+{
+    if (isShowing())
+        showDue(unpaid);
+    const QString kept = keptCalendar();
     if (!kept.isEmpty())
-        writeCalendar(kept, m_loadUnpaid());
+        writeCalendar(kept, unpaid);
 }

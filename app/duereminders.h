@@ -41,10 +41,18 @@ public:
     // Export Calendar: asks where, and whether the calendar is to follow the data file, then
     // writes it; false when cancelled or it could not be written (and said).
     bool exportCalendar();
-    // Rewrites the calendar kept for the open data file, if there is one.
-    void writeKeptCalendar();
+    // Whether a change to the bills concerns the reminders: one is showing or a calendar is
+    // kept for the open data file.
+    bool followsBills() const;
+    // After a change to the bills: a reminder that is showing is brought up to date, as
+    // update() does, and the kept calendar is written again, both from the unpaid bills given.
+    void billsChanged(const Bills &unpaid);
 
 private:
+    // Shows the bills due among unpaid, or hides the reminder once none is.
+    void showDue(const Bills &unpaid);
+    // The calendar kept for the open data file; empty when there is none.
+    QString keptCalendar() const;
     // Writes every unpaid bill as a calendar at path; false (and said) when it cannot.
     bool writeCalendar(const QString &path, const Bills &unpaid);
     // An absolute path ending in .ics, or empty when the person cancelled.

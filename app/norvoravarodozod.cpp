@@ -59,7 +59,7 @@ NorvoRavaRodozod::NorvoRavaRodozod(const QString &systemPath, QWidget *parent,
     m_dayWatch = new DayWatch(this);
     connect(m_dayWatch, &DayWatch::check, this, &NorvoRavaRodozod::checkForNewDay);
 
-    disableFileActions();
+    WindowActions::setFileActionsEnabled(*m_ui, false);
     openStartupFile();
     m_files->rebuildRecentFiles();
     if (m_dataFile->path().isEmpty())
@@ -98,9 +98,11 @@ void NorvoRavaRodozod::connectFileCommands()
                                m_ui->menuOpenRecent, this);
     connect(m_files, &FileCommands::opened, this, &NorvoRavaRodozod::fileOpened);
     connect(m_files, &FileCommands::fileClosed, this, &NorvoRavaRodozod::showNoFile);
-    connect(m_ui->actionOpen, &QAction::triggered, this, &NorvoRavaRodozod::OnOpenFile);
-    connect(m_ui->actionNew, &QAction::triggered, this, &NorvoRavaRodozod::OnNewFile);
-    connect(m_ui->actionBackup, &QAction::triggered, this, &NorvoRavaRodozod::OnBackup);
+    connect(m_ui->actionOpen, &QAction::triggered, m_files, &FileCommands::openFile);
+    connect(m_ui->actionNew, &QAction::triggered, m_files, &FileCommands::newFile);
+    connect(m_ui->actionBackup, &QAction::triggered, m_files, &FileCommands::backup);
+    connect(m_ui->actionOpen_Sample_File, &QAction::triggered, m_files,
+            &FileCommands::openSampleFile);
 }
 
 // The members go in the reverse of their order, which the header keeps as it must be.
@@ -119,26 +121,11 @@ void NorvoRavaRodozod::OnEditBill()
         refreshAfterChange();
 }
 
-void NorvoRavaRodozod::OnOpenFile()
-{
-    m_files->openFile();
-}
-
-void NorvoRavaRodozod::OnNewFile()
-{
-    m_files->newFile();
-}
-
 void NorvoRavaRodozod::OnPayeeList()
 {
     PayeeListDialog dialog(m_dataFile.get(), this);
     dialog.exec();
     refreshAfterChange();
-}
-
-void NorvoRavaRodozod::OnBackup()
-{
-    m_files->backup();
 }
 
 void NorvoRavaRodozod::OnReports()
@@ -243,11 +230,6 @@ void NorvoRavaRodozod::on_actionLicense_triggered()
     dialog.exec();
 }
 
-void NorvoRavaRodozod::on_actionOpen_Sample_File_triggered()
-{
-    m_files->openSampleFile();
-}
-
 void NorvoRavaRodozod::on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos)
 {
     if (m_view->selectedBill())
@@ -290,7 +272,7 @@ void NorvoRavaRodozod::showOpenedFile(const QString &path)
         statusBar()->repaint();
     m_view->forgetSelection();
     m_view->showCurrentBills();
-    enableFileActions();
+    WindowActions::setFileActionsEnabled(*m_ui, true);
     // Without a mouse the arrow keys and Enter must reach the bills at once.
     m_ui->BillsTreeWidget->setFocus();
     setWindowTitle(m_baseTitle + QStringLiteral(" - ") + path);
@@ -304,26 +286,17 @@ void NorvoRavaRodozod::showNoFile()
     m_view->clear();
     m_startGuide->show();
     m_reminders->hide();
-    disableFileActions();
-    setWindowTitle(m_baseTitle);
-}
-
-// Everything that needs an open data file.
-void NorvoRavaRodozod::enableFileActions()
-{
-    WindowActions::setFileActionsEnabled(*m_ui, true);
-}
-
-void NorvoRavaRodozod::disableFileActions()
-{
     WindowActions::setFileActionsEnabled(*m_ui, false);
+    setWindowTitle(m_baseTitle);
 }
 
 void NorvoRavaRodozod::refreshAfterChange()
 {
-    m_view->refresh();
-    m_reminders->update();
-    m_reminders->writeKeptCalendar();
+    // The unpaid bills are read once for the view, the reminder and the calendar together.
+    if (m_reminders->followsBills())
+        m_reminders->billsChanged(m_view->refreshWithUnpaidBills());
+    else
+        m_view->refresh();
 }
 
 void NorvoRavaRodozod::checkForNewDay()

@@ -37,10 +37,7 @@ public:
 private slots:
     void OnAddBill();
     void OnEditBill();
-    void OnOpenFile();
-    void OnNewFile();
     void OnPayeeList();
-    void OnBackup();
     void OnReports();
     void on_actionMakePayment_triggered();
     void on_actionEdit_Bill_Toolbar_triggered();
@@ -57,8 +54,6 @@ private slots:
     void on_actionOverview_Toolbar_triggered();
     void on_actionAbout_triggered();
     void on_actionLicense_triggered();
-    // Writes a new sample household into the documents folder and opens it as Open would.
-    void on_actionOpen_Sample_File_triggered();
     void on_BillsTreeWidget_customContextMenuRequested(const QPoint &pos);
     void on_BillsTreeWidget_itemDoubleClicked(QTreeWidgetItem *item, int column);
     void on_BillsTreeWidget_itemSelectionChanged();
@@ -73,8 +68,6 @@ private slots:
 private:
     void setUpBillList();
     void connectFileCommands();
-    void enableFileActions();
-    void disableFileActions();
     // The start guide, the file commands, and the size and columns kept in system.db.
     void setUpHelpers();
 

@@ -1,12 +1,17 @@
 #include "benchprobe.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 
 #include <limits>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
+#if __GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33)
+#define NV_MALLINFO2
+#endif
 #endif
 
 namespace {
@@ -23,6 +28,16 @@ qint64 statusField(const QByteArray &name)
     }
     return 0;
 }
+
+#if defined(NV_MALLINFO2)
+// One figure of the allocator's, in bytes, with the blocks it maps apart added: they count
+// both as handed out and as taken from the system.
+qint64 allocatorBytes(std::size_t mallinfo2::*figure)
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.*figure) + qint64(info.hblkhd);
+}
+#endif
 } // namespace
 
 namespace BenchProbe {
@@ -63,9 +78,8 @@ void releaseFreeMemory()
 
 qint64 heapInUse()
 {
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks) + qint64(info.hblkhd);
+#if defined(NV_MALLINFO2)
+    return allocatorBytes(&mallinfo2::uordblks);
 #else
     return residentBytes();
 #endif
@@ -73,9 +87,8 @@ qint64 heapInUse()
 
 qint64 heapHeld()
 {
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.arena) + qint64(info.hblkhd);
+#if defined(NV_MALLINFO2)
+    return allocatorBytes(&mallinfo2::arena);
 #else
     return residentBytes();
 #endif
@@ -95,6 +108,17 @@ bool resetPeak()
 {
     QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
     return clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
+}
+
+std::optional<QByteArray> runSelf(const QStringList &arguments)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        return std::nullopt;
+    return child.readAllStandardOutput();
 }
 
 double slope(const QList<qint64> &values)

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <functional>
+#include <optional>
 
 // Clocks and memory gauges for the benchmark.
 namespace BenchProbe {
@@ -40,6 +43,10 @@ qint64 peakResidentBytes();
 // Starts a new high-water mark; false where the system does not allow it (then the peak is
 // that of the whole run so far).
 bool resetPeak();
+
+// Runs this program again with arguments, in a process of its own so that nothing measured
+// here counts there, its errors passed through; what it wrote, or none when it failed.
+std::optional<QByteArray> runSelf(const QStringList &arguments);
 
 // The slope of the least-squares line through values taken at equal steps: the growth per step.
 double slope(const QList<qint64> &values);

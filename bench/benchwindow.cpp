@@ -20,7 +20,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -153,17 +152,13 @@ void BenchRun::measureListMemory(QTreeWidget *list, QAction *current)
 // one measured before counts.
 void BenchRun::measureWindowPeak()
 {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--window-peak"), m_currentPath});
-    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
-        child.exitCode() != 0)
+    const std::optional<QByteArray> output =
+        BenchProbe::runSelf({QStringLiteral("--window-peak"), m_currentPath});
+    if (!output)
         return fail(QStringLiteral("the window's start in a process of its own"));
     static const QRegularExpression line(QStringLiteral("^@peak (\\d+)$"),
                                          QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch match =
-        line.match(QString::fromUtf8(child.readAllStandardOutput()));
+    const QRegularExpressionMatch match = line.match(QString::fromUtf8(*output));
     if (!match.hasMatch())
         return fail(QStringLiteral("the window's peak"));
     m_summary.windowPeakBytes = match.captured(1).toDouble();

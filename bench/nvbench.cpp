@@ -26,7 +26,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -42,14 +41,25 @@ QTextStream &out()
     return stream;
 }
 
+// The word after name among the arguments; empty when name is not there.
+QString argumentText(const QStringList &arguments, const QString &name)
+{
+    const qsizetype at = arguments.indexOf(name);
+    return at < 0 ? QString() : arguments.value(at + 1);
+}
+
 int argumentValue(const QStringList &arguments, const QString &name, int fallback)
 {
-    const int at = int(arguments.indexOf(name));
-    if (at < 0 || at + 1 >= arguments.size())
-        return fallback;
     bool ok = false;
-    const int value = arguments.at(at + 1).toInt(&ok);
+    const int value = argumentText(arguments, name).toInt(&ok);
     return ok && value > 0 ? value : fallback;
+}
+
+// Boxes would wait for a person; the only ones expected (an upgrade's question and its
+// outcome) are answered with their first button.
+void answerFirstButtons()
+{
+    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
 }
 
 // The upgrade logs every statement's outcome at debug level; only warnings matter here.
@@ -86,13 +96,7 @@ int runOneSize(const BenchFiles::Shape &shape, bool keepFiles, Part part)
         dir.setAutoRemove(false);
         out() << "nvbench: the data files stay in " << dir.path() << "\n";
     }
-    // Boxes would wait for a person; the only ones expected are the upgrade's question and
-    // its outcome, both answered with their first button.
-    int boxes = 0;
-    MessageHelper::setResponder([&boxes](const MessageRequest &) {
-        ++boxes;
-        return 0;
-    });
+    answerFirstButtons();
 
     BenchRun run(dir.path(), shape);
     if (!run.prepare()) {
@@ -113,8 +117,8 @@ int runOneSize(const BenchFiles::Shape &shape, bool keepFiles, Part part)
 // The child of a run: the window started on one file, when it was ready and its peak memory.
 int runWindowStart(const QStringList &arguments, const QElapsedTimer &sinceStart)
 {
-    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--window-peak")) + 1);
-    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    const QString path = argumentText(arguments, QStringLiteral("--window-peak"));
+    answerFirstButtons();
     const BenchRun::StartFigures figures = BenchRun::windowStart(path, sinceStart);
     out() << "@peak " << figures.peakBytes << "\n@ready " << figures.readyMs << "\n@cpu "
           << figures.cpuMs << "\n";
@@ -144,15 +148,13 @@ int runStart(const BenchFiles::Shape &shape, int runs)
     QList<double> cpu;
     QList<double> peak;
     for (int run = 0; run < runs; ++run) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--window-peak"), path});
-        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        const std::optional<QByteArray> output =
+            BenchProbe::runSelf({QStringLiteral("--window-peak"), path});
+        if (!output) {
             out() << "nvbench: the start on the file failed\n";
             return 1;
         }
-        auto matches = figure.globalMatch(QString::fromUtf8(child.readAllStandardOutput()));
+        auto matches = figure.globalMatch(QString::fromUtf8(*output));
         while (matches.hasNext()) {
             const QRegularExpressionMatch match = matches.next();
             const QString name = match.captured(1);
@@ -176,8 +178,8 @@ int runStart(const BenchFiles::Shape &shape, int runs)
 // The open and load of an existing file alone, best of five, for comparing ways of loading.
 int runLoad(const QStringList &arguments)
 {
-    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--load")) + 1);
-    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    const QString path = argumentText(arguments, QStringLiteral("--load"));
+    answerFirstButtons();
     bool ok = true;
     const double ms = BenchProbe::bestOf(5, [&] {
         return BenchProbe::time([&] {
@@ -204,7 +206,7 @@ int runRefresh(const QStringList &arguments)
         out() << "nvbench: cannot build the data file\n";
         return 1;
     }
-    MessageHelper::setResponder([](const MessageRequest &) { return 0; });
+    answerFirstButtons();
     out() << bills << " bills: ";
     const bool ok = BenchRun::refreshRun(path, refreshes, out());
     out().flush();
@@ -214,7 +216,7 @@ int runRefresh(const QStringList &arguments)
 // The sample is written on the user's command while the window waits, so it has to be quick.
 int runSample(const QStringList &arguments)
 {
-    const QString path = arguments.value(arguments.indexOf(QStringLiteral("--sample")) + 1);
+    const QString path = argumentText(arguments, QStringLiteral("--sample"));
     if (path.isEmpty() || path.startsWith(QLatin1Char('-')) || QFileInfo::exists(path)) {
         out() << "nvbench: --sample needs the path of a file that does not exist yet\n";
         return 1;
@@ -231,23 +233,20 @@ int runSample(const QStringList &arguments)
 
 int runScaling(const QStringList &arguments)
 {
-    const int at = int(arguments.indexOf(QStringLiteral("--scaling")));
-    QString sizesText = arguments.value(at + 1);
+    QString sizesText = argumentText(arguments, QStringLiteral("--scaling"));
     if (sizesText.isEmpty() || sizesText.startsWith(QLatin1Char('-')))
         sizesText = QStringLiteral("1000,10000,100000");
     QList<BenchRun::Summary> summaries;
     for (const QString &size : sizesText.split(QLatin1Char(','))) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QStringList childArguments{QStringLiteral("--bills"), size.trimmed()};
         if (arguments.contains(QStringLiteral("--past")))
             childArguments.append(QStringLiteral("--past"));
-        child.start(QCoreApplication::applicationFilePath(), childArguments);
-        if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        const std::optional<QByteArray> output = BenchProbe::runSelf(childArguments);
+        if (!output) {
             out() << "nvbench: the run of " << size << " bills failed\n";
             return 1;
         }
-        const QString text = QString::fromUtf8(child.readAllStandardOutput());
+        const QString text = QString::fromUtf8(*output);
         out() << text << "\n";
         summaries.append(BenchRun::parseSummary(text));
     }

@@ -29,6 +29,12 @@ double cents(double amount)
     return Formatting::roundedToCents(amount);
 }
 
+// A bill that could not be read or is deleted counts neither as paid nor as due.
+bool counts(const BillsById::mapped_type &bill)
+{
+    return bill && bill->isReadable() && !bill->isDeleted();
+}
+
 struct PayeeTotal
 {
     int id = 0;
@@ -66,7 +72,7 @@ QHash<int, PayeeTotal> paidByPayee(const BillsById &bills, const QList<BillPayme
     QHash<int, PayeeTotal> byPayee;
     for (const BillPayment &payment : payments) {
         const auto &bill = bills.value(payment.billId());
-        if (!bill || !bill->isReadable() || bill->isDeleted())
+        if (!counts(bill))
             continue;
         const int index = monthNumber(payment.paymentDay()) - current + (PastMonths - 1);
         if (index < 0 || index >= PastMonths)
@@ -93,7 +99,7 @@ Figures figures(const BillsById &bills, const QList<BillPayment> &payments, cons
 
     const QHash<int, PayeeTotal> byPayee = paidByPayee(bills, payments, current);
     for (const auto &bill : bills) {
-        if (!bill || !bill->isReadable() || bill->isDeleted())
+        if (!counts(bill))
             continue;
         // Whole cents, as the paid state itself is decided.
         const double balance = bill->balance();

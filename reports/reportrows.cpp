@@ -29,6 +29,12 @@ QString oneLine(const QString &text)
     return line;
 }
 
+QFont boldOf(QFont font)
+{
+    font.setBold(true);
+    return font;
+}
+
 // What stands for the widest value of a column of generated values: every date takes the
 // same room, and the largest amount is as wide as any other there.
 QString widestValue(ReportColumnKind kind, const QList<QVariantList> &rows, int column)
@@ -46,10 +52,9 @@ QString widestValue(ReportColumnKind kind, const QList<QVariantList> &rows, int 
 } // namespace
 
 ReportRows::ReportRows(const ReportContent &content, const QFont &font, qreal width)
-    : m_content(content), m_boldFont(font), m_metrics(font)
+    : m_content(content), m_boldMetrics(boldOf(font)), m_metrics(font)
 {
     m_latinWidths.fill(-1);
-    m_boldFont.setBold(true);
     m_bold.setFontWeight(QFont::Bold);
     m_title = m_bold;
     m_title.setFontUnderline(true);
@@ -78,15 +83,15 @@ ReportRows::ReportRows(const ReportContent &content, const QFont &font, qreal wi
 
 void ReportRows::measure(const ReportContent &content)
 {
-    const QFontMetricsF bold(m_boldFont);
     for (int i = 0; i < content.columns.size(); ++i) {
         const ReportColumn &column = content.columns.at(i);
-        qreal need = bold.horizontalAdvance(column.title);
+        qreal need = m_boldMetrics.horizontalAdvance(column.title);
         if (column.kind == ReportColumnKind::Text) {
             for (const QVariantList &values : content.rows)
                 need = qMax(need, textWidth(cellText(i, values.value(i))));
         } else {
-            need = qMax(need, bold.horizontalAdvance(widestValue(column.kind, content.rows, i)));
+            need = qMax(need,
+                        m_boldMetrics.horizontalAdvance(widestValue(column.kind, content.rows, i)));
         }
         m_widths.append(need + 2 * padding + clearance);
     }
@@ -115,7 +120,6 @@ qreal ReportRows::textWidth(const QString &text) const
 // is left over goes to every column in proportion to its width.
 void ReportRows::fit(qreal width)
 {
-    const QFontMetricsF bold(m_boldFont);
     const qreal averageCharacter = m_metrics.averageCharWidth();
     qreal fixed = 0;
     qreal flexible = 0;
@@ -129,7 +133,7 @@ void ReportRows::fit(qreal width)
         if (width <= 0)
             m_widths[i] = qMin(m_widths.at(i), unknownWidthCharacters * averageCharacter);
         flexible += m_widths.at(i);
-        floor += bold.horizontalAdvance(column.title) + 2 * padding + clearance;
+        floor += leastWidth(column);
     }
     if (width <= 0)
         return;
@@ -140,13 +144,18 @@ void ReportRows::fit(qreal width)
             const ReportColumn &column = m_content.columns.at(i);
             if (column.kind != ReportColumnKind::Text || keep >= 1)
                 continue;
-            const qreal least = bold.horizontalAdvance(column.title) + 2 * padding + clearance;
+            const qreal least = leastWidth(column);
             m_widths[i] = least + (m_widths.at(i) - least) * keep;
         }
     } else if (total < width && total > 0) {
         for (qreal &columnWidth : m_widths)
             columnWidth *= width / total;
     }
+}
+
+qreal ReportRows::leastWidth(const ReportColumn &column) const
+{
+    return m_boldMetrics.horizontalAdvance(column.title) + 2 * padding + clearance;
 }
 
 QString ReportRows::cellText(int column, const QVariant &value) const

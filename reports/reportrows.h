@@ -36,9 +36,11 @@ private:
                    const QList<const QTextCharFormat *> &formats) const;
     QString cellText(int column, const QVariant &value) const;
     qreal textWidth(const QString &text) const;
+    // The least a text column is given: room for its title.
+    qreal leastWidth(const ReportColumn &column) const;
 
     const ReportContent &m_content;
-    QFont m_boldFont;
+    QFontMetricsF m_boldMetrics;
     // Each column's width, its padding included.
     QList<qreal> m_widths;
     QFontMetricsF m_metrics;
