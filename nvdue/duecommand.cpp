@@ -81,7 +81,7 @@ bool notify(const QList<DueBill> &due, int days)
     QStringList lines;
     for (const DueBill &bill : due.mid(0, shown))
         lines.append(QStringLiteral("%1: %2, %3, %4")
-                         .arg(Formatting::shortLine(bill.bill->payee().payeeName(), width),
+                         .arg(Formatting::shortLine(bill.bill->payeeName(), width),
                               Formatting::shortLine(bill.bill->description(), width),
                               Formatting::currency(bill.bill->balance()),
                               DueBills::reminderText(bill.days)));
