@@ -127,7 +127,7 @@ bool idsFitTheRecords(const QString &version)
 // keys, refuses or fills in a value otherwise. Older layouts are only read by the upgrade.
 bool declaredAsOurs(const QString &version)
 {
-    if (version != QLatin1String("1.2") && version != currentVersion())
+    if (!hasLayout14(version) && version != currentVersion())
         return true;
     return SchemaCheck::matchesDeclarations(
         Connections::current(),
@@ -182,6 +182,7 @@ bool DataFile::open(const QString &path, Access access, bool reopening)
     if (!reopening)
         clearCollections();
     m_path = fullPath;
+    m_version = FileData::readVersion();
     m_readOnly = access == Access::ReadOnly;
     return true;
 }
@@ -234,10 +235,11 @@ bool DataFile::openExisting(const QString &path, Access access)
     return true;
 }
 
-// True when the file reads the current version, or now does after an upgrade the user chose.
+// True when the file reads the current version, or now does after an upgrade the user chose,
+// or is read as it stands.
 bool DataFile::checkVersion(const QString &version, Access access)
 {
-    if (version == currentVersion())
+    if (version == currentVersion() || (access == Access::ReadOnly && readsAsIs(version)))
         return true;
     if (UpgradeRunner::isNewerThanCurrent(version)) {
         MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
@@ -297,6 +299,7 @@ bool DataFile::openFailed(bool reopening)
         return false;
     Connections::close(Connections::current());
     m_path.clear();
+    m_version.clear();
     m_readOnly = false;
     clearCollections();
     return false;
@@ -327,6 +330,11 @@ bool DataFile::createFile()
     FileData header;
     header.setVersion(currentVersion());
     return header.save() && transaction.commit();
+}
+
+bool DataFile::readsAsIs(const QString &version)
+{
+    return version == currentVersion() || version == QLatin1String("1.4");
 }
 
 bool DataFile::isValid()
@@ -384,7 +392,8 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     QList<BillPtr> bills;
     int unreadable = 0;
     if (!readPayees(&payees, &listedPayees) ||
-        !readBills(statement, payees, &billsById, &bills, &unreadable))
+        !readBills(statement, payees, &billsById, &bills, &unreadable) ||
+        !forecastEstimates(bills))
         return false;
     // A write-back that finds the file locked or read-only fails at once rather than after a
     // wait per bill; the bills are shown as read, and a later load writes their paid states.
@@ -500,7 +509,10 @@ DataFile::BillPtr DataFile::findBill(int id) const
     std::optional<Bill> bill = Bill::findById(id);
     if (!bill || bill->isDeleted())
         return nullptr;
-    return std::make_shared<Bill>(std::move(*bill));
+    auto found = std::make_shared<Bill>(std::move(*bill));
+    if (!forecastEstimates({found}))
+        return nullptr;
+    return found;
 }
 
 QString DataFile::scheduleTypeOf(const Bill &bill) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "amountforecast.h"
 #include "recordloader.h"
 #include "upgraderunner.h"
 
@@ -37,11 +38,18 @@ public:
     // Opens the file at path, creating it when there is none. On false the file that was
     // open before (if any) is the open one again.
     bool open(const QString &path);
-    // Opens an existing file of the current version for reading only: loads work out the paid
-    // state as usual but write nothing back, and every save or delete fails. A missing file is
-    // not created, and an older one is refused rather than upgraded.
+    // Opens an existing file for reading only: loads work out the paid state as usual but
+    // write nothing back, and every save or delete fails. A missing file is not created. Files
+    // of the current version and of the older layouts that read as they are (see readsAsIs)
+    // are opened unchanged; older ones are refused rather than upgraded.
     bool openReadOnly(const QString &path);
     bool isReadOnly() const { return m_readOnly; }
+    // The versions a read-only open takes as they stand: "1.4" (a file without estimates,
+    // whose bills are all confirmed) up to the current one. A timer that reads the file keeps
+    // working before the window has upgraded it.
+    static bool readsAsIs(const QString &version);
+    // The version of the open file, as its header says.
+    const QString &version() const { return m_version; }
     bool openConnection(const QString &path);
     // Tables and header row of a new file, all or nothing.
     bool createFile();
@@ -84,13 +92,23 @@ public:
     // The payment, and its bill's paid state as the payments left make it.
     bool deletePayment(BillPayment &payment);
 
+    // The real amount of a bill that was an estimate: stored as its amount, and its paid state
+    // brought up to date, while it stays in its series. bill receives it as stored.
+    bool confirmAmount(Bill &bill, double amount);
+    // The payment, with the real amount of its bill confirmed first, all in one.
+    bool savePaymentConfirming(BillPayment &payment, Bill &bill, double confirmedAmount);
+    // The confirmed amounts of the series, in the order of their due dates: the history its
+    // estimates are forecast from.
+    std::optional<QList<AmountForecast::Confirmed>> confirmedAmounts(int scheduleId) const;
+
     // The stored payments of the bill, earliest first; nothing when they cannot be read. A
     // loaded bill holds only what they come to.
     std::optional<QList<BillPayment>> payments(int billId) const;
     // Every stored payment of the file, earliest first.
     std::optional<QList<BillPayment>> payments() const;
 
-    // The bill with that id as stored now; null when there is none or it is deleted.
+    // The bill with that id as stored now, an estimate with its forecast; null when there is
+    // none or it is deleted.
     BillPtr findBill(int id) const;
     // The type of the schedule the bill belongs to, empty when there is none.
     QString scheduleTypeOf(const Bill &bill) const;
@@ -165,11 +183,19 @@ private:
     static void sortByDueDate(QList<BillPtr> *bills);
     // Every payee of the file as the bills' snapshots, and those the lists show.
     static bool readPayees(RecordLoader::PayeeSnapshots *all, QHash<int, PayeePtr> *listed);
+    // Gives every estimate among the bills its forecast. Read from the file's confirmed
+    // amounts each time, so that nothing derived is kept that could go stale.
+    bool forecastEstimates(const QList<BillPtr> &bills) const;
+    // The amount rules of the schedules whose amounts vary, and the confirmed amounts of their
+    // series (of the one schedule when scheduleId is not 0).
+    bool readHistory(int scheduleId, QHash<int, QString> *rules,
+                     QHash<int, QList<AmountForecast::Confirmed>> *history) const;
     void clearCollections();
 
     // The system store the window opened beside this file; nothing here reads it yet.
     [[maybe_unused]] SystemDatabase *m_systemDatabase = nullptr;
     QString m_path;
+    QString m_version;
     bool m_readOnly = false;
     int m_unreadableBillCount = 0;
     QHash<int, BillPtr> m_billsById;

@@ -80,11 +80,13 @@ QDate endBefore(const BillSchedule &schedule, const Bill &bill)
     return bill.dueDate().addDays(-1);
 }
 
-// What a whole-series edit carries over from one bill to another.
-void copyEdit(Bill &target, const Bill &source)
+// What a whole-series edit carries over from one bill to another. Where the series' amount
+// varies, a confirmed amount is the real one and stays.
+void copyEdit(Bill &target, const Bill &source, const QString &amountRule)
 {
     target.setPayee(source.payee());
-    target.setAmount(source.amount());
+    if (!BillSchedule::amountVaries(amountRule) || target.isEstimate())
+        target.setAmount(source.amount());
     target.setDescription(source.description());
     target.setNote(source.note());
 }
@@ -101,7 +103,7 @@ bool editFrom(const BillSchedule &schedule, const Bill &templateBill, const QDat
     for (Bill instance : schedule.bills()) {
         if (!takesEdit(instance, from))
             continue;
-        copyEdit(instance, templateBill);
+        copyEdit(instance, templateBill, schedule.amountRule());
         if (!instance.save())
             return false;
     }
@@ -121,7 +123,8 @@ bool extendTo(BillSchedule &schedule, const Bill &templateBill, const QDate &new
         held.insert(instance.dueDate());
     // Every new bill is a copy of one: they share the insert date and one copy of the payee.
     Bill first;
-    copyEdit(first, templateBill);
+    first.setEstimate(BillSchedule::amountVaries(schedule.amountRule()));
+    copyEdit(first, templateBill, schedule.amountRule());
     for (int i = known; i < dates.size(); ++i) {
         if (held.contains(dates.at(i)))
             continue;
@@ -210,7 +213,8 @@ bool DataFile::saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate 
     }
     if (!cut.isEmpty() && !stored.loadBills())
         return false;
-    if (!editFrom(stored, bill, from))
+    // A new rule first settles which bills are estimates, which decides what the edit changes.
+    if (!stored.settleAmountRule() || !editFrom(stored, bill, from))
         return false;
     if (newEnd > stored.rangeEndDate() && !extendTo(stored, bill, newEnd))
         return false;
@@ -225,7 +229,7 @@ bool DataFile::saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate 
     if (found != bills.cend()) {
         Bill storedBill = *found;
         if (takesEdit(storedBill, from))
-            copyEdit(storedBill, bill);
+            copyEdit(storedBill, bill, stored.amountRule());
         bill = storedBill;
     }
     schedule = stored;

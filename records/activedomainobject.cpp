@@ -88,7 +88,17 @@ QString ActiveDomainObject::formatAmount(double value)
 
 QString currentVersion()
 {
+    return QStringLiteral("1.5");
+}
+
+QString systemVersion()
+{
     return QStringLiteral("1.4");
+}
+
+bool hasLayout14(const QString &version)
+{
+    return version == QLatin1String("1.2") || version == QLatin1String("1.4");
 }
 
 QString productTitle()

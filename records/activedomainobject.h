@@ -62,5 +62,11 @@ private:
     bool m_modified = false;
 };
 
+// The layout version of the data files this program writes, which is also its own version.
 QString currentVersion();
+// The layout version of system.db. It moves separately from the data files, so that an older
+// program can still use the store after a data file was upgraded.
+QString systemVersion();
+// "1.2" and "1.4" files share one layout, which later versions extend.
+bool hasLayout14(const QString &version);
 QString productTitle();

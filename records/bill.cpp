@@ -21,21 +21,21 @@ const char *const updateStatement =
     "UPDATE bills SET billscheduleid = :billscheduleid, payeeid = :payeeid, description = "
     ":description, amount = :amount, insertdate = :insertdate, duedate = :duedate, paiddate = "
     ":paiddate, isunique = :isunique, billscheduleid = :billscheduleid, paid = :paid, note = "
-    ":note, deleted = :deleted WHERE id = :billid;";
+    ":note, deleted = :deleted, isestimate = :isestimate WHERE id = :billid;";
 
 // The column list names billscheduleid twice with one placeholder; SQLite stores the one
 // value once. Files written by earlier releases were created by this very statement.
 const char *const insertStatement =
     "INSERT INTO bills(id, billscheduleid, payeeid, description, amount, insertdate, duedate, "
-    "paiddate, isunique, billscheduleid, paid, note, deleted) VALUES (NULL, :billscheduleid, "
-    ":payeeid, :description, :amount, :insertdate, :duedate, :paiddate, :isunique, "
-    ":billscheduleid, :paid, :note, :deleted);";
+    "paiddate, isunique, billscheduleid, paid, note, deleted, isestimate) VALUES (NULL, "
+    ":billscheduleid, :payeeid, :description, :amount, :insertdate, :duedate, :paiddate, "
+    ":isunique, :billscheduleid, :paid, :note, :deleted, :isestimate);";
 
 const char *const insertKeepingIdStatement =
     "INSERT INTO bills(id, billscheduleid, payeeid, description, amount, insertdate, duedate, "
-    "paiddate, isunique, paid, note, deleted) VALUES (:billid, :billscheduleid, :payeeid, "
-    ":description, :amount, :insertdate, :duedate, :paiddate, :isunique, :paid, :note, "
-    ":deleted);";
+    "paiddate, isunique, paid, note, deleted, isestimate) VALUES (:billid, :billscheduleid, "
+    ":payeeid, :description, :amount, :insertdate, :duedate, :paiddate, :isunique, :paid, "
+    ":note, :deleted, :isestimate);";
 
 // A date written as text the way older releases and people write them.
 QDate usDate(const QString &value)
@@ -115,12 +115,14 @@ enum Column
     PaidColumn,
     UniqueColumn,
     DeletedColumn,
+    EstimateColumn,
     ColumnCount
 };
 
 const char *const columnNames[ColumnCount] = {"id",     "billscheduleid", "description", "note",
                                               "amount", "insertdate",     "duedate",     "paiddate",
-                                              "paid",   "isunique",       "deleted"};
+                                              "paid",   "isunique",       "deleted",
+                                              "isestimate"};
 
 // Bills without a payee of their own share this one; it is never changed.
 std::shared_ptr<const Payee> emptyPayee()
@@ -188,6 +190,7 @@ void Bill::bindColumns(QSqlQuery &query) const
     query.bindValue(QStringLiteral(":paid"), RecordSql::flag(m_paid));
     query.bindValue(QStringLiteral(":note"), RecordSql::text(m_note));
     query.bindValue(QStringLiteral(":deleted"), RecordSql::flag(m_deleted));
+    query.bindValue(QStringLiteral(":isestimate"), RecordSql::flag(m_estimate));
 }
 
 bool Bill::remove()
@@ -304,6 +307,9 @@ void Bill::readColumns(const ColumnReader &row)
     m_paid = RecordSql::boolValue(row.value(PaidColumn));
     m_unique = RecordSql::boolValue(row.value(UniqueColumn));
     m_deleted = RecordSql::boolValue(row.value(DeletedColumn));
+    // Files of layouts before estimates have no such column: every amount there is confirmed.
+    m_estimate = RecordSql::boolValue(row.value(EstimateColumn));
+    m_forecast.reset();
     m_paidStateUnwritten = false;
 }
 
@@ -334,7 +340,7 @@ QString Bill::createStatement()
     return QStringLiteral("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, "
                           "payeeid INTEGER, description VARCHAR(100) not null, amount "
                           "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
-                          "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL);");
+                          "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL, isestimate BOOL);");
 }
 
 bool Bill::createTable()
@@ -373,9 +379,21 @@ bool Bill::loadPayments()
     return true;
 }
 
+double Bill::expectedAmount() const
+{
+    return m_estimate && m_forecast ? *m_forecast : m_amount;
+}
+
 double Bill::balance() const
 {
-    return m_amount - m_paidSoFar;
+    return expectedAmount() - m_paidSoFar;
+}
+
+void Bill::confirmAmount(double amount)
+{
+    setAmount(amount);
+    m_estimate = false;
+    m_forecast.reset();
 }
 
 // Every amount may be a number while their difference is not one a double can hold (an amount
@@ -402,7 +420,9 @@ bool Bill::refreshPaidState(PaidStateWrite write)
 
 bool Bill::settlePaidState()
 {
-    if (!isReadable())
+    // What an estimate comes to is not known until it is confirmed, so its payments decide
+    // nothing yet: the paid state stays as stored rather than follow a guess.
+    if (!isReadable() || m_estimate)
         return false;
     // Whole cents decide: ten payments of 0.10 leave a rounding remainder of about 1e-16
     // on a bill of 1.00, which must still count as paid. Rounded as a double, since a balance
@@ -444,9 +464,13 @@ QString Bill::layoutColumns(const QString &version)
     if (version == QLatin1String("1.1"))
         return QStringLiteral("bills,billid,payeeid,description,amount,duedate,paiddate,billtype,"
                               "billscheduleid,paid,note,deleted");
-    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+    if (hasLayout14(version))
         return QStringLiteral("bills,id,billscheduleid,payeeid,description,amount,insertdate,"
                               "duedate,paiddate,isunique,billscheduleid,paid,note,deleted");
+    if (version == QLatin1String("1.5"))
+        return QStringLiteral("bills,id,billscheduleid,payeeid,description,amount,insertdate,"
+                              "duedate,paiddate,isunique,billscheduleid,paid,note,deleted,"
+                              "isestimate");
     return QString();
 }
 
@@ -473,7 +497,8 @@ bool Bill::upgradeCopy(const QString &version)
     return copyCurrentRows(layoutColumns(version));
 }
 
-// Rows of the current layout keep their ids, schedules and paid states: the payments that
+// Rows of the 1.4 layout keep their ids, schedules and paid states, and every amount is
+// confirmed, as that layout has no estimates: the payments that
 // decide the paid state are copied only after the bills. Those whose values read and write
 // back unchanged are copied as they are, the others as the record reads them.
 bool Bill::copyCurrentRows(const QString &layout)
@@ -494,9 +519,10 @@ bool Bill::copyCurrentRows(const QString &layout)
     return TableUpgrade::copyPlainAndOthers(
         Connections::current(), TableUpgrade::tempTable(layout), plain,
         {QStringLiteral("INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
-                        "insertdate, duedate, paiddate, isunique, paid, note, deleted) SELECT id, "
-                        "billscheduleid, payeeid, COALESCE(description, ''), amount, insertdate, "
-                        "duedate, paiddate, isunique, paid, COALESCE(note, ''), deleted FROM ")},
+                        "insertdate, duedate, paiddate, isunique, paid, note, deleted, "
+                        "isestimate) SELECT id, billscheduleid, payeeid, COALESCE(description, "
+                        "''), amount, insertdate, duedate, paiddate, isunique, paid, COALESCE(note, "
+                        "''), deleted, 0 FROM ")},
         [](const QSqlRecord &row) {
             Bill bill;
             return bill.convertRecord(row, QStringLiteral("1.2")) && bill.insertKeepingId();
@@ -567,8 +593,9 @@ bool Bill::convertRecord(const QSqlRecord &row, const QString &version)
 {
     if (isOlderLayout(version))
         return convertOldRecord(row, version, nullptr);
-    if (version == QLatin1String("1.2")) {
+    if (hasLayout14(version)) {
         readColumns(row);
+        m_estimate = false;
         // A payee id whose row has gone stays as it was, rather than turning into 0.
         setPayeeOfRow(m_payee, TableUpgrade::columnValue(row, QStringLiteral("payeeid")).toInt());
     }

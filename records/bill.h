@@ -76,6 +76,10 @@ public:
     // What the payments counted so far come to.
     double paidSoFar() const { return m_paidSoFar; }
 
+    // What the bill is expected to come to: for an estimate the forecast worked out at load
+    // when there is one, otherwise the stored amount.
+    double expectedAmount() const;
+    // The expected amount less the payments.
     double balance() const;
 
     // False when the row's amount is not a finite number, its due date not a date, or the
@@ -115,6 +119,15 @@ public:
     void setNote(const QString &note) { m_note = note; }
     bool isDeleted() const { return m_deleted; }
     void setDeleted(bool deleted) { m_deleted = deleted; }
+    // The stored amount is a placeholder until the real one is known (a bill of a series whose
+    // amount varies).
+    bool isEstimate() const { return m_estimate; }
+    void setEstimate(bool estimate) { m_estimate = estimate; }
+    // The forecast of an estimate, worked out from its series when loaded. Never stored.
+    std::optional<double> forecast() const { return m_forecast; }
+    void setForecast(std::optional<double> forecast) { m_forecast = forecast; }
+    // The real amount is known: it becomes the stored amount and the bill no estimate.
+    void confirmAmount(double amount);
 
     // The paid date of a bill that has never been paid.
     static QDate neverPaidDate() { return QDate(2000, 1, 1); }
@@ -177,6 +190,8 @@ private:
     bool m_unique = false;
     QString m_note;
     bool m_deleted = false;
+    bool m_estimate = false;
+    std::optional<double> m_forecast;
     bool m_readable = true;
     // An amount or due date as stored when it could not be read: a write puts back what the
     // file held, not what reading it made of it, until the bill is given a value of its own.

@@ -20,10 +20,12 @@ enum Column
     BillIdColumn,
     PaymentDateColumn,
     AmountColumn,
+    ReferenceColumn,
     ColumnCount
 };
 
-const char *const columnNames[ColumnCount] = {"id", "billid", "paymentdate", "amount"};
+const char *const columnNames[ColumnCount] = {"id", "billid", "paymentdate", "amount",
+                                              "reference"};
 
 const qint64 msecsPerDay = 24 * 60 * 60 * 1000;
 } // namespace
@@ -74,11 +76,11 @@ bool BillPayment::writeRow()
     return writeRecord(
         update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
         update ? QStringLiteral("UPDATE billpayment SET billid = :billid, "
-                                "paymentdate = :paymentdate, amount = :amount "
-                                "WHERE id = :billpaymentid")
+                                "paymentdate = :paymentdate, amount = :amount, reference = "
+                                ":reference WHERE id = :billpaymentid")
                : QStringLiteral("INSERT INTO billpayment (id, billid, "
-                                "paymentdate, amount) VALUES (NULL, :billid, "
-                                ":paymentdate, :amount);"),
+                                "paymentdate, amount, reference) VALUES (NULL, :billid, "
+                                ":paymentdate, :amount, :reference);"),
         QStringLiteral(":billpaymentid"), m_id, [this](QSqlQuery &query) { bindColumns(query); },
         "BillPayment");
 }
@@ -88,15 +90,16 @@ void BillPayment::bindColumns(QSqlQuery &query) const
     query.bindValue(QStringLiteral(":billid"), m_billId);
     query.bindValue(QStringLiteral(":paymentdate"), paymentDate());
     query.bindValue(QStringLiteral(":amount"), m_storedAmount.value_or(QVariant(m_amount)));
+    query.bindValue(QStringLiteral(":reference"), RecordSql::text(m_reference));
 }
 
 bool BillPayment::insertKeepingId()
 {
     return writeRecord(WriteKind::InsertKeepingId, Connections::current(),
                        QStringLiteral("INSERT INTO billpayment (id, billid, "
-                                      "paymentdate, amount) VALUES "
+                                      "paymentdate, amount, reference) VALUES "
                                       "(:billpaymentid, :billid, :paymentdate, "
-                                      ":amount);"),
+                                      ":amount, :reference);"),
                        QStringLiteral(":billpaymentid"), m_id,
                        [this](QSqlQuery &query) { bindColumns(query); });
 }
@@ -177,6 +180,7 @@ void BillPayment::readColumns(const ColumnReader &row)
     const QVariant amount = row.value(AmountColumn);
     m_amount = RecordSql::doubleValue(amount);
     keepUnread(amount);
+    m_reference = row.value(ReferenceColumn).toString();
     setStored(true);
 }
 
@@ -234,7 +238,7 @@ QString BillPayment::createStatement()
 {
     return QStringLiteral("CREATE TABLE billpayment (id INTEGER NOT "
                           "NULL PRIMARY KEY, billid INTEGER, "
-                          "paymentdate DATETIME, amount DECIMAL);");
+                          "paymentdate DATETIME, amount DECIMAL, reference VARCHAR(100));");
 }
 
 bool BillPayment::createTable()
@@ -247,8 +251,10 @@ QString BillPayment::layoutColumns(const QString &version)
 {
     if (version == QLatin1String("1.0") || version == QLatin1String("1.1"))
         return QStringLiteral("none");
-    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+    if (hasLayout14(version))
         return QStringLiteral("billpayment,id,billid,paymentdate,amount");
+    if (version == QLatin1String("1.5"))
+        return QStringLiteral("billpayment,id,billid,paymentdate,amount,reference");
     return QString();
 }
 
@@ -266,7 +272,7 @@ bool BillPayment::upgradePrepare(const QString &version)
 
 bool BillPayment::upgradeCopy(const QString &version)
 {
-    // Only the current layout has payments.
+    // Only the layouts from 1.2 on have payments.
     const QString layout = layoutColumns(version);
     return TableUpgrade::isAbsent(layout) || copyCurrentRows(layout);
 }
@@ -283,8 +289,8 @@ bool BillPayment::copyCurrentRows(const QString &layout)
                               .join(QLatin1String(" AND "));
     return TableUpgrade::copyPlainAndOthers(
         Connections::current(), TableUpgrade::tempTable(layout), plain,
-        {QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, amount) SELECT id, "
-                        "billid, paymentdate, amount FROM ")},
+        {QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, amount, reference) "
+                        "SELECT id, billid, paymentdate, amount, '' FROM ")},
         [](const QSqlRecord &row) {
             BillPayment payment;
             payment.convertRecord(row, QStringLiteral("1.2"));
@@ -299,7 +305,7 @@ bool BillPayment::upgradeDrop(const QString &version)
 
 void BillPayment::convertRecord(const QSqlRecord &row, const QString &version)
 {
-    if (version == QLatin1String("1.2")) {
+    if (hasLayout14(version)) {
         m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
         m_billId = TableUpgrade::columnValue(row, QStringLiteral("billid")).toInt();
         setPaymentDate(TableUpgrade::columnValue(row, QStringLiteral("paymentdate")).toDateTime());

@@ -64,6 +64,9 @@ public:
     // False when the stored amount is not a finite number; amount() then says 0, which is
     // not what was paid.
     bool isReadable() const { return !m_storedAmount.has_value(); }
+    // A confirmation or cheque number, or the bank's id of the transaction.
+    QString reference() const { return m_reference; }
+    void setReference(const QString &reference) { m_reference = reference; }
 
 private:
     // Loads read rows straight into payments (see RecordLoader); a bill whose paid state is
@@ -93,4 +96,5 @@ private:
     double m_amount = 0.0;
     // The amount as stored when it could not be read, which a write puts back as it was.
     std::optional<QVariant> m_storedAmount;
+    QString m_reference = QStringLiteral("");
 };

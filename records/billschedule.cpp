@@ -21,14 +21,14 @@ namespace {
 const char *const updateStatement =
     "UPDATE billschedule SET scheduletype = :scheduletype, dayofmonth = :dayofmonth, dayofweek "
     "= :dayofweek, frequency = :frequency, frequencyvalue = :frequencyvalue, rangetype = "
-    ":rangetype, rangestartdate = :rangestartdate, rangeenddate = :rangeenddate WHERE id = "
-    ":billscheduleid";
+    ":rangetype, rangestartdate = :rangestartdate, rangeenddate = :rangeenddate, amountrule = "
+    ":amountrule WHERE id = :billscheduleid";
 
 const char *const insertStatement =
     "INSERT INTO billschedule (id, scheduletype, dayofmonth, dayofweek, frequency, "
-    "frequencyvalue, rangetype, rangestartdate, rangeenddate) VALUES (NULL, :scheduletype, "
-    ":dayofmonth, :dayofweek, :frequency, :frequencyvalue, :rangetype, :rangestartdate, "
-    ":rangeenddate);";
+    "frequencyvalue, rangetype, rangestartdate, rangeenddate, amountrule) VALUES (NULL, "
+    ":scheduletype, :dayofmonth, :dayofweek, :frequency, :frequencyvalue, :rangetype, "
+    ":rangestartdate, :rangeenddate, :amountrule);";
 
 enum class Pattern
 {
@@ -207,6 +207,12 @@ QList<QDate> datesOf(const Recurrence &rule, const QDate &start, const QDate &en
 }
 } // namespace
 
+bool BillSchedule::amountVaries(const QString &amountRule)
+{
+    return amountRule == averageOf3 || amountRule == averageOf6 || amountRule == averageOf12 ||
+           amountRule == sameMonthLastYear;
+}
+
 bool BillSchedule::recurs(const QString &scheduleType)
 {
     return scheduleType == weeklyType || scheduleType == biWeeklyType ||
@@ -249,11 +255,43 @@ BillSchedule::BillSchedule(const QSqlRecord &record) : BillSchedule()
 bool BillSchedule::save()
 {
     const bool update = isStored();
-    return writeRecord(
-        update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
-        QLatin1String(update ? updateStatement : insertStatement),
-        QStringLiteral(":billscheduleid"), m_id, [this](QSqlQuery &query) { bindColumns(query); },
-        "BillSchedule");
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive() || (update && !settleAmountRule()) ||
+        !writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+                     QLatin1String(update ? updateStatement : insertStatement),
+                     QStringLiteral(":billscheduleid"), m_id,
+                     [this](QSqlQuery &query) { bindColumns(query); }, "BillSchedule") ||
+        !transaction.commit())
+        return false;
+    m_storedRule = m_amountRule;
+    return true;
+}
+
+// Whether the rule varies is what decides which instances are estimates; a change between the
+// rules that forecast changes no bill.
+bool BillSchedule::settleAmountRule()
+{
+    const bool varies = amountVaries(m_amountRule);
+    if (varies == amountVaries(m_storedRule))
+        return true;
+    // Turning varying, only what nothing was paid on becomes an estimate: a payment was made
+    // against a real amount. Turning fixed, every stored amount is taken as the real one.
+    const QString statement =
+        varies ? QStringLiteral("UPDATE bills SET isestimate = 1 WHERE billscheduleid = "
+                                ":billscheduleid AND deleted = 0 AND paid = 0 AND NOT EXISTS "
+                                "(SELECT 1 FROM billpayment WHERE billpayment.billid = bills.id)")
+               : QStringLiteral("UPDATE bills SET isestimate = 0 WHERE billscheduleid = "
+                                ":billscheduleid");
+    QSqlQuery query = RecordSql::currentQuery();
+    if (!RecordSql::prepare(query, statement))
+        return false;
+    query.bindValue(QStringLiteral(":billscheduleid"), m_id);
+    if (!RecordSql::exec(query))
+        return false;
+    for (Bill &bill : m_bills)
+        bill.setEstimate(varies && !bill.isPaid() && !bill.hasPayments());
+    m_storedRule = m_amountRule;
+    return true;
 }
 
 bool BillSchedule::insertKeepingId()
@@ -262,9 +300,9 @@ bool BillSchedule::insertKeepingId()
         WriteKind::InsertKeepingId, Connections::current(),
         QStringLiteral("INSERT INTO billschedule (id, scheduletype, dayofmonth, "
                        "dayofweek, frequency, frequencyvalue, rangetype, rangestartdate, "
-                       "rangeenddate) VALUES (:billscheduleid, :scheduletype, "
+                       "rangeenddate, amountrule) VALUES (:billscheduleid, :scheduletype, "
                        ":dayofmonth, :dayofweek, :frequency, :frequencyvalue, "
-                       ":rangetype, :rangestartdate, :rangeenddate);"),
+                       ":rangetype, :rangestartdate, :rangeenddate, :amountrule);"),
         QStringLiteral(":billscheduleid"), m_id, [this](QSqlQuery &query) { bindColumns(query); });
 }
 
@@ -278,6 +316,7 @@ void BillSchedule::bindColumns(QSqlQuery &query) const
     query.bindValue(QStringLiteral(":rangetype"), RecordSql::text(m_rangeType));
     query.bindValue(QStringLiteral(":rangestartdate"), RecordSql::date(m_rangeStartDate));
     query.bindValue(QStringLiteral(":rangeenddate"), RecordSql::date(m_rangeEndDate));
+    query.bindValue(QStringLiteral(":amountrule"), RecordSql::text(m_amountRule));
 }
 
 bool BillSchedule::remove()
@@ -333,6 +372,10 @@ void BillSchedule::readColumns(const QSqlRecord &record)
     m_rangeType = record.value(QStringLiteral("rangetype")).toString();
     m_rangeStartDate = record.value(QStringLiteral("rangestartdate")).toDate();
     m_rangeEndDate = record.value(QStringLiteral("rangeenddate")).toDate();
+    // Schedules of layouts before varying amounts have no rule: their amount is fixed.
+    const int rule = record.indexOf(QStringLiteral("amountrule"));
+    m_amountRule = rule < 0 || record.isNull(rule) ? fixedAmount : record.value(rule).toString();
+    m_storedRule = m_amountRule;
 }
 
 std::optional<BillSchedule> BillSchedule::findById(int id)
@@ -353,7 +396,7 @@ QString BillSchedule::createStatement()
                           "scheduletype VARCHAR(20), dayofmonth INTEGER, dayofweek "
                           "INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
                           "rangetype VARCHAR(20), rangestartdate DATETIME, "
-                          "rangeenddate DATETIME);");
+                          "rangeenddate DATETIME, amountrule VARCHAR(20));");
 }
 
 bool BillSchedule::createTable()
@@ -418,6 +461,7 @@ bool BillSchedule::generateBills(const Bill &templateBill)
     firstInstance.setAmount(templateBill.amount());
     firstInstance.setDescription(templateBill.description());
     firstInstance.setNote(templateBill.note());
+    firstInstance.setEstimate(amountVaries(m_amountRule));
     m_bills.reserve(dates.size());
     for (const QDate &dueDate : dates) {
         Bill instance(firstInstance);
@@ -449,7 +493,9 @@ bool BillSchedule::updateBills(const Bill &templateBill)
         if (bill.isUnique() || !bill.isReadable())
             continue;
         bill.setPayee(templateBill.payee());
-        bill.setAmount(templateBill.amount());
+        // Where the amount varies, a confirmed amount is the real one and stays.
+        if (!amountVaries(m_amountRule) || bill.isEstimate())
+            bill.setAmount(templateBill.amount());
         bill.setDescription(templateBill.description());
         bill.setNote(templateBill.note());
         if (!bill.save())
@@ -495,9 +541,12 @@ QString BillSchedule::layoutColumns(const QString &version)
     if (version == QLatin1String("1.1"))
         return QStringLiteral("billschedule,billscheduleid,billscheduletype,weeklydayofweek,"
                               "monthlydayofmonth,rangetype,rangestartdate,rangeenddate");
-    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+    if (hasLayout14(version))
         return QStringLiteral("billschedule,id,scheduletype,dayofmonth,dayofweek,frequency,"
                               "frequencyvalue,rangetype,rangestartdate,rangeenddate");
+    if (version == QLatin1String("1.5"))
+        return QStringLiteral("billschedule,id,scheduletype,dayofmonth,dayofweek,frequency,"
+                              "frequencyvalue,rangetype,rangestartdate,rangeenddate,amountrule");
     return QString();
 }
 
@@ -516,7 +565,7 @@ bool BillSchedule::upgradePrepare(const QString &version)
 bool BillSchedule::upgradeCopy(const QString &version)
 {
     const QString layout = layoutColumns(version);
-    if (version == QLatin1String("1.2"))
+    if (hasLayout14(version))
         return copyCurrentRows(layout);
     // The old layout's recurrence columns do not fit the current ones, and no bill of an older
     // file refers to its old schedules (those bills get schedules of their own): each row
@@ -531,9 +580,10 @@ bool BillSchedule::insertDefaultRows(const QString &scheduleType, const QString 
     QSqlQuery query = RecordSql::currentQuery();
     const QString statement =
         QStringLiteral("INSERT INTO billschedule (scheduletype, dayofmonth, dayofweek, frequency, "
-                       "frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT "
-                       ":scheduletype, :dayofmonth, :dayofweek, :frequency, :frequencyvalue, "
-                       ":rangetype, :rangestartdate, :rangeenddate FROM ") +
+                       "frequencyvalue, rangetype, rangestartdate, rangeenddate, amountrule) "
+                       "SELECT :scheduletype, :dayofmonth, :dayofweek, :frequency, "
+                       ":frequencyvalue, :rangetype, :rangestartdate, :rangeenddate, :amountrule "
+                       "FROM ") +
         table + QStringLiteral(" ORDER BY rowid");
     if (!RecordSql::prepare(query, statement))
         return false;
@@ -543,7 +593,8 @@ bool BillSchedule::insertDefaultRows(const QString &scheduleType, const QString 
     return RecordSql::exec(query);
 }
 
-// Rows of the current layout keep their ids, which their bills hold. Those whose values read
+// Rows of the 1.4 layout keep their ids, which their bills hold, and get the fixed amount of
+// that layout. Those whose values read
 // and write back unchanged are copied as they are, the others as the record reads them.
 bool BillSchedule::copyCurrentRows(const QString &layout)
 {
@@ -561,10 +612,10 @@ bool BillSchedule::copyCurrentRows(const QString &layout)
         Connections::current(), TableUpgrade::tempTable(layout), plain,
         {QStringLiteral(
             "INSERT INTO billschedule (id, scheduletype, dayofmonth, dayofweek, "
-            "frequency, frequencyvalue, rangetype, rangestartdate, rangeenddate) SELECT "
-            "id, COALESCE(scheduletype, ''), dayofmonth, dayofweek, frequency, "
+            "frequency, frequencyvalue, rangetype, rangestartdate, rangeenddate, amountrule) "
+            "SELECT id, COALESCE(scheduletype, ''), dayofmonth, dayofweek, frequency, "
             "COALESCE(frequencyvalue, ''), COALESCE(rangetype, ''), rangestartdate, "
-            "rangeenddate FROM ")},
+            "rangeenddate, 'FIXED' FROM ")},
         [](const QSqlRecord &row) {
             BillSchedule schedule;
             schedule.convertRecord(row, QStringLiteral("1.2"));
@@ -581,7 +632,10 @@ void BillSchedule::convertRecord(const QSqlRecord &row, const QString &version)
 {
     // The old layout's recurrence columns do not fit the current ones; such a schedule keeps
     // its defaults.
-    if (version == QLatin1String("1.2"))
+    if (hasLayout14(version)) {
         readColumns(row);
+        m_amountRule = fixedAmount;
+        m_storedRule = fixedAmount;
+    }
     setStored(false);
 }

@@ -25,6 +25,8 @@ public:
                  const QDate &rangeStartDate, const QDate &rangeEndDate);
     explicit BillSchedule(const QSqlRecord &record);
 
+    // Saving a new rule for the amount settles which bills are estimates first (see
+    // settleAmountRule), in the same transaction.
     bool save() override;
     // Deletes every instance that is not unique, with its payments, and the schedule's own
     // row unless a unique instance still refers to it. All or nothing.
@@ -87,6 +89,16 @@ public:
     static inline const QString noShift = QStringLiteral("DAY");
     static inline const QString beforeWeekend = QStringLiteral("BEFOREWEEKEND");
     static inline const QString afterWeekend = QStringLiteral("AFTERWEEKEND");
+    // How the amount of an instance that is not confirmed yet is found: the stored amount
+    // (FIXED, which a schedule without a rule has), the mean of the last 3, 6 or 12 confirmed
+    // amounts of the series, or the confirmed amount due in the same month a year earlier.
+    static inline const QString fixedAmount = QStringLiteral("FIXED");
+    static inline const QString averageOf3 = QStringLiteral("AVERAGE3");
+    static inline const QString averageOf6 = QStringLiteral("AVERAGE6");
+    static inline const QString averageOf12 = QStringLiteral("AVERAGE12");
+    static inline const QString sameMonthLastYear = QStringLiteral("LASTYEAR");
+    // True for the four rules that forecast; any other text is a fixed amount.
+    static bool amountVaries(const QString &amountRule);
     // True for the six kinds above.
     static bool recurs(const QString &scheduleType);
     // What the bill and schedule windows say of a range that ends before it starts; empty
@@ -121,6 +133,12 @@ public:
     void setRangeStartDate(const QDate &rangeStartDate) { m_rangeStartDate = rangeStartDate; }
     QDate rangeEndDate() const { return m_rangeEndDate; }
     void setRangeEndDate(const QDate &rangeEndDate) { m_rangeEndDate = rangeEndDate; }
+    QString amountRule() const { return m_amountRule; }
+    void setAmountRule(const QString &amountRule) { m_amountRule = amountRule; }
+    // After the rule turned varying, the unpaid instances nothing was paid on are estimates;
+    // after it turned fixed, none is. Writes those instances' flags, and the listed bills'
+    // too, when the rule differs in that from the one last read or saved; otherwise nothing.
+    bool settleAmountRule();
 
 private:
     bool removeRow();
@@ -138,4 +156,7 @@ private:
     QString m_rangeType;
     QDate m_rangeStartDate;
     QDate m_rangeEndDate;
+    QString m_amountRule = fixedAmount;
+    // The rule as the file has it, until the new one is saved.
+    QString m_storedRule = fixedAmount;
 };

@@ -5,6 +5,7 @@
 const HeaderTable FileData::headerTable = {
     "FileData",                                    // recordName
     &Connections::current,                         // connectionName
+    &currentVersion,                               // currentVersion
     "filedata",                                    // table
     ":filedataid",                                 // idPlaceholder
     "reg",                                         // olderHeader

@@ -144,7 +144,7 @@ QString HeaderRecord::layoutColumns(const HeaderTable &table, const QString &ver
         return QStringLiteral("none");
     if (version == QLatin1String("1.1"))
         return QLatin1String(table.layout11);
-    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+    if (hasLayout14(version) || version == QLatin1String("1.5"))
         return tableName(table) +
                QLatin1String(",id,firstname,lastname,address,emailaddress,version");
     return QString();
@@ -175,8 +175,8 @@ bool HeaderRecord::upgradeCopy(const HeaderTable &table, const QString &version)
                                   HeaderRecord record(table);
                                   record.convertRecord(row, version);
                                   // A current-layout row keeps its id; older rows get new ones.
-                                  return version == QLatin1String("1.2") ? record.insertKeepingId()
-                                                                         : record.save();
+                                  return hasLayout14(version) ? record.insertKeepingId()
+                                                              : record.save();
                               });
 }
 
@@ -216,13 +216,13 @@ bool HeaderRecord::upgradeDrop(const HeaderTable &table, const QString &version)
 
 void HeaderRecord::convertRecord(const QSqlRecord &row, const QString &version)
 {
-    if (version == QLatin1String("1.2")) {
+    if (hasLayout14(version)) {
         m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
         takeTexts(row, newText());
-        m_version = currentVersion();
+        m_version = m_table->currentVersion();
     } else if (version == QLatin1String("1.1") ||
                (version == QLatin1String("1.0") && m_table->version10HasHeader)) {
-        // The old header is copied as a "1.2" header: every table then has the current
+        // The old header is copied as a "1.2" header: every table then has the 1.4
         // layout, and the next pass of the upgrade takes the whole file on from "1.2". Its
         // owner columns, where it has them, exist only in some files; missing ones read as
         // empty texts.

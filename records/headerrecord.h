@@ -15,6 +15,8 @@ struct HeaderTable
     // Names the record in the warning about a missing row and in its debug lines.
     const char *recordName;
     QString (*connectionName)();
+    // The version of the layout the store is written in.
+    QString (*currentVersion)();
     const char *table;
     // The placeholder that stands for the id in the statements.
     const char *idPlaceholder;

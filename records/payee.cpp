@@ -135,7 +135,7 @@ QString Payee::layoutColumns(const QString &version)
         return QStringLiteral("payees,payeeid,payeename,accountnumber,mailingaddress,note");
     if (version == QLatin1String("1.1"))
         return QStringLiteral("payees,payeeid,payeename,accountnumber,mailingaddress,note,deleted");
-    if (version == QLatin1String("1.2") || version == QLatin1String("1.4"))
+    if (hasLayout14(version) || version == QLatin1String("1.5"))
         return QStringLiteral("payees,id,payeename,accountnumber,mailingaddress,note,deleted");
     return QString();
 }
@@ -155,7 +155,7 @@ bool Payee::upgradePrepare(const QString &version)
 bool Payee::upgradeCopy(const QString &version)
 {
     const QString layout = layoutColumns(version);
-    if (version == QLatin1String("1.2"))
+    if (hasLayout14(version))
         return copyCurrentRows(layout);
     return TableUpgrade::copy(
         Connections::current(), layout, [&version, &layout](const QSqlRecord &row) {
@@ -164,7 +164,7 @@ bool Payee::upgradeCopy(const QString &version)
             // Rows of the current layout keep their ids, so that bills and payments need no
             // mapping; older rows get new ones.
             const bool written =
-                version == QLatin1String("1.2") ? payee.insertKeepingId() : payee.save();
+                hasLayout14(version) ? payee.insertKeepingId() : payee.save();
             const int oldId =
                 TableUpgrade::columnValue(row, TableUpgrade::oldIdColumn(layout)).toInt();
             return written &&
@@ -207,7 +207,7 @@ bool Payee::upgradeDrop(const QString &version)
 
 void Payee::convertRecord(const QSqlRecord &row, const QString &version)
 {
-    const bool current = version == QLatin1String("1.2");
+    const bool current = hasLayout14(version);
     if (!current && version != QLatin1String("1.0") && version != QLatin1String("1.1"))
         return;
     if (current)

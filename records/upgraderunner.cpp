@@ -90,11 +90,12 @@ bool sameBytes(const QString &left, const QString &right)
 } // namespace
 
 UpgradeRunner::UpgradeRunner(const QString &connectionName, std::function<QString()> readVersion,
-                             QList<Table> tables)
+                             QList<Table> tables, Versions versions)
     : m_connectionName(connectionName),
       m_filePath(
           QFileInfo(Connections::database(connectionName).databaseName()).absoluteFilePath()),
-      m_readVersion(std::move(readVersion)), m_tables(std::move(tables))
+      m_readVersion(std::move(readVersion)), m_tables(std::move(tables)),
+      m_versions(std::move(versions))
 {
 }
 
@@ -102,7 +103,7 @@ UpgradeRunner::Outcome UpgradeRunner::run()
 {
     Outcome outcome;
     const QString version = m_readVersion();
-    if (version == currentVersion()) {
+    if (version == m_versions.current) {
         // Nothing to migrate; the outcome only says whether the tables are as they should be.
         outcome.succeeded = matchesCurrent();
         outcome.version = version;
@@ -162,7 +163,7 @@ QString UpgradeRunner::failureText(const Outcome &outcome, const QString &fileNo
 
 bool UpgradeRunner::canMigrate(const QString &version)
 {
-    if (!isKnownOlder(version)) {
+    if (!m_versions.isKnownOlder(version)) {
         qCWarning(lcUpgrade).noquote() << "No upgrade is known from version" << version;
         return false;
     }
@@ -199,7 +200,7 @@ bool UpgradeRunner::migrate(const QString &version)
             return false;
         const QString reached = m_readVersion();
         // Each pass must move the file forward, so this ends after the known versions.
-        if (!isKnownOlder(reached) || compareVersions(reached, from) <= 0)
+        if (!m_versions.isKnownOlder(reached) || compareVersions(reached, from) <= 0)
             break;
         from = reached;
     }
@@ -230,14 +231,14 @@ bool UpgradeRunner::runPasses(const QString &version)
 bool UpgradeRunner::matchesCurrent()
 {
     for (const Table &table : std::as_const(m_tables)) {
-        if (!table.layoutMatches(currentVersion())) {
+        if (!table.layoutMatches(m_versions.current)) {
             qCWarning(lcUpgrade).noquote()
                 << "After the upgrade" << table.name << "does not have the current layout";
             return false;
         }
     }
     const QString reached = m_readVersion();
-    if (reached == currentVersion())
+    if (reached == m_versions.current)
         return true;
     qCWarning(lcUpgrade).noquote() << "After the upgrade the file reads version" << reached;
     return false;
@@ -283,15 +284,31 @@ int UpgradeRunner::compareVersions(const QString &left, const QString &right)
     return 0;
 }
 
+bool UpgradeRunner::Versions::isNewer(const QString &version) const
+{
+    return versionParts(version).has_value() && compareVersions(version, current) > 0;
+}
+
+UpgradeRunner::Versions UpgradeRunner::dataFileVersions()
+{
+    return {currentVersion(),
+            {QStringLiteral("1.0"), QStringLiteral("1.1"), QStringLiteral("1.2"),
+             QStringLiteral("1.4")}};
+}
+
+UpgradeRunner::Versions UpgradeRunner::systemVersions()
+{
+    return {systemVersion(), {QStringLiteral("1.0"), QStringLiteral("1.1"), QStringLiteral("1.2")}};
+}
+
 bool UpgradeRunner::isNewerThanCurrent(const QString &version)
 {
-    return versionParts(version).has_value() && compareVersions(version, currentVersion()) > 0;
+    return dataFileVersions().isNewer(version);
 }
 
 bool UpgradeRunner::isKnownOlder(const QString &version)
 {
-    return version == QLatin1String("1.0") || version == QLatin1String("1.1") ||
-           version == QLatin1String("1.2");
+    return dataFileVersions().isKnownOlder(version);
 }
 
 QString UpgradeRunner::backupPathFor(const QString &filePath, const QString &version)

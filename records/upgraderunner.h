@@ -48,8 +48,23 @@ public:
         bool restored = false; // a failed run put the copy back over the file
     };
 
+    // The version a store is brought to, and the older ones whose layouts its tables know.
+    struct Versions
+    {
+        QString current;
+        QStringList older;
+
+        bool isKnownOlder(const QString &version) const { return older.contains(version); }
+        // A version number after current; a text that is no number is not newer.
+        bool isNewer(const QString &version) const;
+    };
+    // Data files: every older version up to "1.4" is brought to currentVersion().
+    static Versions dataFileVersions();
+    // system.db: "1.0" to "1.2" are brought to systemVersion().
+    static Versions systemVersions();
+
     UpgradeRunner(const QString &connectionName, std::function<QString()> readVersion,
-                  QList<Table> tables);
+                  QList<Table> tables, Versions versions = dataFileVersions());
 
     Outcome run();
 
@@ -65,8 +80,8 @@ public:
     // Versions compare as dotted numbers ("1.10" is after "1.4"). Texts that are not such
     // numbers (an empty version, for instance) compare as older than any number.
     static int compareVersions(const QString &left, const QString &right);
+    // Those of data files.
     static bool isNewerThanCurrent(const QString &version);
-    // "1.0", "1.1" and "1.2": the versions whose layouts the tables know.
     static bool isKnownOlder(const QString &version);
 
     // The first free backup name beside filePath for a file of that version.
@@ -100,4 +115,5 @@ private:
     QString m_filePath;
     std::function<QString()> m_readVersion;
     QList<Table> m_tables;
+    Versions m_versions;
 };

@@ -76,23 +76,23 @@ bool SystemDatabase::openExisting()
         return false;
     }
     const QString version = SystemFileData::readVersion();
-    if (UpgradeRunner::isNewerThanCurrent(version)) {
+    if (UpgradeRunner::systemVersions().isNewer(version)) {
         // A newer program may still need this store as it is, so nothing writes to it.
         Connections::close(Connections::system());
         MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
                             QStringLiteral("The system file version (") + version +
                                 QStringLiteral(") is newer than the current file version (") +
-                                currentVersion() +
+                                systemVersion() +
                                 QStringLiteral(").\nPlease use a newer version of Norvo Rava "
                                                "Rodozod."));
         return false;
     }
-    if (version != currentVersion()) {
+    if (version != systemVersion()) {
         MessageHelper::show(MessageIcon::Information, MessageHelper::fileUpgradeTitle(),
                             QStringLiteral("The system file version (") + version +
                                 QStringLiteral(") you are opening is older than the current "
                                                "file version (") +
-                                currentVersion() + QStringLiteral(").\nUpgrading file now."));
+                                systemVersion() + QStringLiteral(").\nUpgrading file now."));
         return upgrade();
     }
     if (!isValid()) {
@@ -120,7 +120,7 @@ bool SystemDatabase::createFile()
     if (!recentFile.save())
         return false;
     SystemFileData header;
-    header.setVersion(currentVersion());
+    header.setVersion(systemVersion());
     if (!header.save())
         return false;
     return transaction.commit();
@@ -139,7 +139,8 @@ bool SystemDatabase::isValid()
 
 bool SystemDatabase::upgrade()
 {
-    UpgradeRunner runner(Connections::system(), &SystemFileData::readVersion, upgradeTables());
+    UpgradeRunner runner(Connections::system(), &SystemFileData::readVersion, upgradeTables(),
+                         UpgradeRunner::systemVersions());
     return runner.runAndReport(QStringLiteral("system file"));
 }
 
@@ -170,5 +171,5 @@ bool SystemDatabase::isConnectionOpen()
 
 bool SystemDatabase::isCurrentStore()
 {
-    return isConnectionOpen() && SystemFileData::readVersion() == currentVersion();
+    return isConnectionOpen() && SystemFileData::readVersion() == systemVersion();
 }

@@ -5,6 +5,7 @@
 const HeaderTable SystemFileData::headerTable = {
     "SystemFileData",     // recordName
     &Connections::system, // connectionName
+    &systemVersion,       // currentVersion
     "systemfiledata",     // table
     ":id",                // idPlaceholder
     "filedata",           // olderHeader
