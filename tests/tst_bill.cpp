@@ -98,7 +98,7 @@ void TestBill::createTableWritesTheExactLayout()
              QString("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, payeeid "
                      "INTEGER, description VARCHAR(100) not null, amount DECIMAL, insertdate "
                      "DATETIME, duedate DATETIME, paiddate DATETIME, isunique BOOL, paid BOOL, "
-                     "note VARCHAR(400), deleted BOOL)"));
+                     "note VARCHAR(400), deleted BOOL, isestimate BOOL)"));
 }
 
 void TestBill::newBillIsStoredWithItsDefaults()
@@ -194,7 +194,7 @@ void TestBill::setFromRecordReadsColumnsByNameWithPayeeAndPayments()
     QVERIFY(createTables());
     QVERIFY(db.exec("INSERT INTO payees VALUES (4, 'Water', 'W-9', '', '', 0)"));
     QVERIFY(db.exec("INSERT INTO bills VALUES (6, 3, 4, 'Q1', 80.5, '2007-01-02', '2007-04-01', "
-                    "'2000-01-01', 1, 0, 'n', 0)"));
+                    "'2000-01-01', 1, 0, 'n', 0, 0)"));
     QVERIFY(insertPayment(6, QDateTime(day1, QTime(9, 0)), 20.5));
     QSqlQuery query(Connections::database(Connections::current()));
     QVERIFY(query.exec("SELECT deleted, note, paid, isunique, paiddate, duedate, insertdate, "

@@ -66,7 +66,7 @@ void TestBillPayment::createTableWritesTheExactLayout()
     QVERIFY(BillPayment::createTable());
     QCOMPARE(db.scalar("SELECT sql FROM sqlite_master WHERE name = 'billpayment'").toString(),
              QString("CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, "
-                     "paymentdate DATETIME, amount DECIMAL)"));
+                     "paymentdate DATETIME, amount DECIMAL, reference VARCHAR(100))"));
 }
 
 void TestBillPayment::saveInsertsOnceThenUpdatesTheSameRow()
@@ -108,7 +108,7 @@ void TestBillPayment::setFromRecordReadsColumnsByName()
 {
     ScratchDatabase db;
     QVERIFY(createTables());
-    QVERIFY(db.exec("INSERT INTO billpayment VALUES (5, 8, '2007-02-03T04:05:06.000', 7.25)"));
+    QVERIFY(db.exec("INSERT INTO billpayment VALUES (5, 8, '2007-02-03T04:05:06.000', 7.25, '')"));
     QSqlQuery query(Connections::database(Connections::current()));
     QVERIFY(query.exec("SELECT amount, paymentdate, billid, id FROM billpayment"));
     QVERIFY(query.next());
@@ -146,7 +146,7 @@ void TestBillPayment::momentReadFromARowIsWrittenBackAsRead()
     QVERIFY(db.exec("INSERT INTO bills (id, description, amount, duedate) VALUES (8, 'gas', 10, "
                     "'2007-03-01')"));
     QSqlQuery insert(Connections::database(Connections::current()));
-    QVERIFY(insert.prepare("INSERT INTO billpayment VALUES (5, 8, ?, 7.25)"));
+    QVERIFY(insert.prepare("INSERT INTO billpayment VALUES (5, 8, ?, 7.25, '')"));
     insert.addBindValue(stored);
     QVERIFY(insert.exec());
 

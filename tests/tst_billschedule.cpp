@@ -201,7 +201,7 @@ void TestBillSchedule::createTableWritesTheExactLayout()
              QString("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, scheduletype "
                      "VARCHAR(20), dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, "
                      "frequencyvalue VARCHAR(20), rangetype VARCHAR(20), rangestartdate "
-                     "DATETIME, rangeenddate DATETIME)"));
+                     "DATETIME, rangeenddate DATETIME, amountrule VARCHAR(20))"));
 }
 
 void TestBillSchedule::saveInsertsOnceThenUpdatesAndReadsBack()

@@ -9,6 +9,7 @@
 #include "filedata.h"
 #include "messagerecorder.h"
 #include "payee.h"
+#include "oldfiles.h"
 #include "scopedworkdir.h"
 #include "testmain.h"
 
@@ -174,7 +175,7 @@ void TestDataFile::newFileGetsTablesAndHeader()
     QCOMPARE(tables, QStringList({"billpayment", "bills", "billschedule", "filedata", "payees"}));
     QCOMPARE(scalar("SELECT COUNT(*) FROM filedata").toInt(), 1);
     QCOMPARE(scalar("SELECT id FROM filedata").toInt(), 1);
-    QCOMPARE(scalar("SELECT version FROM filedata").toString(), QString("1.4"));
+    QCOMPARE(scalar("SELECT version FROM filedata").toString(), QString("1.5"));
     QVERIFY(m_file->isValid());
 }
 
@@ -268,7 +269,7 @@ void TestDataFile::foreignFileIsRefusedUntouched()
 void TestDataFile::newerFileIsRefusedUntouched_data()
 {
     QTest::addColumn<QString>("version");
-    QTest::newRow("1.5") << "1.5";
+    QTest::newRow("1.6") << "1.6";
     QTest::newRow("1.10") << "1.10";
     QTest::newRow("2.0") << "2.0";
 }
@@ -289,7 +290,7 @@ void TestDataFile::newerFileIsRefusedUntouched()
     QCOMPARE(m_messages->last().title, errorTitle);
     QCOMPARE(m_messages->last().text,
              "The file version (" + version +
-                 ") is newer than the current file version (1.4).\nPlease use a newer version "
+                 ") is newer than the current file version (1.5).\nPlease use a newer version "
                  "of Norvo Rava Rodozod.");
     QCOMPARE(fileBytes(path), before);
     QCOMPARE(fresh.path(), QString());
@@ -354,7 +355,7 @@ void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
     QCOMPARE(question.icon, QMessageBox::Warning);
     QCOMPARE(question.title, upgradeTitle);
     QCOMPARE(question.text, QString("The file version (1.1) you are opening is older than the "
-                                    "current file version (1.4).\nWould you like to upgrade the "
+                                    "current file version (1.5).\nWould you like to upgrade the "
                                     "file?"));
     QCOMPARE(question.buttons, QStringList({"Upgrade", "Cancel"}));
     QCOMPARE(question.defaultButton, 0);
@@ -444,6 +445,23 @@ void TestDataFile::olderFileUpgradesInOneGo_data()
                                 "TEXT, deleted BOOL)",
                                 "INSERT INTO bills VALUES (1, 7, 'Water bill', 50.25, "
                                 "'2026-04-20', NULL, 'SINGLE', 0, 0, '', 0)"};
+    // A 1.2 and a 1.4 file, in the layout they share.
+    const QStringList layout14 =
+        file14Layout() +
+        QStringList{
+            "INSERT INTO payees VALUES (3, 'Gas Co', '', '', '', 0)",
+            "INSERT INTO payees VALUES (7, 'Water', 'W-9', '', '', 0)",
+            "INSERT INTO billschedule VALUES (4, 'SINGLE', 0, 0, 0, '', 'ENDON', '2026-04-20', "
+            "'2026-04-20')",
+            "INSERT INTO bills VALUES (1, 4, 7, 'Water bill', 50.25, '2026-04-01', '2026-04-20', "
+            "'2000-01-01', 0, 0, '', 0)",
+            "INSERT INTO billpayment VALUES (1, 1, '2026-04-02T10:00:00.000', 10)"};
+    for (const QString version : {"1.2", "1.4"})
+        QTest::newRow(qPrintable(version))
+            << version
+            << layout14 + QStringList{"INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '1 Road', '', "
+                                      "'" +
+                                      version + "')"};
 }
 
 void TestDataFile::olderFileUpgradesInOneGo()
@@ -460,12 +478,12 @@ void TestDataFile::olderFileUpgradesInOneGo()
     QCOMPARE(m_messages->count(), 2);
     QCOMPARE(m_messages->messages().at(0).text,
              "The file version (" + version +
-                 ") you are opening is older than the current file version (1.4).\nWould you "
+                 ") you are opening is older than the current file version (1.5).\nWould you "
                  "like to upgrade the file?");
     QCOMPARE(m_messages->last().icon, QMessageBox::Information);
     QCOMPARE(m_messages->last().title, upgradeTitle);
     QCOMPARE(m_messages->last().text,
-             QString("The file is now version (1.4)).\nUpdate successful."));
+             QString("The file is now version (1.5)).\nUpdate successful."));
     QCOMPARE(fileBytes(old + ".v" + version + ".bak"), before);
     QVERIFY(m_file->isValid());
 
@@ -476,6 +494,10 @@ void TestDataFile::olderFileUpgradesInOneGo()
     QCOMPARE(bill.dueDate(), QDate(2026, 4, 20));
     QCOMPARE(bill.amount(), 50.25);
     QCOMPARE(m_file->payeesById().size(), 2);
+    // Every amount of an older file is a real one, and every series' amount fixed.
+    QCOMPARE(scalar("SELECT group_concat(quote(isestimate)) FROM bills").toString(), QString("0"));
+    QCOMPARE(scalar("SELECT group_concat(DISTINCT amountrule) FROM billschedule").toString(),
+             QString("FIXED"));
 
     // Opened again, the file is current and asks nothing.
     DataFile again(nullptr);
@@ -524,7 +546,7 @@ void TestDataFile::listFollowsTheStoredDueDates()
     const Payee payee = addPayee("Gas");
     for (const QString &due : dueDates)
         QVERIFY(run(QString("INSERT INTO bills VALUES (NULL, 0, %1, 'gas', 10, '2025-01-01', %2, "
-                            "'2000-01-01', 0, 0, '', 0)")
+                            "'2000-01-01', 0, 0, '', 0, 0)")
                         .arg(payee.id())
                         .arg(due)));
     QVERIFY(m_file->loadCurrentBills());
@@ -560,9 +582,9 @@ void TestDataFile::coveredBillTurnsPaidWhileLoading()
     QVERIFY(m_file->open(m_dir->filePath("bills.nvbf")));
     const Bill bill = addBill(addPayee("Gas"), "gas", 40.0, today.addDays(-40));
     // Payments written behind the bill's back, as an older program could leave them.
-    QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, '2026-01-05T10:00:00', 15)")
+    QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, '2026-01-05T10:00:00', 15, '')")
                     .arg(bill.id())));
-    QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, '2026-01-02T10:00:00', 25)")
+    QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, '2026-01-02T10:00:00', 25, '')")
                     .arg(bill.id())));
     QVERIFY(m_file->loadCurrentBills());
     QVERIFY(m_file->billList().isEmpty());
@@ -652,7 +674,7 @@ void TestDataFile::loadedPaymentsAreThoseEachBillReadsItself()
                                  "'2026-01-02'"};
     const QList<int> billIds = {open.id(), settled.id(), hidden.id(), 999};
     for (int i = 0; i < moments.size(); ++i)
-        QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, %2, %3)")
+        QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, %2, %3, '')")
                         .arg(billIds.at(i % billIds.size()))
                         .arg(moments.at(i))
                         .arg(i % 2 ? "15" : "2.5")));

@@ -179,14 +179,9 @@ QStringList oddFile11()
 
 QStringList oddFile12()
 {
-    QStringList statements = {Bill::createStatement(),
-                              BillPayment::createStatement(),
-                              BillSchedule::createStatement(),
-                              Payee::createStatement(),
-                              "CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname "
-                              "varchar(50), lastname varchar(50), address varchar(200), "
-                              "emailaddress varchar(200), version varchar(10))",
-                              "INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '', NULL, '1.2')"};
+    QStringList statements =
+        file14Layout() +
+        QStringList{"INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '', NULL, '1.2')"};
     for (int i = 1; i <= 12; ++i)
         statements << QString("INSERT INTO payees VALUES (%1, %2)")
                           .arg(i)
@@ -272,6 +267,7 @@ private slots:
     void legacyHeaderIsReplacedAllOrNothing();
 
     // Version 1.2
+    void file12KeepsIdsColumnsAndPaidStates_data();
     void file12KeepsIdsColumnsAndPaidStates();
     void valuesThatCannotBeReadAreCarriedOverAsStored_data();
     void valuesThatCannotBeReadAreCarriedOverAsStored();
@@ -322,7 +318,9 @@ void TestDataUpgrade::layoutMatches_data()
         << QStringList{} << "1.1" << QList<bool>{false, false, false, true, false};
     QTest::newRow("1.1 file as 1.4")
         << file11 << "1.4" << QList<bool>{false, false, false, false, false};
-    QTest::newRow("current file as 1.4") << withBills << "1.4" << all;
+    QTest::newRow("1.4 file as 1.4") << withBills << "1.4" << all;
+    QTest::newRow("1.4 file as 1.5")
+        << withBills << "1.5" << QList<bool>{true, false, false, false, true};
     QTest::newRow("current file as 1.2") << withBills << "1.2" << all;
     QTest::newRow("extra bills column as 1.4")
         << current + QStringList{currentBills.arg(", extra TEXT")} << "1.4" << all;
@@ -359,8 +357,8 @@ void TestDataUpgrade::prepareSetsOldTablesAside()
     QCOMPARE(db.count("bills"), 0);
     QCOMPARE(db.count("billstemp"), 1);
     QCOMPARE(db.count("billpayment"), 0);
-    QVERIFY(Bill::layoutMatches("1.4"));
-    QVERIFY(BillPayment::layoutMatches("1.4"));
+    QVERIFY(Bill::layoutMatches("1.5"));
+    QVERIFY(BillPayment::layoutMatches("1.5"));
 
     QVERIFY(runStep(copySteps, "1.1"));
     QVERIFY(runStep(dropSteps, "1.1"));
@@ -496,7 +494,7 @@ void TestDataUpgrade::file11ReachesCurrentVersionInOneRun()
     const QByteArray before = fileBytes(db.path());
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(outcome.succeeded);
-    QCOMPARE(outcome.version, QString("1.4"));
+    QCOMPARE(outcome.version, QString("1.5"));
     QCOMPARE(fileBytes(outcome.backupPath), before);
     QCOMPARE(sortedTables(), currentTables);
 
@@ -507,7 +505,7 @@ void TestDataUpgrade::file11ReachesCurrentVersionInOneRun()
                           "Gas bill|Gas Co|SINGLE|1|2009-06-15|2000-01-01"}));
     QCOMPARE(rowsOf("SELECT payeeid FROM bills WHERE description = 'Orphan'"), QStringList({"0"}));
     QCOMPARE(db.count("billschedule"), 4);
-    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.4"}));
+    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.5"}));
 }
 
 void TestDataUpgrade::billsPaidInAnOldFileStayPaid()
@@ -653,11 +651,11 @@ void TestDataUpgrade::file10ReachesCurrentVersionInOneRun()
     QCOMPARE(FileData::readVersion(), QString("1.0"));
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(outcome.succeeded);
-    QCOMPARE(outcome.version, QString("1.4"));
+    QCOMPARE(outcome.version, QString("1.5"));
     // reg is gone, and so is every work table.
     QCOMPARE(sortedTables(), currentTables);
 
-    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.4"}));
+    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.5"}));
     QCOMPARE(rowsOf("SELECT * FROM payees ORDER BY id"),
              QStringList({"1|Gas Co|G-1|Gas Street|gas|0", "2|Phone||||0"}));
     QCOMPARE(rowsOf("SELECT b.id, p.payeename, b.description, b.amount, b.insertdate, "
@@ -711,10 +709,11 @@ bool insertPayment(int id, int billId, const QDateTime &when, double amount)
 
 // Ids with gaps, a payee that has gone (77), a paid bill paid in the past and an unpaid bill
 // whose payments already cover it.
-bool fillFile12(const ScratchDatabase &db)
+bool fillFile12(const ScratchDatabase &db, const QString &version = "1.2")
 {
-    return createCurrentTables() &&
-           db.exec("INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '1 Road', 'a@b.c', '1.2')") &&
+    return build(db, file14Layout()) &&
+           db.exec("INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '1 Road', 'a@b.c', '" + version +
+                   "')") &&
            db.exec("INSERT INTO payees VALUES (5, 'Gas Co', 'G-1', 'Street', 'n', 0)") &&
            db.exec("INSERT INTO payees VALUES (8, 'Old', '', '', '', 1)") &&
            db.exec("INSERT INTO billschedule VALUES (3, 'MONTHLY', 15, 0, 1, 'MONTH', 'ENDON', "
@@ -733,24 +732,38 @@ bool fillFile12(const ScratchDatabase &db)
 }
 } // namespace
 
+void TestDataUpgrade::file12KeepsIdsColumnsAndPaidStates_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::newRow("1.2") << "1.2";
+    QTest::newRow("1.4") << "1.4";
+}
+
 void TestDataUpgrade::file12KeepsIdsColumnsAndPaidStates()
 {
+    QFETCH(QString, version);
     ScratchDatabase db;
-    QVERIFY(fillFile12(db));
-    const QStringList tables = {"payees", "billschedule", "bills", "billpayment"};
-    QStringList before;
-    for (const QString &table : tables)
-        before << rowsOf("SELECT * FROM " + table + " ORDER BY id");
+    QVERIFY(fillFile12(db, version));
+    // Each table with what the new layout adds to every row: confirmed amounts, fixed amount
+    // rules and no payment references.
+    const QList<QPair<QString, QString>> tables = {
+        {"payees", ""}, {"billschedule", "|FIXED"}, {"bills", "|0"}, {"billpayment", "|"}};
+    QStringList expected;
+    for (const auto &[table, added] : tables)
+        for (const QString &row : rowsOf("SELECT * FROM " + table + " ORDER BY id"))
+            expected << row + added;
+    const QByteArray original = fileBytes(db.path());
 
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(outcome.succeeded);
-    QCOMPARE(outcome.version, QString("1.4"));
+    QCOMPARE(outcome.version, QString("1.5"));
+    QCOMPARE(fileBytes(outcome.backupPath), original);
     QCOMPARE(sortedTables(), currentTables);
     QStringList after;
-    for (const QString &table : tables)
-        after << rowsOf("SELECT * FROM " + table + " ORDER BY id");
-    QCOMPARE(after, before);
-    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road|a@b.c|1.4"}));
+    for (const auto &table : tables)
+        after << rowsOf("SELECT * FROM " + table.first + " ORDER BY id");
+    QCOMPARE(after, expected);
+    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road|a@b.c|1.5"}));
 
     // The paid state is decided when a bill is read, no earlier.
     const Bill paidEarly = Bill::findById(20).value();

@@ -123,6 +123,28 @@ void buildFile11(const QString &path)
                         .arg(10 + i)
                         .arg(i % 2)));
 }
+
+// A 1.4 file with forty bills, some of them paid in part.
+void buildFile14(const QString &path)
+{
+    QVERIFY(Connections::open(Connections::current(), path));
+    for (const QString &statement : file14Layout())
+        QVERIFY(run(statement));
+    QVERIFY(run("INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '1 Road', '', '1.4')"));
+    QVERIFY(run("INSERT INTO payees VALUES (3, 'Gas Co', 'G-1', 'Gas Street', '', 0)"));
+    QVERIFY(run("INSERT INTO billschedule VALUES (1, 'MONTHLY', 1, 0, 1, 'DAY', 'ENDON', "
+                "'2007-01-01', '2010-04-01')"));
+    for (int i = 0; i < 40; ++i) {
+        QVERIFY(run(QString("INSERT INTO bills VALUES (%1, 1, 3, 'bill %1', %2, '2007-01-01', "
+                            "date('2007-01-01', '+%1 months'), '2000-01-01', 0, 0, 'note', 0)")
+                        .arg(i + 1)
+                        .arg(10 + i)));
+        if (i % 3 == 0)
+            QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, "
+                                "'2007-02-01T10:00:00.000', 5)")
+                            .arg(i + 1)));
+    }
+}
 } // namespace
 
 class TestKilledWrite : public QObject
@@ -137,19 +159,27 @@ private slots:
 void TestKilledWrite::killedWriteLeavesTheOldOrTheNewFile_data()
 {
     QTest::addColumn<QString>("task");
-    QTest::newRow("series") << "series";
-    QTest::newRow("upgrade") << "upgrade";
+    QTest::addColumn<QString>("fileVersion");
+    QTest::newRow("series") << "series"
+                            << "1.5";
+    QTest::newRow("upgrade from 1.1") << "upgrade"
+                                      << "1.1";
+    QTest::newRow("upgrade from 1.4") << "upgrade"
+                                      << "1.4";
 }
 
 void TestKilledWrite::killedWriteLeavesTheOldOrTheNewFile()
 {
     QFETCH(QString, task);
+    QFETCH(QString, fileVersion);
     QTemporaryDir dir;
     const QString original = dir.filePath("original.nvbf");
-    if (task == "series")
-        buildCurrentFile(original);
-    else
+    if (fileVersion == "1.1")
         buildFile11(original);
+    else if (fileVersion == "1.4")
+        buildFile14(original);
+    else
+        buildCurrentFile(original);
     Connections::close(Connections::current());
     const QByteArray originalBytes = fileBytes(original);
     const Content before = contentOf(original);
@@ -175,7 +205,7 @@ void TestKilledWrite::killedWriteLeavesTheOldOrTheNewFile()
         QCOMPARE(after.count("bills"), before.count("bills") + 520);
         QCOMPARE(after.count("billschedule"), before.count("billschedule") + 1);
     } else {
-        QVERIFY(after.rows.filter(QRegularExpression("^filedata\\|.*\\|1\\.4$")).size() == 1);
+        QVERIFY(after.rows.filter(QRegularExpression("^filedata\\|.*\\|1\\.5$")).size() == 1);
         QCOMPARE(after.count("bills"), before.count("bills"));
         QCOMPARE(after.count("payees"), before.count("payees"));
     }

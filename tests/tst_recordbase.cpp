@@ -96,8 +96,9 @@ void TestRecordBase::formattingMakesUsEnglishTheDefaultLocale()
 
 void TestRecordBase::versionAndTitle()
 {
-    QCOMPARE(currentVersion(), QString("1.4"));
-    QCOMPARE(productTitle(), QString("Norvo Rava Rodozod 1.4"));
+    QCOMPARE(currentVersion(), QString("1.5"));
+    QCOMPARE(productTitle(), QString("Norvo Rava Rodozod 1.5"));
+    QCOMPARE(systemVersion(), QString("1.4"));
 }
 
 void TestRecordBase::clockCanBePinnedAndReleased()

@@ -288,7 +288,7 @@ void TestTableUpgrade::fileDataHeaderIsCarriedOver()
     QCOMPARE(header.firstName(), QString("Ann"));
     QCOMPARE(header.address(), QString("Road 1"));
     QCOMPARE(header.emailAddress(), QString("ann@example.org"));
-    QCOMPARE(FileData::readVersion(), QString("1.4"));
+    QCOMPARE(FileData::readVersion(), QString("1.5"));
 }
 
 void TestTableUpgrade::recentFilesAreCarriedOver()
@@ -350,27 +350,27 @@ void TestTableUpgrade::versionsCompareAsNumbers_data()
     QTest::addColumn<bool>("newer"); // left is newer than the current version
 
     QTest::newRow("two-digit minor") << "1.10"
-                                     << "1.4" << 1 << true;
+                                     << "1.5" << 1 << true;
     QTest::newRow("next major") << "2.0"
-                                << "1.4" << 1 << true;
-    QTest::newRow("next minor") << "1.5"
-                                << "1.4" << 1 << true;
-    QTest::newRow("third part") << "1.4.1"
-                                << "1.4" << 1 << true;
-    QTest::newRow("same") << "1.4"
-                          << "1.4" << 0 << false;
-    QTest::newRow("trailing zero part") << "1.4.0"
-                                        << "1.4" << 0 << false;
+                                << "1.5" << 1 << true;
+    QTest::newRow("next minor") << "1.6"
+                                << "1.5" << 1 << true;
+    QTest::newRow("third part") << "1.5.1"
+                                << "1.5" << 1 << true;
+    QTest::newRow("same") << "1.5"
+                          << "1.5" << 0 << false;
+    QTest::newRow("trailing zero part") << "1.5.0"
+                                        << "1.5" << 0 << false;
     QTest::newRow("older") << "1.2"
-                           << "1.4" << -1 << false;
+                           << "1.5" << -1 << false;
     QTest::newRow("empty") << ""
-                           << "1.4" << -1 << false;
+                           << "1.5" << -1 << false;
     QTest::newRow("not a number") << "abc"
-                                  << "1.4" << -1 << false;
-    QTest::newRow("letters after digits") << "1.5a"
-                                          << "1.4" << -1 << false;
+                                  << "1.5" << -1 << false;
+    QTest::newRow("letters after digits") << "1.6a"
+                                          << "1.5" << -1 << false;
     QTest::newRow("beyond 64 bits") << "1.99999999999999999999999"
-                                    << "1.4" << -1 << false;
+                                    << "1.5" << -1 << false;
 }
 
 void TestTableUpgrade::versionsCompareAsNumbers()
@@ -454,7 +454,8 @@ void TestTableUpgrade::runnerChainsPassesInOrder()
     const QByteArray before = fileBytes(db.path());
 
     QStringList log;
-    UpgradeRunner runner(store, &headerVersion, loggingTables(log));
+    UpgradeRunner runner(store, &headerVersion, loggingTables(log),
+                         UpgradeRunner::systemVersions());
     const UpgradeRunner::Outcome outcome = runner.run();
     QVERIFY(outcome.succeeded);
     QCOMPARE(outcome.version, QString("1.4"));
@@ -480,7 +481,8 @@ void TestTableUpgrade::currentFileIsOnlyChecked()
     ScratchDatabase db(store, "store.db");
     QVERIFY(buildRunnerStore("1.4"));
     QStringList log;
-    UpgradeRunner runner(store, &headerVersion, loggingTables(log));
+    UpgradeRunner runner(store, &headerVersion, loggingTables(log),
+                         UpgradeRunner::systemVersions());
     const UpgradeRunner::Outcome outcome = runner.run();
     QVERIFY(outcome.succeeded);
     QVERIFY(outcome.backupPath.isEmpty());
@@ -534,7 +536,8 @@ void TestTableUpgrade::refusedRunLeavesTheFileUntouched()
 
     QStringList log;
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("No upgrade|fail"));
-    UpgradeRunner runner(store, &headerVersion, loggingTables(log, failAt));
+    UpgradeRunner runner(store, &headerVersion, loggingTables(log, failAt),
+                         UpgradeRunner::systemVersions());
     const UpgradeRunner::Outcome outcome = runner.run();
 
     QVERIFY(!outcome.succeeded);
@@ -559,7 +562,7 @@ void TestTableUpgrade::failedRunRestoresTheFile()
     if (startVersion == "1.0") // its header conversion does nothing
         tables[1].upgradeCopy = [](const QString &) { return true; };
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("fail|After the upgrade"));
-    UpgradeRunner runner(store, &headerVersion, tables);
+    UpgradeRunner runner(store, &headerVersion, tables, UpgradeRunner::systemVersions());
     const UpgradeRunner::Outcome outcome = runner.run();
 
     QVERIFY(!outcome.succeeded);

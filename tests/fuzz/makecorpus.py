@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the data file fuzzer (tests/fuzz/corpus): data files of every
-version the program reads (1.0, 1.1, 1.2, 1.4) with payees, bills, a series and payments, and
+version the program reads (1.0, 1.1, 1.2, 1.4, 1.5) with payees, bills, a series and payments, and
 files of unusual shape. Pages of 512 bytes keep each file a few kilobytes, which the fuzzer
 mutates much faster than files of 4 KiB pages.
 
@@ -96,6 +96,28 @@ def current(version, extra=()):
     return CURRENT + rows + list(extra)
 
 
+# What 1.5 adds to the 1.4 tables, in the columns' places at the end of each table.
+LAYOUT15 = [
+    "ALTER TABLE bills ADD COLUMN isestimate BOOL",
+    "ALTER TABLE billpayment ADD COLUMN reference VARCHAR(100)",
+    "ALTER TABLE billschedule ADD COLUMN amountrule VARCHAR(20)",
+    "UPDATE bills SET isestimate = 0",
+    "UPDATE billpayment SET reference = ''",
+    "UPDATE billschedule SET amountrule = 'FIXED'",
+]
+
+
+def file15(extra=()):
+    """The current file with its water series varying: two bills confirmed, one paid on an
+    estimate in part, the rest estimates."""
+    return current("1.5", LAYOUT15 + [
+        "UPDATE billschedule SET amountrule = 'AVERAGE3' WHERE id = 2",
+        "UPDATE bills SET amount = 23.75 WHERE id = 11",
+        "UPDATE bills SET isestimate = 1 WHERE id >= 12 AND id < 20",
+        "INSERT INTO billpayment VALUES (4, 12, '2026-07-01T08:00:00.000', 30, 'CHK 1001')",
+    ] + list(extra))
+
+
 def file10():
     return FILE10 + [
         "INSERT INTO reg VALUES ('Ann', 'Lee', '1 Road', '1.0')",
@@ -133,6 +155,16 @@ def main():
     make("v11.nvbf", file11())
     make("v12.nvbf", current("1.2"))
     make("v14.nvbf", current("1.4"))
+    make("v15.nvbf", file15())
+    # Rules and flags no release writes, an estimate paid beyond its forecast.
+    make("v15-odd-rules.nvbf", file15([
+        "UPDATE billschedule SET amountrule = 'LASTYEAR' WHERE id = 2",
+        "UPDATE billschedule SET amountrule = 'AVERAGE99' WHERE id = 1",
+        "UPDATE bills SET isestimate = 'x' WHERE id = 13",
+        "UPDATE bills SET isestimate = NULL WHERE id = 14",
+        "UPDATE bills SET isestimate = 1, amount = 'abc' WHERE id = 1",
+        "INSERT INTO billpayment VALUES (5, 15, '2026-07-02T08:00:00.000', 500, NULL)",
+    ]))
     make("v14-empty.nvbf", CURRENT + [
         "INSERT INTO filedata VALUES (1, '', '', '', '', '1.4')"])
     make("v14-no-header.nvbf", CURRENT)

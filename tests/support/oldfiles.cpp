@@ -26,6 +26,25 @@ const QStringList &file11Layout()
     return statements;
 }
 
+const QStringList &file14Layout()
+{
+    static const QStringList statements = {
+        "CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, payeeid INTEGER, "
+        "description VARCHAR(100) not null, amount DECIMAL, insertdate DATETIME, duedate "
+        "DATETIME, paiddate DATETIME, isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL)",
+        "CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, paymentdate "
+        "DATETIME, amount DECIMAL)",
+        "CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, scheduletype VARCHAR(20), "
+        "dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, frequencyvalue VARCHAR(20), "
+        "rangetype VARCHAR(20), rangestartdate DATETIME, rangeenddate DATETIME)",
+        "CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname varchar(50), lastname "
+        "varchar(50), address varchar(200), emailaddress varchar(200), version varchar(10))",
+        "CREATE TABLE payees(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
+        "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), deleted "
+        "BOOL)"};
+    return statements;
+}
+
 const QStringList &file11Rows()
 {
     static const QStringList statements = {
