@@ -101,6 +101,7 @@ private slots:
     void outputsCarryTheBillsExactly();
     void estimatesCarryTheirForecast_data();
     void estimatesCarryTheirForecast();
+    void notificationBodyCarriesNoMarkup_data();
     void notificationBodyCarriesNoMarkup();
     void recentFileComesFromTheSystemStore();
     void wrongOptionsAreStatus64_data();
@@ -435,12 +436,35 @@ void TestNvdue::recentFileComesFromTheSystemStore()
     QCOMPARE(fileBytes(store), before);
 }
 
+void TestNvdue::notificationBodyCarriesNoMarkup_data()
+{
+    QTest::addColumn<QString>("payee");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<bool>("estimate");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("markup and controls")
+        << "<a href=x>Pay</a> & co"
+        << "bill\x1b[2J" << false
+        << "&lt;a href=x&gt;Pay&lt;/a&gt; &amp; co: bill [2J, $10.00, 1 day overdue";
+    // Nothing confirmed before it: its stored amount, marked.
+    QTest::newRow("estimate") << "Power Co"
+                              << "power" << true
+                              << QString::fromUtf8("Power Co: power, ≈$10.00, 1 day overdue");
+}
+
 void TestNvdue::notificationBodyCarriesNoMarkup()
 {
+    QFETCH(QString, payee);
+    QFETCH(QString, description);
+    QFETCH(bool, estimate);
+    QFETCH(QString, body);
     {
         DataFile file(nullptr);
         QVERIFY(file.open(m_path));
-        QVERIFY(addBill("<a href=x>Pay</a> & co", "bill\x1b[2J", 10, today.addDays(-1)));
+        const int id = addBill(payee, description, 10, today.addDays(-1));
+        QVERIFY(id > 0);
+        if (estimate)
+            QVERIFY(run(QString("UPDATE bills SET isestimate = 1 WHERE id = %1").arg(id)));
         Connections::close(Connections::current());
     }
     QProcess daemon;
@@ -461,9 +485,7 @@ void TestNvdue::notificationBodyCarriesNoMarkup()
     QDBusConnection::disconnectFromBus("stand-in");
     daemon.kill();
     daemon.waitForFinished();
-    QCOMPARE(
-        service.bodies,
-        QStringList{"&lt;a href=x&gt;Pay&lt;/a&gt; &amp; co: bill [2J, $10.00, 1 day overdue"});
+    QCOMPARE(service.bodies, QStringList{body});
 }
 
 void TestNvdue::wrongOptionsAreStatus64_data()
