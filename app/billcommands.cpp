@@ -34,7 +34,8 @@ QString seriesRestText(const DataFile::SeriesBills &rest)
 MessageRequest deleteQuestion(const Bill &bill, bool inSeries, const DataFile &dataFile)
 {
     const QString billText = bill.payee().payeeName() + QStringLiteral("\n") + bill.description() +
-                             QStringLiteral("\n") + Formatting::currency(bill.balance());
+                             QStringLiteral("\n") +
+                             Formatting::currency(bill.balance(), bill.isEstimate());
     MessageRequest question;
     question.icon = MessageIcon::Warning;
     question.windowIcon = QStringLiteral(":/images/Resources/bill_delete.png");

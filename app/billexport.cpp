@@ -19,7 +19,8 @@ QByteArray csv(const QList<DataFile::BillPtr> &bills)
                                                 {QStringLiteral("Due Date"), CsvKind::Value},
                                                 {QStringLiteral("Amount"), CsvKind::Value},
                                                 {QStringLiteral("Balance"), CsvKind::Value},
-                                                {QStringLiteral("Paid Date"), CsvKind::Value}};
+                                                {QStringLiteral("Paid Date"), CsvKind::Value},
+                                                {QStringLiteral("Estimate"), CsvKind::Value}};
     QList<QStringList> rows;
     rows.reserve(bills.size());
     for (const DataFile::BillPtr &bill : bills) {
@@ -27,9 +28,10 @@ QByteArray csv(const QList<DataFile::BillPtr> &bills)
         // hold the never-paid date, which must not pass for a real one.
         const bool paidOnDay = bill->isPaid() && bill->paidDate() != Bill::neverPaidDate();
         rows.append({bill->payeeName(), bill->description(), ExportFiles::csvDate(bill->dueDate()),
-                     Formatting::plainAmount(bill->amount()),
+                     Formatting::plainAmount(bill->expectedAmount()),
                      Formatting::plainAmount(bill->balance()),
-                     paidOnDay ? ExportFiles::csvDate(bill->paidDate()) : QString()});
+                     paidOnDay ? ExportFiles::csvDate(bill->paidDate()) : QString(),
+                     ExportFiles::csvBool(bill->isEstimate())});
     }
     return ExportFiles::csvDocument(columns, rows);
 }

@@ -78,7 +78,7 @@ QVariant BillListItem::data(int column, int role) const
         case DueDateColumn:
             return Formatting::shortDate(m_bill->dueDate());
         default:
-            return Formatting::currency(m_bill->balance());
+            return Formatting::currency(m_bill->balance(), m_bill->isEstimate());
         }
     case Qt::TextAlignmentRole:
         return int(Qt::AlignHCenter | Qt::AlignVCenter);

@@ -19,7 +19,8 @@ enum BillColumn
 };
 
 // Whether a comes before b in a list ordered by column: payees and descriptions ignoring case,
-// due dates as dates, amounts (the balance shown) as numbers. Bills that are equal in that
+// due dates as dates, amounts (the balance shown, which rests on the forecast of an estimate) as
+// numbers. Bills that are equal in that
 // column always follow their due date and then their id, both ascending, whichever way the
 // column runs, so that the order of equal rows never depends on the order they came in.
 bool billShownBefore(const Bill &a, const Bill &b, int column, Qt::SortOrder order);

@@ -15,13 +15,21 @@ BillTotals billTotals(const QList<DataFile::BillPtr> &bills, const QDate &today)
     for (const DataFile::BillPtr &bill : bills) {
         const QDate due = bill->dueDate();
         const double balance = bill->balance();
-        if (due < today)
+        const bool estimate = bill->isEstimate();
+        if (due < today) {
             totals.pastDue += balance;
-        if (due <= weekEnd)
+            totals.pastDueEstimated |= estimate;
+        }
+        if (due <= weekEnd) {
             totals.dueInSevenDays += balance;
-        if (due >= monthStart && due <= monthEnd)
+            totals.dueInSevenDaysEstimated |= estimate;
+        }
+        if (due >= monthStart && due <= monthEnd) {
             totals.dueThisMonth += balance;
+            totals.dueThisMonthEstimated |= estimate;
+        }
         totals.total += balance;
+        totals.totalEstimated |= estimate;
     }
     return totals;
 }
@@ -30,13 +38,14 @@ QString summaryDocument(const BillTotals &totals, const QDate &today)
 {
     return QStringLiteral("<html><body><font size='5'><table width='100%'><tr><td><b>Past "
                           "Due:</b></td><td>") +
-           Formatting::currency(totals.pastDue) +
+           Formatting::currency(totals.pastDue, totals.pastDueEstimated) +
            QStringLiteral("</td></tr><tr><td><b>Due in 7 days:</b></td><td>") +
-           Formatting::currency(totals.dueInSevenDays) +
+           Formatting::currency(totals.dueInSevenDays, totals.dueInSevenDaysEstimated) +
            QStringLiteral("</td></tr><tr><td><b>Due in ") + Formatting::monthName(today) +
-           QStringLiteral(":</b></td><td>") + Formatting::currency(totals.dueThisMonth) +
+           QStringLiteral(":</b></td><td>") +
+           Formatting::currency(totals.dueThisMonth, totals.dueThisMonthEstimated) +
            QStringLiteral("</td></tr><tr><td><b>Total Due:</b></td><td>") +
-           Formatting::currency(totals.total) +
+           Formatting::currency(totals.total, totals.totalEstimated) +
            QStringLiteral("</td></tr></table></font></body></html>");
 }
 

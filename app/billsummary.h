@@ -9,13 +9,18 @@
 class Payee;
 class QTreeWidgetItem;
 
-// What the open bills add up to on one day: the four lines of the window's summary.
+// What the open bills add up to on one day: the four lines of the window's summary. A line
+// that adds in any estimate is itself one, and is marked so.
 struct BillTotals
 {
     double pastDue = 0.0;
     double dueInSevenDays = 0.0;
     double dueThisMonth = 0.0;
     double total = 0.0;
+    bool pastDueEstimated = false;
+    bool dueInSevenDaysEstimated = false;
+    bool dueThisMonthEstimated = false;
+    bool totalEstimated = false;
 };
 
 // Sums the balances of the bills. Due in 7 days has no lower bound: what is overdue or due

@@ -42,7 +42,7 @@ void DueBillsWindow::setBills(const QList<DueBill> &bills)
         auto *row = new QTreeWidgetItem(
             list, QStringList{due.bill->payee().payeeName(), due.bill->description(),
                               Formatting::shortDate(due.bill->dueDate()),
-                              Formatting::currency(due.bill->balance()),
+                              Formatting::currency(due.bill->balance(), due.bill->isEstimate()),
                               DueBills::reminderText(due.days)});
         row->setData(0, Qt::UserRole, due.bill->id());
         if (due.bill->id() == selected)
@@ -63,9 +63,12 @@ void DueBillsWindow::showRest(const QList<DueBill> &bills, qsizetype listed)
     if (rest <= 0)
         return;
     double balance = 0.0;
-    for (qsizetype i = listed; i < bills.size(); ++i)
+    bool estimated = false;
+    for (qsizetype i = listed; i < bills.size(); ++i) {
         balance += bills.at(i).bill->balance();
-    const QString total = Formatting::currency(balance);
+        estimated |= bills.at(i).bill->isEstimate();
+    }
+    const QString total = Formatting::currency(balance, estimated);
     if (rest == 1) {
         m_ui->moreDueLabel->setText(tr("and 1 more bill due, %1").arg(total));
         return;

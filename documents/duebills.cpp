@@ -87,12 +87,14 @@ QString icsDate(const QDate &day)
 // (after a bill due 9999-12-31): an all-day event without one lasts its one day all the same.
 QStringList eventLines(const Bill &bill, const QString &uid, const QString &stamp)
 {
-    const QString summary = bill.payeeName() + QStringLiteral(": ") + bill.description() +
-                            QStringLiteral(" (") + Formatting::roundedCurrency(bill.balance()) +
-                            QLatin1Char(')');
-    const QString description = QStringLiteral("Amount %1, balance %2")
-                                    .arg(Formatting::roundedCurrency(bill.amount()),
-                                         Formatting::roundedCurrency(bill.balance()));
+    const bool estimate = bill.isEstimate();
+    const QString summary =
+        bill.payeeName() + QStringLiteral(": ") + bill.description() + QStringLiteral(" (") +
+        Formatting::roundedCurrency(bill.balance(), estimate) + QLatin1Char(')');
+    const QString description =
+        QStringLiteral("Amount %1, balance %2")
+            .arg(Formatting::roundedCurrency(bill.expectedAmount(), estimate),
+                 Formatting::roundedCurrency(bill.balance(), estimate));
     QStringList lines{QStringLiteral("BEGIN:VEVENT"), QStringLiteral("UID:") + uid,
                       QStringLiteral("DTSTAMP:") + stamp,
                       QStringLiteral("DTSTART;VALUE=DATE:") + icsDate(bill.dueDate())};
@@ -179,12 +181,14 @@ QByteArray textDocument(const QList<DueBill> &bills)
 {
     QList<QStringList> rows;
     double total = 0.0;
+    bool estimated = false;
     for (const DueBill &due : bills) {
         rows.append({due.bill->dueDate().toString(isoDate), statusText(due.days),
                      Formatting::shortLine(due.bill->payeeName(), textColumnWidth),
                      Formatting::shortLine(due.bill->description(), textColumnWidth),
-                     Formatting::roundedCurrency(due.bill->balance())});
+                     Formatting::roundedCurrency(due.bill->balance(), due.bill->isEstimate())});
         total += due.bill->balance();
+        estimated |= due.bill->isEstimate();
     }
     QList<qsizetype> widths(5, 0);
     for (const QStringList &row : std::as_const(rows)) {
@@ -202,7 +206,7 @@ QByteArray textDocument(const QList<DueBill> &bills)
     text += QStringLiteral("%1 %2, total %3\n")
                 .arg(bills.size())
                 .arg(bills.size() == 1 ? QStringLiteral("bill") : QStringLiteral("bills"))
-                .arg(Formatting::roundedCurrency(total));
+                .arg(Formatting::roundedCurrency(total, estimated));
     return text.toUtf8();
 }
 
@@ -213,9 +217,10 @@ QByteArray csvDocument(const QList<DueBill> &bills)
     for (const DueBill &due : bills) {
         const Bill &bill = *due.bill;
         rows.append({QString::number(bill.id()), ExportFiles::csvDate(bill.dueDate()),
-                     bill.payeeName(), bill.description(), Formatting::plainAmount(bill.amount()),
+                     bill.payeeName(), bill.description(),
+                     Formatting::plainAmount(bill.expectedAmount()),
                      Formatting::plainAmount(bill.balance()), machineStatus(due.days),
-                     QString::number(due.days)});
+                     QString::number(due.days), ExportFiles::csvBool(bill.isEstimate())});
     }
     using ExportFiles::CsvKind;
     return ExportFiles::csvDocument({{QStringLiteral("id"), CsvKind::Value},
@@ -225,7 +230,8 @@ QByteArray csvDocument(const QList<DueBill> &bills)
                                      {QStringLiteral("amount"), CsvKind::Value},
                                      {QStringLiteral("balance"), CsvKind::Value},
                                      {QStringLiteral("status"), CsvKind::Text},
-                                     {QStringLiteral("days"), CsvKind::Value}},
+                                     {QStringLiteral("days"), CsvKind::Value},
+                                     {QStringLiteral("estimate"), CsvKind::Value}},
                                     rows);
 }
 
@@ -234,15 +240,16 @@ QByteArray jsonDocument(const QList<DueBill> &bills)
     QJsonArray array;
     for (const DueBill &due : bills) {
         const Bill &bill = *due.bill;
-        array.append(
-            QJsonObject{{QStringLiteral("id"), bill.id()},
-                        {QStringLiteral("due_date"), bill.dueDate().toString(isoDate)},
-                        {QStringLiteral("payee"), bill.payeeName()},
-                        {QStringLiteral("description"), bill.description()},
-                        {QStringLiteral("amount"), Formatting::roundedToCents(bill.amount())},
-                        {QStringLiteral("balance"), Formatting::roundedToCents(bill.balance())},
-                        {QStringLiteral("status"), machineStatus(due.days)},
-                        {QStringLiteral("days"), due.days}});
+        array.append(QJsonObject{
+            {QStringLiteral("id"), bill.id()},
+            {QStringLiteral("due_date"), bill.dueDate().toString(isoDate)},
+            {QStringLiteral("payee"), bill.payeeName()},
+            {QStringLiteral("description"), bill.description()},
+            {QStringLiteral("amount"), Formatting::roundedToCents(bill.expectedAmount())},
+            {QStringLiteral("balance"), Formatting::roundedToCents(bill.balance())},
+            {QStringLiteral("status"), machineStatus(due.days)},
+            {QStringLiteral("days"), due.days},
+            {QStringLiteral("estimate"), bill.isEstimate()}});
     }
     return escapedControls(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }

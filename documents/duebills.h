@@ -32,9 +32,11 @@ QString reminderText(int days);
 QString statusText(int days);
 
 // One aligned line per bill (due date, status, payee, description, balance) and a line with
-// the count and the total balance; control characters of stored texts become spaces.
+// the count and the total balance; control characters of stored texts become spaces. The
+// balance of an estimate, and a total that adds any in, is marked "≈".
 QByteArray textDocument(const QList<DueBill> &bills);
-// RFC 4180 with a header row, UTF-8 and CRLF; amounts as plain decimals.
+// RFC 4180 with a header row, UTF-8 and CRLF; amounts as plain decimals. The amount is what
+// the bill is expected to come to, and the last column says whether that is an estimate.
 QByteArray csvDocument(const QList<DueBill> &bills);
 // One JSON array of objects with the keys of the CSV header.
 QByteArray jsonDocument(const QList<DueBill> &bills);

@@ -99,6 +99,11 @@ QString csvDate(const QDate &date)
     return date.isValid() ? date.toString(Qt::ISODate) : QString();
 }
 
+QString csvBool(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes, QString *errorText)
 {
     QSaveFile file(path);

@@ -38,6 +38,8 @@ QByteArray csvDocument(const QList<CsvColumn> &columns, const QList<QStringList>
 // Dates as yyyy-MM-dd, an invalid date as an empty field; amounts go in as
 // Formatting::plainAmount writes them.
 QString csvDate(const QDate &date);
+// "true" or "false", as a flag column holds it.
+QString csvBool(bool value);
 
 // Writes the whole file or nothing: the bytes go to a temporary file beside the target, which
 // replaces the target only once everything is written. On failure the system's reason (the

@@ -60,9 +60,11 @@ bool notify(const QList<DueBill> &due, int days)
 {
     qsizetype overdue = 0;
     double total = 0.0;
+    bool estimated = false;
     for (const DueBill &bill : due) {
         overdue += bill.days < 0 ? 1 : 0;
         total += bill.bill->balance();
+        estimated |= bill.bill->isEstimate();
     }
     const qsizetype soon = due.size() - overdue;
     const QString period = days == 7 ? QStringLiteral("due this week")
@@ -73,8 +75,8 @@ bool notify(const QList<DueBill> &due, int days)
     if (soon > 0)
         parts.append(overdue > 0 ? QStringLiteral("%1 %2").arg(soon).arg(period)
                                  : countText(soon, period));
-    const QString summary =
-        parts.join(QStringLiteral(", ")) + QString::fromUtf8(" — ") + Formatting::currency(total);
+    const QString summary = parts.join(QStringLiteral(", ")) + QString::fromUtf8(" — ") +
+                            Formatting::currency(total, estimated);
     const int shown = 5;
     // One line per bill, as in the text output.
     const int width = 40;
@@ -83,7 +85,7 @@ bool notify(const QList<DueBill> &due, int days)
         lines.append(QStringLiteral("%1: %2, %3, %4")
                          .arg(Formatting::shortLine(bill.bill->payeeName(), width),
                               Formatting::shortLine(bill.bill->description(), width),
-                              Formatting::currency(bill.bill->balance()),
+                              Formatting::currency(bill.bill->balance(), bill.bill->isEstimate()),
                               DueBills::reminderText(bill.days)));
     if (due.size() > shown)
         lines.append(QStringLiteral("and %1 more").arg(due.size() - shown));

@@ -40,6 +40,11 @@ QString currency(double value)
     return signedText(QStringLiteral("$%L1"), value);
 }
 
+QString currency(double value, bool estimate)
+{
+    return estimate ? QChar(0x2248) + currency(value) : currency(value);
+}
+
 QString amount(double value)
 {
     return signedText(QStringLiteral("%L1"), value);
@@ -53,6 +58,11 @@ QString plainAmount(double value)
 QString roundedCurrency(double value)
 {
     return currency(roundedToCents(value));
+}
+
+QString roundedCurrency(double value, bool estimate)
+{
+    return currency(roundedToCents(value), estimate);
 }
 
 double roundedToCents(double value)

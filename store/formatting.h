@@ -11,6 +11,9 @@ namespace Formatting {
 // Like amount(), it makes US English the default locale, which the rest of the program relies
 // on once any amount has been shown.
 QString currency(double value);
+// currency(), marked "≈" before it ("≈$86.40") when the value is an estimate rather than a
+// bill's real amount; a sum that rests on any estimate is one too.
+QString currency(double value, bool estimate);
 // "1,234.50", as an amount field shows it.
 QString amount(double value);
 // "1234.50": the value rounded to whole cents, two decimals, no grouping and no currency sign,
@@ -19,6 +22,8 @@ QString plainAmount(double value);
 // currency() of the value rounded to whole cents first, so that a list showing this text
 // agrees cent for cent with the plainAmount() and roundedToCents() figures written beside it.
 QString roundedCurrency(double value);
+// roundedCurrency(), marked as currency(value, estimate) marks it.
+QString roundedCurrency(double value, bool estimate);
 // The value rounded to whole cents, never -0. A value so large that a double holds no cents
 // of it is whole already and stays exactly as it is.
 double roundedToCents(double value);

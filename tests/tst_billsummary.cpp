@@ -1,8 +1,10 @@
 #include "bill.h"
+#include "billlist.h"
 #include "billsummary.h"
 #include "payee.h"
 #include "testmain.h"
 
+#include <QRegularExpression>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -12,6 +14,8 @@ struct Due
     int dayOffset; // from today
     double amount;
     double paid;
+    bool estimate = false;
+    double forecast = 0; // none when 0
 };
 
 QList<DataFile::BillPtr> billsDue(const QDate &today, const QList<Due> &dues)
@@ -25,6 +29,9 @@ QList<DataFile::BillPtr> billsDue(const QDate &today, const QList<Due> &dues)
         bill->setDueDate(today.addDays(due.dayOffset));
         if (due.paid > 0)
             bill->addPayment(BillPayment(id, QDateTime(today, QTime(9, 0)), due.paid));
+        bill->setEstimate(due.estimate);
+        if (due.forecast > 0)
+            bill->setForecast(due.forecast);
         bills.append(bill);
     }
     return bills;
@@ -32,6 +39,7 @@ QList<DataFile::BillPtr> billsDue(const QDate &today, const QList<Due> &dues)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Due)
 Q_DECLARE_METATYPE(QList<Due>)
 
 class TestBillSummary : public QObject
@@ -42,9 +50,15 @@ private slots:
     void totals_data();
     void totals();
     void summaryDocumentText();
+    void sumsThatAddInEstimatesAreMarked_data();
+    void sumsThatAddInEstimatesAreMarked();
     void payeeDocumentShowsTextAsTyped_data();
     void payeeDocumentShowsTextAsTyped();
     void rowsCarryBalanceColourAndId();
+    void amountColumnShowsTheExpectedBalance_data();
+    void amountColumnShowsTheExpectedBalance();
+    void amountColumnSortsByTheExpectedBalance_data();
+    void amountColumnSortsByTheExpectedBalance();
 };
 
 // Sums in the order past due, due in 7 days, due this month, total.
@@ -107,6 +121,47 @@ void TestBillSummary::summaryDocumentText()
                      "days:</b></td><td>$15.00</td></tr><tr><td><b>Due in "
                      "December:</b></td><td>$1,234.50</td></tr><tr><td><b>Total "
                      "Due:</b></td><td>$15.00</td></tr></table></font></body></html>"));
+}
+
+// The four sums as the panel shows them: past due, due in 7 days, due this month, total.
+void TestBillSummary::sumsThatAddInEstimatesAreMarked_data()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QList<Due>>("dues");
+    QTest::addColumn<QStringList>("shown");
+
+    const QDate midMonth(2026, 6, 15);
+    const QString e = QString(QChar(0x2248));
+    QTest::newRow("no estimate") << midMonth << QList<Due>{{-1, 10, 0}, {0, 5, 0}}
+                                 << QStringList{"$10.00", "$15.00", "$15.00", "$15.00"};
+    QTest::newRow("an estimate next month marks the total alone")
+        << midMonth << QList<Due>{{-1, 10, 0}, {20, 50, 0, true, 86.4}}
+        << QStringList{"$10.00", "$10.00", "$10.00", e + "$96.40"};
+    QTest::newRow("an overdue estimate marks every sum it is in")
+        << midMonth << QList<Due>{{-1, 50, 0, true, 60}, {3, 5, 0}}
+        << QStringList{e + "$60.00", e + "$65.00", e + "$65.00", e + "$65.00"};
+    QTest::newRow("estimate partly paid, nothing to forecast from")
+        << midMonth << QList<Due>{{2, 50, 20, true}, {-2, 1000, 0}}
+        << QStringList{"$1,000.00", e + "$1,030.00", e + "$1,030.00", e + "$1,030.00"};
+    // Within the week but in July.
+    QTest::newRow("end of the month")
+        << QDate(2026, 6, 28) << QList<Due>{{3, 50, 0, true, 40.5}, {1, 10, 0}}
+        << QStringList{"$0.00", e + "$50.50", "$10.00", e + "$50.50"};
+}
+
+void TestBillSummary::sumsThatAddInEstimatesAreMarked()
+{
+    QFETCH(QDate, today);
+    QFETCH(QList<Due>, dues);
+    QFETCH(QStringList, shown);
+
+    const QString document = summaryDocument(billTotals(billsDue(today, dues), today), today);
+    QStringList sums;
+    QRegularExpressionMatchIterator cells =
+        QRegularExpression("</b></td><td>([^<]*)</td>").globalMatch(document);
+    while (cells.hasNext())
+        sums.append(cells.next().captured(1));
+    QCOMPARE(sums, shown);
 }
 
 void TestBillSummary::payeeDocumentShowsTextAsTyped_data()
@@ -178,6 +233,52 @@ void TestBillSummary::rowsCarryBalanceColourAndId()
             QVERIFY(rows.at(i)->textAlignment(column) & Qt::AlignHCenter);
     }
     qDeleteAll(rows);
+}
+
+// The stored amount is 50 throughout.
+void TestBillSummary::amountColumnShowsTheExpectedBalance_data()
+{
+    QTest::addColumn<Due>("due");
+    QTest::addColumn<QString>("shown");
+    const QString e = QString(QChar(0x2248));
+    QTest::newRow("confirmed") << Due{0, 50, 0} << "$50.00";
+    QTest::newRow("forecast") << Due{0, 50, 0, true, 86.4} << e + "$86.40";
+    QTest::newRow("forecast less a payment") << Due{0, 50, 10, true, 1086.4} << e + "$1,076.40";
+    QTest::newRow("nothing to forecast from") << Due{0, 50, 0, true} << e + "$50.00";
+    QTest::newRow("forecast paid beyond") << Due{0, 50, 90, true, 86.4} << e + "-$3.60";
+}
+
+void TestBillSummary::amountColumnShowsTheExpectedBalance()
+{
+    QFETCH(Due, due);
+    QFETCH(QString, shown);
+    const QDate today(2026, 1, 31);
+    const QList<QTreeWidgetItem *> rows = billRows(billsDue(today, {due}), today);
+    QCOMPARE(rows.constFirst()->text(AmountColumn), shown);
+    qDeleteAll(rows);
+}
+
+void TestBillSummary::amountColumnSortsByTheExpectedBalance_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QList<int>>("ids");
+    QTest::newRow("ascending") << int(Qt::AscendingOrder) << QList<int>{3, 1, 2};
+    QTest::newRow("descending") << int(Qt::DescendingOrder) << QList<int>{2, 1, 3};
+}
+
+void TestBillSummary::amountColumnSortsByTheExpectedBalance()
+{
+    QFETCH(int, order);
+    QFETCH(QList<int>, ids);
+    const QDate today(2026, 1, 31);
+    // Stored 100 confirmed, 10 expected at 150, 200 expected at 50.
+    QList<DataFile::BillPtr> bills =
+        billsDue(today, {{0, 100, 0}, {1, 10, 0, true, 150}, {2, 200, 0, true, 50}});
+    sortBills(bills, AmountColumn, Qt::SortOrder(order));
+    QList<int> sorted;
+    for (const DataFile::BillPtr &bill : bills)
+        sorted.append(bill->id());
+    QCOMPARE(sorted, ids);
 }
 
 NV_TEST_MAIN(TestBillSummary)

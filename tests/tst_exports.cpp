@@ -1,5 +1,6 @@
 #include "bill.h"
 #include "billexport.h"
+#include "billpayment.h"
 #include "csvparse.h"
 #include "duebills.h"
 #include "exportfiles.h"
@@ -11,6 +12,7 @@
 #include "reportdocuments.h"
 #include "testmain.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -70,6 +72,8 @@ private slots:
     void textOutputCutsLongNames();
     void calendarDatesAreValid_data();
     void calendarDatesAreValid();
+    void estimatesLeaveWithTheirExpectedAmount_data();
+    void estimatesLeaveWithTheirExpectedAmount();
     void failedWriteNamesTheReason();
 };
 
@@ -177,6 +181,63 @@ void TestExports::calendarDatesAreValid()
         if (line.contains(";VALUE=DATE"))
             found.append(QString::fromUtf8(line.trimmed()));
     QCOMPARE(found, dates);
+}
+
+void TestExports::estimatesLeaveWithTheirExpectedAmount_data()
+{
+    QTest::addColumn<bool>("estimate");
+    QTest::addColumn<double>("forecast"); // none when 0
+    QTest::addColumn<double>("paid");
+    QTest::addColumn<QStringList>("exported"); // amount, balance and estimate
+    QTest::addColumn<QString>("summary");      // of the calendar event
+    QTest::addColumn<QString>("description");
+    // Stored amount 50 throughout.
+    QTest::newRow("confirmed") << false << 0.0 << 0.0 << QStringList{"50.00", "50.00", "false"}
+                               << "Power: Power ($50.00)"
+                               << "Amount $50.00\\, balance $50.00";
+    QTest::newRow("forecast") << true << 86.4 << 0.0 << QStringList{"86.40", "86.40", "true"}
+                              << QString::fromUtf8("Power: Power (≈$86.40)")
+                              << QString::fromUtf8("Amount ≈$86.40\\, balance ≈$86.40");
+    QTest::newRow("forecast, partly paid")
+        << true << 1234.5 << 34.5 << QStringList{"1234.50", "1200.00", "true"}
+        << QString::fromUtf8("Power: Power (≈$1\\,200.00)")
+        << QString::fromUtf8("Amount ≈$1\\,234.50\\, balance ≈$1\\,200.00");
+    // Nothing confirmed in the series yet: the stored amount is the estimate.
+    QTest::newRow("nothing to forecast from")
+        << true << 0.0 << 0.0 << QStringList{"50.00", "50.00", "true"}
+        << QString::fromUtf8("Power: Power (≈$50.00)")
+        << QString::fromUtf8("Amount ≈$50.00\\, balance ≈$50.00");
+}
+
+void TestExports::estimatesLeaveWithTheirExpectedAmount()
+{
+    QFETCH(bool, estimate);
+    QFETCH(double, forecast);
+    QFETCH(double, paid);
+    QFETCH(QStringList, exported);
+    QFETCH(QString, summary);
+    QFETCH(QString, description);
+    const std::shared_ptr<Bill> bill = unpaidBill("Power", 50, today.addDays(3));
+    bill->setEstimate(estimate);
+    if (forecast > 0)
+        bill->setForecast(forecast);
+    if (paid > 0)
+        bill->addPayment(BillPayment(1, QDateTime(today, QTime(9, 0)), paid));
+
+    bool ok = false;
+    const QList<QStringList> csv = parseCsv(BillExport::csv({bill}), &ok);
+    QVERIFY(ok);
+    QCOMPARE(csv.value(0).mid(3), (QStringList{"Amount", "Balance", "Paid Date", "Estimate"}));
+    const QStringList row = csv.value(1);
+    QCOMPARE((QStringList{row.value(3), row.value(4), row.value(6)}), exported);
+
+    const QByteArray ics = DueBills::icsDocument(DueBills::select({bill}, today, 7), "bills.nvbf",
+                                                 QDateTime(today, QTime(8, 0), Qt::UTC));
+    const QStringList lines = QString::fromUtf8(ics).remove("\r\n ").split("\r\n");
+    // The alarm repeats the summary.
+    QCOMPARE(lines.filter(QRegularExpression("^(SUMMARY|DESCRIPTION):")),
+             (QStringList{"SUMMARY:" + summary, "DESCRIPTION:" + description,
+                          "DESCRIPTION:" + summary}));
 }
 
 void TestExports::failedWriteNamesTheReason()

@@ -445,11 +445,11 @@ void TestFileCommands::exportBills_data()
     QTest::addColumn<QList<int>>("clicks");
     QTest::addColumn<QString>("written"); // empty when no file may be left
     QTest::addColumn<QList<QStringList>>("rows");
-    const QStringList power{"Power", "electric", "2026-01-20", "80.00", "50.00", ""};
+    const QStringList power{"Power", "electric", "2026-01-20", "80.00", "50.00", "", "false"};
     const QStringList cafe{
-        "Ünïcode Café", "Rent, \"main\"\nflat", "2027-01-02", "1234.50", "1234.50", ""};
+        "Ünïcode Café", "Rent, \"main\"\nflat", "2027-01-02", "1234.50", "1234.50", "", "false"};
     const QList<QStringList> water{
-        {"Water", "quarterly", "2025-11-30", "20.00", "0.00", "2026-01-31"}};
+        {"Water", "quarterly", "2025-11-30", "20.00", "0.00", "2026-01-31", "false"}};
     QTest::newRow("current, .csv added")
         << "bills" << false << QList<int>{} << "bills.csv" << QList<QStringList>{power, cafe};
     QTest::newRow("in the order shown")
@@ -491,7 +491,8 @@ void TestFileCommands::exportBills()
     bool ok = false;
     const QList<QStringList> records = parseCsv(fileBytes(dir.filePath(written)), &ok);
     QVERIFY(ok);
-    const QStringList header{"Payee", "Description", "Due Date", "Amount", "Balance", "Paid Date"};
+    const QStringList header{"Payee",   "Description", "Due Date", "Amount",
+                             "Balance", "Paid Date",   "Estimate"};
     QCOMPARE(records, QList<QStringList>{header} + rows);
 }
 

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -53,7 +54,37 @@ public slots:
     }
 };
 
+// Statements of the tables as a file of that version holds them: from 1.5 on a series has its
+// amount rule, a bill its estimate flag and a payment its reference.
+QStringList layoutStatements(const QString &version)
+{
+    const bool withEstimates = version != "1.4";
+    return {
+        "CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname varchar(50), lastname "
+        "varchar(50), address varchar(200), emailaddress varchar(200), version varchar(10))",
+        "CREATE TABLE payees(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
+        "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), deleted BOOL)",
+        QString("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, scheduletype "
+                "VARCHAR(20), dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, "
+                "frequencyvalue VARCHAR(20), rangetype VARCHAR(20), rangestartdate DATETIME, "
+                "rangeenddate DATETIME%1)")
+            .arg(withEstimates ? ", amountrule VARCHAR(20)" : ""),
+        QString("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, payeeid "
+                "INTEGER, description VARCHAR(100) not null, amount DECIMAL, insertdate "
+                "DATETIME, duedate DATETIME, paiddate DATETIME, isunique BOOL, paid BOOL, note "
+                "VARCHAR(400), deleted BOOL%1)")
+            .arg(withEstimates ? ", isestimate BOOL" : ""),
+        QString("CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, "
+                "paymentdate DATETIME, amount DECIMAL%1)")
+            .arg(withEstimates ? ", reference VARCHAR(100)" : ""),
+        "INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '', '', '" + version + "')",
+        "INSERT INTO payees VALUES (1, 'Power Co', '', '', '', 0)",
+    };
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<bool>)
 
 class TestNvdue : public QObject
 {
@@ -68,6 +99,9 @@ private slots:
     void unreadableFileIsReportedAndLeftAlone_data();
     void unreadableFileIsReportedAndLeftAlone();
     void outputsCarryTheBillsExactly();
+    void estimatesCarryTheirForecast_data();
+    void estimatesCarryTheirForecast();
+    void notificationBodyCarriesNoMarkup_data();
     void notificationBodyCarriesNoMarkup();
     void recentFileComesFromTheSystemStore();
     void wrongOptionsAreStatus64_data();
@@ -75,6 +109,7 @@ private slots:
 
 private:
     void buildFile(const QList<int> &dueInDays);
+    void buildVaryingSeries(const QString &version, const QString &rule);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
@@ -212,11 +247,11 @@ void TestNvdue::outputsCarryTheBillsExactly()
 
     // Quoted where a field holds a comma, quote or line break, and only there.
     QCOMPARE(QString::fromUtf8(nvdue(base + QStringList{"csv"}).out),
-             "id,due_date,payee,description,amount,balance,status,days\r\n"
+             "id,due_date,payee,description,amount,balance,status,days,estimate\r\n"
              "1,2026-05-12,\"A, B; C\nD \"\"E\"\"\"," +
                  QString(60, QChar(0x00e9)) +
-                 ",12.35,10.35,overdue,-2\r\n"
-                 "2,2026-05-17,Wa ]0;x ter [2J   ,water,20.00,20.00,upcoming,3\r\n");
+                 ",12.35,10.35,overdue,-2,false\r\n"
+                 "2,2026-05-17,Wa ]0;x ter [2J   ,water,20.00,20.00,upcoming,3,false\r\n");
     for (const char *format : {"text", "json", "ics"})
         QVERIFY(
             !QString::fromUtf8(nvdue(base + QStringList{format}).out)
@@ -248,6 +283,141 @@ void TestNvdue::outputsCarryTheBillsExactly()
     QCOMPARE(uids(nvdue(base + QStringList{"ics"}).out), uids(ics));
 }
 
+// A monthly power bill whose amount varies, written as it is stored: confirmed amounts last
+// May and from January to April (January to March paid, the April one deleted once as a
+// mistake), estimates for May (20 paid towards it) and June; and a second series with an
+// estimate and nothing confirmed yet. A 1.4 file has no estimates.
+void TestNvdue::buildVaryingSeries(const QString &version, const QString &rule)
+{
+    QVERIFY(Connections::open("raw", m_path));
+    {
+        QSqlQuery query(Connections::database("raw"));
+        for (const QString &statement : layoutStatements(version))
+            QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        const bool varies = rule != "FIXED";
+        for (int schedule : {1, 2}) {
+            QString insert = "INSERT INTO billschedule VALUES (%1, 'MONTHLY', 10, 0, 1, 'DAY', "
+                             "'ENDON', '2025-05-10', '2026-12-10'";
+            insert += version == "1.4" ? ")" : ", '" + rule + "')";
+            QVERIFY(query.exec(insert.arg(schedule)));
+        }
+        struct Stored
+        {
+            int schedule;
+            const char *due;
+            const char *amount;
+            bool paid, estimate, deleted;
+        };
+        const QList<Stored> bills{
+            {1, "2025-05-10", "61.00", true, false, false},
+            {1, "2026-01-10", "80.00", true, false, false},
+            {1, "2026-02-10", "90.00", true, false, false},
+            {1, "2026-03-10", "100.00", true, false, false},
+            {1, "2026-04-10", "120.00", false, false, false},
+            {1, "2026-04-20", "1000.00", false, false, true},
+            {1, "2026-05-10", "50.00", false, true, false},
+            {2, "2026-05-20", "33.00", false, true, false},
+            {1, "2026-06-10", "50.00", false, true, false},
+        };
+        for (int id = 1; id <= bills.size(); ++id) {
+            const Stored &bill = bills.at(id - 1);
+            QString insert = QString("INSERT INTO bills VALUES (%1, %2, 1, 'power', %3, "
+                                     "'2025-05-01T09:00:00', '%4', '%5', 0, %6, '', %7")
+                                 .arg(id)
+                                 .arg(bill.schedule)
+                                 .arg(bill.amount, bill.due, bill.paid ? bill.due : "")
+                                 .arg(int(bill.paid))
+                                 .arg(int(bill.deleted));
+            insert += version == "1.4" ? ")" : QString(", %1)").arg(int(bill.estimate && varies));
+            QVERIFY2(query.exec(insert), qPrintable(query.lastError().text()));
+            const QString paid = bill.paid ? bill.amount : id == 7 ? "20.00" : "";
+            if (paid.isEmpty())
+                continue;
+            insert = QString("INSERT INTO billpayment VALUES (%1, %1, '%2T08:00:00', %3")
+                         .arg(id)
+                         .arg(bill.due, paid);
+            QVERIFY(query.exec(insert + (version == "1.4" ? ")" : ", '')")));
+        }
+    }
+    Connections::close("raw");
+}
+
+// Listed with --all, by due date: the April bill (confirmed), May (an estimate with 20 paid),
+// the other series' estimate and June.
+void TestNvdue::estimatesCarryTheirForecast_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QStringList>("amounts");
+    QTest::addColumn<QStringList>("balances");
+    QTest::addColumn<QList<bool>>("estimates");
+
+    const QList<bool> estimated{false, true, true, true};
+    // The last three confirmed before May: 90, 100 and 120; the deleted 1,000 does not count.
+    QTest::newRow("mean of the last 3")
+        << "1.5"
+        << "AVERAGE3" << QStringList{"120.00", "103.33", "33.00", "103.33"}
+        << QStringList{"120.00", "83.33", "33.00", "103.33"} << estimated;
+    // All five confirmed: 451 / 5.
+    QTest::newRow("mean of the last 12")
+        << "1.5"
+        << "AVERAGE12" << QStringList{"120.00", "90.20", "33.00", "90.20"}
+        << QStringList{"120.00", "70.20", "33.00", "90.20"} << estimated;
+    // May has last May's 61; June has no June a year before and takes the mean of the last 3.
+    QTest::newRow("same month last year")
+        << "1.5"
+        << "LASTYEAR" << QStringList{"120.00", "61.00", "33.00", "103.33"}
+        << QStringList{"120.00", "41.00", "33.00", "103.33"} << estimated;
+    const QList<bool> confirmed{false, false, false, false};
+    QTest::newRow("the same each time")
+        << "1.5"
+        << "FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
+        << QStringList{"120.00", "30.00", "33.00", "50.00"} << confirmed;
+    QTest::newRow("1.4 file, read as it is")
+        << "1.4"
+        << "FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
+        << QStringList{"120.00", "30.00", "33.00", "50.00"} << confirmed;
+}
+
+void TestNvdue::estimatesCarryTheirForecast()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, rule);
+    QFETCH(QStringList, amounts);
+    QFETCH(QStringList, balances);
+    QFETCH(QList<bool>, estimates);
+    buildVaryingSeries(version, rule);
+    const QByteArray before = fileBytes(m_path);
+    const QStringList base{m_path, "--all", "--today", today.toString(Qt::ISODate), "--format"};
+
+    const ProcessRun csvRun = nvdue(base + QStringList{"csv"});
+    QVERIFY2(csvRun.err.isEmpty(), csvRun.err.constData());
+    const QStringList csv = QString::fromUtf8(csvRun.out).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(csv.value(0), "id,due_date,payee,description,amount,balance,status,days,estimate");
+    QCOMPARE(csv.size(), amounts.size() + 1);
+    const QJsonArray json = QJsonDocument::fromJson(nvdue(base + QStringList{"json"}).out).array();
+    QCOMPARE(json.size(), amounts.size());
+    const QStringList text = QString::fromUtf8(nvdue(base + QStringList{"text"}).out).split('\n');
+    double total = 0;
+    for (int i = 0; i < amounts.size(); ++i) {
+        const QStringList fields = csv.at(i + 1).split(',');
+        QCOMPARE(fields.mid(4, 2), (QStringList{amounts.at(i), balances.at(i)}));
+        QCOMPARE(fields.last(), estimates.at(i) ? "true" : "false");
+        QCOMPARE(QString::number(json.at(i)["amount"].toDouble(), 'f', 2), amounts.at(i));
+        QCOMPARE(QString::number(json.at(i)["balance"].toDouble(), 'f', 2), balances.at(i));
+        QCOMPARE(json.at(i)["estimate"], QJsonValue(estimates.at(i)));
+        const QString shown =
+            (estimates.at(i) ? QString(QChar(0x2248)) : "") + "$" + balances.at(i);
+        QVERIFY2(text.at(i).endsWith("  " + shown), qPrintable(text.at(i)));
+        total += balances.at(i).toDouble();
+    }
+    // A total that adds in any estimate is one itself.
+    const QString marked = estimates.contains(true) ? QString(QChar(0x2248)) : QString();
+    QCOMPARE(text.at(amounts.size()),
+             "4 bills, total " + marked + "$" + QString::number(total, 'f', 2));
+    QCOMPARE(fileBytes(m_path), before);
+}
+
 void TestNvdue::recentFileComesFromTheSystemStore()
 {
     buildFile({-1});
@@ -266,12 +436,35 @@ void TestNvdue::recentFileComesFromTheSystemStore()
     QCOMPARE(fileBytes(store), before);
 }
 
+void TestNvdue::notificationBodyCarriesNoMarkup_data()
+{
+    QTest::addColumn<QString>("payee");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<bool>("estimate");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("markup and controls")
+        << "<a href=x>Pay</a> & co"
+        << "bill\x1b[2J" << false
+        << "&lt;a href=x&gt;Pay&lt;/a&gt; &amp; co: bill [2J, $10.00, 1 day overdue";
+    // Nothing confirmed before it: its stored amount, marked.
+    QTest::newRow("estimate") << "Power Co"
+                              << "power" << true
+                              << QString::fromUtf8("Power Co: power, ≈$10.00, 1 day overdue");
+}
+
 void TestNvdue::notificationBodyCarriesNoMarkup()
 {
+    QFETCH(QString, payee);
+    QFETCH(QString, description);
+    QFETCH(bool, estimate);
+    QFETCH(QString, body);
     {
         DataFile file(nullptr);
         QVERIFY(file.open(m_path));
-        QVERIFY(addBill("<a href=x>Pay</a> & co", "bill\x1b[2J", 10, today.addDays(-1)));
+        const int id = addBill(payee, description, 10, today.addDays(-1));
+        QVERIFY(id > 0);
+        if (estimate)
+            QVERIFY(run(QString("UPDATE bills SET isestimate = 1 WHERE id = %1").arg(id)));
         Connections::close(Connections::current());
     }
     QProcess daemon;
@@ -292,9 +485,7 @@ void TestNvdue::notificationBodyCarriesNoMarkup()
     QDBusConnection::disconnectFromBus("stand-in");
     daemon.kill();
     daemon.waitForFinished();
-    QCOMPARE(
-        service.bodies,
-        QStringList{"&lt;a href=x&gt;Pay&lt;/a&gt; &amp; co: bill [2J, $10.00, 1 day overdue"});
+    QCOMPARE(service.bodies, QStringList{body});
 }
 
 void TestNvdue::wrongOptionsAreStatus64_data()
