@@ -392,7 +392,7 @@ void TestPaymentDialogs::failedSaveKeepsDialogOpenAndStoresNothing_data()
     // not grow: SQLite then rolls the whole transaction back itself.
     QTest::newRow("disk full") << QStringList{"INSERT INTO billpayment VALUES (100, 0, "
                                               "printf('%.*c', (SELECT page_size FROM "
-                                              "pragma_page_size()) - 41, 'x'), 0)",
+                                              "pragma_page_size()) - 42, 'x'), 0, '')",
                                               "PRAGMA max_page_count = 1"}
                                << "database or disk is full"
                                << "PRAGMA max_page_count = 1000000";
