@@ -28,7 +28,7 @@ BillPaymentListDialog::BillPaymentListDialog(DataFile *dataFile, QWidget *parent
       m_dataFile(dataFile)
 {
     m_ui->setupUi(this);
-    m_ui->paymentsTreeWidget->setHeaderLabels({tr("Payment Date"), tr("Amount")});
+    m_ui->paymentsTreeWidget->setHeaderLabels({tr("Payment Date"), tr("Amount"), tr("Reference")});
     RowEnter::install(m_ui->paymentsTreeWidget, [this] { editSelectedPayment(); });
 }
 
@@ -51,6 +51,8 @@ void BillPaymentListDialog::fillPayments()
         auto *item = new QTreeWidgetItem(list);
         item->setText(0, Formatting::shortDate(payment.paymentDate().date()));
         item->setText(1, Formatting::currency(payment.amount()));
+        // A reference comes from a file like any stored text: one line, nothing that acts.
+        item->setText(2, Formatting::oneLine(payment.reference()));
         item->setTextAlignment(0, Qt::AlignHCenter);
         item->setTextAlignment(1, Qt::AlignHCenter);
         item->setData(0, Qt::UserRole, payment.id());

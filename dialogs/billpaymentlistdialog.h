@@ -15,8 +15,8 @@ namespace Ui {
 class BillPaymentListDialogClass;
 }
 
-// Lists the payments of one bill, earliest first, and adds, edits and deletes them. Every
-// change is stored at once; OK and Cancel only close the list.
+// Lists the payments of one bill, earliest first, with their references, and adds, edits and
+// deletes them. Every change is stored at once; OK and Cancel only close the list.
 class BillPaymentListDialog : public QDialog
 {
     Q_OBJECT

@@ -11,6 +11,7 @@
 #include "modalanswerer.h"
 #include "payee.h"
 #include "scratchdatabase.h"
+#include "scratchdatafile.h"
 #include "testmain.h"
 #include "windowsupport.h"
 
@@ -103,6 +104,72 @@ void click(QWidget *dialog, const char *button)
 {
     QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
 }
+
+// A monthly series estimated from its last three bills: January to March confirmed at 80.00,
+// 86.40 and 92.80, and April an estimate stored as 70.00 and forecast as their mean, 86.40.
+// Returns April's id, 0 on failure.
+int estimatedBill(DataFile &file)
+{
+    BillSchedule schedule;
+    schedule.setScheduleType("MONTHLY");
+    schedule.setDayOfMonth(5);
+    schedule.setRangeStartDate(QDate(2026, 1, 1));
+    schedule.setRangeEndDate(QDate(2026, 4, 30));
+    schedule.setAmountRule(BillSchedule::averageOf3);
+    Bill templateBill;
+    templateBill.setAmount(70.0);
+    if (!schedule.save() || !schedule.generateBills(templateBill))
+        return 0;
+    QList<Bill> bills = schedule.bills();
+    const QList<double> confirmed{80.0, 86.4, 92.8};
+    for (int i = 0; i < confirmed.size(); ++i) {
+        if (!file.confirmAmount(bills[i], confirmed.at(i)))
+            return 0;
+    }
+    return bills.at(3).id();
+}
+
+// The first column of the first row a query on the open data file gives.
+QVariant fileScalar(const QString &statement)
+{
+    QSqlQuery query(Connections::database(Connections::current()));
+    if (!query.exec(statement) || !query.next())
+        return QVariant();
+    return query.value(0);
+}
+
+// "amount isestimate paid" of the stored bill.
+QString storedBillState(int billId)
+{
+    return fileScalar(QString("SELECT amount || ' ' || isestimate || ' ' || paid FROM bills "
+                              "WHERE id = %1")
+                          .arg(billId))
+        .toString();
+}
+
+// Types into whichever field has the focus, as a person does; "\t" moves to the next field,
+// "\x19" to the one before and "\b" is Backspace.
+void typeIntoFocus(const QString &keys)
+{
+    for (const QChar key : keys) {
+        QWidget *focus = QApplication::focusWidget();
+        if (key == QLatin1Char('\t'))
+            QTest::keyClick(focus, Qt::Key_Tab);
+        else if (key == QLatin1Char('\x19'))
+            QTest::keyClick(focus, Qt::Key_Backtab, Qt::ShiftModifier);
+        else if (key == QLatin1Char('\b'))
+            QTest::keyClick(focus, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(focus, QString(key));
+    }
+}
+
+bool showActive(QWidget *dialog)
+{
+    dialog->show();
+    dialog->activateWindow();
+    return QTest::qWaitForWindowActive(dialog);
+}
 } // namespace
 
 class TestPaymentDialogs : public QObject
@@ -138,6 +205,16 @@ private slots:
     void overpaymentAsksFirst();
     void unreadBillStoresNothing_data();
     void unreadBillStoresNothing();
+
+    // Paying an estimate
+    void estimatePaidConfirmsItsAmount_data();
+    void estimatePaidConfirmsItsAmount();
+    void unconfirmedEstimateStoresNothing_data();
+    void unconfirmedEstimateStoresNothing();
+
+    // References
+    void referenceStoredAndListed_data();
+    void referenceStoredAndListed();
 
     // Payment list
     void addEditDeleteRefreshListAndPaidState();
@@ -535,6 +612,174 @@ void TestPaymentDialogs::overpaymentAsksFirst()
     }
     QCOMPARE(m_db->scalar("SELECT SUM(amount) FROM billpayment").toDouble(), paid);
     QCOMPARE(dialog.isVisible(), paid == 5.0);
+}
+
+void TestPaymentDialogs::estimatePaidConfirmsItsAmount_data()
+{
+    QTest::addColumn<bool>("estimate"); // forecast at 86.40, or a bill of 100.00
+    QTest::addColumn<QString>("keys");  // typed from the field with the focus at first
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("offered"); // the payment's amount then
+    QTest::addColumn<QString>("asked");   // whether it overpays, answered Yes
+    QTest::addColumn<QString>("bill");    // stored afterwards: amount, isestimate, paid
+    QTest::addColumn<double>("paid");
+
+    const QString onBill = "billAmountLineEdit", payment = "amountLineEdit";
+    const QString back = "\x19"; // apart, or the digits after it would join the escape
+    QTest::newRow("not an estimate")
+        << false << "\t" << payment << "100.00" << QString() << "100 0 1" << 100.0;
+    QTest::newRow("the estimate as it is")
+        << true << "" << onBill << "86.40" << QString() << "86.4 0 1" << 86.4;
+    QTest::newRow("higher") << true << "9120" << onBill << "91.20" << QString() << "91.2 0 1"
+                            << 91.2;
+    QTest::newRow("lower") << true << "5000" << onBill << "50.00" << QString() << "50 0 1" << 50.0;
+    QTest::newRow("a part of it") << true << "9120\t2000" << onBill << "20.00" << QString()
+                                  << "91.2 0 0" << 20.0;
+    QTest::newRow("retyped after the payment was set")
+        << true << "9120\t2000" + back + "10000" << onBill << "20.00" << QString() << "100 0 0"
+        << 20.0;
+    // The balance it overpays is that of the amount typed, not of the estimate.
+    QTest::newRow("more than the amount typed")
+        << true << "8000\t8500" << onBill << "85.00"
+        << "This payment is $5.00 more than the balance of $80.00. Record it anyway?"
+        << "80 0 1" << 85.0;
+}
+
+void TestPaymentDialogs::estimatePaidConfirmsItsAmount()
+{
+    QFETCH(bool, estimate);
+    QFETCH(QString, keys);
+    QFETCH(QString, first);
+    QFETCH(QString, offered);
+    QFETCH(QString, asked);
+    QFETCH(QString, bill);
+    QFETCH(double, paid);
+    ScratchDataFile scratch;
+    QVERIFY(scratch.isOpen);
+    const int billId = estimate ? estimatedBill(scratch.file) : storedBill(100.0);
+    QVERIFY(billId);
+    MessageRecorder messages;
+    messages.answer("Yes");
+    BillPaymentDialog dialog(&scratch.file);
+    dialog.setBill(billId);
+    QVERIFY(showActive(&dialog));
+    QCOMPARE(QApplication::focusWidget()->objectName(), first);
+    QCOMPARE(dialog.findChild<QLineEdit *>("billAmountLineEdit")->isVisible(), estimate);
+    typeIntoFocus(keys);
+    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), offered);
+    click(&dialog, "okButton");
+
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(messages.count() ? messages.last().text : QString(), asked);
+    QCOMPARE(storedBillState(billId), bill);
+    QCOMPARE(fileScalar("SELECT COUNT(*) || ' ' || SUM(amount) FROM billpayment").toString(),
+             "1 " + QString::number(paid));
+}
+
+void TestPaymentDialogs::unconfirmedEstimateStoresNothing_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("refusal"); // a trigger that makes the file refuse the write
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("emptied") << "\b" << QString() << "Please enter the amount on the bill.";
+    QTest::newRow("zero") << "000" << QString() << "Please enter the amount on the bill.";
+    QTest::newRow("payment refused by the file")
+        << "9120"
+        << "CREATE TRIGGER reject BEFORE INSERT ON billpayment BEGIN SELECT RAISE(ABORT, "
+           "'rejected'); END"
+        << "The payment could not be saved.";
+}
+
+// Neither the amount nor the payment is stored without the other.
+void TestPaymentDialogs::unconfirmedEstimateStoresNothing()
+{
+    QFETCH(QString, keys);
+    QFETCH(QString, refusal);
+    QFETCH(QString, message);
+    ScratchDataFile scratch;
+    QVERIFY(scratch.isOpen);
+    const int billId = estimatedBill(scratch.file);
+    QVERIFY(billId);
+    if (!refusal.isEmpty())
+        QVERIFY(QSqlQuery(Connections::database(Connections::current())).exec(refusal));
+    MessageRecorder messages;
+    BillPaymentDialog dialog(&scratch.file);
+    dialog.setBill(billId);
+    QVERIFY(showActive(&dialog));
+    typeIntoFocus(keys);
+    click(&dialog, "okButton");
+
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(messages.count(), 1);
+    QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
+    QCOMPARE(storedBillState(billId), QString("70 1 0"));
+    QCOMPARE(fileScalar("SELECT COUNT(*) FROM billpayment").toInt(), 0);
+    if (refusal.isEmpty())
+        QCOMPARE(dialog.focusWidget()->objectName(), QString("billAmountLineEdit"));
+}
+
+void TestPaymentDialogs::referenceStoredAndListed_data()
+{
+    QTest::addColumn<QString>("stored"); // on an earlier payment that is edited; null for a new one
+    QTest::addColumn<QString>("keys");   // typed over the field; empty leaves it alone
+    QTest::addColumn<QString>("shown");  // in the field when the dialog opens
+    QTest::addColumn<QString>("kept");   // stored afterwards
+    QTest::addColumn<QString>("listed");
+
+    const QString none, stored = "conf\n<b>9</b>\x07", oneLine = "conf <b>9</b> ";
+    QTest::newRow("none") << none << none << none << none << none;
+    QTest::newRow("typed") << none << QString("CHK 1042") << none << "CHK 1042"
+                           << "CHK 1042";
+    QTest::newRow("spaces around") << none << QString(" TX-77 ") << none << "TX-77"
+                                   << "TX-77";
+    QTest::newRow("longer than the field takes")
+        << none << QString(120, 'x') << none << QString(100, 'x') << QString(100, 'x');
+    QTest::newRow("stored, left alone") << stored << none << oneLine << stored << oneLine;
+    QTest::newRow("stored, replaced")
+        << QString("OLD-1") << QString("NEW-2") << QString("OLD-1") << "NEW-2"
+        << "NEW-2";
+}
+
+void TestPaymentDialogs::referenceStoredAndListed()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, keys);
+    QFETCH(QString, shown);
+    QFETCH(QString, kept);
+    QFETCH(QString, listed);
+    openDatabase();
+    const int billId = storedBill(100.0);
+    if (!stored.isNull()) {
+        BillPayment earlier(billId, now.addDays(-1), 20.0);
+        earlier.setReference(stored);
+        QVERIFY(earlier.save());
+    }
+    BillPaymentListDialog dialog(&m_file);
+    dialog.setBill(billId);
+    dialog.show();
+    auto *list = dialog.findChild<QTreeWidget *>("paymentsTreeWidget");
+    QString shownAtOpen;
+    {
+        ModalAnswerer answer("BillPaymentDialog", [&](QWidget *modal) {
+            auto *field = modal->findChild<QLineEdit *>("referenceLineEdit");
+            shownAtOpen = field->text();
+            if (!keys.isEmpty()) {
+                field->selectAll();
+                QTest::keyClicks(field, keys);
+            }
+            click(modal, "okButton");
+        });
+        if (stored.isNull())
+            click(&dialog, "addPushButton");
+        else
+            clickRow(list, 0, true);
+    }
+    QCOMPARE(shownAtOpen, shown);
+    QCOMPARE(m_db->count("billpayment"), 1);
+    QCOMPARE(m_db->scalar("SELECT reference FROM billpayment").toString(), kept);
+    QCOMPARE(list->headerItem()->text(2), QString("Reference"));
+    QCOMPARE(list->topLevelItem(0)->text(2), listed);
 }
 
 void TestPaymentDialogs::addEditDeleteRefreshListAndPaidState()
