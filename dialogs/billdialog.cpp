@@ -91,10 +91,11 @@ void BillDialog::loadBill(int id)
 // the series falls back on. A whole-series edit shows that fallback, which is what it writes.
 void BillDialog::showAmount()
 {
-    m_showsEstimate = m_bill.isEstimate() && m_editMode != recurringMode && m_dataFile;
-    if (m_showsEstimate) {
+    if (m_bill.isEstimate() && m_dataFile)
         if (const DataFile::BillPtr found = m_dataFile->findBill(m_bill.id()))
             m_bill.setForecast(found->forecast());
+    m_showsEstimate = m_bill.isEstimate() && m_editMode != recurringMode;
+    if (m_showsEstimate) {
         AmountEntry::fill(m_ui->AmountLineEdit, m_bill.expectedAmount());
     } else {
         AmountEntry::fill(m_ui->AmountLineEdit,
@@ -271,10 +272,25 @@ void BillDialog::reloadStoredState()
             m_bill.setUnique(m_bill.isUnique() || stored->isUnique());
             m_bill.setDeleted(stored->isDeleted());
             m_bill.loadPayments();
+            reloadAmount(*stored);
         }
     }
     if (m_schedule.isStored() && m_schedule.id() != 0)
         m_schedule.loadBills();
+}
+
+// A payment may have confirmed the real amount meanwhile. An amount field the user left alone
+// then shows it, and Save keeps it.
+void BillDialog::reloadAmount(const Bill &stored)
+{
+    const bool untouched = !amountChanged();
+    m_bill.setAmount(stored.amount());
+    m_bill.setEstimate(stored.isEstimate());
+    if (!untouched || m_loadedForm.isEmpty() || m_editMode == recurringMode)
+        return;
+    showAmount();
+    m_loadedForm[1] = formValues().at(1);
+    updateEstimateLabel();
 }
 
 void BillDialog::on_OkButton_clicked()

@@ -68,6 +68,7 @@ private:
     bool storeRecurringUnique();
     bool storeConfirmed();
     void reloadStoredState();
+    void reloadAmount(const Bill &stored);
 
     std::unique_ptr<Ui::BillDialogClass> m_ui;
     DataFile *m_dataFile = nullptr;
