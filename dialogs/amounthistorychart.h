@@ -36,7 +36,6 @@ public:
     // The picture of the series' confirmed amounts (earliest first) and its estimate.
     void setHistory(const QList<AmountForecast::Confirmed> &history,
                     std::optional<qint64> estimateCents);
-    const Drawing &drawing() const { return m_drawing; }
 
     // The latest maximumBars amounts of the history, and the scale they and the estimate need.
     static Drawing drawingOf(const QList<AmountForecast::Confirmed> &history,
