@@ -36,6 +36,9 @@ BillDialog::BillDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flag
     m_ui->paymentsPushButton->setEnabled(false);
     // The range of a series is changed only where a whole series is edited.
     m_ui->seriesRangeWidget->hide();
+    m_ui->estimateLabel->hide();
+    m_ui->amountHistoryChart->hide();
+    connect(m_ui->AmountLineEdit, &QLineEdit::textChanged, this, &BillDialog::updateEstimateLabel);
     fillPayees();
     m_ui->PayeeComboBox->setFocus();
 }
@@ -69,16 +72,96 @@ void BillDialog::loadBill(int id)
     m_schedule = m_bill.billScheduleId() != 0
                      ? BillSchedule::findById(m_bill.billScheduleId()).value_or(BillSchedule())
                      : BillSchedule();
+    m_loadedRule = m_schedule.amountRule();
     if (id != 0)
         m_ui->paymentsPushButton->setEnabled(true);
     showEditWidgets();
 
     m_ui->PayeeComboBox->setCurrentIndex(m_ui->PayeeComboBox->findData(m_bill.payee().id()));
-    AmountEntry::fill(m_ui->AmountLineEdit, m_bill.amount());
+    showAmount();
     m_ui->DueDateDateEdit->setDate(m_bill.dueDate());
     m_ui->DescriptionTextEdit->setPlainText(m_bill.description());
     m_ui->NoteTextEdit->setPlainText(m_bill.note());
+    showHistory();
     m_loadedForm = formValues();
+    updateEstimateLabel();
+}
+
+// An estimate shows what it is expected to come to; the stored amount behind it is only what
+// the series falls back on. A whole-series edit shows that fallback, which is what it writes.
+void BillDialog::showAmount()
+{
+    if (m_bill.isEstimate() && m_dataFile)
+        if (const DataFile::BillPtr found = m_dataFile->findBill(m_bill.id()))
+            m_bill.setForecast(found->forecast());
+    m_showsEstimate = m_bill.isEstimate() && m_editMode != recurringMode;
+    if (m_showsEstimate) {
+        AmountEntry::fill(m_ui->AmountLineEdit, m_bill.expectedAmount());
+    } else {
+        AmountEntry::fill(m_ui->AmountLineEdit,
+                          m_editMode == recurringMode ? seriesAmount() : m_bill.amount());
+    }
+}
+
+// In a series whose amount varies, a whole-series edit writes its amount only into the bills
+// not confirmed yet. The field shows what those hold, so that an edit of the note alone does
+// not turn this bill's real amount into theirs.
+double BillDialog::seriesAmount() const
+{
+    if (!BillSchedule::amountVaries(m_schedule.amountRule()) || m_bill.isEstimate())
+        return m_bill.amount();
+    for (const Bill &instance : m_schedule.bills())
+        if (instance.isEstimate() && !instance.isUnique() && instance.dueDate() >= m_bill.dueDate())
+            return instance.amount();
+    return m_bill.amount();
+}
+
+// Once the real amount is typed the field no longer shows an estimate.
+void BillDialog::updateEstimateLabel()
+{
+    m_ui->estimateLabel->setVisible(m_showsEstimate && !amountChanged());
+}
+
+// The picture of the series' confirmed amounts, for a stored bill of a series whose amount
+// varies. It shows the file as it was when the dialog opened.
+void BillDialog::showHistory()
+{
+    const QString rule = m_schedule.amountRule();
+    const bool varies =
+        m_dataFile && m_editMode != newMode && m_bill.id() != 0 && BillSchedule::amountVaries(rule);
+    const std::optional<QList<AmountForecast::Confirmed>> history =
+        varies ? m_dataFile->confirmedAmounts(m_schedule.id()) : std::nullopt;
+    if (!history)
+        return;
+    m_ui->amountHistoryChart->setHistory(
+        *history, m_bill.isEstimate()
+                      ? AmountForecast::toCents(m_bill.expectedAmount())
+                      : AmountForecast::forecastCents(rule, *history, m_bill.dueDate()));
+    if (!m_ui->amountHistoryChart->isHidden())
+        return;
+    m_ui->amountHistoryChart->show();
+    // The dialog has a fixed size; the picture needs room of its own.
+    setFixedHeight(minimumHeight() + m_ui->amountHistoryChart->height() +
+                   m_ui->rightLayout->spacing());
+}
+
+bool BillDialog::amountChanged() const
+{
+    return formValues().value(1) != m_loadedForm.value(1);
+}
+
+bool BillDialog::onlyAmountChanged() const
+{
+    QVariantList form = formValues();
+    if (form.size() != m_loadedForm.size() || !amountChanged())
+        return false;
+    form[1] = m_loadedForm.at(1);
+    return form == m_loadedForm;
+}
+
+bool BillDialog::amountVaries() const
+{
+    return BillSchedule::amountVaries(m_schedule.amountRule()) || m_bill.isEstimate();
 }
 
 // What Save would store, as the form holds it; the amount in whole cents, as it is shown.
@@ -107,7 +190,8 @@ void BillDialog::showEditWidgets()
         m_ui->singleRadioButton->setEnabled(false);
         m_ui->DueDateDateEdit->setEnabled(false);
         m_ui->calendarPushButton->setEnabled(false);
-        m_ui->schedulePushButton->setEnabled(false);
+        // There the schedule window changes only how the amount is found.
+        m_ui->schedulePushButton->setEnabled(true);
         m_ui->seriesEndDateEdit->setDate(m_schedule.rangeEndDate());
         m_ui->applyFromDateEdit->setDate(m_bill.dueDate());
         if (m_ui->seriesRangeWidget->isHidden()) {
@@ -117,8 +201,7 @@ void BillDialog::showEditWidgets()
                            m_ui->billTypeLayout->spacing());
         }
     } else if (m_editMode == recurringUniqueMode) {
-        if (!m_bill.isUnique())
-            m_bill.setUnique(true);
+        // Whether the bill leaves its series is decided when it is saved.
         m_ui->recurringRadioButton->setChecked(true);
         m_ui->DueDateDateEdit->setEnabled(true);
         m_ui->calendarPushButton->setEnabled(true);
@@ -145,6 +228,7 @@ void BillDialog::on_schedulePushButton_clicked()
 {
     BillScheduleDialog dialog(this);
     dialog.setSchedule(&m_schedule);
+    dialog.setAmountRuleOnly(m_editMode == recurringMode);
     dialog.exec();
 }
 
@@ -188,10 +272,25 @@ void BillDialog::reloadStoredState()
             m_bill.setUnique(m_bill.isUnique() || stored->isUnique());
             m_bill.setDeleted(stored->isDeleted());
             m_bill.loadPayments();
+            reloadAmount(*stored);
         }
     }
     if (m_schedule.isStored() && m_schedule.id() != 0)
         m_schedule.loadBills();
+}
+
+// A payment may have confirmed the real amount meanwhile. An amount field the user left alone
+// then shows it, and Save keeps it.
+void BillDialog::reloadAmount(const Bill &stored)
+{
+    const bool untouched = !amountChanged();
+    m_bill.setAmount(stored.amount());
+    m_bill.setEstimate(stored.isEstimate());
+    if (!untouched || m_loadedForm.isEmpty() || m_editMode == recurringMode)
+        return;
+    showAmount();
+    m_loadedForm[1] = formValues().at(1);
+    updateEstimateLabel();
 }
 
 void BillDialog::on_OkButton_clicked()
@@ -213,7 +312,8 @@ void BillDialog::on_OkButton_clicked()
     }
     // A stored bill saved as it was loaded keeps its row as it is: a write would still take it
     // out of its series.
-    if (m_editMode != newMode && formValues() == m_loadedForm) {
+    if (m_editMode != newMode && formValues() == m_loadedForm &&
+        m_schedule.amountRule() == m_loadedRule) {
         accept();
         return;
     }
@@ -291,7 +391,15 @@ void BillDialog::readForm(Bill &bill) const
     // A payee row that vanished meanwhile reads as the empty payee; the bill keeps the choice.
     payee.setId(payeeId);
     bill.setPayee(payee);
-    bill.setAmount(AmountEntry::parse(m_ui->AmountLineEdit->text()));
+    // A whole-series edit writes what the field shows. Elsewhere an amount left as shown is
+    // not typed: an estimate stays one, its stored amount as it was.
+    const double amount = AmountEntry::parse(m_ui->AmountLineEdit->text());
+    if (m_editMode == recurringMode) {
+        bill.setAmount(amount);
+    } else if (amountChanged()) {
+        bill.setAmount(amount);
+        bill.setEstimate(false);
+    }
     bill.setDescription(m_ui->DescriptionTextEdit->toPlainText());
     bill.setNote(m_ui->NoteTextEdit->toPlainText());
 }
@@ -343,20 +451,47 @@ bool BillDialog::storeRecurring()
 {
     Bill bill = m_bill;
     readForm(bill);
-    if (!m_dataFile->saveSeriesChange(bill, m_schedule, m_ui->applyFromDateEdit->date(),
-                                      m_ui->seriesEndDateEdit->date()))
+    // A new amount rule alone edits no bill: the edit would write the amount field over real
+    // amounts confirmed later in the series.
+    const QDate from =
+        formValues() == m_loadedForm ? afterSeries() : m_ui->applyFromDateEdit->date();
+    if (!m_dataFile->saveSeriesChange(bill, m_schedule, from, m_ui->seriesEndDateEdit->date()))
         return false;
     m_bill = bill;
     return true;
 }
 
+// In a series whose amount varies, the real amount of one bill is confirmed in the series;
+// any other change takes the bill out of it.
 bool BillDialog::storeRecurringUnique()
 {
+    if (amountVaries() && onlyAmountChanged())
+        return storeConfirmed();
     Bill bill = m_bill;
     readForm(bill);
     bill.setDueDate(m_ui->DueDateDateEdit->date());
+    bill.setUnique(true);
     if (!m_dataFile->saveBill(bill))
         return false;
     m_bill = bill;
     return true;
+}
+
+bool BillDialog::storeConfirmed()
+{
+    Bill bill = m_bill;
+    if (!m_dataFile->confirmAmount(bill, AmountEntry::parse(m_ui->AmountLineEdit->text())))
+        return false;
+    m_bill = bill;
+    return true;
+}
+
+// A day after every bill of the series, from which an edit reaches none of them.
+QDate BillDialog::afterSeries() const
+{
+    QDate last = m_schedule.rangeEndDate();
+    for (const Bill &instance : m_schedule.bills())
+        if (!last.isValid() || instance.dueDate() > last)
+            last = instance.dueDate();
+    return last.addDays(1);
 }

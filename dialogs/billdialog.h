@@ -18,7 +18,8 @@ class BillDialogClass;
 // Enters a new bill, single or recurring, or edits a stored one: the bill alone, a whole
 // recurring series, or one bill of a series on its own. Save checks what is missing, stores
 // everything that belongs together at once and closes; otherwise the dialog stays open and
-// says why. A stored bill saved without a change is not written at all.
+// says why. A stored bill saved without a change is not written at all. In a series whose
+// amount varies, typing one bill's real amount confirms it without taking it out of the series.
 class BillDialog : public QDialog
 {
     Q_OBJECT
@@ -49,6 +50,14 @@ private slots:
 private:
     void showEditWidgets();
     QVariantList formValues() const;
+    bool amountChanged() const;
+    bool onlyAmountChanged() const;
+    bool amountVaries() const;
+    void showAmount();
+    double seriesAmount() const;
+    void updateEstimateLabel();
+    void showHistory();
+    QDate afterSeries() const;
     QString missingChoice() const;
     bool confirmSeriesCut();
     void readForm(Bill &bill) const;
@@ -57,7 +66,9 @@ private:
     bool storeSingle();
     bool storeRecurring();
     bool storeRecurringUnique();
+    bool storeConfirmed();
     void reloadStoredState();
+    void reloadAmount(const Bill &stored);
 
     std::unique_ptr<Ui::BillDialogClass> m_ui;
     DataFile *m_dataFile = nullptr;
@@ -68,6 +79,9 @@ private:
     QString m_billReadError;
     BillSchedule m_schedule;
     QString m_editMode;
-    // The form as loadBill() filled it.
+    // The form as loadBill() filled it, and the schedule's amount rule then.
     QVariantList m_loadedForm;
+    QString m_loadedRule;
+    // The amount field shows an estimate, not a stored amount.
+    bool m_showsEstimate = false;
 };

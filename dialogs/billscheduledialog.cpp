@@ -46,6 +46,9 @@ BillScheduleDialog::BillScheduleDialog(QWidget *parent, Qt::WindowFlags flags)
     fillOrdinals(m_ui->nthComboBox);
     fillWeekdays(m_ui->nthWeekdayComboBox);
     fillWeekendRules();
+    fillAmountRules();
+    connect(m_ui->amountAverageRadioButton, &QRadioButton::toggled, m_ui->amountAverageComboBox,
+            &QComboBox::setEnabled);
     connect(m_ui->quarterlyButton, &QPushButton::clicked, this,
             [this] { m_ui->everyMonthsSpinBox->setValue(3); });
     connect(m_ui->yearlyButton, &QPushButton::clicked, this,
@@ -105,6 +108,14 @@ void BillScheduleDialog::fillWeekendRules()
     box->addItem(tr("Move to the Monday after"), BillSchedule::afterWeekend);
 }
 
+void BillScheduleDialog::fillAmountRules()
+{
+    QComboBox *box = m_ui->amountAverageComboBox;
+    box->addItem(QStringLiteral("3"), BillSchedule::averageOf3);
+    box->addItem(QStringLiteral("6"), BillSchedule::averageOf6);
+    box->addItem(QStringLiteral("12"), BillSchedule::averageOf12);
+}
+
 // A stored value the box does not offer leaves the box's choice as it is.
 void BillScheduleDialog::selectData(QComboBox *box, int value)
 {
@@ -124,7 +135,57 @@ void BillScheduleDialog::setSchedule(BillSchedule *schedule)
     showKind(*schedule);
     const int rule = m_ui->weekendComboBox->findData(schedule->frequencyValue());
     m_ui->weekendComboBox->setCurrentIndex(qMax(0, rule));
+    showAmountRule(schedule->amountRule());
     updatePreview();
+}
+
+void BillScheduleDialog::setAmountRuleOnly(bool amountRuleOnly)
+{
+    m_amountRuleOnly = amountRuleOnly;
+    for (QWidget *widget : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (widget != m_ui->amountGroupBox && widget != m_ui->okButton &&
+            widget != m_ui->cancelButton)
+            widget->setEnabled(!amountRuleOnly);
+    if (amountRuleOnly) {
+        for (QRadioButton *button : m_ui->amountGroupBox->findChildren<QRadioButton *>())
+            if (button->isChecked())
+                button->setFocus();
+    } else {
+        enableGroups();
+        showEnd();
+    }
+}
+
+// A rule this program does not know is read as a fixed amount, as the rest of it reads it.
+void BillScheduleDialog::showAmountRule(const QString &rule)
+{
+    const int average = m_ui->amountAverageComboBox->findData(rule);
+    if (average >= 0) {
+        m_ui->amountAverageComboBox->setCurrentIndex(average);
+        m_ui->amountAverageRadioButton->setChecked(true);
+    } else if (rule == BillSchedule::sameMonthLastYear) {
+        m_ui->amountLastYearRadioButton->setChecked(true);
+    } else {
+        m_ui->amountFixedRadioButton->setChecked(true);
+    }
+}
+
+QString BillScheduleDialog::chosenAmountRule() const
+{
+    if (m_ui->amountAverageRadioButton->isChecked())
+        return m_ui->amountAverageComboBox->currentData().toString();
+    if (m_ui->amountLastYearRadioButton->isChecked())
+        return BillSchedule::sameMonthLastYear;
+    return BillSchedule::fixedAmount;
+}
+
+// A rule text written by another version that means a fixed amount here stays as it is while
+// the amount stays fixed.
+void BillScheduleDialog::applyAmountRule(BillSchedule &schedule) const
+{
+    const QString rule = chosenAmountRule();
+    if (BillSchedule::amountVaries(rule) || BillSchedule::amountVaries(schedule.amountRule()))
+        schedule.setAmountRule(rule);
 }
 
 void BillScheduleDialog::showKind(const BillSchedule &schedule)
@@ -268,21 +329,31 @@ QDate BillScheduleDialog::chosenEndDate(const BillSchedule &schedule) const
 
 void BillScheduleDialog::accept()
 {
+    if (!m_amountRuleOnly && !rangeIsValid())
+        return;
+    if (m_schedule) {
+        if (!m_amountRuleOnly)
+            apply(*m_schedule);
+        applyAmountRule(*m_schedule);
+    }
+    QDialog::accept();
+}
+
+// Tells the user when the chosen range ends before it starts; false then.
+bool BillScheduleDialog::rangeIsValid()
+{
     BillSchedule chosen;
     apply(chosen);
     const QString warning =
         BillSchedule::endBeforeStartWarning(chosen.rangeStartDate(), chosen.rangeEndDate());
-    if (!warning.isEmpty()) {
-        MessageRequest request;
-        request.icon = MessageIcon::Warning;
-        request.title = windowTitle();
-        request.text = warning;
-        request.windowIcon = QStringLiteral(":/images/Resources/date.png");
-        request.textFormat = Qt::PlainText;
-        MessageHelper::ask(request, this);
-        return;
-    }
-    if (m_schedule)
-        apply(*m_schedule);
-    QDialog::accept();
+    if (warning.isEmpty())
+        return true;
+    MessageRequest request;
+    request.icon = MessageIcon::Warning;
+    request.title = windowTitle();
+    request.text = warning;
+    request.windowIcon = QStringLiteral(":/images/Resources/date.png");
+    request.textFormat = Qt::PlainText;
+    MessageHelper::ask(request, this);
+    return false;
 }

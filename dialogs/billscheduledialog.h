@@ -11,9 +11,9 @@ namespace Ui {
 class BillScheduleDialogClass;
 }
 
-// Asks how a new recurring bill repeats and over which dates, and shows the first due dates
-// that the choice gives. It changes the caller's schedule in memory on OK and stores nothing
-// itself.
+// Asks how a new recurring bill repeats and over which dates, and how the amount of its bills
+// is found, and shows the first due dates that the choice gives. It changes the caller's
+// schedule in memory on OK and stores nothing itself.
 class BillScheduleDialog : public QDialog
 {
     Q_OBJECT
@@ -25,6 +25,9 @@ public:
     // Shows the schedule's values; OK writes the choices back into it. The caller keeps
     // ownership and keeps the schedule alive while the dialog runs.
     void setSchedule(BillSchedule *schedule);
+    // For a series that exists: only the amount choices can be changed, and OK writes only the
+    // rule; how the series repeats and its range stay as they are.
+    void setAmountRuleOnly(bool amountRuleOnly);
 
 public slots:
     // Stores the choice into the bound schedule, unless its range ends before it starts.
@@ -46,6 +49,11 @@ private:
     void apply(BillSchedule &schedule) const;
     void applyKind(BillSchedule &schedule) const;
     QDate chosenEndDate(const BillSchedule &schedule) const;
+    void fillAmountRules();
+    void showAmountRule(const QString &rule);
+    QString chosenAmountRule() const;
+    void applyAmountRule(BillSchedule &schedule) const;
+    bool rangeIsValid();
 
     static void fillWeekdays(QComboBox *box);
     static void fillMonthDays(QComboBox *box);
@@ -55,4 +63,5 @@ private:
 
     std::unique_ptr<Ui::BillScheduleDialogClass> m_ui;
     BillSchedule *m_schedule = nullptr;
+    bool m_amountRuleOnly = false;
 };

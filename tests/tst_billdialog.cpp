@@ -1,3 +1,4 @@
+#include "amounthistorychart.h"
 #include "bill.h"
 #include "billdialog.h"
 #include "billpayment.h"
@@ -13,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,6 +89,36 @@ void chooseSchedule(QWidget *dialog, int day, const QDate &start, const QDate &e
     ModalAnswerer answer(monthly(day, start, end));
     click(dialog, "schedulePushButton");
 }
+
+// Answers the schedule window of an existing series: clicks the named amount button and, after
+// a '=', picks that count of bills.
+void chooseAmountRule(QWidget *dialog, const QString &choice)
+{
+    ModalAnswerer answer([choice](QWidget *schedule) {
+        click(schedule, qPrintable(choice.section('=', 0, 0)));
+        if (choice.contains('=')) {
+            auto *count = child<QComboBox>(schedule, "amountAverageComboBox");
+            count->setCurrentIndex(count->findText(choice.section('=', 1)));
+        }
+        click(schedule, "okButton");
+    });
+    click(dialog, "schedulePushButton");
+}
+
+void confirmInFile(int billId, int amount)
+{
+    QVERIFY(run(QString("UPDATE bills SET amount = %1, isestimate = 0 WHERE id = %2")
+                    .arg(amount)
+                    .arg(billId)));
+}
+
+QList<AmountForecast::Confirmed> monthlyAmounts(const QList<qint64> &cents)
+{
+    QList<AmountForecast::Confirmed> amounts;
+    for (int i = 0; i < cents.size(); ++i)
+        amounts.append({QDate(2025, 1, 5).addMonths(i), cents.at(i)});
+    return amounts;
+}
 } // namespace
 
 class TestBillDialog : public QObject
@@ -118,10 +150,22 @@ private slots:
     void paymentsMadeFromTheDialogStay();
     void billThatIsNotThereIsNeverSaved_data();
     void billThatIsNotThereIsNeverSaved();
+    void confirmationMadeMeanwhileStays();
+
+    // Series whose amount varies
+    void ruleChangeOfAnExistingSeries_data();
+    void ruleChangeOfAnExistingSeries();
+    void editsOfAVaryingSeries_data();
+    void editsOfAVaryingSeries();
+    void historyPictureOfTheSeries_data();
+    void historyPictureOfTheSeries();
+    void historyDrawing_data();
+    void historyDrawing();
 
 private:
     int addPayee(const QString &name);
-    QList<int> storedSeries(double amount, int months);
+    QList<int> storedSeries(double amount, int months,
+                            const QString &amountRule = BillSchedule::fixedAmount);
     int storedSingleBill(double amount);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -160,10 +204,11 @@ int TestBillDialog::addPayee(const QString &name)
 }
 
 // A monthly series due on the 5th from January on.
-QList<int> TestBillDialog::storedSeries(double amount, int months)
+QList<int> TestBillDialog::storedSeries(double amount, int months, const QString &amountRule)
 {
     BillSchedule schedule;
     schedule.setScheduleType("MONTHLY");
+    schedule.setAmountRule(amountRule);
     schedule.setDayOfMonth(5);
     schedule.setRangeStartDate(QDate(2026, 1, 1));
     schedule.setRangeEndDate(QDate(2026, months, 28));
@@ -627,6 +672,264 @@ void TestBillDialog::paymentsMadeFromTheDialogStay()
     QCOMPARE(scalar("SELECT paid || isunique || note FROM bills").toString(),
              QString("11paid by card"));
     QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 1);
+}
+
+// A payment window may confirm the bill's real amount; the bill window's older copy must not
+// undo that when it saves.
+void TestBillDialog::confirmationMadeMeanwhileStays()
+{
+    const QList<int> ids = storedSeries(50.0, 3, BillSchedule::averageOf3);
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode("RECURRINGUNIQUE");
+    dialog.loadBill(ids.at(1));
+    dialog.show();
+    ModalAnswerer list([this, &ids](QWidget *payments) {
+        std::optional<Bill> bill = Bill::findById(ids.at(1));
+        QVERIFY(bill && m_file->confirmAmount(*bill, 64.0));
+        click(payments, "okButton");
+    });
+    click(&dialog, "paymentsPushButton");
+    QCOMPARE(child<QLineEdit>(&dialog, "AmountLineEdit")->text(), QString("64.00"));
+    QVERIFY(!child<QLabel>(&dialog, "estimateLabel")->isVisible());
+    QTest::keyClicks(child<QTextEdit>(&dialog, "NoteTextEdit"), "checked");
+    click(&dialog, "OkButton");
+
+    QCOMPARE(scalar(QString("SELECT amount || ' ' || isestimate || ' ' || note FROM bills "
+                            "WHERE id = %1")
+                        .arg(ids.at(1)))
+                 .toString(),
+             QString("64 0 checked"));
+}
+
+void TestBillDialog::ruleChangeOfAnExistingSeries_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QVariantList>("estimates");
+
+    // Bill 1 has a payment of part of it; bill 3's amount was confirmed at 90.
+    QTest::newRow("fixed to the last 3") << "FIXED"
+                                         << "amountAverageRadioButton=3"
+                                         << "AVERAGE3" << QVariantList{1, 0, 1, 1};
+    QTest::newRow("the last 3 to fixed") << "AVERAGE3"
+                                         << "amountFixedRadioButton"
+                                         << "FIXED" << QVariantList{0, 0, 0, 0};
+    QTest::newRow("the last 3 to the last 12") << "AVERAGE3"
+                                               << "amountAverageRadioButton=12"
+                                               << "AVERAGE12" << QVariantList{1, 1, 1, 0};
+    QTest::newRow("the last 6 to last year") << "AVERAGE6"
+                                             << "amountLastYearRadioButton"
+                                             << "LASTYEAR" << QVariantList{1, 1, 1, 0};
+}
+
+void TestBillDialog::ruleChangeOfAnExistingSeries()
+{
+    QFETCH(QString, rule);
+    QFETCH(QString, choice);
+    QFETCH(QString, written);
+    QFETCH(QVariantList, estimates);
+    const QList<int> ids = storedSeries(50.0, 4, rule);
+    QVERIFY(BillPayment(ids.at(1), now, 20.0).save());
+    confirmInFile(ids.at(3), 90);
+
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode("RECURRING");
+    dialog.loadBill(ids.at(0));
+    dialog.show();
+    chooseAmountRule(&dialog, choice);
+    click(&dialog, "OkButton");
+    QVERIFY(!dialog.isVisible());
+
+    QCOMPARE(scalar("SELECT amountrule FROM billschedule").toString(), written);
+    QCOMPARE(column("isestimate"), estimates);
+    // A new rule alone edits no bill: the real amount stays, and every bill in the series.
+    QCOMPARE(column("amount"), (QVariantList{50, 50, 50, 90}));
+    QCOMPARE(column("isunique"), (QVariantList{0, 0, 0, 0}));
+}
+
+void TestBillDialog::editsOfAVaryingSeries_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("edited");
+    QTest::addColumn<QString>("amountKeys"); // typed over the amount; empty leaves it
+    QTest::addColumn<bool>("noted");         // whether the note is changed too
+    QTest::addColumn<QString>("shown");      // the amount field, and "~" when marked an estimate
+    QTest::addColumn<QString>("stored");     // amount, isestimate and isunique of every bill
+
+    // Bill 0 was confirmed at 80 and bill 2 at 91; the rule makes 80 of bill 1. One bill:
+    QTest::newRow("amount only: confirmed in its series")
+        << "AVERAGE3"
+        << "RECURRINGUNIQUE" << 1 << "9000" << false << "80.00~"
+        << "80 0 0, 90 0 0, 91 0 0, 50 1 0";
+    QTest::newRow("amount and note: confirmed, on its own")
+        << "AVERAGE3"
+        << "RECURRINGUNIQUE" << 1 << "9000" << true << "80.00~"
+        << "80 0 0, 90 0 1, 91 0 0, 50 1 0";
+    QTest::newRow("note only: an estimate still, on its own")
+        << "LASTYEAR"
+        << "RECURRINGUNIQUE" << 1 << "" << true << "80.00~"
+        << "80 0 0, 50 1 1, 91 0 0, 50 1 0";
+    QTest::newRow("the estimate typed again: nothing written")
+        << "AVERAGE6"
+        << "RECURRINGUNIQUE" << 1 << "8000" << false << "80.00~"
+        << "80 0 0, 50 1 0, 91 0 0, 50 1 0";
+    QTest::newRow("fixed series, amount only: on its own")
+        << "FIXED"
+        << "RECURRINGUNIQUE" << 1 << "9000" << false << "50.00"
+        << "80 0 0, 90 0 1, 91 0 0, 50 0 0";
+    // The whole series shows and writes what its unconfirmed bills hold; real amounts stay.
+    QTest::newRow("series from a confirmed bill, note only")
+        << "AVERAGE3"
+        << "RECURRING" << 2 << "" << true << "50.00"
+        << "80 0 0, 50 1 0, 91 0 0, 50 1 0";
+    QTest::newRow("series from an estimate, a new amount")
+        << "AVERAGE3"
+        << "RECURRING" << 1 << "6000" << true << "50.00"
+        << "80 0 0, 60 1 0, 91 0 0, 60 1 0";
+}
+
+void TestBillDialog::editsOfAVaryingSeries()
+{
+    QFETCH(QString, rule);
+    QFETCH(QString, mode);
+    QFETCH(int, edited);
+    QFETCH(QString, amountKeys);
+    QFETCH(bool, noted);
+    QFETCH(QString, shown);
+    QFETCH(QString, stored);
+    const QList<int> ids = storedSeries(50.0, 4, rule);
+    confirmInFile(ids.at(0), 80);
+    confirmInFile(ids.at(2), 91);
+
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode(mode);
+    dialog.loadBill(ids.at(edited));
+    dialog.show();
+    const bool marked = child<QLabel>(&dialog, "estimateLabel")->isVisible();
+    QCOMPARE(child<QLineEdit>(&dialog, "AmountLineEdit")->text() + (marked ? "~" : ""), shown);
+    if (!amountKeys.isEmpty())
+        typeAmount(&dialog, amountKeys);
+    if (noted)
+        QTest::keyClicks(child<QTextEdit>(&dialog, "NoteTextEdit"), "checked");
+    click(&dialog, "OkButton");
+    QVERIFY(!dialog.isVisible());
+
+    QStringList bills;
+    for (const QVariant &bill : column("amount || ' ' || isestimate || ' ' || isunique"))
+        bills.append(bill.toString());
+    QCOMPARE(bills.join(", "), stored);
+}
+
+void TestBillDialog::historyPictureOfTheSeries_data()
+{
+    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("edited");        // -1: a new bill
+    QTest::addColumn<QString>("described"); // empty: no picture
+
+    // Bill 0 (January) was confirmed at 80 and bill 2 (March) at 91.
+    QTest::newRow("an estimate") << "AVERAGE3"
+                                 << "RECURRINGUNIQUE" << 1
+                                 << "2 amounts from Jan 2026 to Mar 2026; estimate \u2248$80.00";
+    QTest::newRow("a confirmed bill, as the rule gives it")
+        << "AVERAGE3"
+        << "RECURRINGUNIQUE" << 3 << "3 amounts from Jan 2026 to Apr 2026; estimate \u2248$85.50";
+    QTest::newRow("a fixed series") << "FIXED"
+                                    << "RECURRINGUNIQUE" << 1 << "";
+    QTest::newRow("a new bill") << "AVERAGE3"
+                                << "NEW" << -1 << "";
+}
+
+void TestBillDialog::historyPictureOfTheSeries()
+{
+    QFETCH(QString, rule);
+    QFETCH(QString, mode);
+    QFETCH(int, edited);
+    QFETCH(QString, described);
+    const QList<int> ids = storedSeries(50.0, 4, rule);
+    confirmInFile(ids.at(0), 80);
+    confirmInFile(ids.at(2), 91);
+    if (edited == 3)
+        confirmInFile(ids.at(3), 70);
+
+    BillDialog dialog(m_file.get());
+    dialog.setEditMode(mode);
+    if (edited >= 0)
+        dialog.loadBill(ids.at(edited));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto *chart = child<AmountHistoryChart>(&dialog, "amountHistoryChart");
+    QCOMPARE(chart->isVisible(), !described.isEmpty());
+    if (!described.isEmpty()) {
+        QCOMPARE(chart->toolTip(), described);
+        QCOMPARE(chart->accessibleDescription(), described);
+    }
+}
+
+void TestBillDialog::historyDrawing_data()
+{
+    QTest::addColumn<QList<qint64>>("amounts"); // monthly from January 2025
+    QTest::addColumn<QVariant>("estimate");     // in cents; invalid when there is none
+    QTest::addColumn<QString>("bars");          // count, first due date, first and last cents
+    QTest::addColumn<QString>("scale");         // low and high cents
+    QTest::addColumn<QString>("described");
+
+    QList<qint64> thirty;
+    for (int i = 0; i < 30; ++i)
+        thirty.append(1000 + 100 * i);
+    QTest::newRow("none") << QList<qint64>() << QVariant(8640) << "0"
+                          << "0 8640"
+                          << "No confirmed amounts yet; estimate \u2248$86.40";
+    QTest::newRow("none, no estimate") << QList<qint64>() << QVariant() << "0"
+                                       << "0 1"
+                                       << "No confirmed amounts yet";
+    QTest::newRow("one") << QList<qint64>{12000} << QVariant() << "1 2025-01-05 12000 12000"
+                         << "0 12000"
+                         << "1 amount in Jan 2025";
+    QTest::newRow("fewer than 24")
+        << QList<qint64>{8000, 9550, 7025} << QVariant(8192) << "3 2025-01-05 8000 7025"
+        << "0 9550"
+        << "3 amounts from Jan 2025 to Mar 2025; estimate \u2248$81.92";
+    QTest::newRow("more than 24: the latest")
+        << thirty << QVariant(3800) << "24 2025-07-05 1600 3900"
+        << "0 3900"
+        << "24 amounts from Jul 2025 to Jun 2027; estimate \u2248$38.00";
+    QTest::newRow("a credit") << QList<qint64>{5000, -2500} << QVariant(1250)
+                              << "2 2025-01-05 5000 -2500"
+                              << "-2500 5000"
+                              << "2 amounts from Jan 2025 to Feb 2025; estimate \u2248$12.50";
+    QTest::newRow("nothing but zeros") << QList<qint64>{0, 0} << QVariant() << "2 2025-01-05 0 0"
+                                       << "0 1"
+                                       << "2 amounts from Jan 2025 to Feb 2025";
+}
+
+void TestBillDialog::historyDrawing()
+{
+    QFETCH(QList<qint64>, amounts);
+    QFETCH(QVariant, estimate);
+    QFETCH(QString, bars);
+    QFETCH(QString, scale);
+    QFETCH(QString, described);
+
+    const AmountHistoryChart::Drawing drawing = AmountHistoryChart::drawingOf(
+        monthlyAmounts(amounts),
+        estimate.isValid() ? std::optional<qint64>(estimate.toLongLong()) : std::nullopt);
+    QStringList drawn{QString::number(drawing.bars.size())};
+    if (!drawing.bars.isEmpty())
+        drawn << drawing.bars.constFirst().dueDate.toString(Qt::ISODate)
+              << QString::number(drawing.bars.constFirst().cents)
+              << QString::number(drawing.bars.constLast().cents);
+    QCOMPARE(drawn.join(' '), bars);
+    QCOMPARE(QString("%1 %2").arg(drawing.lowCents).arg(drawing.highCents), scale);
+    QCOMPARE(AmountHistoryChart::describe(drawing), described);
+
+    // However the scale comes out, the picture paints.
+    AmountHistoryChart chart;
+    chart.resize(240, 60);
+    chart.setHistory(monthlyAmounts(amounts), drawing.estimateCents);
+    QVERIFY(!chart.grab().isNull());
 }
 
 NV_TEST_MAIN(TestBillDialog)

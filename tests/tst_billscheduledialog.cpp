@@ -121,6 +121,8 @@ private slots:
     void previewShowsTheStoredSeriesAndFollowsChanges();
     void typedEndDateIsTakenAsTyped_data();
     void typedEndDateIsTakenAsTyped();
+    void amountRuleIsShownAndChosen_data();
+    void amountRuleIsShownAndChosen();
 };
 
 void TestBillScheduleDialog::init()
@@ -435,6 +437,75 @@ void TestBillScheduleDialog::typedEndDateIsTakenAsTyped()
     QCOMPARE(kept.rangeEndDate(), stored);
     QCOMPARE(messages.count() ? messages.last().text : QString(), warning);
     QCOMPARE(dialog.isVisible(), !warning.isEmpty());
+}
+
+void TestBillScheduleDialog::amountRuleIsShownAndChosen_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown"); // the checked amount button, and the count of bills
+    QTest::addColumn<QString>("controls");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("the same each time, kept") << "FIXED"
+                                              << "amountFixedRadioButton 3"
+                                              << ""
+                                              << "FIXED";
+    QTest::newRow("the last 6, kept") << "AVERAGE6"
+                                      << "amountAverageRadioButton 6"
+                                      << ""
+                                      << "AVERAGE6";
+    QTest::newRow("last year, kept") << "LASTYEAR"
+                                     << "amountLastYearRadioButton 3"
+                                     << ""
+                                     << "LASTYEAR";
+    QTest::newRow("fixed to the last 12") << "FIXED"
+                                          << "amountFixedRadioButton 3"
+                                          << "amountAverageRadioButton;amountAverageComboBox=12"
+                                          << "AVERAGE12";
+    QTest::newRow("last year to fixed") << "LASTYEAR"
+                                        << "amountLastYearRadioButton 3"
+                                        << "amountFixedRadioButton"
+                                        << "FIXED";
+    // A rule this version does not know means a fixed amount; its text stays until a varying
+    // rule is chosen.
+    QTest::newRow("unknown rule, kept") << "SEASONAL"
+                                        << "amountFixedRadioButton 3"
+                                        << ""
+                                        << "SEASONAL";
+    QTest::newRow("unknown rule to the last 6")
+        << "SEASONAL"
+        << "amountFixedRadioButton 3"
+        << "amountAverageRadioButton;amountAverageComboBox=6"
+        << "AVERAGE6";
+}
+
+void TestBillScheduleDialog::amountRuleIsShownAndChosen()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QFETCH(QString, controls);
+    QFETCH(QString, written);
+
+    BillSchedule series = schedule("MONTHLY", 0, 5);
+    series.setAmountRule(stored);
+    BillScheduleDialog dialog;
+    dialog.setSchedule(&series);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QString checked;
+    for (const QRadioButton *button : dialog.findChildren<QRadioButton *>())
+        if (button->isChecked() && button->objectName().startsWith("amount"))
+            checked = button->objectName();
+    auto *count = child<QComboBox>(&dialog, "amountAverageComboBox");
+    QCOMPARE(checked + " " + count->currentText(), shown);
+    // The count belongs to the averaging choice alone.
+    QCOMPARE(count->isEnabled(), checked == "amountAverageRadioButton");
+
+    if (!controls.isEmpty())
+        setControls(&dialog, controls);
+    click(&dialog, "okButton");
+    QCOMPARE(series.amountRule(), written);
+    QCOMPARE(fields(series), fields(schedule("MONTHLY", 0, 5)));
 }
 
 NV_TEST_MAIN(TestBillScheduleDialog)
