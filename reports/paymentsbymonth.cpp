@@ -103,6 +103,31 @@ QHash<int, PayeeTotal> paidByPayee(const BillsById &bills, const QList<BillPayme
     return byPayee;
 }
 
+namespace {
+
+// What is left to pay of the unpaid bills, in the month each is due, and how much of it rests
+// on estimates.
+void addDue(Figures &made, const BillsById &bills, int current)
+{
+    for (const auto &bill : bills) {
+        if (!counts(bill))
+            continue;
+        // Whole cents, as the paid state itself is decided.
+        const double balance = bill->balance();
+        if (bill->isPaid() || !(cents(balance) > 0))
+            continue;
+        // An overdue bill is still to be paid now.
+        const int index = std::max(0, monthNumber(bill->dueDate()) - current);
+        if (index >= ComingMonths)
+            continue;
+        made.due[index] += balance;
+        if (bill->isEstimate())
+            made.estimatedDue[index] += balance;
+    }
+}
+
+} // namespace
+
 Figures figures(const BillsById &bills, const QList<BillPayment> &payments, const QDate &today)
 {
     Figures result;
@@ -112,21 +137,7 @@ Figures figures(const BillsById &bills, const QList<BillPayment> &payments, cons
     const int current = monthNumber(today);
 
     const QHash<int, PayeeTotal> byPayee = paidByPayee(bills, payments, current);
-    for (const auto &bill : bills) {
-        if (!counts(bill))
-            continue;
-        // Whole cents, as the paid state itself is decided.
-        const double balance = bill->balance();
-        if (!bill->isPaid() && cents(balance) > 0) {
-            // An overdue bill is still to be paid now.
-            const int index = std::max(0, monthNumber(bill->dueDate()) - current);
-            if (index < ComingMonths) {
-                result.due[index] += balance;
-                if (bill->isEstimate())
-                    result.estimatedDue[index] += balance;
-            }
-        }
-    }
+    addDue(result, bills, current);
 
     QList<PayeeTotal> payees = byPayee.values();
     std::sort(payees.begin(), payees.end(), paidMore);
@@ -436,6 +447,35 @@ QImage chartImage(const Figures &figures, ChartLayout *layout)
     return image;
 }
 
+namespace {
+
+// The past months with what each series was paid, then the coming ones; the current month
+// once, with both. A due amount that rests on estimates is marked.
+QList<QVariantList> monthRows(const Figures &made)
+{
+    QList<QVariantList> rows;
+    for (int month = 0; month < PastMonths; ++month) {
+        QVariantList row{made.pastMonth(month)};
+        for (const Series &series : made.series)
+            row.append(series.paid.at(month));
+        row.append(made.paidIn(month));
+        row.append(month == PastMonths - 1
+                       ? ReportContents::money(made.due.first(), made.dueIsEstimated(0))
+                       : QVariant(0.0));
+        rows.append(row);
+    }
+    for (int month = 1; month < ComingMonths; ++month) {
+        QVariantList row{made.comingMonth(month)};
+        for (int column = 0; column <= made.series.size(); ++column)
+            row.append(0.0);
+        row.append(ReportContents::money(made.due.at(month), made.dueIsEstimated(month)));
+        rows.append(row);
+    }
+    return rows;
+}
+
+} // namespace
+
 ReportContent content(const BillsById &bills, const QList<BillPayment> &payments,
                       const QDate &today)
 {
@@ -458,24 +498,7 @@ ReportContent content(const BillsById &bills, const QList<BillPayment> &payments
     report.columns.append({QStringLiteral("Total Paid"), ReportColumnKind::Money});
     report.columns.append({QStringLiteral("Due"), ReportColumnKind::Money});
 
-    for (int month = 0; month < PastMonths; ++month) {
-        QVariantList row{made.pastMonth(month)};
-        for (const Series &series : made.series)
-            row.append(series.paid.at(month));
-        row.append(made.paidIn(month));
-        row.append(month == PastMonths - 1
-                       ? ReportContents::money(made.due.first(), made.dueIsEstimated(0))
-                       : QVariant(0.0));
-        report.rows.append(row);
-    }
-    for (int month = 1; month < ComingMonths; ++month) {
-        QVariantList row{made.comingMonth(month)};
-        for (int column = 0; column <= made.series.size(); ++column)
-            row.append(0.0);
-        row.append(ReportContents::money(made.due.at(month), made.dueIsEstimated(month)));
-        report.rows.append(row);
-    }
-
+    report.rows = monthRows(made);
     report.chart = chartImage(made);
     report.chartCaption = QStringLiteral("Paid in each of the last %1 months by payee, and due "
                                          "in the coming %2.")
