@@ -65,6 +65,19 @@ double Figures::paidIn(int pastIndex) const
     return sum;
 }
 
+bool Figures::dueIsEstimated(int comingIndex) const
+{
+    return estimatedDue.value(comingIndex) > 0.0;
+}
+
+bool Figures::totalDueIsEstimated() const
+{
+    for (int month = 0; month < ComingMonths; ++month)
+        if (dueIsEstimated(month))
+            return true;
+    return false;
+}
+
 // What each payee was paid in each of the past months, by the payments of the bills listed.
 QHash<int, PayeeTotal> paidByPayee(const BillsById &bills, const QList<BillPayment> &payments,
                                    int current)
@@ -90,26 +103,41 @@ QHash<int, PayeeTotal> paidByPayee(const BillsById &bills, const QList<BillPayme
     return byPayee;
 }
 
-Figures figures(const BillsById &bills, const QList<BillPayment> &payments, const QDate &today)
-{
-    Figures result;
-    result.currentMonth = QDate(today.year(), today.month(), 1);
-    result.due = QList<double>(ComingMonths, 0.0);
-    const int current = monthNumber(today);
+namespace {
 
-    const QHash<int, PayeeTotal> byPayee = paidByPayee(bills, payments, current);
+// What is left to pay of the unpaid bills, in the month each is due, and how much of it rests
+// on estimates.
+void addDue(Figures &made, const BillsById &bills, int current)
+{
     for (const auto &bill : bills) {
         if (!counts(bill))
             continue;
         // Whole cents, as the paid state itself is decided.
         const double balance = bill->balance();
-        if (!bill->isPaid() && cents(balance) > 0) {
-            // An overdue bill is still to be paid now.
-            const int index = std::max(0, monthNumber(bill->dueDate()) - current);
-            if (index < ComingMonths)
-                result.due[index] += balance;
-        }
+        if (bill->isPaid() || !(cents(balance) > 0))
+            continue;
+        // An overdue bill is still to be paid now.
+        const int index = std::max(0, monthNumber(bill->dueDate()) - current);
+        if (index >= ComingMonths)
+            continue;
+        made.due[index] += balance;
+        if (bill->isEstimate())
+            made.estimatedDue[index] += balance;
     }
+}
+
+} // namespace
+
+Figures figures(const BillsById &bills, const QList<BillPayment> &payments, const QDate &today)
+{
+    Figures result;
+    result.currentMonth = QDate(today.year(), today.month(), 1);
+    result.due = QList<double>(ComingMonths, 0.0);
+    result.estimatedDue = QList<double>(ComingMonths, 0.0);
+    const int current = monthNumber(today);
+
+    const QHash<int, PayeeTotal> byPayee = paidByPayee(bills, payments, current);
+    addDue(result, bills, current);
 
     QList<PayeeTotal> payees = byPayee.values();
     std::sort(payees.begin(), payees.end(), paidMore);
@@ -143,6 +171,8 @@ QList<FillStyle> chartPalette()
         {QColor(0xf5, 0xd7, 0x6e), Qt::NoBrush, {}},
         {QColor(0xec, 0xec, 0xec), Qt::CrossPattern, QColor(0x8c, 0x8c, 0x8c)},
         {Qt::white, Qt::BDiagPattern, QColor(0x30, 0x30, 0x30)},
+        // The same hatching, much fainter: an amount not known yet.
+        {Qt::white, Qt::BDiagPattern, QColor(0xb4, 0xb4, 0xb4)},
     };
 }
 
@@ -153,6 +183,9 @@ const QColor gridColour(0xd4, 0xd4, 0xd4);
 const QColor comingShade(0xf5, 0xf5, 0xf5);
 constexpr qreal legendWidth = 150.0;
 constexpr qreal patternSpacing = 4.0;
+// Where the due bars' fills are in the palette, after the payees' and the others'.
+constexpr int dueStyleIndex = TopPayees + 1;
+constexpr int estimatedStyleIndex = TopPayees + 2;
 
 // A step of 1, 2, 2.5 or 5 times a power of ten that is at least rough.
 double niceStep(double rough)
@@ -255,8 +288,13 @@ ChartLayout chartLayout(const Figures &figures, const Axis &axis, const QFontMet
             stack += std::max(0.0, series.paid.at(month));
         layout.paidBars.append(bar(month, stack));
     }
-    for (int month = 0; month < ComingMonths; ++month)
-        layout.dueBars.append(bar(PastMonths + month, figures.due.at(month)));
+    for (int month = 0; month < ComingMonths; ++month) {
+        const QRectF due = bar(PastMonths + month, figures.due.at(month));
+        const QRectF estimated = bar(PastMonths + month, figures.estimatedDue.value(month));
+        layout.dueBars.append(due);
+        layout.estimatedDueBars.append(
+            QRectF(due.left(), due.top(), due.width(), std::min(estimated.height(), due.height())));
+    }
     return layout;
 }
 
@@ -271,6 +309,25 @@ void drawAxis(QPainter &painter, const ChartLayout &layout, const Axis &axis)
         painter.setPen(textColour);
         painter.drawText(QRectF(0.0, y - 10.0, plot.left() - 6.0, 20.0),
                          Qt::AlignRight | Qt::AlignVCenter, Formatting::currency(value));
+    }
+}
+
+// The confirmed part of a due bar in the due bars' style, the estimated part on top of it in
+// the lighter one, each outlined in its own hatching's colour.
+void drawDueBar(QPainter &painter, const QRectF &due, const QRectF &estimated,
+                const QList<FillStyle> &palette)
+{
+    const QRectF confirmed(due.left(), estimated.bottom(), due.width(),
+                           due.bottom() - estimated.bottom());
+    const std::pair<QRectF, FillStyle> parts[] = {{confirmed, palette.at(dueStyleIndex)},
+                                                  {estimated, palette.at(estimatedStyleIndex)}};
+    for (const auto &[part, style] : parts) {
+        if (part.height() <= 0.0)
+            continue;
+        fillWithStyle(painter, part, style);
+        painter.setPen(QPen(style.patternColour, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(part);
     }
 }
 
@@ -296,15 +353,8 @@ void drawBars(QPainter &painter, const Figures &figures, const ChartLayout &layo
             base -= height;
         }
     }
-    const FillStyle &dueStyle = palette.last();
-    for (const QRectF &due : layout.dueBars) {
-        if (due.height() <= 0.0)
-            continue;
-        fillWithStyle(painter, due, dueStyle);
-        painter.setPen(QPen(dueStyle.patternColour, 1.0));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(due);
-    }
+    for (int month = 0; month < ComingMonths; ++month)
+        drawDueBar(painter, layout.dueBars.at(month), layout.estimatedDueBars.at(month), palette);
 }
 
 void drawMonthLabels(QPainter &painter, const Figures &figures, const ChartLayout &layout,
@@ -355,7 +405,9 @@ void drawLegend(QPainter &painter, const Figures &figures, const ChartLayout &la
     };
     for (int index = 0; index < figures.series.size(); ++index)
         entry(figures.series.at(index).name, seriesStyle(palette, figures.series.at(index), index));
-    entry(QStringLiteral("Due"), palette.last());
+    entry(QStringLiteral("Due"), palette.at(dueStyleIndex));
+    if (figures.totalDueIsEstimated())
+        entry(QStringLiteral("Due (estimated)"), palette.at(estimatedStyleIndex));
 }
 
 } // namespace
@@ -395,6 +447,35 @@ QImage chartImage(const Figures &figures, ChartLayout *layout)
     return image;
 }
 
+namespace {
+
+// The past months with what each series was paid, then the coming ones; the current month
+// once, with both. A due amount that rests on estimates is marked.
+QList<QVariantList> monthRows(const Figures &made)
+{
+    QList<QVariantList> rows;
+    for (int month = 0; month < PastMonths; ++month) {
+        QVariantList row{made.pastMonth(month)};
+        for (const Series &series : made.series)
+            row.append(series.paid.at(month));
+        row.append(made.paidIn(month));
+        row.append(month == PastMonths - 1
+                       ? ReportContents::money(made.due.first(), made.dueIsEstimated(0))
+                       : QVariant(0.0));
+        rows.append(row);
+    }
+    for (int month = 1; month < ComingMonths; ++month) {
+        QVariantList row{made.comingMonth(month)};
+        for (int column = 0; column <= made.series.size(); ++column)
+            row.append(0.0);
+        row.append(ReportContents::money(made.due.at(month), made.dueIsEstimated(month)));
+        rows.append(row);
+    }
+    return rows;
+}
+
+} // namespace
+
 ReportContent content(const BillsById &bills, const QList<BillPayment> &payments,
                       const QDate &today)
 {
@@ -408,7 +489,7 @@ ReportContent content(const BillsById &bills, const QList<BillPayment> &payments
         {QStringLiteral("Total Paid In Last %1 Months:").arg(PastMonths),
          Formatting::currency(made.totalPaid)},
         {QStringLiteral("Total Due Through %1:").arg(Formatting::monthAndYear(lastComing)),
-         Formatting::currency(made.totalDue)}};
+         ReportContents::moneyText(made.totalDue, made.totalDueIsEstimated())}};
     report.layout = ReportContent::Layout::Table;
 
     report.columns.append({QStringLiteral("Month"), ReportColumnKind::Month});
@@ -417,22 +498,7 @@ ReportContent content(const BillsById &bills, const QList<BillPayment> &payments
     report.columns.append({QStringLiteral("Total Paid"), ReportColumnKind::Money});
     report.columns.append({QStringLiteral("Due"), ReportColumnKind::Money});
 
-    for (int month = 0; month < PastMonths; ++month) {
-        QVariantList row{made.pastMonth(month)};
-        for (const Series &series : made.series)
-            row.append(series.paid.at(month));
-        row.append(made.paidIn(month));
-        row.append(month == PastMonths - 1 ? made.due.first() : 0.0);
-        report.rows.append(row);
-    }
-    for (int month = 1; month < ComingMonths; ++month) {
-        QVariantList row{made.comingMonth(month)};
-        for (int column = 0; column <= made.series.size(); ++column)
-            row.append(0.0);
-        row.append(made.due.at(month));
-        report.rows.append(row);
-    }
-
+    report.rows = monthRows(made);
     report.chart = chartImage(made);
     report.chartCaption = QStringLiteral("Paid in each of the last %1 months by payee, and due "
                                          "in the coming %2.")

@@ -42,6 +42,8 @@ struct Figures
     // What is left to pay of the unpaid bills per coming month, the current month first; bills
     // due before it count in it.
     QList<double> due;
+    // The part of each month's due amount that rests on estimates, the current month first.
+    QList<double> estimatedDue = {};
     double totalPaid = 0.0;
     double totalDue = 0.0;
 
@@ -51,6 +53,9 @@ struct Figures
     QDate comingMonth(int index) const { return currentMonth.addMonths(index); }
     // Every series' amount of one past month together.
     double paidIn(int pastIndex) const;
+    // Whether what is due in a coming month, or in all of them, counts any estimate.
+    bool dueIsEstimated(int comingIndex) const;
+    bool totalDueIsEstimated() const;
 };
 
 Figures figures(const BillsById &bills, const QList<BillPayment> &payments, const QDate &today);
@@ -64,8 +69,9 @@ struct FillStyle
     QColor patternColour;
 };
 
-// The fills of the top payees in their order, then of the others, then of the due bars. They
-// differ in lightness or pattern so that a print in grey keeps them apart.
+// The fills of the top payees in their order, then of the others, then of the due bars, then of
+// the due bars' parts that rest on estimates. They differ in lightness or pattern so that a
+// print in grey keeps them apart.
 QList<FillStyle> chartPalette();
 
 // Where the chart put its parts, in logical pixels.
@@ -78,6 +84,9 @@ struct ChartLayout
     // The full height of each past month's stack, and of each coming month's due bar.
     QList<QRectF> paidBars;
     QList<QRectF> dueBars;
+    // The top of each due bar that rests on estimates, drawn lighter than the confirmed part
+    // under it; empty for a month without estimates.
+    QList<QRectF> estimatedDueBars;
 };
 
 // The chart's size in logical pixels, and how many device pixels it draws for each.

@@ -15,9 +15,40 @@
 
 #include <algorithm>
 
+bool operator==(const ReportEstimate &a, const ReportEstimate &b)
+{
+    return a.amount == b.amount;
+}
+
 namespace ReportContents {
 
 namespace {
+
+const QString estimateTitle = QStringLiteral("Estimate");
+
+// "≈" and the amount as every other place shows it, with nothing between them.
+QString estimatedCurrency(double amount)
+{
+    return QChar(0x2248) + Formatting::currency(amount);
+}
+
+// Whether a record of the CSV ends with the Estimate field: only tables that show amounts.
+bool exportsEstimates(const ReportContent &content)
+{
+    if (content.layout != ReportContent::Layout::Table)
+        return false;
+    return std::any_of(
+        content.columns.cbegin(), content.columns.cend(),
+        [](const ReportColumn &column) { return column.kind == ReportColumnKind::Money; });
+}
+
+bool rowHasEstimate(const ReportContent &content, const QVariantList &values)
+{
+    for (int i = 0; i < content.columns.size(); ++i)
+        if (content.columns.at(i).kind == ReportColumnKind::Money && isEstimate(values.value(i)))
+            return true;
+    return false;
+}
 
 const QString chartName = QStringLiteral("nvreport:chart");
 const QString lightGrey = QStringLiteral("LightGrey");
@@ -229,6 +260,26 @@ private:
 
 } // namespace
 
+QVariant money(double amount, bool estimate)
+{
+    return estimate ? QVariant::fromValue(ReportEstimate{amount}) : QVariant(amount);
+}
+
+double amountOf(const QVariant &value)
+{
+    return isEstimate(value) ? value.value<ReportEstimate>().amount : value.toDouble();
+}
+
+bool isEstimate(const QVariant &value)
+{
+    return value.metaType() == QMetaType::fromType<ReportEstimate>();
+}
+
+QString moneyText(double amount, bool estimate)
+{
+    return estimate ? estimatedCurrency(amount) : Formatting::currency(amount);
+}
+
 QString shownText(ReportColumnKind kind, const QVariant &value)
 {
     switch (kind) {
@@ -237,7 +288,7 @@ QString shownText(ReportColumnKind kind, const QVariant &value)
     case ReportColumnKind::Date:
         return dateText(value.toDate());
     case ReportColumnKind::Money:
-        return Formatting::currency(value.toDouble());
+        return moneyText(amountOf(value), isEstimate(value));
     case ReportColumnKind::YesNo:
         return value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
     case ReportColumnKind::Month: {
@@ -257,7 +308,7 @@ QString exportText(ReportColumnKind kind, const QVariant &value)
     case ReportColumnKind::Date:
         return ExportFiles::csvDate(value.toDate());
     case ReportColumnKind::Money:
-        return Formatting::plainAmount(value.toDouble());
+        return Formatting::plainAmount(amountOf(value));
     case ReportColumnKind::Month: {
         const QDate month = value.toDate();
         return month.isValid() ? month.toString(QStringLiteral("yyyy-MM")) : QString();
@@ -275,12 +326,17 @@ QByteArray csvDocument(const ReportContent &content)
         columns.append(
             {column.title, text ? ExportFiles::CsvKind::Text : ExportFiles::CsvKind::Value});
     }
+    const bool estimates = exportsEstimates(content);
+    if (estimates)
+        columns.append({estimateTitle, ExportFiles::CsvKind::Text});
     QList<QStringList> rows;
     rows.reserve(content.rows.size());
     for (const QVariantList &values : content.rows) {
         QStringList fields;
         for (int i = 0; i < content.columns.size(); ++i)
             fields.append(exportText(content.columns.at(i).kind, values.value(i)));
+        if (estimates)
+            fields.append(shownText(ReportColumnKind::YesNo, rowHasEstimate(content, values)));
         rows.append(fields);
     }
     return ExportFiles::csvDocument(columns, rows);

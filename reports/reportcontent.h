@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QImage>
 #include <QList>
+#include <QMetaType>
 #include <QPair>
 #include <QString>
 #include <QVariant>
@@ -15,10 +16,19 @@ enum class ReportColumnKind
 {
     Text,  // QString, shown as it is and exported as text no spreadsheet takes for a formula
     Date,  // QDate: "MM/dd/yyyy" shown, yyyy-MM-dd exported, an invalid date as empty
-    Money, // double: "$1,234.50" shown, 1234.50 exported
+    Money, // double, or ReportEstimate: "$1,234.50" (or "≈$1,234.50") shown, 1234.50 exported
     YesNo, // bool: "Yes" (bold) or "No"
     Month  // QDate, any day of the month: "Dec 2026" shown, 2026-12 exported
 };
+
+// A Money value that rests on an estimate: shown marked, exported as the plain figure with the
+// row's Estimate field set. A plain double in a Money cell is a confirmed amount.
+struct ReportEstimate
+{
+    double amount = 0.0;
+};
+bool operator==(const ReportEstimate &a, const ReportEstimate &b);
+Q_DECLARE_METATYPE(ReportEstimate)
 
 struct ReportColumn
 {
@@ -56,11 +66,21 @@ struct ReportContent
 
 namespace ReportContents {
 
+// A Money cell's value: a plain double when the amount is confirmed, a ReportEstimate when not.
+QVariant money(double amount, bool estimate);
+// What a Money cell holds, and whether it rests on an estimate.
+double amountOf(const QVariant &value);
+bool isEstimate(const QVariant &value);
+// "$86.40", or "≈$86.40" for an amount that rests on an estimate (a total that counts one, too).
+QString moneyText(double amount, bool estimate);
+
 // A value as the report shows it and as a CSV file holds it.
 QString shownText(ReportColumnKind kind, const QVariant &value);
 QString exportText(ReportColumnKind kind, const QVariant &value);
 
-// The rows as CSV: a header of the column titles, then one record per row.
+// The rows as CSV: a header of the column titles, then one record per row. A table with amounts
+// ends each record with "Estimate", Yes when any amount of the row rests on an estimate, so
+// that the amounts themselves stay figures a spreadsheet can add up.
 QByteArray csvDocument(const ReportContent &content);
 
 // The report as one HTML document, as the report window has always produced it.

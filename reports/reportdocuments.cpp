@@ -74,20 +74,26 @@ QList<ReportColumn> billColumns(Columns columns)
     return list;
 }
 
+// The amount the bill is expected to come to: the forecast of an estimate, marked as such.
+QVariant amountCell(const Bill &bill)
+{
+    return ReportContents::money(bill.expectedAmount(), bill.isEstimate());
+}
+
 QVariantList billRow(const Bill &bill, Columns columns)
 {
     QVariantList row{bill.payee().payeeName(), bill.description(), bill.dueDate()};
     switch (columns) {
     case Columns::Four:
-        row.append(bill.amount());
+        row.append(amountCell(bill));
         break;
     case Columns::Five:
         row.append(bill.paidDate());
-        row.append(bill.amount());
+        row.append(amountCell(bill));
         break;
     case Columns::Six:
         row.append(bill.isPaid() ? bill.paidDate() : QDate());
-        row.append(bill.amount());
+        row.append(amountCell(bill));
         row.append(bill.isPaid());
         break;
     }
@@ -98,17 +104,21 @@ ReportContent billReport(const BillsById &bills, const QDate &today, const BillR
 {
     const QVector<const Bill *> listed = listedBills(bills, report.listed);
     double total = 0.0;
+    // A total that counts a single estimate is itself only an estimate.
+    bool estimated = false;
     ReportContent content;
     content.name = report.name;
     content.reportDate = today;
     content.columns = billColumns(report.columns);
     content.rows.reserve(listed.size());
     for (const Bill *bill : listed) {
-        if (report.counted(*bill))
-            total += bill->amount();
+        if (report.counted(*bill)) {
+            total += bill->expectedAmount();
+            estimated = estimated || bill->isEstimate();
+        }
         content.rows.append(billRow(*bill, report.columns));
     }
-    content.summaryLines.append({report.totalLabel, Formatting::currency(total)});
+    content.summaryLines.append({report.totalLabel, ReportContents::moneyText(total, estimated)});
     return content;
 }
 

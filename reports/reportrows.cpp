@@ -41,9 +41,13 @@ QString widestValue(ReportColumnKind kind, const QList<QVariantList> &rows, int 
 {
     if (kind == ReportColumnKind::Money) {
         double largest = 0.0;
-        for (const QVariantList &values : rows)
-            largest = qMax(largest, qAbs(values.value(column).toDouble()));
-        return QLatin1Char('-') + ReportContents::shownText(kind, largest);
+        bool estimate = false;
+        for (const QVariantList &values : rows) {
+            const QVariant value = values.value(column);
+            largest = qMax(largest, qAbs(ReportContents::amountOf(value)));
+            estimate = estimate || ReportContents::isEstimate(value);
+        }
+        return QLatin1Char('-') + ReportContents::moneyText(largest, estimate);
     }
     if (kind == ReportColumnKind::YesNo)
         return ReportContents::shownText(kind, true);

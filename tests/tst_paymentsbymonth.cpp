@@ -41,6 +41,37 @@ bool paid(const QString &name, double amount, const QDate &on, const QDate &due 
     return billId != 0 && BillPayment(billId, QDateTime(on, QTime(12, 0)), amount).save();
 }
 
+// A bill of its own payee, in memory.
+std::shared_ptr<Bill> dueBill(int id, double amount, const QDate &due, bool estimate = false,
+                              std::optional<double> forecast = {})
+{
+    auto bill = std::make_shared<Bill>();
+    bill->setId(id);
+    bill->setPayee(Payee(id, QString("Payee %1").arg(id), {}, {}, {}, false));
+    bill->setAmount(amount);
+    bill->setDueDate(due);
+    bill->setEstimate(estimate);
+    bill->setForecast(forecast);
+    return bill;
+}
+
+// February: a confirmed bill and an overdue estimate; March: confirmed only; April: an estimate
+// with no confirmed amount to forecast from; May: a forecast, partly paid; July: a paid
+// estimate; August, beyond the coming months: an estimate.
+BillsById billsWithEstimates()
+{
+    BillsById bills;
+    for (const auto &bill :
+         {dueBill(1, 100.0, {2027, 2, 20}), dueBill(2, 50.0, {2027, 1, 15}, true, 40.0),
+          dueBill(3, 75.0, {2027, 3, 1}), dueBill(4, 60.0, {2027, 4, 30}, true),
+          dueBill(5, 90.0, {2027, 5, 2}, true, 86.4), dueBill(6, 70.0, {2027, 7, 2}, true, 70.0),
+          dueBill(7, 80.0, {2027, 8, 1}, true, 81.0)})
+        bills.insert(bill->id(), bill);
+    bills.value(5)->addPayment(BillPayment(5, QDateTime(today, QTime(8, 0)), 30.0));
+    bills.value(6)->setPaid(true);
+    return bills;
+}
+
 } // namespace
 
 class TestPaymentsByMonth : public QObject
@@ -55,6 +86,8 @@ private slots:
     void reportShape();
     void barHeightFollowsTheAxis_data();
     void barHeightFollowsTheAxis();
+    void dueBarsTellEstimates_data();
+    void dueBarsTellEstimates();
 
 private:
     ScratchDataFile m_data{"months.nvbf"};
@@ -182,6 +215,56 @@ void TestPaymentsByMonth::barHeightFollowsTheAxis()
     const double expected = amount / layout.axisMaximum * layout.plot.height() * ChartPixelRatio;
     QVERIFY2(qAbs(height - expected) <= 2.0,
              qPrintable(QString("%1 pixels, expected %2").arg(height).arg(expected)));
+}
+
+void TestPaymentsByMonth::dueBarsTellEstimates_data()
+{
+    QTest::addColumn<QDate>("month");
+    QTest::addColumn<double>("due");
+    QTest::addColumn<double>("estimated");
+    QTest::addColumn<QString>("shown");
+
+    const QString estimate(QChar(0x2248));
+    QTest::newRow("confirmed and overdue estimate")
+        << QDate(2027, 2, 1) << 140.0 << 40.0 << estimate + "$140.00";
+    QTest::newRow("confirmed only") << QDate(2027, 3, 1) << 75.0 << 0.0 << "$75.00";
+    QTest::newRow("no forecast yet") << QDate(2027, 4, 1) << 60.0 << 60.0 << estimate + "$60.00";
+    QTest::newRow("forecast less a payment")
+        << QDate(2027, 5, 1) << 56.4 << 56.4 << estimate + "$56.40";
+    QTest::newRow("nothing due") << QDate(2027, 6, 1) << 0.0 << 0.0 << "$0.00";
+    QTest::newRow("paid estimate") << QDate(2027, 7, 1) << 0.0 << 0.0 << "$0.00";
+}
+
+// The month's due amount, the part of it resting on estimates, its cell in the report, the
+// report's total and the lighter top of its bar, as tall as that part.
+void TestPaymentsByMonth::dueBarsTellEstimates()
+{
+    QFETCH(QDate, month);
+    QFETCH(double, due);
+    QFETCH(double, estimated);
+    QFETCH(QString, shown);
+    const BillsById bills = billsWithEstimates();
+    const Figures made = figures(bills, {}, today);
+    const int index = (month.year() - today.year()) * 12 + month.month() - today.month();
+    QCOMPARE(made.due.at(index), due);
+    QCOMPARE(made.estimatedDue.at(index), estimated);
+
+    const ReportContent report = content(bills, {}, today);
+    const auto row = std::find_if(report.rows.cbegin(), report.rows.cend(),
+                                  [&](const QVariantList &row) { return row.first() == month; });
+    QVERIFY(row != report.rows.cend());
+    QCOMPARE(ReportContents::shownText(ReportColumnKind::Money, row->last()), shown);
+    // Neither the paid estimate nor the one of August counts; the total rests on estimates.
+    QCOMPARE(report.summaryLines.last().second, QString(QChar(0x2248)) + "$331.40");
+
+    ChartLayout layout;
+    chartImage(made, &layout);
+    const QRectF &bar = layout.dueBars.at(index);
+    const QRectF &lighter = layout.estimatedDueBars.at(index);
+    QCOMPARE(lighter.height(), estimated / layout.axisMaximum * layout.plot.height());
+    if (estimated > 0.0)
+        QVERIFY(lighter.top() == bar.top() && lighter.left() == bar.left() &&
+                lighter.width() == bar.width());
 }
 
 NV_TEST_MAIN(TestPaymentsByMonth)

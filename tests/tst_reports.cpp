@@ -52,6 +52,8 @@ QString payeeList(const PayeesById &payees, const QDate &today)
 } // namespace ReportHtml
 } // namespace
 Q_DECLARE_METATYPE(ReportFunction)
+using ContentFunction = ReportContent (*)(const BillsById &, const QDate &);
+Q_DECLARE_METATYPE(ContentFunction)
 
 namespace {
 
@@ -88,6 +90,20 @@ BillsById sampleBills()
     addBill(bills, 4, "Power Co", "February power", 70.0, QDate(2026, 2, 20), QDate(2026, 3, 2));
     addBill(bills, 5, "Rent LLC", "February rent", 900.0, QDate(2026, 2, 1));
     addBill(bills, 6, "Phone Inc", "April phone", 30.0, QDate(2026, 4, 5));
+    return bills;
+}
+
+// The sample bills, but March's power bill forecast from its series, a gas bill of a series
+// with no confirmed amount yet, and February's power bill paid while still an estimate.
+BillsById billsWithEstimates()
+{
+    BillsById bills = sampleBills();
+    bills.value(1)->setEstimate(true);
+    bills.value(1)->setForecast(86.4);
+    addBill(bills, 7, "Gas Co", "Gas", 60.0, QDate(2026, 3, 5));
+    bills.value(7)->setEstimate(true);
+    bills.value(4)->setEstimate(true);
+    bills.value(4)->setForecast(75.1);
     return bills;
 }
 
@@ -157,6 +173,8 @@ private slots:
     // Laid-out document
     void rowsKeepTheirColumns_data();
     void rowsKeepTheirColumns();
+    void estimatesAreMarked_data();
+    void estimatesAreMarked();
     void printedRowsFitThePage();
 
     // Dialog
@@ -464,10 +482,17 @@ void TestReports::csvHoldsTheRows_data()
 
     QTest::newRow("bills: ISO dates, plain amounts, Yes and No")
         << ReportContents::csvDocument(ReportDocuments::currentMonth(sampleBills(), today))
-        << QList<QStringList>{{"Payee", "Description", "Due Date", "Paid Date", "Amount", "Paid"},
-                              {"Phone Inc", "Phone", "2026-03-11", "2026-03-12", "1234.50", "Yes"},
-                              {"Water Works", "Water", "2026-03-17", "", "45.50", "No"},
-                              {"Power Co", "March power", "2026-03-18", "", "80.00", "No"}};
+        << QList<QStringList>{
+               {"Payee", "Description", "Due Date", "Paid Date", "Amount", "Paid", "Estimate"},
+               {"Phone Inc", "Phone", "2026-03-11", "2026-03-12", "1234.50", "Yes", "No"},
+               {"Water Works", "Water", "2026-03-17", "", "45.50", "No", "No"},
+               {"Power Co", "March power", "2026-03-18", "", "80.00", "No", "No"}};
+    QTest::newRow("bills: estimates as plain figures, marked in a column of their own")
+        << ReportContents::csvDocument(ReportDocuments::pastDue(billsWithEstimates(), today))
+        << QList<QStringList>{{"Payee", "Description", "Due Date", "Amount", "Estimate"},
+                              {"Rent LLC", "February rent", "2026-02-01", "900.00", "No"},
+                              {"Gas Co", "Gas", "2026-03-05", "60.00", "Yes"},
+                              {"Water Works", "Water", "2026-03-17", "45.50", "No"}};
 
     PayeesById payees;
     auto cafe = payee(1, "Café \"Zürich\", Ltd");
@@ -553,6 +578,60 @@ void TestReports::rowsKeepTheirColumns()
             QVERIFY2(rows.at(r).ends.at(column) < next, qPrintable(rows.at(r).texts.at(column)));
         }
     }
+}
+
+void TestReports::estimatesAreMarked_data()
+{
+    QTest::addColumn<ContentFunction>("report");
+    QTest::addColumn<QStringList>("amounts");
+    QTest::addColumn<QString>("total");
+
+    const QString estimate(QChar(0x2248));
+    QTest::newRow("Past Due: no forecast yet")
+        << &ReportDocuments::pastDue << QStringList{"$900.00", estimate + "$60.00", "$45.50"}
+        << estimate + "$1,005.50";
+    QTest::newRow("Current Month: forecast")
+        << &ReportDocuments::currentMonth
+        << QStringList{estimate + "$60.00", "$1,234.50", "$45.50", estimate + "$86.40"}
+        << estimate + "$191.90";
+    QTest::newRow("Current Month Bills Due")
+        << &ReportDocuments::currentMonthBillsDue
+        << QStringList{estimate + "$60.00", "$45.50", estimate + "$86.40"} << estimate + "$191.90";
+    QTest::newRow("Current Month Bills Paid: paid as an estimate")
+        << &ReportDocuments::currentMonthBillsPaid << QStringList{estimate + "$75.10", "$1,234.50"}
+        << estimate + "$1,309.60";
+    QTest::newRow("Last Month Bills: the estimate is not in the total")
+        << &ReportDocuments::lastMonthBills << QStringList{"$900.00", estimate + "$75.10"}
+        << "$900.00";
+}
+
+// Each amount and total as the report window lays it out, the estimates marked, each amount
+// whole inside its column.
+void TestReports::estimatesAreMarked()
+{
+    QFETCH(ContentFunction, report);
+    QFETCH(QStringList, amounts);
+    QFETCH(QString, total);
+    const ReportContent content = report(billsWithEstimates(), today);
+    QCOMPARE(content.summaryLines.last().second, total);
+
+    const qreal width = 600;
+    QTextDocument document;
+    ReportContents::buildDocument(content, &document, width);
+    document.documentLayout()->documentSize();
+    const QList<LaidOutRow> rows = laidOutRows(document);
+    const int column = int(rows.value(0).texts.indexOf("Amount"));
+    QVERIFY(column > 0);
+    QStringList shown;
+    for (const LaidOutRow &row : rows.mid(1)) {
+        shown.append(row.texts.at(column));
+        const qreal next =
+            column + 1 < rows.at(0).starts.size() ? rows.at(0).starts.at(column + 1) : width;
+        QVERIFY2(row.starts.at(column) == rows.at(0).starts.at(column) &&
+                     row.ends.at(column) < next,
+                 qPrintable(row.texts.at(column)));
+    }
+    QCOMPARE(shown, amounts);
 }
 
 // Printing lays the rows out on the printer's page: a long name is cut short there too, and
@@ -703,10 +782,10 @@ void TestReports::exportWritesTheShownReport_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("expected"); // in the file's text; empty when nothing is written
 
-    QTest::newRow("csv")
-        << "Past Due"
-        << "past due.csv"
-        << "Payee,Description,Due Date,Amount\r\nWater Works,Water,2026-03-17,20.00\r\n";
+    QTest::newRow("csv") << "Past Due"
+                         << "past due.csv"
+                         << "Payee,Description,Due Date,Amount,Estimate\r\nWater "
+                            "Works,Water,2026-03-17,20.00,No\r\n";
     QTest::newRow("pdf") << "Past Due"
                          << "past due.pdf"
                          << "Total Past Due:";
