@@ -26,12 +26,6 @@ namespace {
 
 const QString estimateTitle = QStringLiteral("Estimate");
 
-// "≈" and the amount as every other place shows it, with nothing between them.
-QString estimatedCurrency(double amount)
-{
-    return QChar(0x2248) + Formatting::currency(amount);
-}
-
 // Whether a record of the CSV ends with the Estimate field: only tables that show amounts.
 bool exportsEstimates(const ReportContent &content)
 {
@@ -277,7 +271,7 @@ bool isEstimate(const QVariant &value)
 
 QString moneyText(double amount, bool estimate)
 {
-    return estimate ? estimatedCurrency(amount) : Formatting::currency(amount);
+    return Formatting::currency(amount, estimate);
 }
 
 QString shownText(ReportColumnKind kind, const QVariant &value)
