@@ -86,6 +86,16 @@ QDate singleDueDate(int bill, bool allPast)
     return BenchFiles::today().addDays(qint64(bill) * 37 % 2191 - (allPast ? 2192 : 1095));
 }
 
+// The rule of a series' amount; FIXED unless the shape asks for varying series.
+QString amountRuleOf(const BenchFiles::Shape &shape, int series)
+{
+    static const QStringList varying = {BillSchedule::averageOf3, BillSchedule::averageOf6,
+                                        BillSchedule::averageOf12, BillSchedule::sameMonthLastYear};
+    if (!shape.varyingSeries || series % 3 != 0)
+        return BillSchedule::fixedAmount;
+    return varying.at(series / 3 % varying.size());
+}
+
 double amountOf(int bill)
 {
     return 10.0 + (bill * 7) % 490 + 0.25 * (bill % 4);
@@ -150,22 +160,22 @@ bool writeCurrentSchedules(const QSqlDatabase &db, const BenchFiles::Shape &shap
 {
     RowWriter writer(db, QStringLiteral("INSERT INTO billschedule (id, scheduletype, "
                                         "dayofmonth, dayofweek, frequency, frequencyvalue, "
-                                        "rangetype, rangestartdate, rangeenddate) VALUES (?, ?, "
-                                        "?, ?, 0, 'DAY', 'ENDON', ?, ?)"));
+                                        "rangetype, rangestartdate, rangeenddate, amountrule) "
+                                        "VALUES (?, ?, ?, ?, 0, 'DAY', 'ENDON', ?, ?, ?)"));
     const int perSeries = shape.series > 0 ? shape.seriesBills / shape.series : 0;
     for (int series = 0; series < shape.series; ++series) {
         const QList<QDate> dates = seriesDueDates(series, perSeries, shape.allPast);
         const bool weekly = isWeeklySeries(series);
         const QDate first = dates.value(0, BenchFiles::today());
         if (!writer.write({series + 1, seriesType(series), weekly ? 0 : 1 + series % 28,
-                           weekly ? 1 + series % 7 : 0, first,
-                           dates.value(dates.size() - 1, first)}))
+                           weekly ? 1 + series % 7 : 0, first, dates.value(dates.size() - 1, first),
+                           amountRuleOf(shape, series)}))
             return false;
     }
     for (const BillRow &bill : bills) {
         if (bill.scheduleId > shape.series &&
             !writer.write({bill.scheduleId, QStringLiteral("SINGLE"), 0, 0, BenchFiles::today(),
-                           BenchFiles::today()}))
+                           BenchFiles::today(), BillSchedule::fixedAmount}))
             return false;
     }
     return true;
@@ -176,14 +186,18 @@ bool writeCurrentBills(const QSqlDatabase &db, const BenchFiles::Shape &shape,
 {
     RowWriter writer(db, QStringLiteral("INSERT INTO bills(id, billscheduleid, payeeid, "
                                         "description, amount, insertdate, duedate, paiddate, "
-                                        "isunique, paid, note, deleted) VALUES (?, ?, ?, ?, ?, "
-                                        "?, ?, ?, 0, ?, ?, 0)"));
+                                        "isunique, paid, note, deleted, isestimate) VALUES (?, ?, "
+                                        "?, ?, ?, ?, ?, ?, 0, ?, ?, 0, ?)"));
     const QDate inserted = BenchFiles::today().addDays(-400);
     for (const BillRow &bill : bills) {
         const bool paid = isPaid(bill.id);
+        const bool varies = bill.scheduleId <= shape.series &&
+                            BillSchedule::amountVaries(amountRuleOf(shape, bill.scheduleId - 1));
+        const bool estimate = varies && !paid && bill.due >= BenchFiles::today();
         if (!writer.write({bill.id, bill.scheduleId, 1 + bill.id % shape.payees, bill.description,
                            amountOf(bill.id), inserted, bill.due,
-                           paid ? bill.due : QDate(2000, 1, 1), paid ? 1 : 0, noteOf(bill.id)}))
+                           paid ? bill.due : QDate(2000, 1, 1), paid ? 1 : 0, noteOf(bill.id),
+                           estimate ? 1 : 0}))
             return false;
     }
     return true;
@@ -195,7 +209,7 @@ bool writePayments(const QSqlDatabase &db, const BenchFiles::Shape &shape,
                    const QList<BillRow> &bills)
 {
     RowWriter writer(db, QStringLiteral("INSERT INTO billpayment (id, billid, paymentdate, "
-                                        "amount) VALUES (?, ?, ?, ?)"));
+                                        "amount, reference) VALUES (?, ?, ?, ?, '')"));
     int id = 0;
     for (int round = 0; round < 2; ++round) {
         for (const BillRow &bill : bills) {
@@ -251,6 +265,20 @@ bool buildCurrent(const QString &path, const Shape &shape)
              writeCurrentSchedules(db, shape, bills) && writeCurrentBills(db, shape, bills) &&
              writePayments(db, shape, bills) && run(db, {QStringLiteral("COMMIT")});
     }
+    Connections::close(builder);
+    return ok;
+}
+
+bool buildVersion14(const QString &path, const Shape &shape)
+{
+    if (!buildCurrent(path, shape) || !Connections::open(builder, path))
+        return false;
+    bool ok =
+        run(Connections::database(builder),
+            {QStringLiteral("ALTER TABLE bills DROP COLUMN isestimate"),
+             QStringLiteral("ALTER TABLE billschedule DROP COLUMN amountrule"),
+             QStringLiteral("ALTER TABLE billpayment DROP COLUMN reference"),
+             QStringLiteral("UPDATE filedata SET version = '1.4'"), QStringLiteral("VACUUM")});
     Connections::close(builder);
     return ok;
 }

@@ -18,6 +18,9 @@ struct Shape
     int payments = 20000;   // two per bill; a quarter of the bills are paid in full
     // Every due date before today, as in a file kept for years: every unpaid bill is overdue.
     bool allPast = false;
+    // Every third series has an amount that varies (each of the four rules in turn): its
+    // unpaid bills from today on are estimates, forecast from the bills before them.
+    bool varyingSeries = false;
 
     // The default file scaled to a number of bills.
     static Shape forBills(int bills);
@@ -28,6 +31,9 @@ QDate today();
 
 // A file of the current version at path, made by the program's own DataFile.
 bool buildCurrent(const QString &path, const Shape &shape);
+
+// The same file in the layout of version "1.4", which has no estimates, rules or references.
+bool buildVersion14(const QString &path, const Shape &shape);
 
 // A file of version "1.1" at path: payees, old-style schedules and bills without payments,
 // a quarter of them marked paid.

@@ -110,6 +110,29 @@ const QStringList copyStatements = {
                    "'T00:00:00.000', amount FROM bills2 WHERE paid = 1 AND amount > 0 ORDER BY id"),
     QStringLiteral("COMMIT")};
 
+// The rows of a "1.4" file carried into tables of the 1.5 layout by SQLite alone: every row as
+// it is, with a confirmed amount, a fixed rule and no reference.
+const QStringList copyStatements14 = {
+    QStringLiteral("BEGIN"),
+    QStringLiteral("CREATE TABLE payees2(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
+                   "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), "
+                   "deleted BOOL)"),
+    QStringLiteral("CREATE TABLE billschedule2(id INTEGER NOT NULL PRIMARY KEY, scheduletype "
+                   "VARCHAR(20), dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, "
+                   "frequencyvalue VARCHAR(20), rangetype VARCHAR(20), rangestartdate DATETIME, "
+                   "rangeenddate DATETIME, amountrule VARCHAR(20))"),
+    QStringLiteral("CREATE TABLE bills2(id INTEGER primary key, billscheduleid INTEGER, payeeid "
+                   "INTEGER, description VARCHAR(100) not null, amount DECIMAL, insertdate "
+                   "DATETIME, duedate DATETIME, paiddate DATETIME, isunique BOOL, paid BOOL, note "
+                   "VARCHAR(400), deleted BOOL, isestimate BOOL)"),
+    QStringLiteral("CREATE TABLE billpayment2 (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, "
+                   "paymentdate DATETIME, amount DECIMAL, reference VARCHAR(100))"),
+    QStringLiteral("INSERT INTO payees2 SELECT * FROM payees"),
+    QStringLiteral("INSERT INTO billschedule2 SELECT *, 'FIXED' FROM billschedule"),
+    QStringLiteral("INSERT INTO bills2 SELECT *, 0 FROM bills"),
+    QStringLiteral("INSERT INTO billpayment2 SELECT *, '' FROM billpayment"),
+    QStringLiteral("COMMIT")};
+
 QString formatMs(double ms)
 {
     return QString::number(ms, 'f', ms < 10 ? 2 : 1);
@@ -126,13 +149,20 @@ bool BenchRun::prepare()
 {
     m_currentPath = QDir(m_directory).filePath(QStringLiteral("bench.nvbf"));
     m_version11Path = QDir(m_directory).filePath(QStringLiteral("version11.nvbf"));
+    m_version14Path = QDir(m_directory).filePath(QStringLiteral("version14.nvbf"));
+    m_varyingPath = QDir(m_directory).filePath(QStringLiteral("varying.nvbf"));
+    BenchFiles::Shape varying = m_shape;
+    varying.varyingSeries = true;
     return BenchFiles::buildCurrent(m_currentPath, m_shape) &&
+           BenchFiles::buildCurrent(m_varyingPath, varying) &&
+           BenchFiles::buildVersion14(m_version14Path, m_shape) &&
            BenchFiles::buildVersion11(m_version11Path, m_shape);
 }
 
 void BenchRun::measureUpgradeAlone()
 {
     measureUpgrade();
+    measureUpgrade14();
 }
 
 void BenchRun::measureAll()
@@ -140,10 +170,12 @@ void BenchRun::measureAll()
     // Memory first, before the timing loops have left their own traces in the allocator.
     measureLoadMemory();
     measureLoad();
+    measureForecast();
     measureDueCommand();
     measurePaidLoad();
     measureSeries();
     measureUpgrade();
+    measureUpgrade14();
     measureWindow();
     measureReports();
 }
@@ -474,6 +506,73 @@ void BenchRun::measureUpgrade()
            10.0);
     m_summary.upgradeMs = best.ms;
     m_summary.upgradeFloorMs = best.floorMs;
+}
+
+// The same load with a third of the series varying, against the file whose amounts are all
+// fixed: what working out the forecasts costs.
+void BenchRun::measureForecast()
+{
+    bool ok = true;
+    int estimates = 0;
+    const auto load = [&](const QString &path, bool count) {
+        DataFile file(nullptr);
+        const double ms = BenchProbe::time([&] {
+            ok = ok && file.open(path) && file.loadCurrentBills() &&
+                 file.billsById().size() == m_shape.bills;
+        });
+        if (count)
+            estimates = int(std::count_if(
+                file.billsById().cbegin(), file.billsById().cend(),
+                [](const DataFile::BillPtr &bill) { return bill->forecast().has_value(); }));
+        return ms;
+    };
+    const BenchProbe::Pair best = BenchProbe::bestOfPairs(
+        runs(), [&] { return load(m_varyingPath, true); },
+        [&] { return load(m_currentPath, false); });
+    if (!ok || estimates == 0)
+        return fail(QStringLiteral("the load of varying series"));
+    addRow(QStringLiteral("load, a third of the series varying, %1 forecasts (vs all fixed)")
+               .arg(estimates),
+           best.ms, best.floorMs, 1.1);
+}
+
+double BenchRun::upgradeCopy14(bool *ok)
+{
+    const QString path =
+        scratchCopy(m_version14Path, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
+    DataFile file(nullptr);
+    const double ms = BenchProbe::time([&] { *ok = *ok && file.open(path); });
+    QSqlQuery count(Connections::database(Connections::current()));
+    *ok = *ok && FileData::readVersion() == currentVersion() &&
+          count.exec(QStringLiteral("SELECT COUNT(*) FROM bills")) && count.next() &&
+          count.value(0).toInt() == m_shape.bills;
+    return ms;
+}
+
+double BenchRun::copyRows14(bool *ok)
+{
+    const QString path =
+        scratchCopy(m_version14Path, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
+    if (path.isEmpty() || !Connections::open(floorConnection, path)) {
+        *ok = false;
+        return 0;
+    }
+    const double ms = BenchProbe::time(
+        [&] { *ok = *ok && runAll(Connections::database(floorConnection), copyStatements14); });
+    Connections::close(floorConnection);
+    return ms;
+}
+
+void BenchRun::measureUpgrade14()
+{
+    bool ok = true;
+    const BenchProbe::Pair best = BenchProbe::bestOfPairs(
+        m_shape.bills <= 10000 ? 3 : 1, [&] { return upgradeCopy14(&ok); },
+        [&] { return copyRows14(&ok); });
+    if (!ok)
+        return fail(QStringLiteral("the upgrade of a 1.4 file"));
+    addRow(QStringLiteral("upgrade of a 1.4 file (vs INSERT ... SELECT)"), best.ms, best.floorMs,
+           10.0);
 }
 
 void BenchRun::print(QTextStream &out) const

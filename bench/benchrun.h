@@ -116,6 +116,10 @@ private:
     double extendSeries(DataFile &file, int count, bool *ok) const;
     double upgradeCopy(bool *ok);
     double copyOldRows(bool *ok);
+    void measureForecast();
+    void measureUpgrade14();
+    double upgradeCopy14(bool *ok);
+    double copyRows14(bool *ok);
 
     void addRow(const QString &name, double ms, double floorMs, double maxRatio = 0);
     // A figure with a time limit of its own instead of a floor.
@@ -130,6 +134,8 @@ private:
     BenchFiles::Shape m_shape;
     QString m_currentPath;
     QString m_version11Path;
+    QString m_version14Path;
+    QString m_varyingPath;
     QList<Row> m_rows;
     QStringList m_notes;
     Summary m_summary;

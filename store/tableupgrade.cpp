@@ -196,15 +196,19 @@ QString TableUpgrade::plainAmount(const QString &column)
 
 QString TableUpgrade::plainDate(const QString &column)
 {
-    return QStringLiteral(
-               "(typeof(%1) = 'text' AND length(%1) = 10 AND %1 >= '0001' AND date(%1) IS %1)")
+    // The year is compared as text: compared with the column itself, '0001' would take the
+    // column's numeric affinity and every text would pass.
+    return QStringLiteral("(typeof(%1) = 'text' AND length(%1) = 10 AND substr(%1, 1, 4) >= '0001' "
+                          "AND date(%1) IS %1)")
         .arg(column);
 }
 
 QString TableUpgrade::plainMoment(const QString &column)
 {
-    return QStringLiteral("(typeof(%1) = 'text' AND length(%1) = 23 AND %1 BETWEEN '1971' AND "
-                          "'2038' AND strftime('%Y-%m-%dT%H:%M:%f', %1) IS %1 AND "
+    // As in plainDate(), the year is compared as text; compared with a DATETIME column, '1971'
+    // and '2038' would be numbers, which every text sorts after, and no row would pass.
+    return QStringLiteral("(typeof(%1) = 'text' AND length(%1) = 23 AND substr(%1, 1, 4) BETWEEN "
+                          "'1971' AND '2037' AND strftime('%Y-%m-%dT%H:%M:%f', %1) IS %1 AND "
                           "datetime(%1, 'utc', 'localtime') IS datetime(%1))")
         .arg(column);
 }

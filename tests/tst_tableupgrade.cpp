@@ -58,6 +58,8 @@ private slots:
     void versionsCompareAsNumbers_data();
     void versionsCompareAsNumbers();
     void backupNamesAreSafeAndNeverReused();
+    void plainValuesOfDeclaredColumns_data();
+    void plainValuesOfDeclaredColumns();
     void runnerChainsPassesInOrder();
     void currentFileIsOnlyChecked();
     void refusedRunLeavesTheFileUntouched_data();
@@ -397,6 +399,35 @@ void TestTableUpgrade::backupNamesAreSafeAndNeverReused()
     QCOMPARE(UpgradeRunner::backupPathFor(file, "../../x/y"),
              dir.filePath("system.db.v.._.._x_y.bak"));
     QCOMPARE(UpgradeRunner::backupPathFor(file, ""), dir.filePath("system.db.v.bak"));
+}
+
+void TestTableUpgrade::plainValuesOfDeclaredColumns_data()
+{
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("plain");
+    const QString date = TableUpgrade::plainDate("v");
+    const QString moment = TableUpgrade::plainMoment("v");
+    QTest::newRow("date") << date << "'2026-03-18'" << true;
+    QTest::newRow("date of year 0") << date << "'0000-01-01'" << false;
+    QTest::newRow("date with a time") << date << "'2026-03-18T10:00'" << false;
+    QTest::newRow("moment") << moment << "'2026-03-18T12:00:00.000'" << true;
+    QTest::newRow("moment of 2038") << moment << "'2038-01-01T12:00:00.000'" << false;
+    QTest::newRow("moment of 1970") << moment << "'1970-06-01T12:00:00.000'" << false;
+    QTest::newRow("moment without milliseconds") << moment << "'2026-03-18T12:00:00'" << false;
+}
+
+// The columns are declared as the program declares them: DATETIME gives them numeric affinity,
+// which a comparison with a text must not turn against the values that are plain.
+void TestTableUpgrade::plainValuesOfDeclaredColumns()
+{
+    QFETCH(QString, condition);
+    QFETCH(QString, value);
+    QFETCH(bool, plain);
+    ScratchDatabase db;
+    QVERIFY(db.exec("CREATE TABLE t(v DATETIME)"));
+    QVERIFY(db.exec("INSERT INTO t VALUES (" + value + ")"));
+    QCOMPARE(db.scalar("SELECT " + TableUpgrade::plainRows(condition) + " FROM t").toBool(), plain);
 }
 
 namespace {
