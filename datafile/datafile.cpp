@@ -393,7 +393,7 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     int unreadable = 0;
     if (!readPayees(&payees, &listedPayees) ||
         !readBills(statement, payees, &billsById, &bills, &unreadable) ||
-        !forecastEstimates(bills))
+        !forecastEstimates(bills, selection != BillSelection::Paid))
         return false;
     // A write-back that finds the file locked or read-only fails at once rather than after a
     // wait per bill; the bills are shown as read, and a later load writes their paid states.

@@ -183,13 +183,18 @@ private:
     static void sortByDueDate(QList<BillPtr> *bills);
     // Every payee of the file as the bills' snapshots, and those the lists show.
     static bool readPayees(RecordLoader::PayeeSnapshots *all, QHash<int, PayeePtr> *listed);
-    // Gives every estimate among the bills its forecast. Read from the file's confirmed
-    // amounts each time, so that nothing derived is kept that could go stale.
-    bool forecastEstimates(const QList<BillPtr> &bills) const;
-    // The amount rules of the schedules whose amounts vary, and the confirmed amounts of their
-    // series (of the one schedule when scheduleId is not 0).
-    bool readHistory(int scheduleId, QHash<int, QString> *rules,
-                     QHash<int, QList<AmountForecast::Confirmed>> *history) const;
+    // Gives every estimate among the bills its forecast, worked out from the file's confirmed
+    // amounts each time, so that nothing derived is kept that could go stale. everyBill says
+    // that bills holds every bill of the file that is not deleted: the series are then read
+    // from it rather than from the file again.
+    bool forecastEstimates(const QList<BillPtr> &bills, bool everyBill = false) const;
+    // The confirmed amounts of each series, earliest first, by schedule id.
+    using History = QHash<int, QList<AmountForecast::Confirmed>>;
+    // The rules of the schedules whose amounts vary (of the one schedule when scheduleId is
+    // not 0), by schedule id.
+    bool readRules(int scheduleId, QHash<int, QString> *rules) const;
+    static History historyOf(const QList<BillPtr> &bills, const QHash<int, QString> &rules);
+    bool readHistory(int scheduleId, const QHash<int, QString> &rules, History *history) const;
     void clearCollections();
 
     // The system store the window opened beside this file; nothing here reads it yet.

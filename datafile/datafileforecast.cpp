@@ -5,6 +5,7 @@
 #include "billpayment.h"
 #include "billschedule.h"
 #include "connections.h"
+#include "recordloader.h"
 #include "recordsql.h"
 #include "transaction.h"
 
@@ -29,20 +30,19 @@ QString varyingRules()
 }
 } // namespace
 
-bool DataFile::readHistory(int scheduleId, QHash<int, QString> *rules,
-                           QHash<int, QList<AmountForecast::Confirmed>> *history) const
+bool DataFile::readRules(int scheduleId, QHash<int, QString> *rules) const
 {
     // Only a file of the current layout has rules and estimates at all.
     if (m_version != currentVersion())
         return true;
-    const QString oneSchedule =
-        scheduleId != 0 ? QStringLiteral(" AND id = :billscheduleid") : QString();
     QSqlQuery schedules(Connections::database(Connections::current()));
     schedules.setForwardOnly(true);
-    if (!RecordSql::prepare(schedules,
-                            QStringLiteral("SELECT id, amountrule FROM billschedule WHERE "
-                                           "amountrule IN (") +
-                                varyingRules() + QLatin1Char(')') + oneSchedule))
+    if (!RecordSql::prepare(
+            schedules,
+            QStringLiteral("SELECT id, amountrule FROM billschedule WHERE "
+                           "amountrule IN (") +
+                varyingRules() + QLatin1Char(')') +
+                (scheduleId != 0 ? QStringLiteral(" AND id = :billscheduleid") : QString())))
         return false;
     if (scheduleId != 0)
         schedules.bindValue(QStringLiteral(":billscheduleid"), scheduleId);
@@ -50,61 +50,59 @@ bool DataFile::readHistory(int scheduleId, QHash<int, QString> *rules,
         return false;
     while (schedules.next())
         rules->insert(RecordSql::intValue(schedules.value(0)), schedules.value(1).toString());
-    if (!RecordSql::readToTheEnd(schedules))
-        return false;
-    schedules.finish();
-    if (rules->isEmpty())
-        return true;
+    return RecordSql::readToTheEnd(schedules);
+}
 
-    QSqlQuery bills(Connections::database(Connections::current()));
-    bills.setForwardOnly(true);
-    if (!RecordSql::prepare(bills, QStringLiteral("SELECT billscheduleid, duedate, amount, "
-                                                  "isestimate FROM bills WHERE deleted = 0 AND "
-                                                  "billscheduleid IN (SELECT id FROM "
-                                                  "billschedule WHERE amountrule IN (") +
-                                       varyingRules() + QStringLiteral("))") +
-                                       (scheduleId != 0
-                                            ? QStringLiteral(" AND billscheduleid = "
-                                                             ":billscheduleid")
-                                            : QString())))
-        return false;
-    if (scheduleId != 0)
-        bills.bindValue(QStringLiteral(":billscheduleid"), scheduleId);
-    if (!RecordSql::exec(bills))
-        return false;
-    while (bills.next()) {
-        if (RecordSql::boolValue(bills.value(3)))
-            continue;
+DataFile::History DataFile::historyOf(const QList<BillPtr> &bills, const QHash<int, QString> &rules)
+{
+    History history;
+    for (const BillPtr &bill : bills) {
         // An amount or due date that cannot be read tells nothing about the others.
-        const QVariant amount = bills.value(2);
-        const QDate dueDate = RecordSql::dateValue(bills.value(1));
-        if (!RecordSql::isNumber(amount) || !dueDate.isValid())
+        if (bill->isEstimate() || !bill->hasReadableValues() ||
+            !rules.contains(bill->billScheduleId()))
             continue;
-        if (const std::optional<qint64> cents =
-                AmountForecast::toCents(RecordSql::doubleValue(amount)))
-            (*history)[RecordSql::intValue(bills.value(0))].append({dueDate, *cents});
+        if (const std::optional<qint64> cents = AmountForecast::toCents(bill->amount()))
+            history[bill->billScheduleId()].append({bill->dueDate(), *cents});
     }
-    if (!RecordSql::readToTheEnd(bills))
-        return false;
-    for (QList<AmountForecast::Confirmed> &amounts : *history)
+    for (QList<AmountForecast::Confirmed> &amounts : history)
         std::stable_sort(amounts.begin(), amounts.end(),
-                         [](const AmountForecast::Confirmed &a, const AmountForecast::Confirmed &b) {
-                             return a.dueDate < b.dueDate;
-                         });
+                         [](const AmountForecast::Confirmed &a,
+                            const AmountForecast::Confirmed &b) { return a.dueDate < b.dueDate; });
+    return history;
+}
+
+bool DataFile::readHistory(int scheduleId, const QHash<int, QString> &rules, History *history) const
+{
+    // The bills of the series are read as every load reads bills, so that both see the same
+    // amounts and due dates.
+    QString statement = QStringLiteral("SELECT * FROM bills WHERE deleted = 0 AND billscheduleid "
+                                       "IN (SELECT id FROM billschedule WHERE amountrule IN (") +
+                        varyingRules() + QStringLiteral("))");
+    if (scheduleId != 0)
+        statement += QStringLiteral(" AND billscheduleid = %1").arg(scheduleId);
+    QList<BillPtr> bills;
+    if (!RecordLoader::readBills(statement, {},
+                                 [&bills](const BillPtr &bill) { bills.append(bill); }))
+        return false;
+    *history = historyOf(bills, rules);
     return true;
 }
 
-bool DataFile::forecastEstimates(const QList<BillPtr> &bills) const
+bool DataFile::forecastEstimates(const QList<BillPtr> &bills, bool everyBill) const
 {
     const bool anyEstimate = std::any_of(bills.cbegin(), bills.cend(),
                                          [](const BillPtr &bill) { return bill->isEstimate(); });
     if (!anyEstimate)
         return true;
-    QHash<int, QString> rules;
-    QHash<int, QList<AmountForecast::Confirmed>> history;
+    // A lone bill needs its own series only.
     const int only = bills.size() == 1 ? bills.constFirst()->billScheduleId() : 0;
-    // A schedule id of 0 would mean all of them; a lone bill on it has no series anyway.
-    if (!(bills.size() == 1 && only == 0) && !readHistory(only, &rules, &history))
+    QHash<int, QString> rules;
+    if (!readRules(only, &rules))
+        return false;
+    History history;
+    if (everyBill)
+        history = historyOf(bills, rules);
+    else if (!rules.isEmpty() && !readHistory(only, rules, &history))
         return false;
     for (const BillPtr &bill : bills) {
         if (!bill->isEstimate())
@@ -121,11 +119,12 @@ bool DataFile::forecastEstimates(const QList<BillPtr> &bills) const
 
 std::optional<QList<AmountForecast::Confirmed>> DataFile::confirmedAmounts(int scheduleId) const
 {
-    QHash<int, QString> rules;
-    QHash<int, QList<AmountForecast::Confirmed>> history;
     if (scheduleId == 0)
         return QList<AmountForecast::Confirmed>();
-    if (!readHistory(scheduleId, &rules, &history))
+    QHash<int, QString> rules;
+    History history;
+    if (!readRules(scheduleId, &rules) ||
+        (!rules.isEmpty() && !readHistory(scheduleId, rules, &history)))
         return std::nullopt;
     return history.value(scheduleId);
 }

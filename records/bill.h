@@ -86,6 +86,8 @@ public:
     // amount of one of its payments cannot be read (then what is left to pay is not known):
     // such a bill is left exactly as stored, never settled or written back.
     bool isReadable() const;
+    // The amount and the due date alone could be read, whatever the payments hold.
+    bool hasReadableValues() const { return m_readable; }
 
     // Paid once the payments cover the amount. The paid date records the day the bill
     // turned paid and is kept while it stays paid, so that reading a file on a later day
