@@ -19,8 +19,10 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -85,7 +87,18 @@ struct SeriesEntry
     bool halves;
     // The last bill due before today not paid yet.
     bool lastOneOpen;
+    // The amount varies with the season: each bill before today came in at its own amount,
+    // the later ones are estimates from the last three.
+    bool varies = false;
 };
+
+// What a bill of a varying series due on that day really came to: more in winter.
+double seasonalAmount(double amount, const QDate &due)
+{
+    static const double factors[12] = {1.34, 1.27, 1.12, 0.96, 0.85, 0.81,
+                                       0.93, 0.97, 0.84, 0.95, 1.08, 1.29};
+    return std::round(amount * factors[due.month() - 1] * 100.0) / 100.0;
+}
 
 const QList<SeriesEntry> &seriesEntries()
 {
@@ -93,7 +106,7 @@ const QList<SeriesEntry> &seriesEntries()
         {Landlord, "Rent", 1450.00, BillSchedule::monthlyType, 1, 0, 0, BillSchedule::noShift, 3,
          true, false},
         {Power, "Electricity", 86.40, BillSchedule::monthlyType, 15, 0, 0,
-         BillSchedule::afterWeekend, 1, false, true},
+         BillSchedule::afterWeekend, 1, false, true, true},
         {Water, "Water and sewer", 38.75, BillSchedule::monthlyType, 20, 0, 0,
          BillSchedule::noShift, 2, false, false},
         {Phone, "Phone and internet", 64.99, BillSchedule::monthlyType, 28, 0, 0,
@@ -207,7 +220,9 @@ private:
     void planSeriesPayments(const QList<Bill> &bills, const SeriesEntry &entry);
     void planSingleBill(const SingleEntry &entry);
     void planPayment(const QDateTime &moment, const std::shared_ptr<int> &billId, double amount);
-    bool pay(int billId, double amount, const QDateTime &moment);
+    // With confirmed, the bill's real amount is confirmed with the payment.
+    bool pay(int billId, double amount, const QDateTime &moment,
+             std::optional<double> confirmed = std::nullopt);
     Bill newBill(PayeeIndex payee, const QString &description, double amount,
                  const QString &note) const;
 
@@ -283,6 +298,8 @@ bool Household::addSeries(const SeriesEntry &entry)
     schedule.setFrequencyValue(entry.weekendRule);
     schedule.setRangeType(QStringLiteral("ENDON"));
     schedule.setRangeEndDate(m_end);
+    if (entry.varies)
+        schedule.setAmountRule(BillSchedule::averageOf3);
     const Bill templateBill =
         newBill(entry.payee, QString::fromUtf8(entry.description), entry.amount, QString());
     if (!m_file.addSeries(templateBill, schedule))
@@ -300,12 +317,27 @@ void Household::planSeriesPayments(const QList<Bill> &bills, const SeriesEntry &
     }
     std::sort(past.begin(), past.end(),
               [](const Bill &a, const Bill &b) { return a.dueDate() < b.dueDate(); });
-    if (entry.lastOneOpen && !past.isEmpty())
-        past.removeLast();
+    if (entry.lastOneOpen && !past.isEmpty()) {
+        // Its bill has come in, not paid yet.
+        const Bill open = past.takeLast();
+        if (entry.varies)
+            m_planned.append({at(std::max(open.dueDate().addDays(-5), m_start), 18), [this, open] {
+                                  Bill bill = open;
+                                  return m_file.confirmAmount(
+                                      bill, seasonalAmount(open.amount(), open.dueDate()));
+                              }});
+    }
     for (int index = 0; index < past.size(); ++index) {
         const Bill &bill = past.at(index);
         const auto billId = std::make_shared<int>(bill.id());
         const QDate day = std::max(bill.dueDate().addDays(-entry.daysEarly), m_start);
+        if (entry.varies) {
+            const double real = seasonalAmount(bill.amount(), bill.dueDate());
+            m_planned.append({at(day, 19, 30), [this, billId, real, day] {
+                                  return pay(*billId, real, at(day, 19, 30), real);
+                              }});
+            continue;
+        }
         if (entry.halves && index % 2 == 1) {
             const double half = bill.amount() / 2;
             planPayment(at(std::max(day.addDays(-7), m_start), 12, 15), billId, half);
@@ -344,7 +376,8 @@ void Household::planPayment(const QDateTime &moment, const std::shared_ptr<int> 
 }
 
 // As the payment dialog records a payment: the bill read afresh, then the payment with it.
-bool Household::pay(int billId, double amount, const QDateTime &moment)
+bool Household::pay(int billId, double amount, const QDateTime &moment,
+                    std::optional<double> confirmed)
 {
     std::optional<Bill> bill = Bill::findById(billId);
     if (!bill)
@@ -353,6 +386,8 @@ bool Household::pay(int billId, double amount, const QDateTime &moment)
     payment.setBillId(billId);
     payment.setAmount(amount);
     payment.setPaymentDate(moment);
+    if (confirmed)
+        return m_file.savePaymentConfirming(payment, *bill, *confirmed);
     return m_file.savePayment(payment, *bill);
 }
 
