@@ -144,7 +144,7 @@ bool DataFile::confirmAmount(Bill &bill, double amount)
     // the file, and the bill stays in its series as it is.
     QSqlQuery query(Connections::database(Connections::current()));
     if (!RecordSql::prepare(query, QStringLiteral("UPDATE bills SET amount = :amount, isestimate "
-                                                  "= 0 WHERE id = :billid")))
+                                                  "= 0 WHERE id = :billid AND deleted = 0")))
         return false;
     query.bindValue(QStringLiteral(":amount"), amount);
     query.bindValue(QStringLiteral(":billid"), bill.id());

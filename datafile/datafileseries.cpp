@@ -80,12 +80,12 @@ QDate endBefore(const BillSchedule &schedule, const Bill &bill)
     return bill.dueDate().addDays(-1);
 }
 
-// What a whole-series edit carries over from one bill to another. Where the series' amount
-// varies, a confirmed amount is the real one and stays.
-void copyEdit(Bill &target, const Bill &source, const QString &amountRule)
+// What a whole-series edit carries over from one bill to another; the amount only to the bills
+// whose amount is not a real one (see realAmounts).
+void copyEdit(Bill &target, const Bill &source, const QSet<int> &realAmounts = {})
 {
     target.setPayee(source.payee());
-    if (!BillSchedule::amountVaries(amountRule) || target.isEstimate())
+    if (!realAmounts.contains(target.id()))
         target.setAmount(source.amount());
     target.setDescription(source.description());
     target.setNote(source.note());
@@ -98,12 +98,28 @@ bool takesEdit(const Bill &instance, const QDate &from)
 
 // The template's edit for the bills due on or after from that still follow the series. Their
 // paid state stays as it was read, as with an edit of the whole series.
-bool editFrom(const BillSchedule &schedule, const Bill &templateBill, const QDate &from)
+// The bills of a series whose amounts an edit of the whole series keeps: where the amount
+// varies, the confirmed ones. Asked before a new rule is settled, so that a series turning fixed
+// also keeps the real amounts it had.
+QSet<int> realAmounts(const BillSchedule &schedule)
+{
+    QSet<int> real;
+    if (!BillSchedule::amountVaries(schedule.amountRule()) && !schedule.amountVariedAsStored())
+        return real;
+    for (const Bill &bill : schedule.bills()) {
+        if (!bill.isEstimate())
+            real.insert(bill.id());
+    }
+    return real;
+}
+
+bool editFrom(const BillSchedule &schedule, const Bill &templateBill, const QDate &from,
+              const QSet<int> &realAmounts)
 {
     for (Bill instance : schedule.bills()) {
         if (!takesEdit(instance, from))
             continue;
-        copyEdit(instance, templateBill, schedule.amountRule());
+        copyEdit(instance, templateBill, realAmounts);
         if (!instance.save())
             return false;
     }
@@ -124,7 +140,7 @@ bool extendTo(BillSchedule &schedule, const Bill &templateBill, const QDate &new
     // Every new bill is a copy of one: they share the insert date and one copy of the payee.
     Bill first;
     first.setEstimate(BillSchedule::amountVaries(schedule.amountRule()));
-    copyEdit(first, templateBill, schedule.amountRule());
+    copyEdit(first, templateBill);
     for (int i = known; i < dates.size(); ++i) {
         if (held.contains(dates.at(i)))
             continue;
@@ -214,7 +230,15 @@ bool DataFile::saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate 
     if (!cut.isEmpty() && !stored.loadBills())
         return false;
     // A new rule first settles which bills are estimates, which decides what the edit changes.
-    if (!stored.settleAmountRule() || !editFrom(stored, bill, from))
+    // A series turning varying keeps what is real once its unpaid bills are estimates; one
+    // turning fixed keeps what was real before.
+    QSet<int> real =
+        BillSchedule::amountVaries(stored.amountRule()) ? QSet<int>() : realAmounts(stored);
+    if (!stored.settleAmountRule())
+        return false;
+    if (BillSchedule::amountVaries(stored.amountRule()))
+        real = realAmounts(stored);
+    if (!editFrom(stored, bill, from, real))
         return false;
     if (newEnd > stored.rangeEndDate() && !extendTo(stored, bill, newEnd))
         return false;
@@ -229,7 +253,7 @@ bool DataFile::saveSeriesChange(Bill &bill, BillSchedule &schedule, const QDate 
     if (found != bills.cend()) {
         Bill storedBill = *found;
         if (takesEdit(storedBill, from))
-            copyEdit(storedBill, bill, stored.amountRule());
+            copyEdit(storedBill, bill, real);
         bill = storedBill;
     }
     schedule = stored;

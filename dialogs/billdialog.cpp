@@ -38,6 +38,7 @@ BillDialog::BillDialog(DataFile *dataFile, QWidget *parent, Qt::WindowFlags flag
     m_ui->seriesRangeWidget->hide();
     m_ui->estimateLabel->hide();
     m_ui->amountHistoryChart->hide();
+    connect(m_ui->AmountLineEdit, &QLineEdit::textEdited, this, [this] { m_amountTyped = true; });
     connect(m_ui->AmountLineEdit, &QLineEdit::textChanged, this, &BillDialog::updateEstimateLabel);
     fillPayees();
     m_ui->PayeeComboBox->setFocus();
@@ -101,6 +102,7 @@ void BillDialog::showAmount()
         AmountEntry::fill(m_ui->AmountLineEdit,
                           m_editMode == recurringMode ? seriesAmount() : m_bill.amount());
     }
+    m_amountTyped = false;
 }
 
 // In a series whose amount varies, a whole-series edit writes its amount only into the bills
@@ -145,9 +147,11 @@ void BillDialog::showHistory()
                    m_ui->rightLayout->spacing());
 }
 
+// An estimate whose real amount is typed confirms it, even when the bill came to just what was
+// forecast.
 bool BillDialog::amountChanged() const
 {
-    return formValues().value(1) != m_loadedForm.value(1);
+    return formValues().value(1) != m_loadedForm.value(1) || (m_showsEstimate && m_amountTyped);
 }
 
 bool BillDialog::onlyAmountChanged() const
@@ -312,7 +316,7 @@ void BillDialog::on_OkButton_clicked()
     }
     // A stored bill saved as it was loaded keeps its row as it is: a write would still take it
     // out of its series.
-    if (m_editMode != newMode && formValues() == m_loadedForm &&
+    if (m_editMode != newMode && formValues() == m_loadedForm && !amountChanged() &&
         m_schedule.amountRule() == m_loadedRule) {
         accept();
         return;

@@ -84,4 +84,6 @@ private:
     QString m_loadedRule;
     // The amount field shows an estimate, not a stored amount.
     bool m_showsEstimate = false;
+    // The person typed in the amount field since it was filled.
+    bool m_amountTyped = false;
 };

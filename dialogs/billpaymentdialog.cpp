@@ -72,7 +72,7 @@ void BillPaymentDialog::showBill()
     m_ui->payeeValueLabel->setText(oneLine(m_bill.payeeName()));
     m_ui->descriptionValueLabel->setText(oneLine(m_bill.description()));
     m_ui->dueDateValueLabel->setText(Formatting::shortDate(m_bill.dueDate()));
-    m_ui->balanceValueLabel->setText(Formatting::currency(m_bill.balance()));
+    m_ui->balanceValueLabel->setText(Formatting::currency(m_bill.balance(), m_bill.isEstimate()));
     showBillAmount();
 }
 

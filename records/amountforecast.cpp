@@ -40,13 +40,14 @@ std::optional<qint64> AmountForecast::meanCents(const QList<Confirmed> &amounts)
 {
     if (amounts.isEmpty())
         return std::nullopt;
-    qint64 sum = 0;
+    // In 128 bits: a file may hold any number of amounts near the largest one.
+    __int128 sum = 0;
     for (const Confirmed &amount : amounts)
         sum += amount.cents;
-    const qint64 count = amounts.size();
+    const __int128 count = amounts.size();
     // Half away from zero: add half the count to the magnitude before the division.
-    const qint64 magnitude = (std::llabs(sum) * 2 + count) / (count * 2);
-    return sum < 0 ? -magnitude : magnitude;
+    const __int128 magnitude = ((sum < 0 ? -sum : sum) * 2 + count) / (count * 2);
+    return qint64(sum < 0 ? -magnitude : magnitude);
 }
 
 std::optional<qint64> AmountForecast::forecastCents(const QString &rule,
@@ -56,12 +57,11 @@ std::optional<qint64> AmountForecast::forecastCents(const QString &rule,
     if (!BillSchedule::amountVaries(rule) || !dueDate.isValid())
         return std::nullopt;
     // The amounts due before the instance end here.
-    const qsizetype end =
-        std::lower_bound(history.cbegin(), history.cend(), dueDate,
-                         [](const Confirmed &amount, const QDate &date) {
-                             return amount.dueDate < date;
-                         }) -
-        history.cbegin();
+    const qsizetype end = std::lower_bound(history.cbegin(), history.cend(), dueDate,
+                                           [](const Confirmed &amount, const QDate &date) {
+                                               return amount.dueDate < date;
+                                           }) -
+                          history.cbegin();
     if (rule != BillSchedule::sameMonthLastYear)
         return lastMean(history, end, countOf(rule));
     // The same month a year earlier, counted by month so that a leap day or a year end moves

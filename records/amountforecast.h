@@ -27,7 +27,6 @@ public:
     // The forecast under the rule (see BillSchedule) for an instance due on dueDate, from the
     // confirmed amounts of its series in the order of their due dates; only those due before
     // dueDate count. Nothing when the rule does not forecast or nothing confirmed comes before.
-    static std::optional<qint64> forecastCents(const QString &rule,
-                                               const QList<Confirmed> &history,
+    static std::optional<qint64> forecastCents(const QString &rule, const QList<Confirmed> &history,
                                                const QDate &dueDate);
 };

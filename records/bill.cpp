@@ -119,10 +119,9 @@ enum Column
     ColumnCount
 };
 
-const char *const columnNames[ColumnCount] = {"id",     "billscheduleid", "description", "note",
-                                              "amount", "insertdate",     "duedate",     "paiddate",
-                                              "paid",   "isunique",       "deleted",
-                                              "isestimate"};
+const char *const columnNames[ColumnCount] = {
+    "id",      "billscheduleid", "description", "note",     "amount",  "insertdate",
+    "duedate", "paiddate",       "paid",        "isunique", "deleted", "isestimate"};
 
 // Bills without a payee of their own share this one; it is never changed.
 std::shared_ptr<const Payee> emptyPayee()
@@ -337,10 +336,11 @@ std::optional<Bill> Bill::findById(int id)
 
 QString Bill::createStatement()
 {
-    return QStringLiteral("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, "
-                          "payeeid INTEGER, description VARCHAR(100) not null, amount "
-                          "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
-                          "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL, isestimate BOOL);");
+    return QStringLiteral(
+        "CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, "
+        "payeeid INTEGER, description VARCHAR(100) not null, amount "
+        "DECIMAL, insertdate DATETIME, duedate DATETIME, paiddate DATETIME, "
+        "isunique BOOL, paid BOOL, note VARCHAR(400), deleted BOOL, isestimate BOOL);");
 }
 
 bool Bill::createTable()
@@ -387,13 +387,6 @@ double Bill::expectedAmount() const
 double Bill::balance() const
 {
     return expectedAmount() - m_paidSoFar;
-}
-
-void Bill::confirmAmount(double amount)
-{
-    setAmount(amount);
-    m_estimate = false;
-    m_forecast.reset();
 }
 
 // Every amount may be a number while their difference is not one a double can hold (an amount
@@ -518,11 +511,12 @@ bool Bill::copyCurrentRows(const QString &layout)
                               .join(QLatin1String(" AND "));
     return TableUpgrade::copyPlainAndOthers(
         Connections::current(), TableUpgrade::tempTable(layout), plain,
-        {QStringLiteral("INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
-                        "insertdate, duedate, paiddate, isunique, paid, note, deleted, "
-                        "isestimate) SELECT id, billscheduleid, payeeid, COALESCE(description, "
-                        "''), amount, insertdate, duedate, paiddate, isunique, paid, COALESCE(note, "
-                        "''), deleted, 0 FROM ")},
+        {QStringLiteral(
+            "INSERT INTO bills (id, billscheduleid, payeeid, description, amount, "
+            "insertdate, duedate, paiddate, isunique, paid, note, deleted, "
+            "isestimate) SELECT id, billscheduleid, payeeid, COALESCE(description, "
+            "''), amount, insertdate, duedate, paiddate, isunique, paid, COALESCE(note, "
+            "''), deleted, 0 FROM ")},
         [](const QSqlRecord &row) {
             Bill bill;
             return bill.convertRecord(row, QStringLiteral("1.2")) && bill.insertKeepingId();

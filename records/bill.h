@@ -128,8 +128,6 @@ public:
     // The forecast of an estimate, worked out from its series when loaded. Never stored.
     std::optional<double> forecast() const { return m_forecast; }
     void setForecast(std::optional<double> forecast) { m_forecast = forecast; }
-    // The real amount is known: it becomes the stored amount and the bill no estimate.
-    void confirmAmount(double amount);
 
     // The paid date of a bill that has never been paid.
     static QDate neverPaidDate() { return QDate(2000, 1, 1); }

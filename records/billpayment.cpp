@@ -24,8 +24,7 @@ enum Column
     ColumnCount
 };
 
-const char *const columnNames[ColumnCount] = {"id", "billid", "paymentdate", "amount",
-                                              "reference"};
+const char *const columnNames[ColumnCount] = {"id", "billid", "paymentdate", "amount", "reference"};
 
 const qint64 msecsPerDay = 24 * 60 * 60 * 1000;
 } // namespace

@@ -257,10 +257,11 @@ bool BillSchedule::save()
     const bool update = isStored();
     Transaction transaction(Connections::current());
     if (!transaction.isActive() || (update && !settleAmountRule()) ||
-        !writeRecord(update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
-                     QLatin1String(update ? updateStatement : insertStatement),
-                     QStringLiteral(":billscheduleid"), m_id,
-                     [this](QSqlQuery &query) { bindColumns(query); }, "BillSchedule") ||
+        !writeRecord(
+            update ? WriteKind::Update : WriteKind::InsertNewId, Connections::current(),
+            QLatin1String(update ? updateStatement : insertStatement),
+            QStringLiteral(":billscheduleid"), m_id,
+            [this](QSqlQuery &query) { bindColumns(query); }, "BillSchedule") ||
         !transaction.commit())
         return false;
     m_storedRule = m_amountRule;

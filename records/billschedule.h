@@ -139,6 +139,8 @@ public:
     // after it turned fixed, none is. Writes those instances' flags, and the listed bills'
     // too, when the rule differs in that from the one last read or saved; otherwise nothing.
     bool settleAmountRule();
+    // Whether the rule as the file has it, until a new one is saved, varies.
+    bool amountVariedAsStored() const { return amountVaries(m_storedRule); }
 
 private:
     bool removeRow();

@@ -163,8 +163,7 @@ bool Payee::upgradeCopy(const QString &version)
             payee.convertRecord(row, version);
             // Rows of the current layout keep their ids, so that bills and payments need no
             // mapping; older rows get new ones.
-            const bool written =
-                hasLayout14(version) ? payee.insertKeepingId() : payee.save();
+            const bool written = hasLayout14(version) ? payee.insertKeepingId() : payee.save();
             const int oldId =
                 TableUpgrade::columnValue(row, TableUpgrade::oldIdColumn(layout)).toInt();
             return written &&

@@ -771,10 +771,10 @@ void TestBillDialog::editsOfAVaryingSeries_data()
         << "LASTYEAR"
         << "RECURRINGUNIQUE" << 1 << "" << true << "80.00~"
         << "80 0 0, 50 1 1, 91 0 0, 50 1 0";
-    QTest::newRow("the estimate typed again: nothing written")
+    QTest::newRow("the estimate typed again: confirmed as it is")
         << "AVERAGE6"
         << "RECURRINGUNIQUE" << 1 << "8000" << false << "80.00~"
-        << "80 0 0, 50 1 0, 91 0 0, 50 1 0";
+        << "80 0 0, 80 0 0, 91 0 0, 50 1 0";
     QTest::newRow("fixed series, amount only: on its own")
         << "FIXED"
         << "RECURRINGUNIQUE" << 1 << "9000" << false << "50.00"

@@ -36,6 +36,8 @@ private slots:
     void forecastRules_data();
     void forecastRules();
     void forecastsAreWorkedOutWhenReadAndNeverStored();
+    void wholeSeriesEditKeepsRealAmounts_data();
+    void wholeSeriesEditKeepsRealAmounts();
 };
 
 void TestEstimates::forecastRules_data()
@@ -72,6 +74,9 @@ void TestEstimates::forecastRules_data()
     QTest::newRow("twice that month")
         << "LASTYEAR" << QStringList{"2025-04-01=10", "2025-04-15=20"} << april << "1500";
     QTest::newRow("no bill that month") << "LASTYEAR" << firstQuarter << april << "6000";
+    QTest::newRow("many large amounts that month")
+        << "LASTYEAR" << QStringList(5000, "2025-04-01=9999999999999.99") << april
+        << "999999999999999";
     QTest::newRow("fixed") << "FIXED" << firstQuarter << april << "none";
     QTest::newRow("unknown rule") << "AVERAGE99" << firstQuarter << april << "none";
 }
@@ -134,6 +139,57 @@ void TestEstimates::forecastsAreWorkedOutWhenReadAndNeverStored()
     QCOMPARE(shown(), QString("40.00 60.00 80.01 100.00 80.00 10.00"));
     QCOMPARE(scalar("SELECT amount FROM bills WHERE id = " + QString::number(bills[4].id())),
              QVariant(50));
+}
+
+void TestEstimates::wholeSeriesEditKeepsRealAmounts_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("stored"); // amount:isestimate of each bill after the edit
+
+    // The first two bills came in at 80 and 90; the edit makes the amount 60.
+    QTest::newRow("varying") << "AVERAGE3"
+                             << "AVERAGE3"
+                             << "80:0 90:0 60:1 60:1";
+    QTest::newRow("turning fixed") << "AVERAGE3"
+                                   << "FIXED"
+                                   << "80:0 90:0 60:0 60:0";
+    QTest::newRow("fixed") << "FIXED"
+                           << "FIXED"
+                           << "60:0 60:0 60:0 60:0";
+    QTest::newRow("turning varying") << "FIXED"
+                                     << "AVERAGE6"
+                                     << "60:1 60:1 60:1 60:1";
+}
+
+void TestEstimates::wholeSeriesEditKeepsRealAmounts()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, stored);
+    ScratchDataFile data;
+    Payee payee;
+    payee.setPayeeName("Gas Co");
+    QVERIFY(payee.save());
+    BillSchedule schedule(BillSchedule::monthlyType, 10, 0, 1, "DAY", "ENDON", QDate(2026, 1, 10),
+                          QDate(2026, 4, 10));
+    schedule.setAmountRule(before);
+    Bill templateBill;
+    templateBill.setPayee(payee);
+    templateBill.setAmount(50);
+    QVERIFY(data.file.addSeries(templateBill, schedule));
+    QList<Bill> bills = schedule.bills();
+    QVERIFY(data.file.confirmAmount(bills[0], 80) && data.file.confirmAmount(bills[1], 90));
+    schedule = BillSchedule::findById(schedule.id()).value();
+
+    Bill edited = bills[0];
+    edited.setAmount(60);
+    schedule.setAmountRule(after);
+    QVERIFY(data.file.saveSeriesChange(edited, schedule, QDate(2026, 1, 1), QDate(2026, 4, 10)));
+    QCOMPARE(scalar("SELECT group_concat(amount || ':' || isestimate, ' ') FROM (SELECT * FROM "
+                    "bills ORDER BY duedate)")
+                 .toString(),
+             stored);
 }
 
 NV_TEST_MAIN(TestEstimates)
