@@ -161,8 +161,8 @@ bool BenchRun::prepare()
 
 void BenchRun::measureUpgradeAlone()
 {
-    measureUpgrade();
-    measureUpgrade14();
+    measureUpgrade(QStringLiteral("1.1"));
+    measureUpgrade(QStringLiteral("1.4"));
 }
 
 void BenchRun::measureAll()
@@ -174,8 +174,8 @@ void BenchRun::measureAll()
     measureDueCommand();
     measurePaidLoad();
     measureSeries();
-    measureUpgrade();
-    measureUpgrade14();
+    measureUpgrade(QStringLiteral("1.1"));
+    measureUpgrade(QStringLiteral("1.4"));
     measureWindow();
     measureReports();
 }
@@ -466,10 +466,10 @@ void BenchRun::measureSeries()
     addRow(QStringLiteral("extend a series by 500 instances"), extended.ms, extended.floorMs, 3.0);
 }
 
-double BenchRun::upgradeCopy(bool *ok)
+double BenchRun::upgradeCopy(const QString &source, bool *ok)
 {
     const QString path =
-        scratchCopy(m_version11Path, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
+        scratchCopy(source, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
     DataFile file(nullptr);
     const double ms = BenchProbe::time([&] { *ok = *ok && file.open(path); });
     QSqlQuery count(Connections::database(Connections::current()));
@@ -480,32 +480,36 @@ double BenchRun::upgradeCopy(bool *ok)
 }
 
 // The rows of the old file carried into tables of the current layout by SQLite alone.
-double BenchRun::copyOldRows(bool *ok)
+double BenchRun::copyOldRows(const QString &source, const QStringList &statements, bool *ok)
 {
     const QString path =
-        scratchCopy(m_version11Path, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
+        scratchCopy(source, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
     if (path.isEmpty() || !Connections::open(floorConnection, path)) {
         *ok = false;
         return 0;
     }
     const double ms = BenchProbe::time(
-        [&] { *ok = *ok && runAll(Connections::database(floorConnection), copyStatements); });
+        [&] { *ok = *ok && runAll(Connections::database(floorConnection), statements); });
     Connections::close(floorConnection);
     return ms;
 }
 
-void BenchRun::measureUpgrade()
+void BenchRun::measureUpgrade(const QString &version)
 {
+    const bool oldest = version == QLatin1String("1.1");
+    const QString source = oldest ? m_version11Path : m_version14Path;
     bool ok = true;
     const BenchProbe::Pair best = BenchProbe::bestOfPairs(
-        m_shape.bills <= 10000 ? 3 : 1, [&] { return upgradeCopy(&ok); },
-        [&] { return copyOldRows(&ok); });
+        m_shape.bills <= 10000 ? 3 : 1, [&] { return upgradeCopy(source, &ok); },
+        [&] { return copyOldRows(source, oldest ? copyStatements : copyStatements14, &ok); });
     if (!ok)
-        return fail(QStringLiteral("the upgrade of a 1.1 file"));
-    addRow(QStringLiteral("upgrade of a 1.1 file (vs INSERT ... SELECT)"), best.ms, best.floorMs,
-           10.0);
-    m_summary.upgradeMs = best.ms;
-    m_summary.upgradeFloorMs = best.floorMs;
+        return fail(QStringLiteral("the upgrade of a %1 file").arg(version));
+    addRow(QStringLiteral("upgrade of a %1 file (vs INSERT ... SELECT)").arg(version), best.ms,
+           best.floorMs, 10.0);
+    if (oldest) {
+        m_summary.upgradeMs = best.ms;
+        m_summary.upgradeFloorMs = best.floorMs;
+    }
 }
 
 // The same load with a third of the series varying, against the file whose amounts are all
@@ -534,45 +538,6 @@ void BenchRun::measureForecast()
     addRow(QStringLiteral("load, a third of the series varying, %1 forecasts (vs all fixed)")
                .arg(estimates),
            best.ms, best.floorMs, 1.1);
-}
-
-double BenchRun::upgradeCopy14(bool *ok)
-{
-    const QString path =
-        scratchCopy(m_version14Path, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
-    DataFile file(nullptr);
-    const double ms = BenchProbe::time([&] { *ok = *ok && file.open(path); });
-    QSqlQuery count(Connections::database(Connections::current()));
-    *ok = *ok && FileData::readVersion() == currentVersion() &&
-          count.exec(QStringLiteral("SELECT COUNT(*) FROM bills")) && count.next() &&
-          count.value(0).toInt() == m_shape.bills;
-    return ms;
-}
-
-double BenchRun::copyRows14(bool *ok)
-{
-    const QString path =
-        scratchCopy(m_version14Path, QStringLiteral("upgrade%1.nvbf").arg(++m_scratchFiles));
-    if (path.isEmpty() || !Connections::open(floorConnection, path)) {
-        *ok = false;
-        return 0;
-    }
-    const double ms = BenchProbe::time(
-        [&] { *ok = *ok && runAll(Connections::database(floorConnection), copyStatements14); });
-    Connections::close(floorConnection);
-    return ms;
-}
-
-void BenchRun::measureUpgrade14()
-{
-    bool ok = true;
-    const BenchProbe::Pair best = BenchProbe::bestOfPairs(
-        m_shape.bills <= 10000 ? 3 : 1, [&] { return upgradeCopy14(&ok); },
-        [&] { return copyRows14(&ok); });
-    if (!ok)
-        return fail(QStringLiteral("the upgrade of a 1.4 file"));
-    addRow(QStringLiteral("upgrade of a 1.4 file (vs INSERT ... SELECT)"), best.ms, best.floorMs,
-           10.0);
 }
 
 void BenchRun::print(QTextStream &out) const

@@ -102,7 +102,8 @@ private:
     void measureDueCommand();
     void measurePaidLoad();
     void measureSeries();
-    void measureUpgrade();
+    // The upgrade of a file of that version ("1.1" or "1.4") against its floor.
+    void measureUpgrade(const QString &version);
     // In benchwindow.cpp: the main window's list and the reports.
     void measureWindow();
     void measureRefreshMemory(QAction *current);
@@ -114,12 +115,9 @@ private:
     double generateSeries(const BillSchedule &rule, bool *ok) const;
     double insertSeriesRows(const QList<QDate> &dueDates, bool *ok) const;
     double extendSeries(DataFile &file, int count, bool *ok) const;
-    double upgradeCopy(bool *ok);
-    double copyOldRows(bool *ok);
+    double upgradeCopy(const QString &source, bool *ok);
+    double copyOldRows(const QString &source, const QStringList &statements, bool *ok);
     void measureForecast();
-    void measureUpgrade14();
-    double upgradeCopy14(bool *ok);
-    double copyRows14(bool *ok);
 
     void addRow(const QString &name, double ms, double floorMs, double maxRatio = 0);
     // A figure with a time limit of its own instead of a floor.
