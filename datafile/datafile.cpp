@@ -7,9 +7,11 @@
 #include "connections.h"
 #include "filedata.h"
 #include "formatting.h"
+#include "importedtransaction.h"
 #include "logging.h"
 #include "messagehelper.h"
 #include "payee.h"
+#include "payeealias.h"
 #include "recordloader.h"
 #include "recordsql.h"
 #include "schemacheck.h"
@@ -44,8 +46,14 @@ void showCannotUse(const QString &what, const QString &path, const QString &reas
 // Every table a data file of any version may hold.
 QStringList ownTables()
 {
-    return {QStringLiteral("bills"),  QStringLiteral("billpayment"), QStringLiteral("billschedule"),
-            QStringLiteral("payees"), QStringLiteral("filedata"),    QStringLiteral("reg")};
+    return {QStringLiteral("bills"),
+            QStringLiteral("billpayment"),
+            QStringLiteral("billschedule"),
+            QStringLiteral("payees"),
+            QStringLiteral("filedata"),
+            QStringLiteral("reg"),
+            QStringLiteral("importedtransactions"),
+            QStringLiteral("payeealiases")};
 }
 
 // The tables in the order the upgrade works on them: referenced tables before the tables
@@ -63,6 +71,11 @@ QList<UpgradeRunner::Table> upgradeTables()
          &BillPayment::upgradeCopy, &BillPayment::upgradeDrop},
         {QStringLiteral("filedata"), &FileData::layoutMatches, &FileData::upgradePrepare,
          &FileData::upgradeCopy, &FileData::upgradeDrop},
+        {QStringLiteral("importedtransactions"), &ImportedTransaction::layoutMatches,
+         &ImportedTransaction::upgradePrepare, &ImportedTransaction::upgradeCopy,
+         &ImportedTransaction::upgradeDrop},
+        {QStringLiteral("payeealiases"), &PayeeAlias::layoutMatches, &PayeeAlias::upgradePrepare,
+         &PayeeAlias::upgradeCopy, &PayeeAlias::upgradeDrop},
     };
 }
 
@@ -87,11 +100,18 @@ QList<QPair<QString, QStringList>> idColumns(const QString &version)
     if (version == QLatin1String("1.0") || version == QLatin1String("1.1"))
         return {{QStringLiteral("payees"), {QStringLiteral("payeeid")}},
                 {QStringLiteral("bills"), {QStringLiteral("payeeid")}}};
-    return {{QStringLiteral("bills"),
-             {QStringLiteral("id"), QStringLiteral("billscheduleid"), QStringLiteral("payeeid")}},
-            {QStringLiteral("billpayment"), {QStringLiteral("id"), QStringLiteral("billid")}},
-            {QStringLiteral("billschedule"), {QStringLiteral("id")}},
-            {QStringLiteral("payees"), {QStringLiteral("id")}}};
+    QList<QPair<QString, QStringList>> columns = {
+        {QStringLiteral("bills"),
+         {QStringLiteral("id"), QStringLiteral("billscheduleid"), QStringLiteral("payeeid")}},
+        {QStringLiteral("billpayment"), {QStringLiteral("id"), QStringLiteral("billid")}},
+        {QStringLiteral("billschedule"), {QStringLiteral("id")}},
+        {QStringLiteral("payees"), {QStringLiteral("id")}}};
+    if (version == currentVersion())
+        columns +=
+            {{QStringLiteral("importedtransactions"),
+              {QStringLiteral("id"), QStringLiteral("paymentid")}},
+             {QStringLiteral("payeealiases"), {QStringLiteral("id"), QStringLiteral("payeeid")}}};
+    return columns;
 }
 
 // Records hold their ids, and the ids they refer to, as int. A larger id would be cut to the
@@ -127,19 +147,21 @@ bool idsFitTheRecords(const QString &version)
 // keys, refuses or fills in a value otherwise. Older layouts are only read by the upgrade.
 bool declaredAsOurs(const QString &version)
 {
-    if (!hasLayout14(version) && version != currentVersion())
+    if (!hasLayout14(version) && !hasLayout15(version))
         return true;
     return SchemaCheck::matchesDeclarations(
         Connections::current(),
         {Bill::createStatement(), BillPayment::createStatement(), BillSchedule::createStatement(),
-         FileData::createStatement(), Payee::createStatement()});
+         FileData::createStatement(), Payee::createStatement(),
+         ImportedTransaction::createStatement(), PayeeAlias::createStatement()});
 }
 
 bool layoutsMatch(const QString &version)
 {
     return Bill::layoutMatches(version) && BillPayment::layoutMatches(version) &&
            BillSchedule::layoutMatches(version) && FileData::layoutMatches(version) &&
-           Payee::layoutMatches(version);
+           Payee::layoutMatches(version) && ImportedTransaction::layoutMatches(version) &&
+           PayeeAlias::layoutMatches(version);
 }
 } // namespace
 
@@ -222,7 +244,10 @@ bool DataFile::openExisting(const QString &path, Access access)
             showInvalidFile();
         return false;
     }
-    if (!UpgradeRunner::isInertSchema(Connections::current(), ownTables())) {
+    // Each statement line is recorded once; the file declares that as we do.
+    if (!UpgradeRunner::isInertSchema(
+            Connections::current(), ownTables(),
+            {{QStringLiteral("importedtransactions"), QStringLiteral("importid")}})) {
         showInvalidFile();
         return false;
     }
@@ -325,7 +350,8 @@ bool DataFile::createFile()
     if (!transaction.isActive())
         return false;
     if (!Bill::createTable() || !BillPayment::createTable() || !BillSchedule::createTable() ||
-        !FileData::createTable() || !Payee::createTable())
+        !FileData::createTable() || !Payee::createTable() || !ImportedTransaction::createTable() ||
+        !PayeeAlias::createTable())
         return false;
     FileData header;
     header.setVersion(currentVersion());
@@ -334,7 +360,7 @@ bool DataFile::createFile()
 
 bool DataFile::readsAsIs(const QString &version)
 {
-    return version == currentVersion() || version == QLatin1String("1.4");
+    return hasLayout15(version) || version == QLatin1String("1.4");
 }
 
 bool DataFile::isValid()

@@ -33,7 +33,7 @@ QString varyingRules()
 bool DataFile::readRules(int scheduleId, QHash<int, QString> *rules) const
 {
     // Only a file of the current layout has rules and estimates at all.
-    if (m_version != currentVersion())
+    if (!hasLayout15(m_version))
         return true;
     QSqlQuery schedules(Connections::database(Connections::current()));
     schedules.setForwardOnly(true);

@@ -3,6 +3,7 @@
 #include "bill.h"
 #include "billschedule.h"
 #include "connections.h"
+#include "importedtransaction.h"
 #include "recordsql.h"
 #include "transaction.h"
 
@@ -175,7 +176,7 @@ bool DataFile::deleteSeriesFrom(Bill *bill)
         return false;
     BillSchedule &schedule = *found;
     // Payments recorded on the bill since it was loaded go with it, as with a single delete.
-    if (!bill->remove())
+    if (!ImportedTransaction::removeOfBill(bill->id()) || !bill->remove())
         return false;
     for (Bill later : laterDeletable(schedule, *bill)) {
         if (!later.remove())

@@ -4,6 +4,7 @@
 #include "billpayment.h"
 #include "billschedule.h"
 #include "connections.h"
+#include "importedtransaction.h"
 #include "payee.h"
 #include "recordsql.h"
 #include "transaction.h"
@@ -113,7 +114,9 @@ bool DataFile::deletePayment(BillPayment &payment)
     if (!writable())
         return false;
     Transaction transaction(Connections::current());
-    if (!transaction.isActive() || !payment.remove())
+    // A statement line recorded as this payment is offered again by a later import.
+    if (!transaction.isActive() || !payment.remove() ||
+        !ImportedTransaction::removeOfPayment(payment.id()))
         return false;
     // The bill's paid flag follows the payments that are left.
     std::optional<Bill> bill = Bill::findById(payment.billId());
@@ -135,8 +138,9 @@ bool DataFile::deleteBill(Bill *bill)
     Transaction transaction(Connections::current());
     if (!transaction.isActive())
         return false;
-    // Payments recorded since the bill was loaded go with it too.
-    if (!bill->remove())
+    // Payments recorded since the bill was loaded go with it too, and a later import offers
+    // the statement lines they were recorded from again.
+    if (!ImportedTransaction::removeOfBill(bill->id()) || !bill->remove())
         return false;
     return dropScheduleIfUnused(bill->billScheduleId()) && transaction.commit();
 }

@@ -88,7 +88,7 @@ QString ActiveDomainObject::formatAmount(double value)
 
 QString currentVersion()
 {
-    return QStringLiteral("1.5");
+    return QStringLiteral("1.6");
 }
 
 QString systemVersion()
@@ -99,6 +99,11 @@ QString systemVersion()
 bool hasLayout14(const QString &version)
 {
     return version == QLatin1String("1.2") || version == QLatin1String("1.4");
+}
+
+bool hasLayout15(const QString &version)
+{
+    return version == QLatin1String("1.5") || version == currentVersion();
 }
 
 QString productTitle()

@@ -69,4 +69,7 @@ QString currentVersion();
 QString systemVersion();
 // "1.2" and "1.4" files share one layout, which later versions extend.
 bool hasLayout14(const QString &version);
+// "1.5" and the current version share the layout of bills, schedules, payments, payees and the
+// header; the current one adds the tables of imported statements.
+bool hasLayout15(const QString &version);
 QString productTitle();

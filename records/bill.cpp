@@ -460,7 +460,7 @@ QString Bill::layoutColumns(const QString &version)
     if (hasLayout14(version))
         return QStringLiteral("bills,id,billscheduleid,payeeid,description,amount,insertdate,"
                               "duedate,paiddate,isunique,billscheduleid,paid,note,deleted");
-    if (version == QLatin1String("1.5"))
+    if (hasLayout15(version))
         return QStringLiteral("bills,id,billscheduleid,payeeid,description,amount,insertdate,"
                               "duedate,paiddate,isunique,billscheduleid,paid,note,deleted,"
                               "isestimate");
@@ -474,6 +474,9 @@ bool Bill::layoutMatches(const QString &version)
 
 bool Bill::upgradePrepare(const QString &version)
 {
+    // The table has the current layout already and stays as it is.
+    if (hasLayout15(version))
+        return true;
     QStringList statementErrors;
     const bool prepared = TableUpgrade::prepare(Connections::current(), layoutColumns(version),
                                                 QStringLiteral("ALTER TABLE bills RENAME TO "),
@@ -485,6 +488,8 @@ bool Bill::upgradePrepare(const QString &version)
 
 bool Bill::upgradeCopy(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     if (isOlderLayout(version))
         return copyOldRows(version);
     return copyCurrentRows(layoutColumns(version));
@@ -580,6 +585,8 @@ bool Bill::convertOtherOldRows(const QString &version, QList<std::pair<Bill, QVa
 
 bool Bill::upgradeDrop(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     return TableUpgrade::drop(Connections::current(), layoutColumns(version));
 }
 

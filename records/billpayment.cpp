@@ -252,7 +252,7 @@ QString BillPayment::layoutColumns(const QString &version)
         return QStringLiteral("none");
     if (hasLayout14(version))
         return QStringLiteral("billpayment,id,billid,paymentdate,amount");
-    if (version == QLatin1String("1.5"))
+    if (hasLayout15(version))
         return QStringLiteral("billpayment,id,billid,paymentdate,amount,reference");
     return QString();
 }
@@ -264,6 +264,9 @@ bool BillPayment::layoutMatches(const QString &version)
 
 bool BillPayment::upgradePrepare(const QString &version)
 {
+    // The table has the current layout already and stays as it is.
+    if (hasLayout15(version))
+        return true;
     return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
                                  QStringLiteral("ALTER TABLE billpayment RENAME TO "),
                                  &BillPayment::createTable);
@@ -271,6 +274,8 @@ bool BillPayment::upgradePrepare(const QString &version)
 
 bool BillPayment::upgradeCopy(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     // Only the layouts from 1.2 on have payments.
     const QString layout = layoutColumns(version);
     return TableUpgrade::isAbsent(layout) || copyCurrentRows(layout);
@@ -299,6 +304,8 @@ bool BillPayment::copyCurrentRows(const QString &layout)
 
 bool BillPayment::upgradeDrop(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     return TableUpgrade::drop(Connections::current(), layoutColumns(version));
 }
 

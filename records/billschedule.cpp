@@ -545,7 +545,7 @@ QString BillSchedule::layoutColumns(const QString &version)
     if (hasLayout14(version))
         return QStringLiteral("billschedule,id,scheduletype,dayofmonth,dayofweek,frequency,"
                               "frequencyvalue,rangetype,rangestartdate,rangeenddate");
-    if (version == QLatin1String("1.5"))
+    if (hasLayout15(version))
         return QStringLiteral("billschedule,id,scheduletype,dayofmonth,dayofweek,frequency,"
                               "frequencyvalue,rangetype,rangestartdate,rangeenddate,amountrule");
     return QString();
@@ -558,6 +558,9 @@ bool BillSchedule::layoutMatches(const QString &version)
 
 bool BillSchedule::upgradePrepare(const QString &version)
 {
+    // The table has the current layout already and stays as it is.
+    if (hasLayout15(version))
+        return true;
     return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
                                  QStringLiteral("ALTER TABLE billschedule RENAME TO "),
                                  &BillSchedule::createTable);
@@ -565,6 +568,8 @@ bool BillSchedule::upgradePrepare(const QString &version)
 
 bool BillSchedule::upgradeCopy(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     const QString layout = layoutColumns(version);
     if (hasLayout14(version))
         return copyCurrentRows(layout);
@@ -626,6 +631,8 @@ bool BillSchedule::copyCurrentRows(const QString &layout)
 
 bool BillSchedule::upgradeDrop(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     return TableUpgrade::drop(Connections::current(), layoutColumns(version));
 }
 

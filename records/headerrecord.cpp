@@ -144,7 +144,7 @@ QString HeaderRecord::layoutColumns(const HeaderTable &table, const QString &ver
         return QStringLiteral("none");
     if (version == QLatin1String("1.1"))
         return QLatin1String(table.layout11);
-    if (hasLayout14(version) || version == QLatin1String("1.5"))
+    if (hasLayout14(version) || hasLayout15(version))
         return tableName(table) +
                QLatin1String(",id,firstname,lastname,address,emailaddress,version");
     return QString();
@@ -175,8 +175,9 @@ bool HeaderRecord::upgradeCopy(const HeaderTable &table, const QString &version)
                                   HeaderRecord record(table);
                                   record.convertRecord(row, version);
                                   // A current-layout row keeps its id; older rows get new ones.
-                                  return hasLayout14(version) ? record.insertKeepingId()
-                                                              : record.save();
+                                  return hasLayout14(version) || hasLayout15(version)
+                                             ? record.insertKeepingId()
+                                             : record.save();
                               });
 }
 
@@ -216,7 +217,7 @@ bool HeaderRecord::upgradeDrop(const HeaderTable &table, const QString &version)
 
 void HeaderRecord::convertRecord(const QSqlRecord &row, const QString &version)
 {
-    if (hasLayout14(version)) {
+    if (hasLayout14(version) || hasLayout15(version)) {
         m_id = TableUpgrade::columnValue(row, QStringLiteral("id")).toInt();
         takeTexts(row, newText());
         m_version = m_table->currentVersion();

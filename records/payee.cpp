@@ -135,7 +135,7 @@ QString Payee::layoutColumns(const QString &version)
         return QStringLiteral("payees,payeeid,payeename,accountnumber,mailingaddress,note");
     if (version == QLatin1String("1.1"))
         return QStringLiteral("payees,payeeid,payeename,accountnumber,mailingaddress,note,deleted");
-    if (hasLayout14(version) || version == QLatin1String("1.5"))
+    if (hasLayout14(version) || hasLayout15(version))
         return QStringLiteral("payees,id,payeename,accountnumber,mailingaddress,note,deleted");
     return QString();
 }
@@ -147,6 +147,9 @@ bool Payee::layoutMatches(const QString &version)
 
 bool Payee::upgradePrepare(const QString &version)
 {
+    // The table has the current layout already and stays as it is.
+    if (hasLayout15(version))
+        return true;
     return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
                                  QStringLiteral("ALTER TABLE payees RENAME TO "),
                                  &Payee::createTable);
@@ -154,6 +157,8 @@ bool Payee::upgradePrepare(const QString &version)
 
 bool Payee::upgradeCopy(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     const QString layout = layoutColumns(version);
     if (hasLayout14(version))
         return copyCurrentRows(layout);
@@ -201,6 +206,8 @@ bool Payee::copyCurrentRows(const QString &layout)
 
 bool Payee::upgradeDrop(const QString &version)
 {
+    if (hasLayout15(version))
+        return true;
     return TableUpgrade::drop(Connections::current(), layoutColumns(version));
 }
 

@@ -293,7 +293,7 @@ UpgradeRunner::Versions UpgradeRunner::dataFileVersions()
 {
     return {currentVersion(),
             {QStringLiteral("1.0"), QStringLiteral("1.1"), QStringLiteral("1.2"),
-             QStringLiteral("1.4")}};
+             QStringLiteral("1.4"), QStringLiteral("1.5")}};
 }
 
 UpgradeRunner::Versions UpgradeRunner::systemVersions()
@@ -340,7 +340,8 @@ bool UpgradeRunner::isReadableDatabase(const QString &connectionName)
     return isWhole(db);
 }
 
-bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringList &ownTables)
+bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringList &ownTables,
+                                  const QHash<QString, QString> &uniqueColumns)
 {
     QSqlQuery query(Connections::database(connectionName));
     query.setForwardOnly(true);
@@ -367,7 +368,7 @@ bool UpgradeRunner::isInertSchema(const QString &connectionName, const QStringLi
     if (query.lastError().type() != QSqlError::NoError)
         return false;
     query.finish();
-    return SchemaCheck::isPlain(connectionName, ownTables);
+    return SchemaCheck::isPlain(connectionName, ownTables, uniqueColumns);
 }
 
 // A copy that stopped part way still opens, and its first pages read well; the pages it lacks

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -58,7 +59,7 @@ public:
         // A version number after current; a text that is no number is not newer.
         bool isNewer(const QString &version) const;
     };
-    // Data files: every older version up to "1.4" is brought to currentVersion().
+    // Data files: every older version up to "1.5" is brought to currentVersion().
     static Versions dataFileVersions();
     // system.db: "1.0" to "1.2" are brought to systemVersion().
     static Versions systemVersions();
@@ -95,7 +96,8 @@ public:
     // trigger or a view anywhere, one of ownTables as anything but a plain table, or one that
     // decides values of its own (see SchemaCheck::isPlain). This program creates none of
     // these, and a file that has them could act on its own rows the moment it is written to.
-    static bool isInertSchema(const QString &connectionName, const QStringList &ownTables);
+    static bool isInertSchema(const QString &connectionName, const QStringList &ownTables,
+                              const QHash<QString, QString> &uniqueColumns = {});
     // Whether the last failed look at the connection's file failed because another program
     // holds it locked, rather than because it is not a database.
     static bool isLockedByAnother(const QString &connectionName);

@@ -147,7 +147,24 @@ bool columnsArePlain(const Columns &columns)
     return true;
 }
 
-bool isPlainTable(const QSqlDatabase &db, const QString &table, const QString &sql)
+// The unique indexes of the table besides its key, less the one a UNIQUE of uniqueColumn (our
+// own declaration, when not empty) gives: that one only refuses a second row of the same value.
+int uniqueIndexes(const QSqlDatabase &db, const QString &table, const QString &uniqueColumn)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(QStringLiteral(
+            "SELECT COUNT(*) FROM pragma_index_list(:table) AS list WHERE list.\"unique\" AND "
+            "list.origin <> 'pk' AND NOT (list.origin = 'u' AND :column <> '' AND (SELECT "
+            "COUNT(*) FROM pragma_index_info(list.name)) = 1 AND (SELECT info.name FROM "
+            "pragma_index_info(list.name) AS info) = :column COLLATE NOCASE)")))
+        return -1;
+    query.bindValue(QStringLiteral(":table"), table);
+    query.bindValue(QStringLiteral(":column"), uniqueColumn);
+    return query.exec() && query.next() ? query.value(0).toInt() : -1;
+}
+
+bool isPlainTable(const QSqlDatabase &db, const QString &table, const QString &sql,
+                  const QString &uniqueColumn)
 {
     if (const std::optional<QString> word = wordNoDescriptionShows(sql)) {
         qCWarning(lcUpgrade).noquote() << "The table" << table << "holds" << *word;
@@ -161,10 +178,7 @@ bool isPlainTable(const QSqlDatabase &db, const QString &table, const QString &s
         return false;
     }
     // Unique indexes other than the primary key's come from UNIQUE or CREATE UNIQUE INDEX.
-    const int uniques = countAbout(db,
-                                   QStringLiteral("SELECT COUNT(*) FROM pragma_index_list(:table) "
-                                                  "WHERE \"unique\" AND origin <> 'pk'"),
-                                   table);
+    const int uniques = uniqueIndexes(db, table, uniqueColumn);
     const int foreignKeys = countAbout(
         db, QStringLiteral("SELECT COUNT(*) FROM pragma_foreign_key_list(:table)"), table);
     if (uniques != 0 || foreignKeys != 0) {
@@ -256,14 +270,15 @@ std::optional<QHash<QString, Columns>> declaredTables(const QStringList &createS
 }
 } // namespace
 
-bool SchemaCheck::isPlain(const QString &connectionName, const QStringList &tables)
+bool SchemaCheck::isPlain(const QString &connectionName, const QStringList &tables,
+                          const QHash<QString, QString> &uniqueColumns)
 {
     const QSqlDatabase db = Connections::database(connectionName);
     const auto named = tablesNamed(db, tables);
     if (!named)
         return false;
     for (const auto &[name, sql] : *named) {
-        if (!isPlainTable(db, name, sql))
+        if (!isPlainTable(db, name, sql, uniqueColumns.value(name.toLower())))
             return false;
     }
     return true;

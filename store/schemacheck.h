@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -20,7 +21,10 @@ public:
     // CHECK, COLLATE, conflict clause, descending or AUTOINCREMENT key, WITHOUT ROWID or STRICT,
     // and no default but a plain value. Keys and NOT NULL are allowed here, as every version of
     // our own tables has some; which ones is for matchesDeclarations().
-    static bool isPlain(const QString &connectionName, const QStringList &tables);
+    // uniqueColumns names, by lower-case table name, the one column of a table that our own
+    // statement declares UNIQUE: a plain UNIQUE of that column (no conflict clause) is allowed.
+    static bool isPlain(const QString &connectionName, const QStringList &tables,
+                        const QHash<QString, QString> &uniqueColumns = {});
 
     // True when every table that one of the statements creates has, in the file (if it is
     // there), the keys, NOT NULL constraints, defaults and type affinities of its statement on

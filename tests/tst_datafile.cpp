@@ -8,8 +8,8 @@
 #include "filebytes.h"
 #include "filedata.h"
 #include "messagerecorder.h"
-#include "payee.h"
 #include "oldfiles.h"
+#include "payee.h"
 #include "scopedworkdir.h"
 #include "testmain.h"
 
@@ -172,10 +172,11 @@ void TestDataFile::newFileGetsTablesAndHeader()
 
     QStringList tables = Connections::database(Connections::current()).tables();
     tables.sort();
-    QCOMPARE(tables, QStringList({"billpayment", "bills", "billschedule", "filedata", "payees"}));
+    QCOMPARE(tables, QStringList({"billpayment", "bills", "billschedule", "filedata",
+                                  "importedtransactions", "payeealiases", "payees"}));
     QCOMPARE(scalar("SELECT COUNT(*) FROM filedata").toInt(), 1);
     QCOMPARE(scalar("SELECT id FROM filedata").toInt(), 1);
-    QCOMPARE(scalar("SELECT version FROM filedata").toString(), QString("1.5"));
+    QCOMPARE(scalar("SELECT version FROM filedata").toString(), QString("1.6"));
     QVERIFY(m_file->isValid());
 }
 
@@ -269,7 +270,7 @@ void TestDataFile::foreignFileIsRefusedUntouched()
 void TestDataFile::newerFileIsRefusedUntouched_data()
 {
     QTest::addColumn<QString>("version");
-    QTest::newRow("1.6") << "1.6";
+    QTest::newRow("1.7") << "1.7";
     QTest::newRow("1.10") << "1.10";
     QTest::newRow("2.0") << "2.0";
 }
@@ -290,7 +291,7 @@ void TestDataFile::newerFileIsRefusedUntouched()
     QCOMPARE(m_messages->last().title, errorTitle);
     QCOMPARE(m_messages->last().text,
              "The file version (" + version +
-                 ") is newer than the current file version (1.5).\nPlease use a newer version "
+                 ") is newer than the current file version (1.6).\nPlease use a newer version "
                  "of Norvo Rava Rodozod.");
     QCOMPARE(fileBytes(path), before);
     QCOMPARE(fresh.path(), QString());
@@ -355,7 +356,7 @@ void TestDataFile::refusedUpgradeKeepsPreviousFileOpen()
     QCOMPARE(question.icon, QMessageBox::Warning);
     QCOMPARE(question.title, upgradeTitle);
     QCOMPARE(question.text, QString("The file version (1.1) you are opening is older than the "
-                                    "current file version (1.5).\nWould you like to upgrade the "
+                                    "current file version (1.6).\nWould you like to upgrade the "
                                     "file?"));
     QCOMPARE(question.buttons, QStringList({"Upgrade", "Cancel"}));
     QCOMPARE(question.defaultButton, 0);
@@ -478,12 +479,12 @@ void TestDataFile::olderFileUpgradesInOneGo()
     QCOMPARE(m_messages->count(), 2);
     QCOMPARE(m_messages->messages().at(0).text,
              "The file version (" + version +
-                 ") you are opening is older than the current file version (1.5).\nWould you "
+                 ") you are opening is older than the current file version (1.6).\nWould you "
                  "like to upgrade the file?");
     QCOMPARE(m_messages->last().icon, QMessageBox::Information);
     QCOMPARE(m_messages->last().title, upgradeTitle);
     QCOMPARE(m_messages->last().text,
-             QString("The file is now version (1.5)).\nUpdate successful."));
+             QString("The file is now version (1.6)).\nUpdate successful."));
     QCOMPARE(fileBytes(old + ".v" + version + ".bak"), before);
     QVERIFY(m_file->isValid());
 

@@ -494,7 +494,7 @@ void TestDataUpgrade::file11ReachesCurrentVersionInOneRun()
     const QByteArray before = fileBytes(db.path());
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(outcome.succeeded);
-    QCOMPARE(outcome.version, QString("1.5"));
+    QCOMPARE(outcome.version, QString("1.6"));
     QCOMPARE(fileBytes(outcome.backupPath), before);
     QCOMPARE(sortedTables(), currentTables);
 
@@ -505,7 +505,7 @@ void TestDataUpgrade::file11ReachesCurrentVersionInOneRun()
                           "Gas bill|Gas Co|SINGLE|1|2009-06-15|2000-01-01"}));
     QCOMPARE(rowsOf("SELECT payeeid FROM bills WHERE description = 'Orphan'"), QStringList({"0"}));
     QCOMPARE(db.count("billschedule"), 4);
-    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.5"}));
+    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.6"}));
 }
 
 void TestDataUpgrade::billsPaidInAnOldFileStayPaid()
@@ -651,11 +651,11 @@ void TestDataUpgrade::file10ReachesCurrentVersionInOneRun()
     QCOMPARE(FileData::readVersion(), QString("1.0"));
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(outcome.succeeded);
-    QCOMPARE(outcome.version, QString("1.5"));
+    QCOMPARE(outcome.version, QString("1.6"));
     // reg is gone, and so is every work table.
     QCOMPARE(sortedTables(), currentTables);
 
-    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.5"}));
+    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road||1.6"}));
     QCOMPARE(rowsOf("SELECT * FROM payees ORDER BY id"),
              QStringList({"1|Gas Co|G-1|Gas Street|gas|0", "2|Phone||||0"}));
     QCOMPARE(rowsOf("SELECT b.id, p.payeename, b.description, b.amount, b.insertdate, "
@@ -756,14 +756,14 @@ void TestDataUpgrade::file12KeepsIdsColumnsAndPaidStates()
 
     const UpgradeRunner::Outcome outcome = runUpgrade();
     QVERIFY(outcome.succeeded);
-    QCOMPARE(outcome.version, QString("1.5"));
+    QCOMPARE(outcome.version, QString("1.6"));
     QCOMPARE(fileBytes(outcome.backupPath), original);
     QCOMPARE(sortedTables(), currentTables);
     QStringList after;
     for (const auto &table : tables)
         after << rowsOf("SELECT * FROM " + table.first + " ORDER BY id");
     QCOMPARE(after, expected);
-    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road|a@b.c|1.5"}));
+    QCOMPARE(rowsOf("SELECT * FROM filedata"), QStringList({"1|Ann|Lee|1 Road|a@b.c|1.6"}));
 
     // The paid state is decided when a bill is read, no earlier.
     const Bill paidEarly = Bill::findById(20).value();

@@ -79,7 +79,7 @@ void TestFileCommands::firstRunOpensNothing()
     MessageRecorder messages;
     NorvoRavaRodozod window;
     QVERIFY(QFileInfo::exists(dir.filePath("system.db")));
-    QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.5"));
+    QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.6"));
     QVERIFY(!isActionEnabled(window, "actionAdd_Bill_Menu"));
     QCOMPARE(billList(window)->topLevelItemCount(), 0);
     QCOMPARE(messages.count(), 0);
@@ -116,7 +116,7 @@ void TestFileCommands::newFileIsCreatedAndReopenedAtNextStart()
         QCOMPARE(answers.requests.first().filter, QString("Norvo Rava Rodozod (*.nvbf)"));
         QCOMPARE(answers.requests.first().directory, FileDialogHelper::startDirectory());
         QVERIFY(QFileInfo::exists(path));
-        QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + path);
+        QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + path);
         QCOMPARE(billList(window)->topLevelItemCount(), 0);
         QCOMPARE(summaryPanel(window)->toHtml().count("$0.00"), 4);
         QVERIFY(isActionEnabled(window, "actionAdd_Bill_Menu"));
@@ -124,7 +124,7 @@ void TestFileCommands::newFileIsCreatedAndReopenedAtNextStart()
         QVERIFY(addBill("Water Co", "water", 12.5, today.addDays(3)));
     }
     NorvoRavaRodozod next;
-    QCOMPARE(next.windowTitle(), "Norvo Rava Rodozod 1.5 - " + path);
+    QCOMPARE(next.windowTitle(), "Norvo Rava Rodozod 1.6 - " + path);
     // The load is over by the time the window shows, and the status bar says so.
     QCOMPARE(next.statusBar()->currentMessage(), QString("Ready"));
     QVERIFY(isActionEnabled(next, "actionReports_Toolbar"));
@@ -239,7 +239,7 @@ void TestFileCommands::openShowsTheCurrentViewAgain()
     for (const char *name : {"actionOverview_Menu", "actionOverview_Toolbar", "actionReports_Menu",
                              "actionReports_Toolbar", "actionMakePayment"})
         QVERIFY2(isActionEnabled(window, name), name);
-    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + dir.filePath("second.nvbf"));
+    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + dir.filePath("second.nvbf"));
     QCOMPARE(billList(window)->topLevelItemCount(), 1);
     QCOMPARE(billList(window)->topLevelItem(0)->text(1), QString("gas"));
     QVERIFY(summaryPanel(window)->toPlainText().contains("Past Due:"));

@@ -135,7 +135,7 @@ void TestInfoDialogs::aboutShowsTitleAndSupport()
     AboutDialog dialog;
     auto *browser = dialog.findChild<QTextBrowser *>("aboutTextBrowser");
     QVERIFY(browser);
-    QCOMPARE(browser->document()->firstBlock().text(), QString("Norvo Rava Rodozod 1.5"));
+    QCOMPARE(browser->document()->firstBlock().text(), QString("Norvo Rava Rodozod 1.6"));
     QCOMPARE(browser->document()->firstBlock().text(), productTitle());
 
     const QString text = browser->toPlainText();

@@ -87,7 +87,7 @@ void TestKeyboard::payeeBillAndPaymentWithoutTheMouse()
     QVERIFY(QTest::qWaitForWindowActive(&window));
     answers.paths.append(dir.filePath("keys.nvbf"));
     press(Qt::Key_N, Qt::ControlModifier);
-    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + dir.filePath("keys.nvbf"));
+    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + dir.filePath("keys.nvbf"));
 
     // The payee list by its key, a new payee by the list's mnemonic.
     {

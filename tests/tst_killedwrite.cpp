@@ -205,7 +205,7 @@ void TestKilledWrite::killedWriteLeavesTheOldOrTheNewFile()
         QCOMPARE(after.count("bills"), before.count("bills") + 520);
         QCOMPARE(after.count("billschedule"), before.count("billschedule") + 1);
     } else {
-        QVERIFY(after.rows.filter(QRegularExpression("^filedata\\|.*\\|1\\.5$")).size() == 1);
+        QVERIFY(after.rows.filter(QRegularExpression("^filedata\\|.*\\|1\\.6$")).size() == 1);
         QCOMPARE(after.count("bills"), before.count("bills"));
         QCOMPARE(after.count("payees"), before.count("payees"));
     }

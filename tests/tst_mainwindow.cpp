@@ -137,7 +137,7 @@ void TestMainWindow::firstRunShowsTitleGuideAndEmptyDisabledList()
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-    QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.5"));
+    QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.6"));
     QCOMPARE(window.windowTitle(), productTitle());
 
     auto *list = window.findChild<QTreeWidget *>("BillsTreeWidget");

@@ -7,6 +7,7 @@
 #include "clock.h"
 #include "connections.h"
 #include "datafile.h"
+#include "importedtransaction.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
 #include "payee.h"
@@ -32,7 +33,7 @@ const QString errorTitle = QStringLiteral("Norvo Rava Rodozod File Error");
 bool createTables()
 {
     return Payee::createTable() && Bill::createTable() && BillPayment::createTable() &&
-           BillSchedule::createTable();
+           BillSchedule::createTable() && ImportedTransaction::createTable();
 }
 
 int storedBill(double amount)

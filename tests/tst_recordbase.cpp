@@ -96,8 +96,8 @@ void TestRecordBase::formattingMakesUsEnglishTheDefaultLocale()
 
 void TestRecordBase::versionAndTitle()
 {
-    QCOMPARE(currentVersion(), QString("1.5"));
-    QCOMPARE(productTitle(), QString("Norvo Rava Rodozod 1.5"));
+    QCOMPARE(currentVersion(), QString("1.6"));
+    QCOMPARE(productTitle(), QString("Norvo Rava Rodozod 1.6"));
     QCOMPARE(systemVersion(), QString("1.4"));
 }
 

@@ -262,7 +262,7 @@ void TestRobustness::readOnlyFileOpensAndLists()
     answers.paths.append(path);
     trigger(window, "actionOpen");
     QCOMPARE(messages.count(), 0);
-    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + path);
+    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + path);
     // The covered bill counts as paid although that could not be written down.
     QCOMPARE(listedDescriptions(window), QStringList({"power"}));
     QVERIFY(!window.statusBar()->currentMessage().contains("could not be read"));
@@ -763,7 +763,7 @@ void TestRobustness::upgradeFailingAtAnyStepRestoresTheFile_data()
         }
         for (const QString &table : upgradeTableNames)
             QTest::addRow("%s file, final check of %s", file, qPrintable(table))
-                << file << "1.5"
+                << file << "1.6"
                 << "final check" << table;
         QTest::addRow("%s file, version read at the end", file) << file << ""
                                                                 << "version"
@@ -802,7 +802,7 @@ void TestRobustness::upgradeFailingAtAnyStepRestoresTheFile()
     }
     const auto readVersion = [&step]() {
         const QString version = FileData::readVersion();
-        return step == "version" && version == "1.5" ? QStringLiteral("1.3") : version;
+        return step == "version" && version == "1.6" ? QStringLiteral("1.3") : version;
     };
 
     UpgradeRunner runner(Connections::current(), readVersion, tables);
@@ -819,7 +819,7 @@ void TestRobustness::upgradeFailingAtAnyStepRestoresTheFile()
     UpgradeRunner again(Connections::current(), &FileData::readVersion, upgradeTables());
     const UpgradeRunner::Outcome second = again.run();
     QVERIFY(second.succeeded);
-    QCOMPARE(second.version, QString("1.5"));
+    QCOMPARE(second.version, QString("1.6"));
     QCOMPARE(fileBytes(outcome.backupPath), before);
     QCOMPARE(scalar("SELECT COUNT(*) FROM bills").toInt(), 2);
     QCOMPARE(scalar("SELECT COUNT(*) FROM payees").toInt(), 2);
@@ -859,10 +859,10 @@ void TestRobustness::windowWorksWithoutAWritableSystemStore()
     FileAnswers answers;
     {
         NorvoRavaRodozod window;
-        QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.5"));
+        QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.6"));
         const QString path = dataDir.filePath("bills.nvbf");
         newFileInWindow(window, answers, path);
-        QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + path);
+        QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + path);
         QVERIFY(addBill("Acme", "water", 20, today));
         QVERIFY(addBill("Gas Co", "gas", 30, today.addDays(1), 30));
         trigger(window, "action_Current_Bills_Menu");

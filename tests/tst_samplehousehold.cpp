@@ -104,7 +104,7 @@ void TestSampleHousehold::helpMenuOpensANewSampleEachTime()
         MessageRecorder messages;
         NorvoRavaRodozod window;
         trigger(window, "actionOpen_Sample_File");
-        QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + first);
+        QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + first);
 
         // The unpaid bills, the overdue ones first and marked.
         QTreeWidget *list = billList(window);
@@ -121,7 +121,7 @@ void TestSampleHousehold::helpMenuOpensANewSampleEachTime()
         const QByteArray firstBytes = fileBytes(first);
         trigger(window, "actionOpen_Sample_File");
         QCOMPARE(window.windowTitle(),
-                 "Norvo Rava Rodozod 1.5 - " + documents.folder() + "/Sample Household 2.nvbf");
+                 "Norvo Rava Rodozod 1.6 - " + documents.folder() + "/Sample Household 2.nvbf");
         QCOMPARE(fileBytes(first), firstBytes);
         // No half-written or temporary file is left beside them.
         QCOMPARE(QDir(documents.folder()).entryList(QDir::Files | QDir::Hidden).size(), 2);

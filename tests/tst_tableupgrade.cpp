@@ -290,7 +290,7 @@ void TestTableUpgrade::fileDataHeaderIsCarriedOver()
     QCOMPARE(header.firstName(), QString("Ann"));
     QCOMPARE(header.address(), QString("Road 1"));
     QCOMPARE(header.emailAddress(), QString("ann@example.org"));
-    QCOMPARE(FileData::readVersion(), QString("1.5"));
+    QCOMPARE(FileData::readVersion(), QString("1.6"));
 }
 
 void TestTableUpgrade::recentFilesAreCarriedOver()
@@ -352,27 +352,27 @@ void TestTableUpgrade::versionsCompareAsNumbers_data()
     QTest::addColumn<bool>("newer"); // left is newer than the current version
 
     QTest::newRow("two-digit minor") << "1.10"
-                                     << "1.5" << 1 << true;
+                                     << "1.6" << 1 << true;
     QTest::newRow("next major") << "2.0"
-                                << "1.5" << 1 << true;
-    QTest::newRow("next minor") << "1.6"
-                                << "1.5" << 1 << true;
-    QTest::newRow("third part") << "1.5.1"
-                                << "1.5" << 1 << true;
-    QTest::newRow("same") << "1.5"
-                          << "1.5" << 0 << false;
-    QTest::newRow("trailing zero part") << "1.5.0"
-                                        << "1.5" << 0 << false;
+                                << "1.6" << 1 << true;
+    QTest::newRow("next minor") << "1.7"
+                                << "1.6" << 1 << true;
+    QTest::newRow("third part") << "1.6.1"
+                                << "1.6" << 1 << true;
+    QTest::newRow("same") << "1.6"
+                          << "1.6" << 0 << false;
+    QTest::newRow("trailing zero part") << "1.6.0"
+                                        << "1.6" << 0 << false;
     QTest::newRow("older") << "1.2"
-                           << "1.5" << -1 << false;
+                           << "1.6" << -1 << false;
     QTest::newRow("empty") << ""
-                           << "1.5" << -1 << false;
+                           << "1.6" << -1 << false;
     QTest::newRow("not a number") << "abc"
-                                  << "1.5" << -1 << false;
-    QTest::newRow("letters after digits") << "1.6a"
-                                          << "1.5" << -1 << false;
+                                  << "1.6" << -1 << false;
+    QTest::newRow("letters after digits") << "1.7a"
+                                          << "1.6" << -1 << false;
     QTest::newRow("beyond 64 bits") << "1.99999999999999999999999"
-                                    << "1.5" << -1 << false;
+                                    << "1.6" << -1 << false;
 }
 
 void TestTableUpgrade::versionsCompareAsNumbers()

@@ -413,7 +413,7 @@ void TestUntrustedFiles::olderFileIsNeverUpgradedUnasked()
         opened = file.openReadOnly(m_path) || file.openReadOnly(m_dir->filePath("missing.nvbf"));
         QCOMPARE(messages.count(), 2);
         QCOMPARE(messages.messages().at(0).text,
-                 QString("The file version (1.2) is older than the current file version (1.5)."
+                 QString("The file version (1.2) is older than the current file version (1.6)."
                          "\nIt cannot be read before Norvo Rava Rodozod has upgraded it."));
     } else {
         MessageHelper::setPresenter({});

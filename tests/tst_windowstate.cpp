@@ -259,7 +259,7 @@ void TestWindowState::guideComesBackWhenNoFileIsLeft()
     answers.paths = QStringList{dir.filePath("notes.nvbf")};
     trigger(window, "actionOpen");
 
-    QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.5"));
+    QCOMPARE(window.windowTitle(), QString("Norvo Rava Rodozod 1.6"));
     QCOMPARE(billList(window)->topLevelItemCount(), 0);
     QVERIFY(summaryPanel(window)->toPlainText().startsWith("No data file is open."));
 }
@@ -282,7 +282,7 @@ void TestWindowState::openRecentListsTheFilesStillThere()
              QStringList({"&1 a&&b six.nvbf", "&2 five.nvbf", "&3 three.nvbf", "&4 two.nvbf"}));
     QVERIFY(recent->menuAction()->isEnabled());
     recent->actions().at(2)->trigger();
-    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + dir.filePath("three.nvbf"));
+    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + dir.filePath("three.nvbf"));
     QStringList stored;
     for (const char *name : {"three", "a&b\tsix", "five", "four", "two"})
         stored.append(dir.filePath(name) + ".nvbf");
@@ -305,7 +305,7 @@ void TestWindowState::openRecentOfAVanishedFileMakesNothing()
     QCOMPARE(messages.last().text,
              "The data file " + dir.filePath("one.nvbf") + " is no longer there.");
     QVERIFY(!QFile::exists(dir.filePath("one.nvbf")));
-    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.5 - " + dir.filePath("two.nvbf"));
+    QCOMPARE(window.windowTitle(), "Norvo Rava Rodozod 1.6 - " + dir.filePath("two.nvbf"));
 }
 
 void TestWindowState::dueBillsOpenBesideTheWindow_data()

@@ -118,6 +118,17 @@ def file15(extra=()):
     ] + list(extra))
 
 
+# What 1.6 adds to the 1.5 tables: the statement lines recorded and the payees' aliases.
+LAYOUT16 = [
+    "CREATE TABLE importedtransactions(id INTEGER PRIMARY KEY, importid VARCHAR(200) UNIQUE, "
+    "paymentid INTEGER, importdate DATETIME);",
+    "CREATE TABLE payeealiases(id INTEGER PRIMARY KEY, payeeid INTEGER, alias VARCHAR(200));",
+    "UPDATE filedata SET version = '1.6'",
+    "INSERT INTO importedtransactions VALUES (1, 'ofx:1/2/3', 4, '2026-07-01T08:00:00.000')",
+    "INSERT INTO payeealiases VALUES (1, 2, 'WATER WORKS DD')",
+]
+
+
 def file10():
     return FILE10 + [
         "INSERT INTO reg VALUES ('Ann', 'Lee', '1 Road', '1.0')",
@@ -156,6 +167,7 @@ def main():
     make("v12.nvbf", current("1.2"))
     make("v14.nvbf", current("1.4"))
     make("v15.nvbf", file15())
+    make("v16.nvbf", file15(LAYOUT16))
     # Rules and flags no release writes, an estimate paid beyond its forecast.
     make("v15-odd-rules.nvbf", file15([
         "UPDATE billschedule SET amountrule = 'LASTYEAR' WHERE id = 2",
