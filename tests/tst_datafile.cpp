@@ -463,6 +463,16 @@ void TestDataFile::olderFileUpgradesInOneGo_data()
             << layout14 + QStringList{"INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '1 Road', '', "
                                       "'" +
                                       version + "')"};
+    // A 1.5 file keeps its tables as they are and gains those of imported statements.
+    QTest::newRow("1.5")
+        << "1.5"
+        << layout14 +
+               QStringList{"ALTER TABLE bills ADD COLUMN isestimate BOOL",
+                           "ALTER TABLE billpayment ADD COLUMN reference VARCHAR(100)",
+                           "ALTER TABLE billschedule ADD COLUMN amountrule VARCHAR(20)",
+                           "UPDATE bills SET isestimate = 0",
+                           "UPDATE billschedule SET amountrule = 'FIXED'",
+                           "INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '1 Road', '', '1.5')"};
 }
 
 void TestDataFile::olderFileUpgradesInOneGo()
@@ -499,6 +509,8 @@ void TestDataFile::olderFileUpgradesInOneGo()
     QCOMPARE(scalar("SELECT group_concat(quote(isestimate)) FROM bills").toString(), QString("0"));
     QCOMPARE(scalar("SELECT group_concat(DISTINCT amountrule) FROM billschedule").toString(),
              QString("FIXED"));
+    QCOMPARE(scalar("SELECT COUNT(*) FROM importedtransactions").toInt(), 0);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM payeealiases").toInt(), 0);
 
     // Opened again, the file is current and asks nothing.
     DataFile again(nullptr);
