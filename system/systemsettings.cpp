@@ -55,6 +55,24 @@ bool SystemSettings::setValues(const Values &values)
     return transaction.commit();
 }
 
+QStringList SystemSettings::keys(const QString &prefix)
+{
+    QStringList keys;
+    if (!SystemDatabase::isConnectionOpen() || !hasTable())
+        return keys;
+    QSqlQuery query(Connections::database(Connections::system()));
+    // instr rather than LIKE, whose "%" and "_" a prefix could hold.
+    if (!RecordSql::prepare(query, QStringLiteral("SELECT key FROM settings WHERE "
+                                                  "instr(key, :prefix) = 1")))
+        return keys;
+    query.bindValue(QStringLiteral(":prefix"), prefix);
+    if (!RecordSql::exec(query))
+        return keys;
+    while (query.next())
+        keys.append(query.value(0).toString());
+    return RecordSql::readToTheEnd(query) ? keys : QStringList();
+}
+
 bool SystemSettings::remove(const QString &key)
 {
     if (!SystemDatabase::isConnectionOpen() || !hasTable())

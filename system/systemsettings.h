@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <utility>
 
@@ -22,6 +23,8 @@ public:
     // Stores those of the values that differ from what is stored, all or none, in one write
     // to the disk; nothing is written when none differs.
     static bool setValues(const Values &values);
+    // The stored keys that begin with prefix (compared exactly, case included).
+    static QStringList keys(const QString &prefix);
     // Forgets the key; true when it is gone (or was never there).
     static bool remove(const QString &key);
 

@@ -1,0 +1,67 @@
+#include "csvtable.h"
+
+namespace {
+
+bool isLineEnd(const QString &text, qsizetype at)
+{
+    return at < text.size() &&
+           (text.at(at) == QLatin1Char('\n') || text.at(at) == QLatin1Char('\r'));
+}
+
+qsizetype skipLineEnd(const QString &text, qsizetype at)
+{
+    if (text.at(at) == QLatin1Char('\r') && at + 1 < text.size() &&
+        text.at(at + 1) == QLatin1Char('\n'))
+        return at + 2;
+    return at + 1;
+}
+
+} // namespace
+
+CsvTable CsvTable::parse(const QString &text, QChar separator)
+{
+    CsvTable table;
+    QStringList row;
+    qsizetype at = 0;
+    while (at < text.size()) {
+        QString field;
+        if (!table.readField(text, at, separator, field)) {
+            table.badRow = static_cast<int>(table.rows.size()) + 1;
+            return table;
+        }
+        row.append(field);
+        if (at < text.size() && text.at(at) == separator) {
+            ++at;
+            if (at == text.size())
+                row.append(QString());
+            continue;
+        }
+        table.rows.append(row);
+        row.clear();
+        if (at < text.size())
+            at = skipLineEnd(text, at);
+    }
+    return table;
+}
+
+// Reads one field from at, leaving at on the separator or line end after it.
+bool CsvTable::readField(const QString &text, qsizetype &at, QChar separator, QString &field)
+{
+    if (text.at(at) != QLatin1Char('"')) {
+        while (at < text.size() && text.at(at) != separator && !isLineEnd(text, at))
+            field.append(text.at(at++));
+        return true;
+    }
+    for (++at; at < text.size(); ++at) {
+        if (text.at(at) != QLatin1Char('"')) {
+            field.append(text.at(at));
+        } else if (at + 1 < text.size() && text.at(at + 1) == QLatin1Char('"')) {
+            field.append(QLatin1Char('"'));
+            ++at;
+        } else {
+            ++at;
+            return at == text.size() || text.at(at) == separator || isLineEnd(text, at);
+        }
+    }
+    return false;
+}
