@@ -4,7 +4,6 @@
 #include "bill.h"
 
 #include <QCryptographicHash>
-#include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
 
@@ -31,20 +30,17 @@ QString folded(const QString &text)
     return kept.toCaseFolded();
 }
 
-bool isWordCharacter(QChar c)
-{
-    return c.isLetterOrNumber();
-}
-
-// Words as punctuation separates them: "PAYPAL*STREAMCO" holds "paypal" and "streamco".
-QStringList separatedWords(const QString &foldedText)
+// The words of folded text. Spaces always separate words; other punctuation either separates
+// them too ("PAYPAL*STREAMCO" holds "paypal" and "streamco") or is dropped ("O'Neill" is
+// "oneill").
+QStringList wordsOf(const QString &foldedText, bool punctuationSeparates)
 {
     QStringList words;
     QString word;
     for (const QChar c : foldedText) {
-        if (isWordCharacter(c)) {
+        if (c.isLetterOrNumber()) {
             word.append(c);
-        } else if (!word.isEmpty()) {
+        } else if ((punctuationSeparates || c.isSpace()) && !word.isEmpty()) {
             words.append(word);
             word.clear();
         }
@@ -54,30 +50,13 @@ QStringList separatedWords(const QString &foldedText)
     return words;
 }
 
-// Words as spaces separate them, with their punctuation dropped: "O'Neill" is "oneill".
-QStringList joinedWords(const QString &foldedText)
-{
-    QStringList words;
-    for (const QString &part :
-         foldedText.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
-        QString word;
-        for (const QChar c : part) {
-            if (isWordCharacter(c))
-                word.append(c);
-        }
-        if (!word.isEmpty())
-            words.append(word);
-    }
-    return words;
-}
-
 // Every word a statement's text holds, read either way, so that "AT&T" and "ATT" find each
 // other and so do "Smith-Jones" and "SMITH JONES".
-QSet<QString> wordsOf(const QString &text)
+QSet<QString> statementWordsOf(const QString &text)
 {
     const QString f = folded(text);
     QSet<QString> words;
-    for (const QString &word : separatedWords(f) + joinedWords(f))
+    for (const QString &word : wordsOf(f, true) + wordsOf(f, false))
         words.insert(word);
     return words;
 }
@@ -114,8 +93,8 @@ std::optional<Candidate> candidateOf(const Bill &bill, const QHash<int, QStringL
                      bill.dueDate(),
                      *balance,
                      bill.isEstimate(),
-                     separatedWords(name),
-                     joinedWords(name),
+                     wordsOf(name, true),
+                     wordsOf(name, false),
                      aliases.value(payee.id())};
 }
 
@@ -135,8 +114,14 @@ struct Debit
 
 Debit debitOf(const StatementTransaction &t, int index)
 {
-    return Debit{index,  t.position, t.date,          -static_cast<__int128>(t.cents),
-                 t.name, t.memo,     wordsOf(t.name), wordsOf(t.memo)};
+    return Debit{index,
+                 t.position,
+                 t.date,
+                 -static_cast<__int128>(t.cents),
+                 t.name,
+                 t.memo,
+                 statementWordsOf(t.name),
+                 statementWordsOf(t.memo)};
 }
 
 bool sameText(const QString &alias, const QString &text)
@@ -215,7 +200,27 @@ QList<Candidate> candidatesOf(const QList<std::shared_ptr<Bill>> &bills,
         if (std::optional<Candidate> candidate = candidateOf(*bill, aliases))
             candidates.append(std::move(*candidate));
     }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate &a, const Candidate &b) { return a.dueDate < b.dueDate; });
     return candidates;
+}
+
+// The pairings of a debit with the bills due near its date; byDueDate is sorted by due date.
+void addPairings(const Debit &debit, const QList<Candidate> &byDueDate, QList<Pairing> &pairings)
+{
+    if (!debit.date.isValid())
+        return;
+    const QDate first = debit.date.addDays(-StatementMatcher::dateWindowDays);
+    const QDate last = debit.date.addDays(StatementMatcher::dateWindowDays);
+    auto it = byDueDate.cbegin();
+    if (first.isValid() && last.isValid()) {
+        it = std::lower_bound(byDueDate.cbegin(), byDueDate.cend(), first,
+                              [](const Candidate &c, const QDate &d) { return c.dueDate < d; });
+    }
+    for (; it != byDueDate.cend() && (!last.isValid() || it->dueDate <= last); ++it) {
+        if (const std::optional<Pairing> pairing = pairingOf(debit, *it))
+            pairings.append(*pairing);
+    }
 }
 
 // The kind of a transaction before any bill is looked at.
@@ -292,11 +297,7 @@ QList<TransactionMatch> StatementMatcher::match(const QList<StatementTransaction
         matches.append({t.position, 0, kindBeforeMatching(t)});
         if (matches.last().kind != TransactionMatch::None)
             continue;
-        const Debit debit = debitOf(t, i);
-        for (const Candidate &candidate : candidates) {
-            if (const std::optional<Pairing> pairing = pairingOf(debit, candidate))
-                pairings.append(*pairing);
-        }
+        addPairings(debitOf(t, i), candidates, pairings);
     }
     assign(std::move(pairings), matches);
     return matches;

@@ -43,11 +43,12 @@ public:
     // deleted, unreadable and never stored ones are passed over); aliases are the names a
     // statement has used for each payee, by payee id.
     //
-    // Every debit is paired with every bill it could pay; the pairs are then taken best first:
-    // exact before likely, then the smallest distance between the transaction's date and the
-    // due date, then the earlier due date, the lower bill id, the earlier position. A pair is
-    // taken only while both its transaction and its bill are free. A bill that a better pair
-    // took is not offered to the next transaction in its place.
+    // Every debit is paired with every bill it could pay. The pairs are then ranked: exact
+    // before likely, then the fewest days between the transaction's date and the due date, then
+    // the earlier due date, the lower bill id, the earlier position. Walking down that ranking,
+    // a pair is taken when neither its transaction nor its bill was taken by a pair above it;
+    // the others are dropped. So a transaction gets its best bill still free, and a taken pair
+    // is never undone to free its bill for a transaction that had no other.
     static QList<TransactionMatch> match(const QList<StatementTransaction> &transactions,
                                          const QList<std::shared_ptr<Bill>> &bills,
                                          const QHash<int, QStringList> &aliases);

@@ -241,6 +241,9 @@ void addDateRows()
     addRow("10 days before the due date", "2026-03-05|-84.20|CITY POWER", power, "", "exact 10");
     addRow("11 days after the due date", "2026-03-26|-84.20|CITY POWER", power, "", "none");
     addRow("11 days before the due date", "2026-03-04|-84.20|CITY POWER", power, "", "none");
+    addRow("among bills due months apart", powerDebit,
+           "13|1|City Power|2026-05-15|84.20;" + power + ";12|1|City Power|2026-01-15|84.20", "",
+           "exact 10");
 }
 
 void addAssignmentRows()
