@@ -1,0 +1,381 @@
+#include "bill.h"
+#include "billpayment.h"
+#include "payee.h"
+#include "statementmatcher.h"
+#include "testmain.h"
+
+#include <QSet>
+
+namespace {
+QStringList items(const QString &text)
+{
+    return text.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+}
+
+qint64 centsOf(const QString &amount)
+{
+    // Every amount in these tables is written with two decimals.
+    bool ok = false;
+    const qint64 cents = QString(amount).remove(QLatin1Char('.')).toLongLong(&ok);
+    if (!ok || amount.section(QLatin1Char('.'), 1).size() != 2)
+        qFatal("bad amount in test table: %s", qPrintable(amount));
+    return cents;
+}
+
+// "date|amount|name|memo", the memo optional; positions count from 1.
+QList<StatementTransaction> transactionsOf(const QStringList &rows)
+{
+    QList<StatementTransaction> transactions;
+    for (const QString &row : rows) {
+        const QStringList f = row.split(QLatin1Char('|'));
+        StatementTransaction t;
+        t.position = int(transactions.size()) + 1;
+        t.date = QDate::fromString(f.at(0), Qt::ISODate);
+        t.cents = centsOf(f.at(1));
+        t.name = f.at(2);
+        t.memo = f.value(3);
+        transactions.append(t);
+    }
+    return transactions;
+}
+
+// One flag of a bill row: "estimate", "forecast=X", "payment=X", "paid" or "deleted".
+void applyFlag(Bill &bill, const QString &flag)
+{
+    const QString value = flag.section(QLatin1Char('='), 1);
+    if (flag == QLatin1String("estimate"))
+        bill.setEstimate(true);
+    else if (flag.startsWith(QLatin1String("forecast=")))
+        bill.setForecast(value.toDouble());
+    else if (flag.startsWith(QLatin1String("payment=")))
+        bill.addPayment(
+            BillPayment(bill.id(), QDateTime(bill.dueDate(), QTime(12, 0)), value.toDouble()));
+    else if (flag == QLatin1String("paid"))
+        bill.setPaid(true);
+    else if (flag == QLatin1String("deleted"))
+        bill.setDeleted(true);
+    else
+        qFatal("bad flag in test table: %s", qPrintable(flag));
+}
+
+// "billId|payeeId|payee name|due date|amount|flag|flag...".
+QList<std::shared_ptr<Bill>> billsOf(const QStringList &rows)
+{
+    QList<std::shared_ptr<Bill>> bills;
+    for (const QString &row : rows) {
+        const QStringList f = row.split(QLatin1Char('|'));
+        const Payee payee(f.at(1).toInt(), f.at(2), QString(), QString(), QString(), false);
+        auto bill =
+            std::make_shared<Bill>(0, payee, QStringLiteral("bill"), f.at(4).toDouble(),
+                                   QDate(2026, 1, 1), QDate::fromString(f.at(3), Qt::ISODate),
+                                   Bill::neverPaidDate(), false, true, QString(), false);
+        bill->setId(f.at(0).toInt());
+        for (const QString &flag : f.mid(5))
+            applyFlag(*bill, flag);
+        bills.append(bill);
+    }
+    return bills;
+}
+
+// "payeeId=alias".
+QHash<int, QStringList> aliasesOf(const QStringList &rows)
+{
+    QHash<int, QStringList> aliases;
+    for (const QString &row : rows)
+        aliases[row.section(QLatin1Char('='), 0, 0).toInt()].append(
+            row.section(QLatin1Char('='), 1));
+    return aliases;
+}
+
+// "exact 10", "likely 10", "none", "credit" or "zero" for each transaction, joined by ";".
+QString described(const QList<TransactionMatch> &matches)
+{
+    static const QStringList kinds = {"exact", "likely", "none", "credit", "zero"};
+    QStringList items;
+    for (const TransactionMatch &match : matches) {
+        const QString bill = match.billId ? QLatin1Char(' ') + QString::number(match.billId) : "";
+        items.append(kinds.at(match.kind) + bill);
+    }
+    return items.join(QLatin1Char(';'));
+}
+
+// "statement|mapping|fitid|bank|account|date|amount|name|memo".
+struct ImportRow
+{
+    int statement = 0;
+    QString mapping;
+    StatementTransaction transaction;
+};
+
+ImportRow importRowOf(const QString &row)
+{
+    const QStringList f = row.split(QLatin1Char('|'));
+    if (f.size() != 9)
+        qFatal("bad row in test table: %s", qPrintable(row));
+    ImportRow r;
+    r.statement = f.at(0).toInt();
+    r.mapping = f.at(1);
+    r.transaction.fitId = f.at(2);
+    r.transaction.bankId = f.at(3);
+    r.transaction.accountId = f.at(4);
+    r.transaction.date = QDate::fromString(f.at(5), Qt::ISODate);
+    r.transaction.cents = centsOf(f.at(6));
+    r.transaction.name = f.at(7);
+    r.transaction.memo = f.at(8);
+    return r;
+}
+
+// The ids of the rows, each statement's rows read as one statement in their order.
+QStringList importIdsOf(const QStringList &rows)
+{
+    QList<ImportRow> parsed;
+    for (const QString &row : rows)
+        parsed.append(importRowOf(row));
+    QStringList ids(parsed.size());
+    QSet<int> statements;
+    for (const ImportRow &row : parsed)
+        statements.insert(row.statement);
+    for (const int statement : statements) {
+        QList<StatementTransaction> transactions;
+        QList<int> at;
+        QString mapping;
+        for (int i = 0; i < parsed.size(); ++i) {
+            if (parsed.at(i).statement != statement)
+                continue;
+            transactions.append(parsed.at(i).transaction);
+            mapping = parsed.at(i).mapping;
+            at.append(i);
+        }
+        const QStringList statementIds = StatementMatcher::importIds(transactions, mapping);
+        for (int i = 0; i < at.size(); ++i)
+            ids[at.at(i)] = statementIds.at(i);
+    }
+    return ids;
+}
+
+bool isPlainText(const QString &id)
+{
+    return std::all_of(id.cbegin(), id.cend(),
+                       [](QChar c) { return c.unicode() > 0x20 && c.unicode() < 0x7f; });
+}
+} // namespace
+
+class TestStatementMatcher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matchRules_data();
+    void matchRules();
+    void importIdentity_data();
+    void importIdentity();
+};
+
+namespace {
+// Each row: the transactions, the bills and the aliases, items separated by ";", and what each
+// transaction is matched to.
+void addRow(const char *name, const QString &transactions, const QString &bills,
+            const QString &aliases, const QString &expected)
+{
+    QTest::newRow(name) << transactions << bills << aliases << expected;
+}
+
+const QString power = "10|1|City Power|2026-03-15|84.20";
+const QString powerEstimate = "10|1|City Power|2026-03-15|80.00|estimate";
+const QString powerDebit = "2026-03-14|-84.20|CITY POWER";
+
+void addNameRows()
+{
+    addRow("exact", "2026-03-14|-84.20|CITY POWER BILLPAY", power, "", "exact 10");
+    addRow("likely without the name", "2026-03-14|-84.20|ONLINE PAYMENT", power, "", "likely 10");
+    addRow("name in the memo", "2026-03-14|-84.20|DEBIT|city power 12", power, "", "exact 10");
+    addRow("words split between name and memo", "2026-03-14|-84.20|CITY|POWER", power, "",
+           "likely 10");
+    addRow("a word missing", "2026-03-14|-84.20|CITY PWR", power, "", "likely 10");
+    addRow("a word only inside another", "2026-03-14|-84.20|CITYPOWERCO", power, "", "likely 10");
+    addRow("alias as the whole name", "2026-03-14|-84.20|cp*util  4471", power, "1=CP*UTIL 4471",
+           "exact 10");
+    addRow("alias as the whole memo", "2026-03-14|-84.20|POS 993|CP*UTIL 4471", power,
+           "1=CP*UTIL 4471", "exact 10");
+    addRow("alias only part of the name", "2026-03-14|-84.20|CP*UTIL 4471 REF 9", power,
+           "1=CP*UTIL 4471", "likely 10");
+    addRow("alias of another payee", "2026-03-14|-84.20|CP*UTIL 4471", power, "2=CP*UTIL 4471",
+           "likely 10");
+    addRow("accents and punctuation", "2026-03-14|-84.20|ELECTRICITE DE L EST, S.A.",
+           "10|1|Électricité de l'Est|2026-03-15|84.20", "", "exact 10");
+    addRow("punctuation dropped inside a word", "2026-03-14|-84.20|ATT*BILL PAYMENT",
+           "10|1|AT&T|2026-03-15|84.20", "", "exact 10");
+    addRow("punctuation between words", "2026-03-14|-84.20|PAYPAL*SMITH-JONES",
+           "10|1|Smith Jones|2026-03-15|84.20", "", "exact 10");
+    addRow("payee name without words", "2026-03-14|-84.20|- -", "10|1|-|2026-03-15|84.20", "",
+           "likely 10");
+}
+
+void addAmountRows()
+{
+    addRow("a cent off", "2026-03-14|-84.21|CITY POWER", power, "", "none");
+    addRow("balance after a payment", "2026-03-14|-44.20|CITY POWER", power + "|payment=40.00", "",
+           "exact 10");
+    addRow("balance rounded to the cent", powerDebit, "10|1|City Power|2026-03-15|84.2049", "",
+           "exact 10");
+    addRow("estimate to the cent", "2026-03-14|-80.00|CITY POWER", powerEstimate, "", "exact 10");
+    addRow("estimate a quarter above", "2026-03-14|-100.00|CITY POWER", powerEstimate, "",
+           "likely 10");
+    addRow("estimate just over a quarter above", "2026-03-14|-100.01|CITY POWER", powerEstimate, "",
+           "none");
+    addRow("estimate a quarter below", "2026-03-14|-60.00|CITY POWER", powerEstimate, "",
+           "likely 10");
+    addRow("estimate just over a quarter below", "2026-03-14|-59.99|CITY POWER", powerEstimate, "",
+           "none");
+    addRow("estimate's forecast", "2026-03-14|-95.00|CITY POWER", powerEstimate + "|forecast=95.00",
+           "", "exact 10");
+    addRow("estimate paid in full", "2026-03-14|-0.01|CITY POWER", powerEstimate + "|payment=80.00",
+           "", "none");
+    addRow("fixed amount within a quarter", "2026-03-14|-90.00|CITY POWER", power, "", "none");
+    addRow("the largest debit", "2026-03-14|-92233720368547758.08|X", power, "", "none");
+}
+
+void addDateRows()
+{
+    addRow("10 days after the due date", "2026-03-25|-84.20|CITY POWER", power, "", "exact 10");
+    addRow("10 days before the due date", "2026-03-05|-84.20|CITY POWER", power, "", "exact 10");
+    addRow("11 days after the due date", "2026-03-26|-84.20|CITY POWER", power, "", "none");
+    addRow("11 days before the due date", "2026-03-04|-84.20|CITY POWER", power, "", "none");
+    addRow("among bills due months apart", powerDebit,
+           "13|1|City Power|2026-05-15|84.20;" + power + ";12|1|City Power|2026-01-15|84.20", "",
+           "exact 10");
+}
+
+void addAssignmentRows()
+{
+    addRow("two bills: the nearer due date", "2026-03-17|-84.20|CITY POWER",
+           "11|1|City Power|2026-03-08|84.20;12|1|City Power|2026-03-20|84.20", "", "exact 12");
+    addRow("two bills as near: the earlier due date", "2026-03-15|-84.20|CITY POWER",
+           "11|1|City Power|2026-03-18|84.20;12|1|City Power|2026-03-12|84.20", "", "exact 12");
+    addRow("two bills due the same day: the lower id", "2026-03-15|-84.20|CITY POWER",
+           "12|1|City Power|2026-03-18|84.20;11|1|City Power|2026-03-18|84.20", "", "exact 11");
+    addRow("exact wins over a nearer likely", "2026-03-15|-84.20|CITY POWER",
+           "11|2|Water Works|2026-03-15|84.20;12|1|City Power|2026-03-22|84.20", "", "exact 12");
+    addRow("two transactions for one bill",
+           "2026-03-10|-84.20|CITY POWER;2026-03-14|-84.20|CITY POWER", power, "", "none;exact 10");
+    addRow("two transactions as near: the earlier position",
+           "2026-03-17|-84.20|CITY POWER;2026-03-13|-84.20|CITY POWER", power, "", "exact 10;none");
+    addRow("exact transaction wins over a nearer likely one",
+           "2026-03-15|-84.20|TRANSFER;2026-03-20|-84.20|CITY POWER", power, "", "none;exact 10");
+    addRow("two transactions, two bills", powerDebit + ";2026-04-13|-84.20|CITY POWER",
+           power + ";13|1|City Power|2026-04-15|84.20", "", "exact 10;exact 13");
+    addRow("a credit", "2026-03-14|84.20|CITY POWER REFUND", power, "", "credit");
+    addRow("a zero", "2026-03-14|0.00|CITY POWER", power, "", "zero");
+    addRow("a paid bill", powerDebit, power + "|paid", "", "none");
+    addRow("a deleted bill", powerDebit, power + "|deleted", "", "none");
+}
+} // namespace
+
+void TestStatementMatcher::matchRules_data()
+{
+    QTest::addColumn<QString>("transactions");
+    QTest::addColumn<QString>("bills");
+    QTest::addColumn<QString>("aliases");
+    QTest::addColumn<QString>("expected");
+    addNameRows();
+    addAmountRows();
+    addDateRows();
+    addAssignmentRows();
+}
+
+void TestStatementMatcher::matchRules()
+{
+    QFETCH(QString, transactions);
+    QFETCH(QString, bills);
+    QFETCH(QString, aliases);
+    QFETCH(QString, expected);
+
+    const QList<TransactionMatch> matches = StatementMatcher::match(
+        transactionsOf(items(transactions)), billsOf(items(bills)), aliasesOf(items(aliases)));
+    QCOMPARE(described(matches), expected);
+    for (int i = 0; i < matches.size(); ++i)
+        QCOMPARE(matches.at(i).position, i + 1);
+}
+
+namespace {
+const QString longText(300, QLatin1Char('7'));
+
+void addOfxIdentityRows()
+{
+    QTest::newRow("OFX separators inside the parts")
+        << QStringList{"1||F1/2|B|A|2026-03-01|-1.00|x|", "1||2|B|A/F1|2026-03-01|-1.00|x|",
+                       "1||2|B/A|F1|2026-03-01|-1.00|x|", "1||2|B|A%2FF1|2026-03-01|-1.00|x|"}
+        << QList<int>{1, 2, 3, 4};
+    QTest::newRow("OFX: one FITID in two accounts")
+        << QStringList{"1||F1|B|A1|2026-03-01|-1.00|x|", "1||F1|B|A2|2026-03-01|-1.00|x|",
+                       "1||F1|B2|A1|2026-03-01|-1.00|x|"}
+        << QList<int>{1, 2, 3};
+    QTest::newRow("OFX: the triple alone identifies")
+        << QStringList{"1||F1|B|A|2026-03-01|-1.00|x|", "2|map|F1|B|A|2026-03-02|-2.00|y|z"}
+        << QList<int>{1, 1};
+    QTest::newRow("OFX: long FITIDs") << QStringList{"1||" + longText + "1|B|A|2026-03-01|-1.00|x|",
+                                                     "1||" + longText + "2|B|A|2026-03-01|-1.00|x|",
+                                                     "2||" + longText + "1|B|A|2026-03-01|-1.00|x|"}
+                                      << QList<int>{1, 2, 1};
+}
+
+void addRowIdentityRows()
+{
+    QTest::newRow("identical rows counted apart")
+        << QStringList{"1|bank||||2026-03-01|-5.00|COFFEE|", "1|bank||||2026-03-01|-5.00|COFFEE|",
+                       "1|bank||||2026-03-01|-5.00|COFFEE|"}
+        << QList<int>{1, 2, 3};
+    QTest::newRow("identical rows in a later statement")
+        << QStringList{"1|bank||||2026-03-01|-5.00|COFFEE|", "1|bank||||2026-03-01|-5.00|COFFEE|",
+                       "2|bank||||2026-02-28|-9.00|LUNCH|",  "2|bank||||2026-03-01|-5.00|COFFEE|",
+                       "2|bank||||2026-03-01|-5.00|COFFEE|", "2|bank||||2026-03-01|-5.00|COFFEE|"}
+        << QList<int>{1, 2, 3, 1, 2, 4};
+    QTest::newRow("rows differing in one field")
+        << QStringList{"1|bank||||2026-03-01|-5.00|COFFEE|",  "1|bank||||2026-03-02|-5.00|COFFEE|",
+                       "1|bank||||2026-03-01|-5.01|COFFEE|",  "1|bank||||2026-03-01|5.00|COFFEE|",
+                       "1|bank||||2026-03-01|-5.00|COFFEE|a", "1|bank||||2026-03-01|-5.00|COFFEEa|",
+                       "1|bank||||2026-03-01|-5.00|COFFE|Ea"}
+        << QList<int>{1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("the same row under two mappings")
+        << QStringList{"1|bank||||2026-03-01|-5.00|COFFEE|", "2|bank/2||||2026-03-01|-5.00|COFFEE|",
+                       "3|" + longText + "||||2026-03-01|-5.00|COFFEE|",
+                       "4|" + longText + "1||||2026-03-01|-5.00|COFFEE|"}
+        << QList<int>{1, 2, 3, 4};
+    QTest::newRow("control characters in the parts")
+        << QStringList{"1||F\n1|B|A\t|2026-03-01|-1.00|x|", "2|map\x1b[31m||||2026-03-01|-1.00|x|"}
+        << QList<int>{1, 2};
+}
+} // namespace
+
+void TestStatementMatcher::importIdentity_data()
+{
+    // "statement|mapping|fitid|bank|account|date|amount|name|memo", each statement's rows read
+    // as one statement in their order.
+    QTest::addColumn<QStringList>("rows");
+    // Rows with the same label must be known as the same transaction, others never.
+    QTest::addColumn<QList<int>>("same");
+    addOfxIdentityRows();
+    addRowIdentityRows();
+}
+
+void TestStatementMatcher::importIdentity()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QList<int>, same);
+
+    const QStringList ids = importIdsOf(rows);
+    for (int i = 0; i < ids.size(); ++i) {
+        QVERIFY2(ids.at(i).size() <= 200, qPrintable(ids.at(i)));
+        QVERIFY2(isPlainText(ids.at(i)), qPrintable(ids.at(i)));
+        for (int j = i + 1; j < ids.size(); ++j) {
+            QVERIFY2((ids.at(i) == ids.at(j)) == (same.at(i) == same.at(j)),
+                     qPrintable(QStringLiteral("rows %1 and %2: %3, %4")
+                                    .arg(i + 1)
+                                    .arg(j + 1)
+                                    .arg(ids.at(i), ids.at(j))));
+        }
+    }
+}
+
+NV_TEST_MAIN(TestStatementMatcher)
+#include "tst_statementmatcher.moc"
