@@ -38,8 +38,6 @@ int onTransaction(const OfxTransactionData data, void *user)
             transaction.accountId = libraryText(account->account_id, account->account_id_valid);
     }
     transaction.name = libraryText(data.name, data.name_valid);
-    if (transaction.name.isEmpty())
-        transaction.name = libraryText(data.payee_id, data.payee_id_valid);
     transaction.memo = libraryText(data.memo, data.memo_valid);
     gathered->transactions.append(transaction);
     gathered->amounts.append(data.amount_valid ? data.amount : std::nan(""));
@@ -113,6 +111,8 @@ Statement compared(Gathered &gathered, const QList<OfxText::Transaction> &writte
         // The bank's own calendar day: libofx turns the date into a moment, and a time zone
         // could move that moment to another day.
         read.date = text.date;
+        if (read.name.isEmpty())
+            read.name = text.payeeName;
         read.cents = text.cents;
     }
     Statement statement;

@@ -1,6 +1,7 @@
 #include "ofxtext.h"
 
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace {
 // Beyond this, cents no longer fit the range a double carries exactly, and no household's
@@ -34,6 +35,34 @@ qsizetype blockEnd(const QByteArray &upper, qsizetype start)
             end = at;
     }
     return end;
+}
+
+// Element text as written: UTF-8 where it is valid, otherwise the single-byte code page that
+// OFX 1.x files declare, with XML's character entities resolved.
+QString decoded(const QByteArray &value)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(value);
+    if (utf8.hasError())
+        text = QString::fromLatin1(value);
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&apos;"), QLatin1String("'"))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+    return text;
+}
+
+QString payeeNameIn(const QByteArray &block, const QByteArray &upperBlock)
+{
+    const qsizetype payee = upperBlock.indexOf("<PAYEE>");
+    if (payee < 0)
+        return QString();
+    const qsizetype name = upperBlock.indexOf("<NAME>", payee);
+    const qsizetype close = upperBlock.indexOf("</PAYEE>", payee);
+    if (name < 0 || (close >= 0 && name > close))
+        return QString();
+    return decoded(valueAt(block, name + 6));
 }
 
 QString shown(const QByteArray &value)
@@ -99,6 +128,7 @@ bool OfxText::readTransaction(const QByteArray &block, int position)
     }
     transaction.cents = *cents;
     transaction.date = *day;
+    transaction.payeeName = payeeNameIn(block, upper);
     m_transactions.append(transaction);
     return true;
 }

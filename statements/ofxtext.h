@@ -19,6 +19,8 @@ public:
         QString fitId;
         QDate date;
         qint64 cents = 0;
+        // The name in a PAYEE aggregate, which the library does not hand over.
+        QString payeeName;
         // The FITID, or the place in the statement when the bank gave none.
         QString where() const;
     };

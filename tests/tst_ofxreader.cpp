@@ -59,6 +59,12 @@ void TestOfxReader::readsStatement_data()
                                              "Power Works|Direct debit May",
                                              "2|A-1002|30004000|11223344|2026-05-05|150000|Salary|",
                                              "3|A-1003|30004000|11223344|2026-05-12|-700|Bakery|"};
+    QTest::newRow("payee aggregate in place of a name")
+        << "payee-aggregate.ofx"
+        << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City Power Works|Direct "
+                       "debit May",
+                       "2|A-1002|30004000|11223344|2026-05-05|150000|Acme Payroll & Sons|",
+                       "3|A-1003|30004000|11223344|2026-05-12|-700|Bakery|"};
     QTest::newRow("2.x XML, the bank's day whatever the zone")
         << "checking-2x.ofx"
         << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
@@ -113,6 +119,9 @@ void TestOfxReader::refusesDamagedStatement_data()
     QTest::newRow("missing closing tag") << "damaged-unclosed.ofx"
                                          << "<OFX>"
                                          << "could not read";
+    QTest::newRow("bank's error in place of the statement") << "damaged-bank-error.ofx"
+                                                            << "<STATUS>"
+                                                            << "bank reports an error";
     QTest::newRow("no such file") << "missing.ofx" << statementPath("missing.ofx") << "opened";
 }
 
