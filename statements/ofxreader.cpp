@@ -101,7 +101,7 @@ Statement compared(Gathered &gathered, const QList<OfxText::Transaction> &writte
         const OfxText::Transaction &text = written.at(i);
         StatementTransaction &read = gathered.transactions[i];
         const double amount = gathered.amounts.at(i);
-        if (std::isnan(amount) || std::llround(amount * 100.0) != text.cents ||
+        if (!std::isfinite(amount) || std::llround(amount * 100.0) != text.cents ||
             read.fitId != text.fitId)
             return refused(text.where(),
                            QStringLiteral("The OFX library read this transaction differently "

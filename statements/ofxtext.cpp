@@ -25,14 +25,16 @@ QByteArray valueAt(const QByteArray &block, qsizetype start)
 }
 
 // The end of the transaction that opens at start: its closing tag, or the next one to open,
-// or the end of the list (SGML may leave an aggregate's end to be implied).
+// or the end of the list (SGML may leave an aggregate's end to be implied). Each later tag is
+// looked for only before the nearest end found so far, so that a long statement is read in one
+// pass rather than once for every transaction.
 qsizetype blockEnd(const QByteArray &upper, qsizetype start)
 {
     qsizetype end = upper.size();
     for (const char *tag : {"</STMTTRN>", "<STMTTRN>", "</BANKTRANLIST>"}) {
-        const qsizetype at = upper.indexOf(tag, start);
-        if (at >= 0 && at < end)
-            end = at;
+        const qsizetype at = QByteArrayView(upper).sliced(start, end - start).indexOf(tag);
+        if (at >= 0)
+            end = start + at;
     }
     return end;
 }
@@ -104,7 +106,7 @@ bool OfxText::readTransaction(const QByteArray &block, int position)
     transaction.position = position;
     const QList<qsizetype> fitIds = valueStarts(upper, "FITID");
     if (!fitIds.isEmpty())
-        transaction.fitId = QString::fromUtf8(valueAt(block, fitIds.first()));
+        transaction.fitId = decoded(valueAt(block, fitIds.first()));
     const QList<qsizetype> amounts = valueStarts(upper, "TRNAMT");
     const QList<qsizetype> dates = valueStarts(upper, "DTPOSTED");
     if (amounts.size() != 1 || dates.size() != 1 || fitIds.size() > 1) {

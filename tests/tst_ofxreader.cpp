@@ -71,6 +71,11 @@ void TestOfxReader::readsStatement_data()
                        "Rentals|Rent April",
                        "2|X2026-0428-2|55500011|998877|2026-04-28|-99|Music Box "
                        "Monthly|"};
+    QTest::newRow("entity in a FITID")
+        << "entity-fitid.ofx"
+        << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
+                       "Rentals|Rent April",
+                       "2|X&Y-0428-2|55500011|998877|2026-04-28|-99|Music Box Monthly|"};
     QTest::newRow("QFX, decimal comma, no whole digits")
         << "checking.qfx"
         << QStringList{"1|20260519-CHK-0042|121000358|000123456789|2026-05-19|-6250|"
@@ -119,6 +124,16 @@ void TestOfxReader::refusesDamagedStatement_data()
     QTest::newRow("missing closing tag") << "damaged-unclosed.ofx"
                                          << "<OFX>"
                                          << "could not read";
+    QTest::newRow("transaction the library did not read")
+        << "damaged-hidden-transaction.ofx"
+        << "<STMTTRN>"
+        << "holds 3 transactions; the OFX library read 2";
+    QTest::newRow("no FITID, three decimals") << "damaged-no-fitid.ofx"
+                                              << "transaction 2"
+                                              << "\"1500.005\" is not a number";
+    QTest::newRow("no amount") << "damaged-no-amount.ofx"
+                               << "FITID A-1003"
+                               << "needs one amount";
     QTest::newRow("bank's error in place of the statement") << "damaged-bank-error.ofx"
                                                             << "<STATUS>"
                                                             << "bank reports an error";
