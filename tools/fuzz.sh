@@ -39,6 +39,8 @@ cd "$work"
 # of its file format and of our schema is most of what guides the fuzzer there.
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Leaks of libofx's own (tests/fuzz/libofx.supp); the data file fuzzer does not load it.
+export LSAN_OPTIONS=suppressions=$root/tests/fuzz/libofx.supp
 status=0
 "$root/build-fuzz/tests/fuzz/$fuzzer" corpus "$root/tests/fuzz/$seeds" \
     -jobs=1 -workers=1 -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
