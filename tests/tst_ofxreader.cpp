@@ -59,6 +59,12 @@ void TestOfxReader::readsStatement_data()
                                              "Power Works|Direct debit May",
                                              "2|A-1002|30004000|11223344|2026-05-05|150000|Salary|",
                                              "3|A-1003|30004000|11223344|2026-05-12|-700|Bakery|"};
+    QTest::newRow("name in the declared code page")
+        << "code-page-1x.ofx"
+        << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City Power Works|Direct "
+                       "debit May",
+                       "2|A-1002|30004000|11223344|2026-05-05|150000|Salary|",
+                       "3|A-1003|30004000|11223344|2026-05-12|-700|Café Müller|"};
     QTest::newRow("payee aggregate in place of a name")
         << "payee-aggregate.ofx"
         << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City Power Works|Direct "
