@@ -8,11 +8,13 @@ nv_ensure_packages() {
     # desktop-file-utils, appstream: the install test validates the desktop entry and metainfo.
     # dpkg-dev: cpack -G DEB works out the package's library dependencies with dpkg-shlibdeps.
     # dbus-daemon: the nvdue test runs a private session bus for its stand-in notification service.
+    # libofx-dev, pkg-config: OFX and QFX bank statements are read through libofx, which CMake
+    # finds with pkg-config.
     # lintian: the install test builds the .deb and has it checked as Debian's archive would; a
     # one-time download of about 16 MB, and some 10 s of the test run.
     local wanted=(cmake g++ make qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev
         libgl-dev poppler-utils python3-dateutil desktop-file-utils appstream dpkg-dev dbus-daemon
-        lintian "$@")
+        lintian libofx-dev pkg-config "$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do

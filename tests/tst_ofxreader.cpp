@@ -1,0 +1,249 @@
+#include "ofxreader.h"
+#include "ofxtext.h"
+#include "testmain.h"
+
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+// OFX and QFX statements as banks write them, and damaged ones, read from files.
+class TestOfxReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsStatement_data();
+    void readsStatement();
+    void refusesDamagedStatement_data();
+    void refusesDamagedStatement();
+    void readsAmountInCents_data();
+    void readsAmountInCents();
+    void readsCalendarDay_data();
+    void readsCalendarDay();
+    void keepsLibraryOffStderr();
+};
+
+namespace {
+QString statementPath(const QString &name)
+{
+    return QStringLiteral(NV_STATEMENTS_DIR "/") + name;
+}
+
+// One line per transaction, every field, in the statement's order.
+QStringList described(const Statement &statement)
+{
+    QStringList lines;
+    for (const StatementTransaction &t : statement.transactions)
+        lines << QStringList{QString::number(t.position),
+                             t.fitId,
+                             t.bankId,
+                             t.accountId,
+                             t.date.toString(Qt::ISODate),
+                             QString::number(t.cents),
+                             t.name,
+                             t.memo}
+                     .join(QLatin1Char('|'));
+    return lines;
+}
+} // namespace
+
+void TestOfxReader::readsStatement_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("1.x SGML") << "checking-1x.ofx"
+                              << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City "
+                                             "Power Works|Direct debit May",
+                                             "2|A-1002|30004000|11223344|2026-05-05|150000|Salary|",
+                                             "3|A-1003|30004000|11223344|2026-05-12|-700|Bakery|"};
+    QTest::newRow("name in the declared code page")
+        << "code-page-1x.ofx"
+        << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City Power Works|Direct "
+                       "debit May",
+                       "2|A-1002|30004000|11223344|2026-05-05|150000|Salary|",
+                       "3|A-1003|30004000|11223344|2026-05-12|-700|Café Müller|"};
+    QTest::newRow("payee aggregate in place of a name")
+        << "payee-aggregate.ofx"
+        << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City Power Works|Direct "
+                       "debit May",
+                       "2|A-1002|30004000|11223344|2026-05-05|150000|Acme Payroll & Sons|",
+                       "3|A-1003|30004000|11223344|2026-05-12|-700|Bakery|"};
+    QTest::newRow("2.x XML, the bank's day whatever the zone")
+        << "checking-2x.ofx"
+        << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
+                       "Rentals|Rent April",
+                       "2|X2026-0428-2|55500011|998877|2026-04-28|-99|Music Box "
+                       "Monthly|"};
+    QTest::newRow("entity in a FITID")
+        << "entity-fitid.ofx"
+        << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
+                       "Rentals|Rent April",
+                       "2|X&Y-0428-2|55500011|998877|2026-04-28|-99|Music Box Monthly|"};
+    QTest::newRow("QFX, decimal comma, no whole digits")
+        << "checking.qfx"
+        << QStringList{"1|20260519-CHK-0042|121000358|000123456789|2026-05-19|-6250|"
+                       "Lakeside Water Co-op|",
+                       "2|20260527-FEE|121000358|000123456789|2026-05-27|-75|Service "
+                       "charge|"};
+    QTest::newRow("credit card")
+        << "creditcard.ofx"
+        << QStringList{"1|CC-77001||4000111122223333|2026-05-02|-3999|Streamly|Subscription",
+                       "2|CC-77002||4000111122223333|2026-05-20|25000|Payment received|"};
+    QTest::newRow("two accounts, one FITID in each")
+        << "two-accounts.ofx"
+        << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
+                       "Rentals|Rent April",
+                       "2|X2026-0428-2|55500011|998877|2026-04-28|-99|Music Box "
+                       "Monthly|",
+                       "3|X2026-0410-1|55500011|998878|2026-04-15|-2000|Transfer to "
+                       "savings|"};
+}
+
+void TestOfxReader::readsStatement()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, expected);
+
+    const Statement statement = OfxReader::read(statementPath(file));
+    QVERIFY2(statement.ok, qPrintable(statement.where + ": " + statement.error));
+    QCOMPARE(described(statement), expected);
+}
+
+void TestOfxReader::refusesDamagedStatement_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("truncated") << "damaged-truncated.ofx"
+                               << "</OFX>"
+                               << "incomplete";
+    QTest::newRow("amount not a number") << "damaged-amount.ofx"
+                                         << "FITID A-1002"
+                                         << "\"abc\" is not a number";
+    QTest::newRow("date that does not exist") << "damaged-date.ofx"
+                                              << "FITID X2026-0428-2"
+                                              << "\"20260231\" is not a real date";
+    QTest::newRow("missing closing tag") << "damaged-unclosed.ofx"
+                                         << "<OFX>"
+                                         << "could not read";
+    QTest::newRow("transaction the library did not read")
+        << "damaged-hidden-transaction.ofx"
+        << "<STMTTRN>"
+        << "holds 3 transactions; the OFX library read 2";
+    QTest::newRow("no FITID, three decimals") << "damaged-no-fitid.ofx"
+                                              << "transaction 2"
+                                              << "\"1500.005\" is not a number";
+    QTest::newRow("no amount") << "damaged-no-amount.ofx"
+                               << "FITID A-1003"
+                               << "needs one amount";
+    QTest::newRow("bank's error in place of the statement") << "damaged-bank-error.ofx"
+                                                            << "<STATUS>"
+                                                            << "bank reports an error";
+    QTest::newRow("no such file") << "missing.ofx" << statementPath("missing.ofx") << "opened";
+}
+
+void TestOfxReader::refusesDamagedStatement()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, where);
+    QFETCH(QString, error);
+
+    const Statement statement = OfxReader::read(statementPath(file));
+    QVERIFY(!statement.ok);
+    QCOMPARE(statement.where, where);
+    QVERIFY2(statement.error.contains(error), qPrintable(statement.error));
+    QVERIFY(statement.transactions.isEmpty());
+}
+
+void TestOfxReader::readsAmountInCents_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("number");
+    QTest::addColumn<qint64>("cents");
+
+    QTest::newRow("debit") << QByteArray("-84.20") << true << qint64(-8420);
+    QTest::newRow("plus sign, one decimal") << QByteArray("+3.5") << true << qint64(350);
+    QTest::newRow("decimal comma") << QByteArray("12,07") << true << qint64(1207);
+    QTest::newRow("whole") << QByteArray("19") << true << qint64(1900);
+    QTest::newRow("mark without decimals") << QByteArray("19.") << true << qint64(1900);
+    QTest::newRow("cents only") << QByteArray("-.05") << true << qint64(-5);
+    QTest::newRow("beyond a double's exact cents")
+        << QByteArray("9999999999999.99") << true << qint64(999999999999999);
+    QTest::newRow("three decimals") << QByteArray("1.005") << false << qint64(0);
+    QTest::newRow("word") << QByteArray("abc") << false << qint64(0);
+    QTest::newRow("empty") << QByteArray("") << false << qint64(0);
+    QTest::newRow("sign alone") << QByteArray("-") << false << qint64(0);
+    QTest::newRow("exponent") << QByteArray("1e3") << false << qint64(0);
+    QTest::newRow("thousands separator") << QByteArray("1,234.00") << false << qint64(0);
+    QTest::newRow("too many digits") << QByteArray("99999999999999") << false << qint64(0);
+}
+
+void TestOfxReader::readsAmountInCents()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(bool, number);
+    QFETCH(qint64, cents);
+
+    const std::optional<qint64> read = OfxText::centsOf(text);
+    QCOMPARE(read.has_value(), number);
+    if (number)
+        QCOMPARE(*read, cents);
+}
+
+void TestOfxReader::readsCalendarDay_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QDate>("day");
+
+    QTest::newRow("day") << QByteArray("20260503") << QDate(2026, 5, 3);
+    QTest::newRow("leap day") << QByteArray("20240229") << QDate(2024, 2, 29);
+    QTest::newRow("time and zone")
+        << QByteArray("20260410000000.000[-5:EST]") << QDate(2026, 4, 10);
+    QTest::newRow("minutes, zone without name")
+        << QByteArray("202604102359[+2]") << QDate(2026, 4, 10);
+    QTest::newRow("31 February") << QByteArray("20260231") << QDate();
+    QTest::newRow("not a leap year") << QByteArray("20260229") << QDate();
+    QTest::newRow("month 13") << QByteArray("20261301") << QDate();
+    QTest::newRow("hour 25") << QByteArray("20260503250000") << QDate();
+    QTest::newRow("short") << QByteArray("202605") << QDate();
+    QTest::newRow("dashes") << QByteArray("2026-05-03") << QDate();
+    QTest::newRow("trailing text") << QByteArray("20260503 noon") << QDate();
+}
+
+void TestOfxReader::readsCalendarDay()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QDate, day);
+
+    QCOMPARE(OfxText::dateOf(text).value_or(QDate()), day);
+}
+
+// A file only the library can find fault with: it would tell stderr, which a script running
+// the command-line tool reads as ours.
+void TestOfxReader::keepsLibraryOffStderr()
+{
+    QTemporaryDir dir;
+    const QString capturePath = dir.filePath(QStringLiteral("stderr"));
+    const int capturing = open(qPrintable(capturePath), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY(capturing >= 0);
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(capturing, STDERR_FILENO);
+    const Statement statement = OfxReader::read(statementPath("damaged-unclosed.ofx"));
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    close(capturing);
+
+    QVERIFY(!statement.ok);
+    QFile capture(capturePath);
+    QVERIFY(capture.open(QIODevice::ReadOnly));
+    QCOMPARE(capture.readAll(), QByteArray());
+}
+
+NV_TEST_MAIN(TestOfxReader)
+#include "tst_ofxreader.moc"
