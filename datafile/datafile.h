@@ -97,6 +97,23 @@ public:
     bool confirmAmount(Bill &bill, double amount);
     // The payment, with the real amount of its bill confirmed first, all in one.
     bool savePaymentConfirming(BillPayment &payment, Bill &bill, double confirmedAmount);
+    // A statement line a person (or nvimport) chose to record as the payment of a bill.
+    struct StatementPayment
+    {
+        QString importId;  // the line's identity among every statement's lines
+        QString reference; // what the payment keeps of it: the bank's id of the line
+        QDate date;
+        qint64 cents = 0; // what the bank took, a positive amount
+        int billId = 0;
+        // The name the line gave, learned as the payee's alias when not empty.
+        QString alias;
+    };
+    // Records the lines in one transaction: each as a payment of its bill on the line's date,
+    // confirming an estimate at what its payments then come to, and remembered under its
+    // identity. Lines recorded before are passed over. recorded, when given, receives how many
+    // were recorded. On false nothing was.
+    bool recordStatementPayments(const QList<StatementPayment> &lines, int *recorded = nullptr);
+
     // The confirmed amounts of the series, in the order of their due dates: the history its
     // estimates are forecast from.
     std::optional<QList<AmountForecast::Confirmed>> confirmedAmounts(int scheduleId) const;

@@ -3,9 +3,11 @@
 #include "bill.h"
 #include "billpayment.h"
 #include "billschedule.h"
+#include "clock.h"
 #include "connections.h"
 #include "importedtransaction.h"
 #include "payee.h"
+#include "payeealias.h"
 #include "recordsql.h"
 #include "transaction.h"
 
@@ -185,4 +187,42 @@ bool DataFile::deletePayee(Payee *payee)
         return false;
     query.bindValue(QStringLiteral(":payeeid"), payee->id());
     return RecordSql::exec(query) && transaction.commit();
+}
+
+bool DataFile::recordStatementPayments(const QList<StatementPayment> &lines, int *recorded)
+{
+    if (!writable())
+        return false;
+    Transaction transaction(Connections::current());
+    if (!transaction.isActive())
+        return false;
+    int count = 0;
+    for (const StatementPayment &line : lines) {
+        const std::optional<bool> known = ImportedTransaction::isKnown(line.importId);
+        if (!known)
+            return false;
+        if (*known)
+            continue;
+        BillPtr bill = findBill(line.billId);
+        if (!bill) {
+            RecordSql::setLastErrorText(QStringLiteral("The bill is no longer in the file."));
+            return false;
+        }
+        BillPayment payment(bill->id(), line.date.startOfDay(), double(line.cents) / 100.0);
+        payment.setReference(line.reference.left(100));
+        // A bill paid in part before is confirmed at all that was paid on it.
+        const double total = bill->paidSoFar() + payment.amount();
+        const bool saved = bill->isEstimate() ? savePaymentConfirming(payment, *bill, total)
+                                              : savePayment(payment, *bill);
+        if (!saved || !ImportedTransaction::add(line.importId, payment.id(), Clock::now()) ||
+            (!line.alias.trimmed().isEmpty() &&
+             !PayeeAlias::add(bill->payee().id(), line.alias.trimmed())))
+            return false;
+        ++count;
+    }
+    if (!transaction.commit())
+        return false;
+    if (recorded)
+        *recorded = count;
+    return true;
 }
