@@ -5,6 +5,7 @@
 #include "clock.h"
 #include "currentsql.h"
 #include "datafile.h"
+#include "monthlyseries.h"
 #include "payee.h"
 #include "scratchdatafile.h"
 #include "testmain.h"
@@ -98,16 +99,8 @@ void TestEstimates::forecastsAreWorkedOutWhenReadAndNeverStored()
     ScratchDataFile data;
     QVERIFY(data.isOpen);
     DataFile &file = data.file;
-    Payee payee;
-    payee.setPayeeName("Power Co");
-    QVERIFY(payee.save());
-    BillSchedule schedule(BillSchedule::monthlyType, 15, 0, 1, "DAY", "ENDON", QDate(2026, 1, 15),
-                          QDate(2026, 6, 15));
-    schedule.setAmountRule(BillSchedule::averageOf3);
-    Bill templateBill;
-    templateBill.setPayee(payee);
-    templateBill.setAmount(50);
-    QVERIFY(file.addSeries(templateBill, schedule));
+    const BillSchedule schedule = addMonthlySeries(file, "Power Co", BillSchedule::averageOf3,
+                                                   QDate(2026, 1, 15), QDate(2026, 6, 15));
     QList<Bill> bills = schedule.bills();
     QCOMPARE(bills.size(), 6);
     QVERIFY(
@@ -168,17 +161,10 @@ void TestEstimates::wholeSeriesEditKeepsRealAmounts()
     QFETCH(QString, after);
     QFETCH(QString, stored);
     ScratchDataFile data;
-    Payee payee;
-    payee.setPayeeName("Gas Co");
-    QVERIFY(payee.save());
-    BillSchedule schedule(BillSchedule::monthlyType, 10, 0, 1, "DAY", "ENDON", QDate(2026, 1, 10),
-                          QDate(2026, 4, 10));
-    schedule.setAmountRule(before);
-    Bill templateBill;
-    templateBill.setPayee(payee);
-    templateBill.setAmount(50);
-    QVERIFY(data.file.addSeries(templateBill, schedule));
+    BillSchedule schedule =
+        addMonthlySeries(data.file, "Gas Co", before, QDate(2026, 1, 10), QDate(2026, 4, 10));
     QList<Bill> bills = schedule.bills();
+    QCOMPARE(bills.size(), 4);
     QVERIFY(data.file.confirmAmount(bills[0], 80) && data.file.confirmAmount(bills[1], 90));
     schedule = BillSchedule::findById(schedule.id()).value();
 

@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "currentsql.h"
 #include "datafile.h"
+#include "monthlyseries.h"
 #include "payee.h"
 #include "scratchdatafile.h"
 #include "testmain.h"
@@ -42,17 +43,11 @@ void TestStatementImport::linesAreRecordedOnce()
     QFETCH(qint64, cents);
     QFETCH(QString, stored);
     ScratchDataFile data;
-    Payee payee;
-    payee.setPayeeName("City Power");
-    QVERIFY(payee.save());
-    BillSchedule schedule(BillSchedule::monthlyType, 15, 0, 1, "DAY", "ENDON", QDate(2026, 5, 15),
-                          QDate(2026, 5, 15));
-    schedule.setAmountRule(rule);
-    Bill templateBill;
-    templateBill.setPayee(payee);
-    templateBill.setAmount(50);
-    QVERIFY(data.file.addSeries(templateBill, schedule));
+    const BillSchedule schedule =
+        addMonthlySeries(data.file, "City Power", rule, QDate(2026, 5, 15), QDate(2026, 5, 15));
+    QCOMPARE(schedule.bills().size(), 1);
     const int billId = schedule.bills().constFirst().id();
+    const int payeeId = schedule.bills().constFirst().payee().id();
     if (paidBefore > 0)
         QVERIFY(run(QString("INSERT INTO billpayment VALUES (NULL, %1, "
                             "'2026-05-01T10:00:00.000', %2, '')")
@@ -77,7 +72,7 @@ void TestStatementImport::linesAreRecordedOnce()
                     "AND paymentid = (SELECT id FROM billpayment WHERE reference = 'F-77')")
                  .toInt(),
              1);
-    QCOMPARE(scalar("SELECT alias FROM payeealiases WHERE payeeid = " + QString::number(payee.id()))
+    QCOMPARE(scalar("SELECT alias FROM payeealiases WHERE payeeid = " + QString::number(payeeId))
                  .toString(),
              QString("CITY POWER DD"));
 
