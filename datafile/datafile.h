@@ -97,6 +97,23 @@ public:
     bool confirmAmount(Bill &bill, double amount);
     // The payment, with the real amount of its bill confirmed first, all in one.
     bool savePaymentConfirming(BillPayment &payment, Bill &bill, double confirmedAmount);
+    // A bill brought in from elsewhere (a spreadsheet, a statement line no bill took): a bill
+    // on its own for the payee of that name, and paid in full on paidDate when that is valid.
+    struct NewBill
+    {
+        // The payee that is not deleted and has this name (ignoring case and the spaces around
+        // it), or a new payee of that name.
+        QString payeeName;
+        QString description;
+        QDate dueDate;
+        qint64 cents = 0; // above zero
+        QDate paidDate;
+        QString reference; // the paid payment's
+    };
+    // Adds the bills in one transaction; added, when given, receives how many. On false
+    // nothing was added.
+    bool addBills(const QList<NewBill> &bills, int *added = nullptr);
+
     // A statement line a person (or nvimport) chose to record as the payment of a bill.
     struct StatementPayment
     {
@@ -104,15 +121,23 @@ public:
         QString reference; // what the payment keeps of it: the bank's id of the line
         QDate date;
         qint64 cents = 0; // what the bank took, a positive amount
+        // The bill it pays; 0 for a new bill of newPayeeName, due and paid on the line's date.
         int billId = 0;
         // The name the line gave, learned as the payee's alias when not empty.
         QString alias;
+        QString newPayeeName;
+        QString newDescription;
     };
     // Records the lines in one transaction: each as a payment of its bill on the line's date,
     // confirming an estimate at what its payments then come to, and remembered under its
     // identity. Lines recorded before are passed over. recorded, when given, receives how many
     // were recorded. On false nothing was.
     bool recordStatementPayments(const QList<StatementPayment> &lines, int *recorded = nullptr);
+
+    // The unpaid bills that are not deleted, as stored now, estimates with their forecasts,
+    // without touching what was loaded (the window may be showing other bills); nothing when
+    // they cannot be read. Bills with a value that cannot be read are left out.
+    std::optional<QList<BillPtr>> readUnpaidBills() const;
 
     // The confirmed amounts of the series, in the order of their due dates: the history its
     // estimates are forecast from.
@@ -191,6 +216,9 @@ private:
     bool offerUpgrade(const QString &version);
     // Deletes the schedule's row when no bill refers to it any more; removed says whether it did.
     bool dropScheduleIfUnused(int scheduleId, bool *removed = nullptr);
+    // The new bill inside the caller's transaction; payeeIds caches the payees by folded name.
+    // paymentId receives the id of its payment when it was paid.
+    bool addBill(const NewBill &entry, QHash<QString, int> *payeeIds, int *paymentId = nullptr);
     bool loadBills(const QString &statement, BillSelection selection);
     // Reads the readable bills of the statement with their payees and what their payments come
     // to; unreadable counts those left out.
