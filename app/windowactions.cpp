@@ -27,7 +27,8 @@ void setFileActionsEnabled(Ui::NorvoRavaRodozodClass &ui, bool enabled)
         ui.actionAdd_Bill_Menu,     ui.actionAdd_Bill_Toolbar,    ui.actionEdit_Bill_Menu,
         ui.actionEdit_Bill_Toolbar, ui.actionDelete_Bill_Menu,    ui.actionDelete_Bill_Toolbar,
         ui.actionAdd_Payee,         ui.actionMakePayment,         ui.actionExport_Calendar,
-        ui.actionExport_Bills,      ui.actionReminders,
+        ui.actionExport_Bills,      ui.actionReminders,           ui.actionImport_Statement,
+        ui.actionImport_Bills,
     };
     for (QAction *action : actions)
         action->setEnabled(enabled);
