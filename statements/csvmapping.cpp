@@ -8,7 +8,8 @@ auto fields(const CsvMapping &mapping)
 {
     return std::tie(mapping.name, mapping.dateColumn, mapping.amountColumn, mapping.debitColumn,
                     mapping.creditColumn, mapping.nameColumn, mapping.memoColumn,
-                    mapping.dateFormat, mapping.decimalComma, mapping.skipRows, mapping.separator);
+                    mapping.paidDateColumn, mapping.dateFormat, mapping.decimalComma,
+                    mapping.skipRows, mapping.separator);
 }
 
 bool hasYearMonthAndDay(const QString &format)
@@ -26,8 +27,8 @@ bool CsvMapping::operator==(const CsvMapping &other) const
 
 QString CsvMapping::problem() const
 {
-    const int columns[] = {dateColumn,   amountColumn, debitColumn,
-                           creditColumn, nameColumn,   memoColumn};
+    const int columns[] = {dateColumn, amountColumn, debitColumn,   creditColumn,
+                           nameColumn, memoColumn,   paidDateColumn};
     for (const int column : columns)
         if (column < -1 || column > 999)
             return QStringLiteral("A column number is out of range.");

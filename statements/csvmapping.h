@@ -6,6 +6,10 @@
 // Which columns of one bank's CSV statement hold what, and how its dates and amounts are
 // written; a person sets it up once per bank in a preview and it is remembered under its name.
 // Columns count from 0; -1 is "none".
+//
+// The same mapping reads a spreadsheet of bills: the payee is in nameColumn, the description
+// in memoColumn, the due date in dateColumn, the amount in amountColumn and the paid date, when
+// the sheet has one, in paidDateColumn.
 struct CsvMapping
 {
     QString name;
@@ -16,6 +20,8 @@ struct CsvMapping
     int creditColumn = -1;
     int nameColumn = -1;
     int memoColumn = -1;
+    // Bills only: an empty cell there is a bill still to be paid.
+    int paidDateColumn = -1;
     // A Qt date format such as "dd.MM.yyyy"; a two-digit year is a year after 2000.
     QString dateFormat;
     bool decimalComma = false;

@@ -16,7 +16,6 @@ public:
     std::optional<StatementTransaction> read(const QStringList &row, QString *error) const;
 
 private:
-    std::optional<QDate> date(const QString &text) const;
     std::optional<qint64> amount(const QStringList &row, QString *error) const;
     std::optional<qint64> debitAndCredit(const QStringList &row, QString *error) const;
     int lastColumn() const;
@@ -25,12 +24,6 @@ private:
 };
 
 Statement refused(const QString &where, const QString &error);
-
-bool isBlank(const QStringList &row)
-{
-    return std::all_of(row.cbegin(), row.cend(),
-                       [](const QString &field) { return field.trimmed().isEmpty(); });
-}
 
 Statement refused(const QString &where, const QString &error)
 {
@@ -56,7 +49,7 @@ std::optional<StatementTransaction> CsvRowReader::read(const QStringList &row, Q
     }
     StatementTransaction transaction;
     const QString dateText = row.at(m_mapping.dateColumn).trimmed();
-    const std::optional<QDate> read = date(dateText);
+    const std::optional<QDate> read = StatementText::date(dateText, m_mapping.dateFormat);
     if (!read) {
         *error = QStringLiteral("The date \"%1\" is not a real date in the format %2.")
                      .arg(dateText, m_mapping.dateFormat);
@@ -71,17 +64,6 @@ std::optional<StatementTransaction> CsvRowReader::read(const QStringList &row, Q
     if (m_mapping.memoColumn >= 0)
         transaction.memo = row.at(m_mapping.memoColumn).trimmed();
     return transaction;
-}
-
-// Qt reads a two-digit year as one of the 1900s; a bank's statement means this century.
-std::optional<QDate> CsvRowReader::date(const QString &text) const
-{
-    QDate date = QDate::fromString(text, m_mapping.dateFormat);
-    if (!date.isValid())
-        return std::nullopt;
-    if (!m_mapping.dateFormat.contains(QLatin1String("yyyy")))
-        date = date.addYears(100);
-    return date;
 }
 
 std::optional<qint64> CsvRowReader::amount(const QStringList &row, QString *error) const
@@ -132,22 +114,18 @@ Statement CsvStatementReader::read(const QByteArray &bytes, const CsvMapping &ma
         statement.error = problem;
         return statement;
     }
-    int badLine = 0;
-    const std::optional<QString> text = StatementText::decode(bytes, &badLine);
-    if (!text)
-        return refused(QStringLiteral("line %1").arg(badLine),
-                       QStringLiteral("The file holds bytes that are not text."));
-    const CsvTable table = CsvTable::parse(*text, mapping.separator);
-    if (table.badRow > 0)
-        return refused(QStringLiteral("row %1").arg(table.badRow),
-                       QStringLiteral("A quoted field is not closed where it should be."));
+    QString where;
+    QString error;
+    const std::optional<CsvTable> table = CsvTable::read(bytes, mapping.separator, &where, &error);
+    if (!table)
+        return refused(where, error);
     Statement statement;
     const CsvRowReader reader(mapping);
-    for (int index = mapping.skipRows; index < table.rows.size(); ++index) {
-        if (isBlank(table.rows.at(index)))
+    for (int index = mapping.skipRows; index < table->rows.size(); ++index) {
+        if (CsvTable::isBlank(table->rows.at(index)))
             continue;
-        QString error;
-        std::optional<StatementTransaction> transaction = reader.read(table.rows.at(index), &error);
+        std::optional<StatementTransaction> transaction =
+            reader.read(table->rows.at(index), &error);
         if (!transaction)
             return refused(QStringLiteral("row %1").arg(index + 1), error);
         transaction->position = static_cast<int>(statement.transactions.size()) + 1;

@@ -1,5 +1,9 @@
 #include "csvtable.h"
 
+#include "statementtext.h"
+
+#include <algorithm>
+
 namespace {
 
 bool isLineEnd(const QString &text, qsizetype at)
@@ -64,4 +68,29 @@ bool CsvTable::readField(const QString &text, qsizetype &at, QChar separator, QS
         }
     }
     return false;
+}
+
+std::optional<CsvTable> CsvTable::read(const QByteArray &bytes, QChar separator, QString *where,
+                                       QString *error)
+{
+    int badLine = 0;
+    const std::optional<QString> text = StatementText::decode(bytes, &badLine);
+    if (!text) {
+        *where = QStringLiteral("line %1").arg(badLine);
+        *error = QStringLiteral("The file holds bytes that are not text.");
+        return std::nullopt;
+    }
+    CsvTable table = parse(*text, separator);
+    if (table.badRow > 0) {
+        *where = QStringLiteral("row %1").arg(table.badRow);
+        *error = QStringLiteral("A quoted field is not closed where it should be.");
+        return std::nullopt;
+    }
+    return table;
+}
+
+bool CsvTable::isBlank(const QStringList &row)
+{
+    return std::all_of(row.cbegin(), row.cend(),
+                       [](const QString &field) { return field.trimmed().isEmpty(); });
 }

@@ -146,3 +146,14 @@ std::optional<qint64> StatementText::cents(const QString &text, bool decimalComm
     const qint64 value = units * 100 + fraction;
     return negative ? -value : value;
 }
+
+// Qt reads a two-digit year as one of the 1900s; a statement or a bill means this century.
+std::optional<QDate> StatementText::date(const QString &text, const QString &format)
+{
+    QDate date = QDate::fromString(text, format);
+    if (!date.isValid())
+        return std::nullopt;
+    if (!format.contains(QLatin1String("yyyy")))
+        date = date.addYears(100);
+    return date;
+}

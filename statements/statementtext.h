@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -19,5 +20,9 @@ std::optional<QString> decode(const QByteArray &bytes, int *badLine = nullptr);
 // Nothing for anything else, so that a column read with the wrong decimal mark ("12,50" as
 // grouping) is refused rather than read as another amount.
 std::optional<qint64> cents(const QString &text, bool decimalComma);
+
+// A date in a Qt date format such as "dd.MM.yyyy"; nothing when the text is no real date in
+// that format.
+std::optional<QDate> date(const QString &text, const QString &format);
 
 } // namespace StatementText

@@ -21,12 +21,25 @@ bool isUsableName(const QString &name)
 
 QJsonObject toJson(const CsvMapping &mapping)
 {
-    return QJsonObject{
-        {"dateColumn", mapping.dateColumn},   {"amountColumn", mapping.amountColumn},
-        {"debitColumn", mapping.debitColumn}, {"creditColumn", mapping.creditColumn},
-        {"nameColumn", mapping.nameColumn},   {"memoColumn", mapping.memoColumn},
-        {"dateFormat", mapping.dateFormat},   {"decimalComma", mapping.decimalComma},
-        {"skipRows", mapping.skipRows},       {"separator", QString(mapping.separator)}};
+    return QJsonObject{{"dateColumn", mapping.dateColumn},
+                       {"amountColumn", mapping.amountColumn},
+                       {"debitColumn", mapping.debitColumn},
+                       {"creditColumn", mapping.creditColumn},
+                       {"nameColumn", mapping.nameColumn},
+                       {"memoColumn", mapping.memoColumn},
+                       {"dateFormat", mapping.dateFormat},
+                       {"decimalComma", mapping.decimalComma},
+                       {"skipRows", mapping.skipRows},
+                       {"separator", QString(mapping.separator)},
+                       {"paidDateColumn", mapping.paidDateColumn}};
+}
+
+bool readColumn(const QJsonValue &value, int *target)
+{
+    if (!value.isDouble() || value.toDouble() != value.toInt())
+        return false;
+    *target = value.toInt();
+    return true;
 }
 
 // Every member must be there with its type; a value another program wrote differently is
@@ -38,12 +51,14 @@ bool fromJson(const QJsonObject &object, CsvMapping &mapping)
         {"debitColumn", &mapping.debitColumn}, {"creditColumn", &mapping.creditColumn},
         {"nameColumn", &mapping.nameColumn},   {"memoColumn", &mapping.memoColumn},
         {"skipRows", &mapping.skipRows}};
-    for (const auto &[member, target] : columns) {
-        const QJsonValue value = object.value(QLatin1String(member));
-        if (!value.isDouble() || value.toDouble() != value.toInt())
+    for (const auto &[member, target] : columns)
+        if (!readColumn(object.value(QLatin1String(member)), target))
             return false;
-        *target = value.toInt();
-    }
+    // Mappings saved before bills could be imported have no paid date column.
+    const QJsonValue paidDate = object.value(QLatin1String("paidDateColumn"));
+    mapping.paidDateColumn = -1;
+    if (!paidDate.isUndefined() && !readColumn(paidDate, &mapping.paidDateColumn))
+        return false;
     const QJsonValue format = object.value(QLatin1String("dateFormat"));
     const QJsonValue comma = object.value(QLatin1String("decimalComma"));
     const QJsonValue separator = object.value(QLatin1String("separator"));
