@@ -1,0 +1,330 @@
+#include "csvmappingdialog.h"
+#include "ui_csvmappingdialog.h"
+
+#include "csvstatementreader.h"
+#include "messagehelper.h"
+#include "recordsql.h"
+#include "statementimport.h"
+#include "systemcsvmappings.h"
+#include "systemdatabase.h"
+
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+namespace {
+
+// The rows shown below the rows to skip: enough to see how the columns are filled.
+constexpr int previewRows = 10;
+// A column's header is cut there, so that a long title does not widen the dialog.
+constexpr int longestHeader = 40;
+
+const QStringList dateFormats{
+    QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd.MM.yyyy"), QStringLiteral("dd/MM/yyyy"),
+    QStringLiteral("MM/dd/yyyy"), QStringLiteral("dd-MM-yyyy"), QStringLiteral("yyyyMMdd"),
+    QStringLiteral("d.M.yyyy"),   QStringLiteral("M/d/yyyy"),   QStringLiteral("dd.MM.yy"),
+    QStringLiteral("dd/MM/yy"),   QStringLiteral("MM/dd/yy")};
+
+// The separator the first line of the file uses most; a comma when it shows none.
+QChar guessedSeparator(const QByteArray &start)
+{
+    const QByteArray firstLine = start.left(start.indexOf('\n'));
+    QChar best = QLatin1Char(',');
+    qsizetype most = firstLine.count(',');
+    for (const char candidate : {';', '\t'}) {
+        if (firstLine.count(candidate) > most) {
+            most = firstLine.count(candidate);
+            best = QLatin1Char(candidate);
+        }
+    }
+    return best;
+}
+
+int widestRow(const QList<QStringList> &rows)
+{
+    int widest = 0;
+    for (const QStringList &row : rows)
+        widest = std::max(widest, int(row.size()));
+    return widest;
+}
+
+} // namespace
+
+CsvMappingDialog::CsvMappingDialog(Purpose purpose, const QByteArray &start, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CsvMappingDialog>()), m_purpose(purpose),
+      m_start(start)
+{
+    m_ui->setupUi(this);
+    setUpForPurpose();
+    fillFixedChoices();
+    // No saved mapping is chosen until the person chooses one.
+    m_ui->nameCombo->setCurrentIndex(-1);
+    setMapping(firstMapping());
+    connectFields();
+    updateState();
+    m_ui->nameCombo->setFocus();
+}
+
+CsvMappingDialog::~CsvMappingDialog() = default;
+
+QList<CsvMappingDialog::ColumnField> CsvMappingDialog::columnFields() const
+{
+    // A statement without an amount column has a debit and a credit column instead.
+    return {{m_ui->dateColumnCombo, &CsvMapping::dateColumn, false},
+            {m_ui->amountColumnCombo, &CsvMapping::amountColumn, m_purpose != Purpose::Bills},
+            {m_ui->debitColumnCombo, &CsvMapping::debitColumn, true},
+            {m_ui->creditColumnCombo, &CsvMapping::creditColumn, true},
+            {m_ui->nameColumnCombo, &CsvMapping::nameColumn, false},
+            {m_ui->memoColumnCombo, &CsvMapping::memoColumn, true},
+            {m_ui->paidDateColumnCombo, &CsvMapping::paidDateColumn, true}};
+}
+
+void CsvMappingDialog::setUpForPurpose()
+{
+    QFormLayout *form = m_ui->fieldsLayout;
+    const bool columns = m_purpose != Purpose::Qif;
+    form->setRowVisible(m_ui->separatorCombo, columns);
+    form->setRowVisible(m_ui->skipRowsSpin, columns);
+    for (const ColumnField &field : columnFields())
+        form->setRowVisible(field.combo, columns);
+    m_ui->previewTable->setVisible(columns);
+    form->setRowVisible(m_ui->debitColumnCombo, m_purpose == Purpose::Statement);
+    form->setRowVisible(m_ui->creditColumnCombo, m_purpose == Purpose::Statement);
+    form->setRowVisible(m_ui->paidDateColumnCombo, m_purpose == Purpose::Bills);
+    if (m_purpose == Purpose::Qif) {
+        setWindowTitle(tr("QIF Statement Dates and Amounts"));
+        m_ui->dateFormatLabel->setText(tr("Date &order:"));
+        m_ui->dateFormatCombo->setEditable(false);
+    } else if (m_purpose == Purpose::Bills) {
+        setWindowTitle(tr("Bill Columns"));
+        m_ui->nameColumnLabel->setText(tr("Pa&yee column:"));
+        m_ui->memoColumnLabel->setText(tr("Descr&iption column:"));
+        m_ui->dateColumnLabel->setText(tr("&Due date column:"));
+    }
+}
+
+void CsvMappingDialog::fillFixedChoices()
+{
+    m_ui->separatorCombo->addItem(tr("Comma (,)"), QStringLiteral(","));
+    m_ui->separatorCombo->addItem(tr("Semicolon (;)"), QStringLiteral(";"));
+    m_ui->separatorCombo->addItem(tr("Tab"), QStringLiteral("\t"));
+    if (m_purpose == Purpose::Qif) {
+        // The order is all a QIF file leaves open; the format stands for it.
+        m_ui->dateFormatCombo->addItem(tr("Month, day, year"), QStringLiteral("MM/dd/yyyy"));
+        m_ui->dateFormatCombo->addItem(tr("Day, month, year"), QStringLiteral("dd/MM/yyyy"));
+        m_ui->dateFormatCombo->addItem(tr("Year, month, day"), QStringLiteral("yyyy-MM-dd"));
+    } else {
+        m_ui->dateFormatCombo->addItems(dateFormats);
+    }
+    m_ui->nameCombo->addItems(SystemCsvMappings::names());
+}
+
+void CsvMappingDialog::connectFields()
+{
+    connect(m_ui->nameCombo, &QComboBox::textActivated, this, &CsvMappingDialog::loadSaved);
+    connect(m_ui->nameCombo, &QComboBox::editTextChanged, this, &CsvMappingDialog::updateState);
+    connect(m_ui->separatorCombo, &QComboBox::currentIndexChanged, this,
+            &CsvMappingDialog::refreshPreview);
+    connect(m_ui->skipRowsSpin, &QSpinBox::valueChanged, this, &CsvMappingDialog::refreshPreview);
+    for (const ColumnField &field : columnFields())
+        connect(field.combo, &QComboBox::currentIndexChanged, this, &CsvMappingDialog::updateState);
+    connect(m_ui->dateFormatCombo, &QComboBox::currentTextChanged, this,
+            &CsvMappingDialog::updateState);
+    connect(m_ui->decimalCommaCheck, &QCheckBox::toggled, this, &CsvMappingDialog::updateState);
+    connect(m_ui->buttonBox, &QDialogButtonBox::accepted, this, &CsvMappingDialog::accept);
+    connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &CsvMappingDialog::reject);
+}
+
+// What a new mapping starts from: a row of column names, and for bills the columns in the
+// order the program's own bill export writes them, so that an exported file reads back as it is.
+CsvMapping CsvMappingDialog::firstMapping() const
+{
+    CsvMapping mapping;
+    mapping.separator = guessedSeparator(m_start);
+    // Banks that separate with semicolons write amounts with a decimal comma.
+    mapping.decimalComma = mapping.separator == QLatin1Char(';');
+    mapping.skipRows = 1;
+    mapping.dateFormat = dateFormats.first();
+    mapping.dateColumn = 0;
+    mapping.nameColumn = 1;
+    mapping.amountColumn = 2;
+    if (m_purpose == Purpose::Bills) {
+        mapping.nameColumn = 0;
+        mapping.memoColumn = 1;
+        mapping.dateColumn = 2;
+        mapping.amountColumn = 3;
+        mapping.paidDateColumn = 5;
+    } else if (m_purpose == Purpose::Qif) {
+        mapping.dateFormat = QStringLiteral("MM/dd/yyyy");
+    }
+    return mapping;
+}
+
+void CsvMappingDialog::setMapping(const CsvMapping &mapping)
+{
+    {
+        const QSignalBlocker separatorBlocker(m_ui->separatorCombo);
+        const QSignalBlocker skipBlocker(m_ui->skipRowsSpin);
+        const QSignalBlocker nameBlocker(m_ui->nameCombo);
+        const QSignalBlocker formatBlocker(m_ui->dateFormatCombo);
+        const QSignalBlocker commaBlocker(m_ui->decimalCommaCheck);
+        m_ui->nameCombo->setEditText(mapping.name);
+        const int separator = m_ui->separatorCombo->findData(QString(mapping.separator));
+        m_ui->separatorCombo->setCurrentIndex(std::max(separator, 0));
+        m_ui->skipRowsSpin->setValue(mapping.skipRows);
+        m_ui->decimalCommaCheck->setChecked(mapping.decimalComma);
+        if (m_purpose == Purpose::Qif) {
+            const auto order = StatementImport::qifOptions(mapping).order;
+            for (int index = 0; index < m_ui->dateFormatCombo->count(); ++index) {
+                CsvMapping choice;
+                choice.dateFormat = m_ui->dateFormatCombo->itemData(index).toString();
+                if (StatementImport::qifOptions(choice).order == order)
+                    m_ui->dateFormatCombo->setCurrentIndex(index);
+            }
+        } else {
+            m_ui->dateFormatCombo->setEditText(mapping.dateFormat);
+        }
+    }
+    m_rows = CsvStatementReader::preview(m_start, mapping.separator,
+                                         std::max(mapping.skipRows, 0) + previewRows);
+    fillPreviewTable();
+    fillColumnCombos(mapping);
+    updateState();
+}
+
+CsvMapping CsvMappingDialog::mapping() const
+{
+    CsvMapping mapping;
+    mapping.name = m_ui->nameCombo->currentText().trimmed();
+    const QString separator = m_ui->separatorCombo->currentData().toString();
+    mapping.separator = separator.isEmpty() ? QLatin1Char(',') : separator.at(0);
+    mapping.skipRows = m_ui->skipRowsSpin->value();
+    for (const ColumnField &field : columnFields())
+        mapping.*(field.column) =
+            field.combo->count() > 0 ? field.combo->currentData().toInt() : -1;
+    mapping.dateFormat = m_purpose == Purpose::Qif ? m_ui->dateFormatCombo->currentData().toString()
+                                                   : m_ui->dateFormatCombo->currentText().trimmed();
+    mapping.decimalComma = m_ui->decimalCommaCheck->isChecked();
+    return mapping;
+}
+
+void CsvMappingDialog::loadSaved(const QString &name)
+{
+    if (!SystemCsvMappings::names().contains(name))
+        return;
+    QString error;
+    const std::optional<CsvMapping> saved = SystemCsvMappings::load(name, &error);
+    if (!saved) {
+        MessageRequest request;
+        request.icon = MessageIcon::Warning;
+        request.title = windowTitle();
+        request.text = error;
+        request.textFormat = Qt::PlainText;
+        MessageHelper::ask(request, this);
+        return;
+    }
+    setMapping(*saved);
+}
+
+void CsvMappingDialog::refreshPreview()
+{
+    const CsvMapping current = mapping();
+    m_rows =
+        CsvStatementReader::preview(m_start, current.separator, current.skipRows + previewRows);
+    fillPreviewTable();
+    fillColumnCombos(current);
+    updateState();
+}
+
+void CsvMappingDialog::fillColumnCombos(const CsvMapping &wanted)
+{
+    // The names of the columns are in the last row skipped, when the file has one.
+    const int skip = wanted.skipRows;
+    const QStringList headers =
+        skip > 0 && skip <= m_rows.size() ? m_rows.at(skip - 1) : QStringList();
+    const QList<ColumnField> fields = columnFields();
+    int count = widestRow(m_rows);
+    for (const ColumnField &field : fields)
+        count = std::max(count, wanted.*(field.column) + 1);
+    for (const ColumnField &field : fields) {
+        const QSignalBlocker blocker(field.combo);
+        field.combo->clear();
+        if (field.allowsNone)
+            field.combo->addItem(field.column == &CsvMapping::amountColumn
+                                     ? tr("none: debit and credit columns")
+                                     : tr("none"),
+                                 -1);
+        for (int column = 0; column < count; ++column)
+            field.combo->addItem(columnLabel(column, headers), column);
+        field.combo->setCurrentIndex(std::max(field.combo->findData(wanted.*(field.column)), 0));
+    }
+}
+
+// Columns are numbered from 1 for the person, as a spreadsheet shows them.
+QString CsvMappingDialog::columnLabel(int column, const QStringList &headers) const
+{
+    QString label = QString::number(column + 1);
+    const QString header = headers.value(column).simplified();
+    if (!header.isEmpty())
+        label += QStringLiteral(": ") + (header.size() > longestHeader
+                                             ? header.left(longestHeader - 1) + QChar(0x2026)
+                                             : header);
+    return label;
+}
+
+void CsvMappingDialog::fillPreviewTable()
+{
+    QTableWidget *table = m_ui->previewTable;
+    table->clear();
+    table->setRowCount(int(m_rows.size()));
+    table->setColumnCount(widestRow(m_rows));
+    // The skipped rows stay in sight, greyed, so that the person sees what is left out.
+    const QBrush skipped = palette().brush(QPalette::Disabled, QPalette::Text);
+    const int skip = m_ui->skipRowsSpin->value();
+    for (int row = 0; row < m_rows.size(); ++row) {
+        for (int column = 0; column < m_rows.at(row).size(); ++column) {
+            auto *item = new QTableWidgetItem(m_rows.at(row).at(column));
+            if (row < skip)
+                item->setForeground(skipped);
+            table->setItem(row, column, item);
+        }
+    }
+}
+
+void CsvMappingDialog::updateState()
+{
+    const QString problem = this->problem();
+    m_ui->problemLabel->setText(problem);
+    m_ui->problemLabel->setVisible(!problem.isEmpty());
+    m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
+}
+
+QString CsvMappingDialog::problem() const
+{
+    const CsvMapping current = mapping();
+    const QString problem = current.problem();
+    if (!problem.isEmpty())
+        return problem;
+    if (current.name.isEmpty())
+        return tr("The mapping needs a name.");
+    for (const QChar c : current.name)
+        if (c.category() == QChar::Other_Control)
+            return tr("The name cannot hold a tab or another control character.");
+    return QString();
+}
+
+void CsvMappingDialog::accept()
+{
+    updateState();
+    if (!problem().isEmpty())
+        return;
+    if (!SystemCsvMappings::save(mapping())) {
+        const QString reason = SystemDatabase::isCurrentStore()
+                                   ? RecordSql::lastErrorText()
+                                   : tr("The program's own store, system.db, is not open.");
+        MessageHelper::showFileError(tr("The mapping could not be saved."), reason, this);
+        return;
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,155 @@
+#include "connections.h"
+#include "csvmappingdialog.h"
+#include "messagerecorder.h"
+#include "scopedworkdir.h"
+#include "systemcsvmappings.h"
+#include "systemdatabase.h"
+#include "systemsettings.h"
+#include "testmain.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+namespace {
+
+const QByteArray bankStart = "Account 1234;;;;\n"
+                             "Booked;Payee;Text;Debit;Credit\n"
+                             "01.03.2026;City Power;March;84,50;\n"
+                             "02.03.2026;Employer;Salary;;1.250,00\n"
+                             "03.03.2026;Water Wo"; // the start of a longer file
+
+template <typename T> T *child(const QWidget &dialog, const char *name)
+{
+    T *widget = dialog.findChild<T *>(QLatin1String(name));
+    if (!widget)
+        qFatal("no %s", name);
+    return widget;
+}
+
+void chooseColumn(const QWidget &dialog, const char *combo, const QString &label)
+{
+    auto *box = child<QComboBox>(dialog, combo);
+    const int index = box->findText(label);
+    QVERIFY2(index >= 0, qPrintable(label));
+    box->setCurrentIndex(index);
+}
+
+void typeInto(const QWidget &dialog, const char *combo, const QString &text)
+{
+    QLineEdit *edit = child<QComboBox>(dialog, combo)->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+QPushButton *okButton(const QWidget &dialog)
+{
+    return child<QDialogButtonBox>(dialog, "buttonBox")->button(QDialogButtonBox::Ok);
+}
+
+} // namespace
+
+class TestCsvMappingDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { Connections::close(Connections::system()); }
+
+    void fieldsMakeTheMappingThatOkSaves();
+    void savedNameLoadsIntoTheFields();
+    void failedSaveKeepsTheDialogOpen();
+};
+
+// The person picks the columns by their headers; OK is offered once the mapping can be used.
+void TestCsvMappingDialog::fieldsMakeTheMappingThatOkSaves()
+{
+    ScopedWorkDir dir;
+    MessageRecorder recorder;
+    SystemDatabase db;
+    CsvMappingDialog dialog(CsvMappingDialog::Purpose::Statement, bankStart);
+    dialog.show();
+    child<QSpinBox>(dialog, "skipRowsSpin")->setValue(2);
+    QCOMPARE(child<QTableWidget>(dialog, "previewTable")->item(2, 1)->text(),
+             QString("City Power"));
+    chooseColumn(dialog, "dateColumnCombo", "1: Booked");
+    chooseColumn(dialog, "nameColumnCombo", "2: Payee");
+    chooseColumn(dialog, "memoColumnCombo", "3: Text");
+    chooseColumn(dialog, "amountColumnCombo", "none: debit and credit columns");
+    QVERIFY(!okButton(dialog)->isEnabled());
+    chooseColumn(dialog, "debitColumnCombo", "4: Debit");
+    chooseColumn(dialog, "creditColumnCombo", "5: Credit");
+    typeInto(dialog, "dateFormatCombo", "dd.MM.yyyy");
+    QCOMPARE(child<QLabel>(dialog, "problemLabel")->text(), QString("The mapping needs a name."));
+    QVERIFY(!okButton(dialog)->isEnabled());
+    typeInto(dialog, "nameCombo", " Giro ");
+
+    CsvMapping expected;
+    expected.name = "Giro";
+    expected.separator = ';';
+    expected.decimalComma = true;
+    expected.skipRows = 2;
+    expected.dateColumn = 0;
+    expected.nameColumn = 1;
+    expected.memoColumn = 2;
+    expected.debitColumn = 3;
+    expected.creditColumn = 4;
+    expected.dateFormat = "dd.MM.yyyy";
+    QVERIFY(dialog.mapping() == expected);
+    QTest::mouseClick(okButton(dialog), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    Connections::close(Connections::system());
+    SystemDatabase reopened;
+    QVERIFY(SystemCsvMappings::load("Giro") == expected);
+    QCOMPARE(recorder.count(), 0);
+}
+
+// Choosing a saved name fills every field; one saved before bills had a paid date column
+// loads with none.
+void TestCsvMappingDialog::savedNameLoadsIntoTheFields()
+{
+    ScopedWorkDir dir;
+    MessageRecorder recorder;
+    SystemDatabase db;
+    QVERIFY(SystemSettings::setValue("csvmap/Household",
+                                     "{\"amountColumn\":3,\"creditColumn\":-1,\"dateColumn\":2,"
+                                     "\"dateFormat\":\"dd/MM/yyyy\",\"debitColumn\":-1,"
+                                     "\"decimalComma\":false,\"memoColumn\":-1,\"nameColumn\":0,"
+                                     "\"separator\":\",\",\"skipRows\":0}"));
+    CsvMappingDialog dialog(CsvMappingDialog::Purpose::Bills, "Power,March,01/03/2026,84.50\n");
+    dialog.show();
+    auto *names = child<QComboBox>(dialog, "nameCombo");
+    names->setFocus();
+    QTest::keyClick(names, Qt::Key_Down);
+    QCOMPARE(names->currentText(), QString("Household"));
+    QCOMPARE(child<QComboBox>(dialog, "paidDateColumnCombo")->currentText(), QString("none"));
+    QCOMPARE(child<QComboBox>(dialog, "dateColumnCombo")->currentText(), QString("3"));
+    QCOMPARE(child<QComboBox>(dialog, "dateFormatCombo")->currentText(), QString("dd/MM/yyyy"));
+    QCOMPARE(child<QSpinBox>(dialog, "skipRowsSpin")->value(), 0);
+    QVERIFY(dialog.mapping() == SystemCsvMappings::load("Household"));
+    QVERIFY(okButton(dialog)->isEnabled());
+    QCOMPARE(recorder.count(), 0);
+}
+
+// Without a system store to write to, the person is told and the fields stay as they are.
+void TestCsvMappingDialog::failedSaveKeepsTheDialogOpen()
+{
+    ScopedWorkDir dir;
+    MessageRecorder recorder;
+    CsvMappingDialog dialog(CsvMappingDialog::Purpose::Qif, QByteArray());
+    dialog.show();
+    typeInto(dialog, "nameCombo", "Card");
+    QTest::mouseClick(okButton(dialog), Qt::LeftButton);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(recorder.count(), 1);
+    QCOMPARE(recorder.last().icon, QMessageBox::Critical);
+    QVERIFY(SystemCsvMappings::names().isEmpty());
+}
+
+NV_TEST_MAIN(TestCsvMappingDialog)
+#include "tst_csvmappingdialog.moc"
