@@ -6,6 +6,7 @@
 #include "billcolumns.h"
 #include "billcommands.h"
 #include "billexport.h"
+#include "billimport.h"
 #include "billview.h"
 #include "clock.h"
 #include "datafile.h"
@@ -325,4 +326,13 @@ void NorvoRavaRodozod::on_actionExport_Bills_triggered()
 {
     if (BillExport::exportBills(m_view->shownBills(), this))
         statusBar()->showMessage(tr("Bills written"), statusTimeoutMs);
+}
+
+void NorvoRavaRodozod::on_actionImport_Bills_triggered()
+{
+    const int added = BillImport::importBills(m_dataFile.get(), this);
+    if (added == 0)
+        return;
+    refreshAfterChange();
+    statusBar()->showMessage(BillImport::countText(added), statusTimeoutMs);
 }
