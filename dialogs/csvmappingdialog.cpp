@@ -1,7 +1,9 @@
 #include "csvmappingdialog.h"
 #include "ui_csvmappingdialog.h"
 
+#include "csvbillreader.h"
 #include "csvstatementreader.h"
+#include "csvtable.h"
 #include "messagehelper.h"
 #include "recordsql.h"
 #include "statementimport.h"
@@ -93,6 +95,8 @@ void CsvMappingDialog::setUpForPurpose()
     form->setRowVisible(m_ui->creditColumnCombo, m_purpose == Purpose::Statement);
     form->setRowVisible(m_ui->paidDateColumnCombo, m_purpose == Purpose::Bills);
     if (m_purpose == Purpose::Qif) {
+        // Only a few fields are left: the dialog is as high as they need.
+        resize(width(), minimumSizeHint().height());
         setWindowTitle(tr("QIF Statement Dates and Amounts"));
         m_ui->dateFormatLabel->setText(tr("Date &order:"));
         m_ui->dateFormatCombo->setEditable(false);
@@ -295,9 +299,38 @@ void CsvMappingDialog::fillPreviewTable()
 void CsvMappingDialog::updateState()
 {
     const QString problem = this->problem();
-    m_ui->problemLabel->setText(problem);
-    m_ui->problemLabel->setVisible(!problem.isEmpty());
+    // A row the mapping cannot read is only a warning: the start of a file may not be typical.
+    const QString text = problem.isEmpty() ? readingProblem() : problem;
+    m_ui->problemLabel->setText(text);
+    m_ui->problemLabel->setVisible(!text.isEmpty());
     m_ui->buttonBox->button(QDialogButtonBox::Ok)->setEnabled(problem.isEmpty());
+}
+
+// Where reading the start of the file through the mapping stops, so that a wrong date format
+// or decimal mark shows before the whole file is read.
+QString CsvMappingDialog::readingProblem() const
+{
+    // The start may end inside a row or inside a quoted field; only whole lines that split
+    // cleanly are tried, and the reader of the whole file reports the rest.
+    const qsizetype end = m_start.lastIndexOf('\n');
+    if (m_purpose == Purpose::Qif || end < 0)
+        return QString();
+    const QByteArray lines = m_start.left(end + 1);
+    const CsvMapping current = mapping();
+    QString where;
+    QString error;
+    if (!CsvTable::read(lines, current.separator, &where, &error))
+        return QString();
+    if (m_purpose == Purpose::Bills) {
+        const BillRows rows = CsvBillReader::read(lines, current);
+        where = rows.where;
+        error = rows.ok ? QString() : rows.error;
+    } else {
+        const Statement statement = CsvStatementReader::read(lines, current);
+        where = statement.where;
+        error = statement.ok ? QString() : statement.error;
+    }
+    return error.isEmpty() ? QString() : tr("Reading stops at %1: %2").arg(where, error);
 }
 
 QString CsvMappingDialog::problem() const

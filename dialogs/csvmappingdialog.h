@@ -69,6 +69,7 @@ private:
     // The problem label and the OK button after any field changed.
     void updateState();
     QString problem() const;
+    QString readingProblem() const;
 
     std::unique_ptr<Ui::CsvMappingDialog> m_ui;
     Purpose m_purpose;

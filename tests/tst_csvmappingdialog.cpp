@@ -83,10 +83,15 @@ void TestCsvMappingDialog::fieldsMakeTheMappingThatOkSaves()
     QVERIFY(!okButton(dialog)->isEnabled());
     chooseColumn(dialog, "debitColumnCombo", "4: Debit");
     chooseColumn(dialog, "creditColumnCombo", "5: Credit");
-    typeInto(dialog, "dateFormatCombo", "dd.MM.yyyy");
-    QCOMPARE(child<QLabel>(dialog, "problemLabel")->text(), QString("The mapping needs a name."));
+    auto *problem = child<QLabel>(dialog, "problemLabel");
+    QCOMPARE(problem->text(), QString("The mapping needs a name."));
     QVERIFY(!okButton(dialog)->isEnabled());
     typeInto(dialog, "nameCombo", " Giro ");
+    QCOMPARE(problem->text(), QString("Reading stops at row 3: The date \"01.03.2026\" is not a "
+                                      "real date in the format yyyy-MM-dd."));
+    QVERIFY(okButton(dialog)->isEnabled());
+    typeInto(dialog, "dateFormatCombo", "dd.MM.yyyy");
+    QVERIFY(problem->isHidden());
 
     CsvMapping expected;
     expected.name = "Giro";
