@@ -20,6 +20,7 @@
 #include "reportdialog.h"
 #include "rowenter.h"
 #include "startguide.h"
+#include "statementimportcommand.h"
 #include "systemdatabase.h"
 #include "windowactions.h"
 #include "windowgeometry.h"
@@ -335,4 +336,11 @@ void NorvoRavaRodozod::on_actionImport_Bills_triggered()
         return;
     refreshAfterChange();
     statusBar()->showMessage(BillImport::countText(added), statusTimeoutMs);
+}
+
+// The bills the statement paid leave the list of unpaid ones.
+void NorvoRavaRodozod::on_actionImport_Statement_triggered()
+{
+    if (StatementImportCommand::importStatement(*m_dataFile, this))
+        refreshAfterChange();
 }

@@ -60,6 +60,7 @@ private slots:
     void on_actionExport_Calendar_triggered();
     void on_actionExport_Bills_triggered();
     void on_actionImport_Bills_triggered();
+    void on_actionImport_Statement_triggered();
     void on_actionReminders_triggered();
     // Run at local midnight and once a minute: when the day has changed since the list was
     // filled (midnight passed, or the computer slept through it), the list, the summary and

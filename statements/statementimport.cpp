@@ -1,5 +1,6 @@
 #include "statementimport.h"
 
+#include "bill.h"
 #include "csvstatementreader.h"
 #include "importedtransaction.h"
 #include "ofxreader.h"
@@ -61,7 +62,8 @@ QifOptions StatementImport::qifOptions(const CsvMapping &mapping)
 
 std::optional<QList<ImportLine>> StatementImport::review(const DataFile &file,
                                                          const Statement &statement,
-                                                         const QString &mappingName)
+                                                         const QString &mappingName,
+                                                         QHash<int, DataFile::BillPtr> *bills)
 {
     const QStringList ids = StatementMatcher::importIds(statement.transactions, mappingName);
     QList<ImportLine> lines;
@@ -80,12 +82,17 @@ std::optional<QList<ImportLine>> StatementImport::review(const DataFile &file,
             unseen.append(line.transaction);
         lines.append(line);
     }
-    const std::optional<QList<DataFile::BillPtr>> bills = file.readUnpaidBills();
+    const std::optional<QList<DataFile::BillPtr>> unpaid = file.readUnpaidBills();
     const std::optional<QHash<int, QStringList>> aliases = PayeeAlias::all();
-    if (!bills || !aliases)
+    if (!unpaid || !aliases)
         return std::nullopt;
     // Lines recorded before take no bill: the bill they paid is paid, or paid in part by them.
-    const QList<TransactionMatch> matches = StatementMatcher::match(unseen, *bills, *aliases);
+    const QList<TransactionMatch> matches = StatementMatcher::match(unseen, *unpaid, *aliases);
+    if (bills) {
+        bills->clear();
+        for (const DataFile::BillPtr &bill : *unpaid)
+            bills->insert(bill->id(), bill);
+    }
     qsizetype next = 0;
     for (ImportLine &line : lines) {
         if (line.status == ImportLine::Status::AlreadyImported)

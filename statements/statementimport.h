@@ -44,9 +44,11 @@ public:
     // The lines of the statement in its order: those seen before by an earlier import, the
     // credits and the 0.00 lines as such, the other debits matched to the file's unpaid bills.
     // mappingName is the name the lines of a QIF or CSV statement are known under (see
-    // StatementMatcher::importId). Nothing when the file cannot be read.
+    // StatementMatcher::importId). Nothing when the file cannot be read. bills, when given,
+    // receives the unpaid bills the lines were matched against, by id.
     static std::optional<QList<ImportLine>> review(const DataFile &file, const Statement &statement,
-                                                   const QString &mappingName);
+                                                   const QString &mappingName,
+                                                   QHash<int, DataFile::BillPtr> *bills = nullptr);
 
     // The payment that records the line for the bill. learnAlias: the line's name becomes an
     // alias of the bill's payee, as when a person confirms a likely match.

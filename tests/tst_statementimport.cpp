@@ -7,7 +7,12 @@
 #include "monthlyseries.h"
 #include "payee.h"
 #include "scratchdatafile.h"
+#include "statementimport.h"
+#include "statementreviewdialog.h"
 #include "testmain.h"
+
+#include <QComboBox>
+#include <QTreeWidget>
 
 class TestStatementImport : public QObject
 {
@@ -19,6 +24,7 @@ private slots:
 
     void linesAreRecordedOnce_data();
     void linesAreRecordedOnce();
+    void reviewedStatementIsRecordedOnce();
 };
 
 void TestStatementImport::linesAreRecordedOnce_data()
@@ -54,8 +60,13 @@ void TestStatementImport::linesAreRecordedOnce()
                         .arg(billId)
                         .arg(paidBefore)));
 
-    const DataFile::StatementPayment line{"ofx:1/2/F-77", "F-77", QDate(2026, 5, 16),
-                                          cents,          billId, "CITY POWER DD"};
+    DataFile::StatementPayment line;
+    line.importId = "ofx:1/2/F-77";
+    line.reference = "F-77";
+    line.date = QDate(2026, 5, 16);
+    line.cents = cents;
+    line.billId = billId;
+    line.alias = "CITY POWER DD";
     int recorded = -1;
     QVERIFY(data.file.recordStatementPayments({line}, &recorded));
     QCOMPARE(recorded, 1);
@@ -82,6 +93,62 @@ void TestStatementImport::linesAreRecordedOnce()
             .value();
     QVERIFY(data.file.deletePayment(payment));
     QCOMPARE(scalar("SELECT COUNT(*) FROM importedtransactions").toInt(), 0);
+}
+
+// A statement of four lines for a file of two bills: one the bank names, one it does not, a
+// shop no bill is for, and money coming in. What the review window offers and records, and
+// what the same statement offers the next time.
+void TestStatementImport::reviewedStatementIsRecordedOnce()
+{
+    ScratchDataFile data;
+    const QDate may15(2026, 5, 15);
+    addMonthlySeries(data.file, "City Power", "FIXED", may15, may15);
+    const int water =
+        addMonthlySeries(data.file, "Water Board", "FIXED", may15.addDays(5), may15.addDays(5))
+            .bills()
+            .constFirst()
+            .id();
+    const Statement statement = QifReader::read("!Type:Bank\nD5/16/2026\nT-50.00\nPCITY POWER\n^\n"
+                                                "D5/19/2026\nT-50.00\nPWB DIRECT DEBIT\n^\n"
+                                                "D5/18/2026\nT-12.34\nPCorner Shop\n^\n"
+                                                "D5/18/2026\nT100.00\nPSalary\n^\n",
+                                                QifOptions());
+    QVERIFY2(statement.ok, qPrintable(statement.error));
+    QHash<int, DataFile::BillPtr> bills;
+    std::optional<QList<ImportLine>> lines =
+        StatementImport::review(data.file, statement, "", &bills);
+    QVERIFY(lines);
+    {
+        StatementReviewDialog dialog(*lines, bills);
+        auto *tree = dialog.findChild<QTreeWidget *>("linesTreeWidget");
+        QCOMPARE(tree->topLevelItem(0)->checkState(0), Qt::Checked);
+        QCOMPARE(tree->topLevelItem(1)->checkState(0), Qt::Unchecked);
+        tree->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        qobject_cast<QComboBox *>(tree->itemWidget(tree->topLevelItem(2), 4))->setCurrentIndex(1);
+        int recorded = 0;
+        QVERIFY(data.file.recordStatementPayments(dialog.chosenPayments(), &recorded));
+        QCOMPARE(recorded, 3);
+    }
+    QCOMPARE(scalar("SELECT group_concat(bill, ' ') FROM (SELECT p.payeename || '=' || b.paid || "
+                    "'/' || b.amount AS bill FROM bills b JOIN payees p ON p.id = b.payeeid "
+                    "ORDER BY b.id)")
+                 .toString(),
+             QString("City Power=1/50 Water Board=1/50 Corner Shop=1/12.34"));
+    // The confirmed likely match taught the file the bank's name for the payee.
+    QCOMPARE(scalar("SELECT alias FROM payeealiases").toString(), QString("WB DIRECT DEBIT"));
+    QCOMPARE(
+        scalar("SELECT COUNT(*) FROM billpayment WHERE billid = " + QString::number(water)).toInt(),
+        1);
+
+    lines = StatementImport::review(data.file, statement, "", &bills);
+    QVERIFY(lines);
+    QList<ImportLine::Status> statuses;
+    for (const ImportLine &line : *lines)
+        statuses.append(line.status);
+    using S = ImportLine::Status;
+    QCOMPARE(statuses,
+             QList<S>({S::AlreadyImported, S::AlreadyImported, S::AlreadyImported, S::Ignored}));
+    QVERIFY(StatementReviewDialog(*lines, bills).chosenPayments().isEmpty());
 }
 
 NV_TEST_MAIN(TestStatementImport)

@@ -1,0 +1,161 @@
+#include "statementreviewdialog.h"
+#include "ui_statementreviewdialog.h"
+
+#include "bill.h"
+#include "formatting.h"
+#include "payee.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTreeWidgetItem>
+
+namespace {
+
+enum Column
+{
+    DateColumn,
+    AmountColumn,
+    StatementColumn,
+    BillColumn,
+    ActionColumn,
+};
+
+// Texts of a statement come from elsewhere: one line each, nothing that acts.
+QString statementText(const StatementTransaction &t)
+{
+    const QString name = Formatting::oneLine(t.name);
+    const QString memo = Formatting::oneLine(t.memo);
+    if (name.isEmpty() || memo.isEmpty() || name == memo)
+        return name.isEmpty() ? memo : name;
+    return name + QStringLiteral(" — ") + memo;
+}
+
+} // namespace
+
+StatementReviewDialog::StatementReviewDialog(const QList<ImportLine> &lines,
+                                             const QHash<int, DataFile::BillPtr> &bills,
+                                             QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::StatementReviewDialogClass>()), m_lines(lines),
+      m_bills(bills)
+{
+    m_ui->setupUi(this);
+    for (const ImportLine &line : std::as_const(m_lines))
+        addLine(line);
+    QHeaderView *header = m_ui->linesTreeWidget->header();
+    for (int column = 0; column < header->count(); ++column)
+        m_ui->linesTreeWidget->resizeColumnToContents(column);
+    showSummary();
+}
+
+StatementReviewDialog::~StatementReviewDialog() = default;
+
+QString StatementReviewDialog::ignoreText()
+{
+    return tr("Ignore");
+}
+
+QString StatementReviewDialog::createBillText()
+{
+    return tr("Create a bill and pay it");
+}
+
+void StatementReviewDialog::addLine(const ImportLine &line)
+{
+    const StatementTransaction &t = line.transaction;
+    auto *item = new QTreeWidgetItem(m_ui->linesTreeWidget);
+    m_items.append(item);
+    item->setText(DateColumn, Formatting::shortDate(t.date));
+    item->setText(AmountColumn, Formatting::currency(double(t.cents) / 100.0));
+    item->setTextAlignment(AmountColumn, Qt::AlignRight | Qt::AlignVCenter);
+    item->setText(StatementColumn, statementText(t));
+    if (line.status == ImportLine::Status::AlreadyImported) {
+        item->setText(ActionColumn, tr("already imported"));
+        item->setDisabled(true);
+        return;
+    }
+    switch (line.match.kind) {
+    case TransactionMatch::Exact:
+    case TransactionMatch::Likely: {
+        const bool exact = line.match.kind == TransactionMatch::Exact;
+        item->setText(BillColumn, billText(line.match.billId));
+        item->setText(ActionColumn, exact ? tr("Pay this bill") : tr("Pay this bill (likely)"));
+        // A likely match waits for the person: the name did not say it is that payee.
+        item->setCheckState(DateColumn, exact ? Qt::Checked : Qt::Unchecked);
+        break;
+    }
+    case TransactionMatch::None: {
+        item->setText(BillColumn, tr("No bill matches"));
+        auto *choice = new QComboBox(m_ui->linesTreeWidget);
+        choice->addItems({ignoreText(), createBillText()});
+        m_ui->linesTreeWidget->setItemWidget(item, ActionColumn, choice);
+        m_unmatchedChoices.insert(int(m_items.size() - 1), choice);
+        break;
+    }
+    case TransactionMatch::Credit:
+        item->setText(ActionColumn, tr("Money in: ignored"));
+        break;
+    case TransactionMatch::Zero:
+        item->setText(ActionColumn, tr("Nothing paid: ignored"));
+        break;
+    }
+}
+
+QString StatementReviewDialog::billText(int billId) const
+{
+    const DataFile::BillPtr bill = m_bills.value(billId);
+    if (!bill)
+        return QString();
+    QString text = Formatting::oneLine(bill->payee().payeeName());
+    const QString description = Formatting::oneLine(bill->description());
+    if (!description.isEmpty())
+        text += QStringLiteral(" — ") + description;
+    return tr("%1, due %2, %3")
+        .arg(text, Formatting::shortDate(bill->dueDate()),
+             Formatting::currency(bill->balance(), bill->isEstimate()));
+}
+
+void StatementReviewDialog::showSummary()
+{
+    int exact = 0;
+    int likely = 0;
+    int unmatched = 0;
+    int known = 0;
+    for (const ImportLine &line : std::as_const(m_lines)) {
+        if (line.status == ImportLine::Status::AlreadyImported)
+            ++known;
+        else if (line.match.kind == TransactionMatch::Exact)
+            ++exact;
+        else if (line.match.kind == TransactionMatch::Likely)
+            ++likely;
+        else if (line.match.kind == TransactionMatch::None)
+            ++unmatched;
+    }
+    m_ui->summaryLabel->setText(
+        tr("%n transaction(s) on the statement: ", nullptr, int(m_lines.size())) +
+        tr("%1 matched, %2 likely, %3 without a bill, %4 already imported.")
+            .arg(exact)
+            .arg(likely)
+            .arg(unmatched)
+            .arg(known));
+}
+
+QList<DataFile::StatementPayment> StatementReviewDialog::chosenPayments() const
+{
+    QList<DataFile::StatementPayment> payments;
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        const ImportLine &line = m_lines.at(i);
+        if (line.status != ImportLine::Status::New)
+            continue;
+        const TransactionMatch::Kind kind = line.match.kind;
+        if ((kind == TransactionMatch::Exact || kind == TransactionMatch::Likely) &&
+            m_items.at(i)->checkState(DateColumn) == Qt::Checked) {
+            // Confirming a likely match is the person saying the name is that payee's.
+            payments.append(StatementImport::payment(line, line.match.billId,
+                                                     kind == TransactionMatch::Likely));
+        } else if (const QComboBox *choice = m_unmatchedChoices.value(int(i));
+                   choice && choice->currentIndex() == 1) {
+            payments.append(StatementImport::newBillPayment(line));
+        }
+    }
+    return payments;
+}
