@@ -13,11 +13,12 @@ namespace {
 
 enum Column
 {
+    TickColumn,
     DateColumn,
     AmountColumn,
     StatementColumn,
-    BillColumn,
     ActionColumn,
+    BillColumn,
 };
 
 // Texts of a statement come from elsewhere: one line each, nothing that acts.
@@ -41,9 +42,13 @@ StatementReviewDialog::StatementReviewDialog(const QList<ImportLine> &lines,
     m_ui->setupUi(this);
     for (const ImportLine &line : std::as_const(m_lines))
         addLine(line);
+    // The choices stay in view; a long statement text or bill is cut rather than pushing them
+    // out of the window.
     QHeaderView *header = m_ui->linesTreeWidget->header();
-    for (int column = 0; column < header->count(); ++column)
-        m_ui->linesTreeWidget->resizeColumnToContents(column);
+    for (const int column : {TickColumn, DateColumn, AmountColumn, ActionColumn})
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(StatementColumn, QHeaderView::Stretch);
+    header->setSectionResizeMode(BillColumn, QHeaderView::Stretch);
     showSummary();
 }
 
@@ -80,7 +85,7 @@ void StatementReviewDialog::addLine(const ImportLine &line)
         item->setText(BillColumn, billText(line.match.billId));
         item->setText(ActionColumn, exact ? tr("Pay this bill") : tr("Pay this bill (likely)"));
         // A likely match waits for the person: the name did not say it is that payee.
-        item->setCheckState(DateColumn, exact ? Qt::Checked : Qt::Unchecked);
+        item->setCheckState(TickColumn, exact ? Qt::Checked : Qt::Unchecked);
         break;
     }
     case TransactionMatch::None: {
@@ -109,9 +114,10 @@ QString StatementReviewDialog::billText(int billId) const
     const QString description = Formatting::oneLine(bill->description());
     if (!description.isEmpty())
         text += QStringLiteral(" — ") + description;
-    return tr("%1, due %2, %3")
-        .arg(text, Formatting::shortDate(bill->dueDate()),
-             Formatting::currency(bill->balance(), bill->isEstimate()));
+    // Due date and amount first: they are what a person checks against the statement.
+    return tr("due %1, %2: %3")
+        .arg(Formatting::shortDate(bill->dueDate()),
+             Formatting::currency(bill->balance(), bill->isEstimate()), text);
 }
 
 void StatementReviewDialog::showSummary()
@@ -130,13 +136,16 @@ void StatementReviewDialog::showSummary()
         else if (line.match.kind == TransactionMatch::None)
             ++unmatched;
     }
-    m_ui->summaryLabel->setText(
-        tr("%n transaction(s) on the statement: ", nullptr, int(m_lines.size())) +
-        tr("%1 matched, %2 likely, %3 without a bill, %4 already imported.")
-            .arg(exact)
-            .arg(likely)
-            .arg(unmatched)
-            .arg(known));
+    const QString count = m_lines.size() == 1
+                              ? tr("1 transaction on the statement")
+                              : tr("%1 transactions on the statement").arg(m_lines.size());
+    m_ui->summaryLabel->setText(tr("%1: %2 matched, %3 likely, %4 without a bill, %5 already "
+                                   "imported.")
+                                    .arg(count)
+                                    .arg(exact)
+                                    .arg(likely)
+                                    .arg(unmatched)
+                                    .arg(known));
 }
 
 QList<DataFile::StatementPayment> StatementReviewDialog::chosenPayments() const
@@ -148,7 +157,7 @@ QList<DataFile::StatementPayment> StatementReviewDialog::chosenPayments() const
             continue;
         const TransactionMatch::Kind kind = line.match.kind;
         if ((kind == TransactionMatch::Exact || kind == TransactionMatch::Likely) &&
-            m_items.at(i)->checkState(DateColumn) == Qt::Checked) {
+            m_items.at(i)->checkState(TickColumn) == Qt::Checked) {
             // Confirming a likely match is the person saying the name is that payee's.
             payments.append(StatementImport::payment(line, line.match.billId,
                                                      kind == TransactionMatch::Likely));

@@ -159,7 +159,7 @@ void TestMainWindow::firstRunEnablesOnlyTheFileIndependentActions()
 {
     NorvoRavaRodozod window;
     const QList<QAction *> actions = windowActions(window);
-    QCOMPARE(actions.size(), 27);
+    QCOMPARE(actions.size(), 29);
 
     QSet<QString> enabled;
     for (QAction *entry : actions)
@@ -196,10 +196,17 @@ void TestMainWindow::barContents_data()
     QTest::addColumn<QString>("bar");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("File") << "menuFile"
-                          << QStringList{"actionNew",          "actionOpen",
-                                         "menuOpenRecent",     "-",
-                                         "actionBackup",       "actionExport_Calendar",
-                                         "actionExport_Bills", "-",
+                          << QStringList{"actionNew",
+                                         "actionOpen",
+                                         "menuOpenRecent",
+                                         "-",
+                                         "actionBackup",
+                                         "actionExport_Calendar",
+                                         "actionExport_Bills",
+                                         "-",
+                                         "actionImport_Statement",
+                                         "actionImport_Bills",
+                                         "-",
                                          "actionExit_Menu"};
     QTest::newRow("View") << "menuEdit"
                           << QStringList{"actionOverview_Menu", "actionReports_Menu",
