@@ -20,7 +20,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextEdit>
 
@@ -103,6 +102,14 @@ void chooseAmountRule(QWidget *dialog, const QString &choice)
         click(schedule, "okButton");
     });
     click(dialog, "schedulePushButton");
+}
+
+// Shows the dialog on a stored bill, or one that is not there, in that mode.
+void showBill(BillDialog &dialog, const QString &mode, int billId)
+{
+    dialog.setEditMode(mode);
+    dialog.loadBill(billId);
+    dialog.show();
 }
 
 void confirmInFile(int billId, int amount)
@@ -305,9 +312,7 @@ void TestBillDialog::newSingleBillAndItsEdit()
     // Opened again it edits that bill and its schedule; Save without a change keeps the amount.
     const QString before = fileRows();
     BillDialog edit(m_file.get());
-    edit.setEditMode("SINGLE");
-    edit.loadBill(scalar("SELECT id FROM bills").toInt());
-    edit.show();
+    showBill(edit, "SINGLE", scalar("SELECT id FROM bills").toInt());
     QVERIFY(child<QRadioButton>(&edit, "singleRadioButton")->isChecked());
     QCOMPARE(child<QLineEdit>(&edit, "AmountLineEdit")->text(), shownForEdit);
     click(&edit, "OkButton");
@@ -368,9 +373,7 @@ void TestBillDialog::seriesEdits()
     const QVariantList dueDates = column("duedate");
 
     BillDialog dialog(m_file.get());
-    dialog.setEditMode(mode);
-    dialog.loadBill(ids.at(edited));
-    dialog.show();
+    showBill(dialog, mode, ids.at(edited));
     if (!amountKeys.isEmpty())
         typeAmount(&dialog, amountKeys);
     QTest::keyClicks(child<QTextEdit>(&dialog, "NoteTextEdit"), "checked");
@@ -389,16 +392,8 @@ void TestBillDialog::calendarMovesOnlyThisBill()
 {
     const QList<int> ids = storedSeries(50.0, 3);
     BillDialog dialog(m_file.get());
-    dialog.setEditMode("RECURRINGUNIQUE");
-    dialog.loadBill(ids.at(1));
-    dialog.show();
-    ModalAnswerer nextDay([](QWidget *calendar) {
-        auto *view = calendar->findChild<QTableView *>("qt_calendar_calendarview");
-        view->setFocus();
-        QTest::keyClick(view, Qt::Key_Right);
-        if (calendar->isVisible())
-            calendar->close();
-    });
+    showBill(dialog, "RECURRINGUNIQUE", ids.at(1));
+    ModalAnswerer nextDay(nextDayInCalendar());
     click(&dialog, "calendarPushButton");
     QCOMPARE(child<QDateEdit>(&dialog, "DueDateDateEdit")->date(), QDate(2026, 2, 6));
     click(&dialog, "OkButton");
@@ -462,9 +457,7 @@ void TestBillDialog::saveWithoutChangeWritesNothing()
     QFETCH(QString, amountKeys);
     const int billId = mode == "SINGLE" ? storedSingleBill(20.0) : storedSeries(20.0, 3).at(1);
     BillDialog dialog(m_file.get());
-    dialog.setEditMode(mode);
-    dialog.loadBill(billId);
-    dialog.show();
+    showBill(dialog, mode, billId);
     if (!amountKeys.isEmpty())
         typeAmount(&dialog, amountKeys);
     // Any write at all would now fail and keep the dialog open with a message.
@@ -540,9 +533,7 @@ void TestBillDialog::billWhosePayeeIsGoneAsksForOne()
     const int other = addPayee("Other");
     MessageRecorder &messages = *m_messages;
     BillDialog dialog(m_file.get());
-    dialog.setEditMode("SINGLE");
-    dialog.loadBill(billId);
-    dialog.show();
+    showBill(dialog, "SINGLE", billId);
     auto *payees = child<QComboBox>(&dialog, "PayeeComboBox");
     QCOMPARE(payees->currentIndex(), -1);
     click(&dialog, "OkButton");
@@ -636,9 +627,7 @@ void TestBillDialog::billThatIsNotThereIsNeverSaved()
                 "paid, isunique, deleted) VALUES (0, 0, 1, 'zero', 50, '2026-03-20', 0, 0, 0)"));
     const QString before = fileRows();
     BillDialog dialog(m_file.get());
-    dialog.setEditMode(mode);
-    dialog.loadBill(99);
-    dialog.show();
+    showBill(dialog, mode, 99);
     typeAmount(&dialog, "9900");
     click(&dialog, "OkButton");
     QVERIFY(dialog.isVisible());
@@ -653,9 +642,7 @@ void TestBillDialog::paymentsMadeFromTheDialogStay()
 {
     const int billId = storedSingleBill(40.0);
     BillDialog dialog(m_file.get());
-    dialog.setEditMode("SINGLE");
-    dialog.loadBill(billId);
-    dialog.show();
+    showBill(dialog, "SINGLE", billId);
     ModalAnswerer list([](QWidget *payments) {
         ModalAnswerer payment([](QWidget *entry) {
             QTest::keyClicks(child<QLineEdit>(entry, "amountLineEdit"), "4000");
@@ -680,9 +667,7 @@ void TestBillDialog::confirmationMadeMeanwhileStays()
 {
     const QList<int> ids = storedSeries(50.0, 3, BillSchedule::averageOf3);
     BillDialog dialog(m_file.get());
-    dialog.setEditMode("RECURRINGUNIQUE");
-    dialog.loadBill(ids.at(1));
-    dialog.show();
+    showBill(dialog, "RECURRINGUNIQUE", ids.at(1));
     ModalAnswerer list([this, &ids](QWidget *payments) {
         std::optional<Bill> bill = Bill::findById(ids.at(1));
         QVERIFY(bill && m_file->confirmAmount(*bill, 64.0));
@@ -734,9 +719,7 @@ void TestBillDialog::ruleChangeOfAnExistingSeries()
     confirmInFile(ids.at(3), 90);
 
     BillDialog dialog(m_file.get());
-    dialog.setEditMode("RECURRING");
-    dialog.loadBill(ids.at(0));
-    dialog.show();
+    showBill(dialog, "RECURRING", ids.at(0));
     chooseAmountRule(&dialog, choice);
     click(&dialog, "OkButton");
     QVERIFY(!dialog.isVisible());
@@ -804,9 +787,7 @@ void TestBillDialog::editsOfAVaryingSeries()
     confirmInFile(ids.at(2), 91);
 
     BillDialog dialog(m_file.get());
-    dialog.setEditMode(mode);
-    dialog.loadBill(ids.at(edited));
-    dialog.show();
+    showBill(dialog, mode, ids.at(edited));
     const bool marked = child<QLabel>(&dialog, "estimateLabel")->isVisible();
     QCOMPARE(child<QLineEdit>(&dialog, "AmountLineEdit")->text() + (marked ? "~" : ""), shown);
     if (!amountKeys.isEmpty())

@@ -414,38 +414,21 @@ void TestDataFile::olderFileUpgradesInOneGo_data()
     QTest::addColumn<QStringList>("statements");
 
     QTest::newRow("1.0") << "1.0"
-                         << QStringList{
-                                "CREATE TABLE reg(firstname TEXT, lastname TEXT, address TEXT, "
-                                "version TEXT)",
-                                "INSERT INTO reg VALUES ('Ann', 'Lee', '1 Road', '1.0')",
-                                "CREATE TABLE payees(payeeid INTEGER PRIMARY KEY, payeename TEXT, "
-                                "accountnumber TEXT, mailingaddress TEXT, note TEXT)",
-                                "INSERT INTO payees VALUES (3, 'Gas Co', '', '', '')",
-                                "INSERT INTO payees VALUES (7, 'Water', 'W-9', '', '')",
-                                "CREATE TABLE bills(billid INTEGER PRIMARY KEY, payeeid INTEGER, "
-                                "description TEXT, amount DECIMAL, duedatestring TEXT, duedate "
-                                "DATETIME, paid BOOL, note TEXT)",
-                                "INSERT INTO bills VALUES (1, 7, 'Water bill', 50.25, "
-                                "'04/20/2026', NULL, 0, '')"};
+                         << file10Layout() +
+                                QStringList{
+                                    "INSERT INTO reg VALUES ('Ann', 'Lee', '1 Road', '1.0')",
+                                    "INSERT INTO payees VALUES (3, 'Gas Co', '', '', '')",
+                                    "INSERT INTO payees VALUES (7, 'Water', 'W-9', '', '')",
+                                    "INSERT INTO bills VALUES (1, 7, 'Water bill', 50.25, "
+                                    "'04/20/2026', NULL, 0, '')"};
     QTest::newRow("1.1") << "1.1"
-                         << QStringList{
-                                "CREATE TABLE filedata(firstname TEXT, lastname TEXT, address "
-                                "TEXT, version TEXT)",
-                                "INSERT INTO filedata VALUES ('Ann', 'Lee', '1 Road', '1.1')",
-                                "CREATE TABLE payees(payeeid INTEGER PRIMARY KEY, payeename TEXT, "
-                                "accountnumber TEXT, mailingaddress TEXT, note TEXT, deleted BOOL)",
-                                "INSERT INTO payees VALUES (3, 'Gas Co', '', '', '', 0)",
-                                "INSERT INTO payees VALUES (7, 'Water', 'W-9', '', '', 0)",
-                                "CREATE TABLE billschedule(billscheduleid INTEGER PRIMARY KEY, "
-                                "billscheduletype TEXT, weeklydayofweek INTEGER, "
-                                "monthlydayofmonth INTEGER, rangetype TEXT, rangestartdate "
-                                "DATETIME, rangeenddate DATETIME)",
-                                "CREATE TABLE bills(billid INTEGER PRIMARY KEY, payeeid INTEGER, "
-                                "description TEXT, amount DECIMAL, duedate DATETIME, paiddate "
-                                "DATETIME, billtype TEXT, billscheduleid INTEGER, paid BOOL, note "
-                                "TEXT, deleted BOOL)",
-                                "INSERT INTO bills VALUES (1, 7, 'Water bill', 50.25, "
-                                "'2026-04-20', NULL, 'SINGLE', 0, 0, '', 0)"};
+                         << file11Layout() +
+                                QStringList{
+                                    "INSERT INTO filedata VALUES ('Ann', 'Lee', '1 Road', '1.1')",
+                                    "INSERT INTO payees VALUES (3, 'Gas Co', '', '', '', 0)",
+                                    "INSERT INTO payees VALUES (7, 'Water', 'W-9', '', '', 0)",
+                                    "INSERT INTO bills VALUES (1, 7, 'Water bill', 50.25, "
+                                    "'2026-04-20', NULL, 'SINGLE', 0, 0, '', 0)"};
     // A 1.2 and a 1.4 file, in the layout they share.
     const QStringList layout14 =
         file14Layout() +

@@ -58,28 +58,13 @@ public slots:
 // amount rule, a bill its estimate flag and a payment its reference.
 QStringList layoutStatements(const QString &version)
 {
-    const bool withEstimates = version != "1.4";
-    return {
-        "CREATE TABLE filedata( id INTEGER PRIMARY KEY, firstname varchar(50), lastname "
-        "varchar(50), address varchar(200), emailaddress varchar(200), version varchar(10))",
-        "CREATE TABLE payees(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
-        "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), deleted BOOL)",
-        QString("CREATE TABLE billschedule (id INTEGER NOT NULL PRIMARY KEY, scheduletype "
-                "VARCHAR(20), dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, "
-                "frequencyvalue VARCHAR(20), rangetype VARCHAR(20), rangestartdate DATETIME, "
-                "rangeenddate DATETIME%1)")
-            .arg(withEstimates ? ", amountrule VARCHAR(20)" : ""),
-        QString("CREATE TABLE bills(id INTEGER primary key, billscheduleid INTEGER, payeeid "
-                "INTEGER, description VARCHAR(100) not null, amount DECIMAL, insertdate "
-                "DATETIME, duedate DATETIME, paiddate DATETIME, isunique BOOL, paid BOOL, note "
-                "VARCHAR(400), deleted BOOL%1)")
-            .arg(withEstimates ? ", isestimate BOOL" : ""),
-        QString("CREATE TABLE billpayment (id INTEGER NOT NULL PRIMARY KEY, billid INTEGER, "
-                "paymentdate DATETIME, amount DECIMAL%1)")
-            .arg(withEstimates ? ", reference VARCHAR(100)" : ""),
-        "INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '', '', '" + version + "')",
-        "INSERT INTO payees VALUES (1, 'Power Co', '', '', '', 0)",
-    };
+    QStringList statements = file14Layout();
+    if (version != "1.4")
+        statements << "ALTER TABLE billschedule ADD COLUMN amountrule VARCHAR(20)"
+                   << "ALTER TABLE bills ADD COLUMN isestimate BOOL"
+                   << "ALTER TABLE billpayment ADD COLUMN reference VARCHAR(100)";
+    return statements << "INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '', '', '" + version + "')"
+                      << "INSERT INTO payees VALUES (1, 'Power Co', '', '', '', 0)";
 }
 
 } // namespace
@@ -295,48 +280,37 @@ void TestNvdue::buildVaryingSeries(const QString &version, const QString &rule)
         for (const QString &statement : layoutStatements(version))
             QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
         const bool varies = rule != "FIXED";
-        for (int schedule : {1, 2}) {
-            QString insert = "INSERT INTO billschedule VALUES (%1, 'MONTHLY', 10, 0, 1, 'DAY', "
-                             "'ENDON', '2025-05-10', '2026-12-10'";
-            insert += version == "1.4" ? ")" : ", '" + rule + "')";
-            QVERIFY(query.exec(insert.arg(schedule)));
-        }
-        struct Stored
-        {
-            int schedule;
-            const char *due;
-            const char *amount;
-            bool paid, estimate, deleted;
+        const auto ending = [&version](const QString &value) {
+            return version == "1.4" ? QString(")") : ", " + value + ")";
         };
-        const QList<Stored> bills{
-            {1, "2025-05-10", "61.00", true, false, false},
-            {1, "2026-01-10", "80.00", true, false, false},
-            {1, "2026-02-10", "90.00", true, false, false},
-            {1, "2026-03-10", "100.00", true, false, false},
-            {1, "2026-04-10", "120.00", false, false, false},
-            {1, "2026-04-20", "1000.00", false, false, true},
-            {1, "2026-05-10", "50.00", false, true, false},
-            {2, "2026-05-20", "33.00", false, true, false},
-            {1, "2026-06-10", "50.00", false, true, false},
-        };
+        for (int schedule : {1, 2})
+            QVERIFY(query.exec(QString("INSERT INTO billschedule VALUES (%1, 'MONTHLY', 10, 0, 1, "
+                                       "'DAY', 'ENDON', '2025-05-10', '2026-12-10'")
+                                   .arg(schedule) +
+                               ending("'" + rule + "'")));
+        // Schedule, due date, amount, and whether paid (p), an estimate (e) or deleted (d).
+        const QStringList bills{
+            "1 2025-05-10 61.00 p",  "1 2026-01-10 80.00 p",  "1 2026-02-10 90.00 p",
+            "1 2026-03-10 100.00 p", "1 2026-04-10 120.00 -", "1 2026-04-20 1000.00 d",
+            "1 2026-05-10 50.00 e",  "2 2026-05-20 33.00 e",  "1 2026-06-10 50.00 e"};
         for (int id = 1; id <= bills.size(); ++id) {
-            const Stored &bill = bills.at(id - 1);
-            QString insert = QString("INSERT INTO bills VALUES (%1, %2, 1, 'power', %3, "
-                                     "'2025-05-01T09:00:00', '%4', '%5', 0, %6, '', %7")
-                                 .arg(id)
-                                 .arg(bill.schedule)
-                                 .arg(bill.amount, bill.due, bill.paid ? bill.due : "")
-                                 .arg(int(bill.paid))
-                                 .arg(int(bill.deleted));
-            insert += version == "1.4" ? ")" : QString(", %1)").arg(int(bill.estimate && varies));
-            QVERIFY2(query.exec(insert), qPrintable(query.lastError().text()));
-            const QString paid = bill.paid ? bill.amount : id == 7 ? "20.00" : "";
-            if (paid.isEmpty())
-                continue;
-            insert = QString("INSERT INTO billpayment VALUES (%1, %1, '%2T08:00:00', %3")
-                         .arg(id)
-                         .arg(bill.due, paid);
-            QVERIFY(query.exec(insert + (version == "1.4" ? ")" : ", '')")));
+            const QStringList f = bills.at(id - 1).split(' ');
+            const bool paid = f.at(3) == "p";
+            const QString insert = "INSERT INTO bills VALUES (%1, %2, 1, 'power', %3, "
+                                   "'2025-05-01T09:00:00', '%4', '%5', 0, %6, '', %7" +
+                                   ending(QString::number(int(f.at(3) == "e" && varies)));
+            QVERIFY2(query.exec(insert.arg(id)
+                                    .arg(f.at(0), f.at(2), f.at(1), paid ? f.at(1) : "")
+                                    .arg(int(paid))
+                                    .arg(int(f.at(3) == "d"))),
+                     qPrintable(query.lastError().text()));
+            const QString amount = paid ? f.at(2) : id == 7 ? "20.00" : "";
+            if (!amount.isEmpty())
+                QVERIFY(query.exec(QString("INSERT INTO billpayment VALUES (%1, %1, '%2T08:00:00', "
+                                           "%3" +
+                                           ending("''"))
+                                       .arg(id)
+                                       .arg(f.at(1), amount)));
         }
     }
     Connections::close("raw");

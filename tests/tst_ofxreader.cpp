@@ -54,34 +54,26 @@ void TestOfxReader::readsStatement_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("1.x SGML") << "checking-1x.ofx"
-                              << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City "
-                                             "Power Works|Direct debit May",
-                                             "2|A-1002|30004000|11223344|2026-05-05|150000|Salary|",
-                                             "3|A-1003|30004000|11223344|2026-05-12|-700|Bakery|"};
+    const QString account = "|30004000|11223344|";
+    const QString power =
+        "1|A-1001" + account + "2026-05-03|-8420|City Power Works|Direct debit May";
+    const QString salary = "2|A-1002" + account + "2026-05-05|150000|Salary|";
+    const QString bakery = "3|A-1003" + account + "2026-05-12|-700|Bakery|";
+    const QString rent = "1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside Rentals|"
+                         "Rent April";
+    const QString music = "|55500011|998877|2026-04-28|-99|Music Box Monthly|";
+    QTest::newRow("1.x SGML") << "checking-1x.ofx" << QStringList{power, salary, bakery};
     QTest::newRow("name in the declared code page")
         << "code-page-1x.ofx"
-        << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City Power Works|Direct "
-                       "debit May",
-                       "2|A-1002|30004000|11223344|2026-05-05|150000|Salary|",
-                       "3|A-1003|30004000|11223344|2026-05-12|-700|Café Müller|"};
+        << QStringList{power, salary, "3|A-1003" + account + "2026-05-12|-700|Café Müller|"};
     QTest::newRow("payee aggregate in place of a name")
         << "payee-aggregate.ofx"
-        << QStringList{"1|A-1001|30004000|11223344|2026-05-03|-8420|City Power Works|Direct "
-                       "debit May",
-                       "2|A-1002|30004000|11223344|2026-05-05|150000|Acme Payroll & Sons|",
-                       "3|A-1003|30004000|11223344|2026-05-12|-700|Bakery|"};
+        << QStringList{power, "2|A-1002" + account + "2026-05-05|150000|Acme Payroll & Sons|",
+                       bakery};
     QTest::newRow("2.x XML, the bank's day whatever the zone")
-        << "checking-2x.ofx"
-        << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
-                       "Rentals|Rent April",
-                       "2|X2026-0428-2|55500011|998877|2026-04-28|-99|Music Box "
-                       "Monthly|"};
+        << "checking-2x.ofx" << QStringList{rent, "2|X2026-0428-2" + music};
     QTest::newRow("entity in a FITID")
-        << "entity-fitid.ofx"
-        << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
-                       "Rentals|Rent April",
-                       "2|X&Y-0428-2|55500011|998877|2026-04-28|-99|Music Box Monthly|"};
+        << "entity-fitid.ofx" << QStringList{rent, "2|X&Y-0428-2" + music};
     QTest::newRow("QFX, decimal comma, no whole digits")
         << "checking.qfx"
         << QStringList{"1|20260519-CHK-0042|121000358|000123456789|2026-05-19|-6250|"
@@ -94,12 +86,8 @@ void TestOfxReader::readsStatement_data()
                        "2|CC-77002||4000111122223333|2026-05-20|25000|Payment received|"};
     QTest::newRow("two accounts, one FITID in each")
         << "two-accounts.ofx"
-        << QStringList{"1|X2026-0410-1|55500011|998877|2026-04-10|-125005|Riverside "
-                       "Rentals|Rent April",
-                       "2|X2026-0428-2|55500011|998877|2026-04-28|-99|Music Box "
-                       "Monthly|",
-                       "3|X2026-0410-1|55500011|998878|2026-04-15|-2000|Transfer to "
-                       "savings|"};
+        << QStringList{rent, "2|X2026-0428-2" + music,
+                       "3|X2026-0410-1|55500011|998878|2026-04-15|-2000|Transfer to savings|"};
 }
 
 void TestOfxReader::readsStatement()

@@ -6,6 +6,7 @@
 #include "billschedule.h"
 #include "clock.h"
 #include "connections.h"
+#include "currentsql.h"
 #include "datafile.h"
 #include "importedtransaction.h"
 #include "messagerecorder.h"
@@ -23,7 +24,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
-#include <QTableView>
 #include <QTreeWidget>
 
 namespace {
@@ -130,21 +130,12 @@ int estimatedBill(DataFile &file)
     return bills.at(3).id();
 }
 
-// The first column of the first row a query on the open data file gives.
-QVariant fileScalar(const QString &statement)
-{
-    QSqlQuery query(Connections::database(Connections::current()));
-    if (!query.exec(statement) || !query.next())
-        return QVariant();
-    return query.value(0);
-}
-
 // "amount isestimate paid" of the stored bill.
 QString storedBillState(int billId)
 {
-    return fileScalar(QString("SELECT amount || ' ' || isestimate || ' ' || paid FROM bills "
-                              "WHERE id = %1")
-                          .arg(billId))
+    return scalar(QString("SELECT amount || ' ' || isestimate || ' ' || paid FROM bills "
+                          "WHERE id = %1")
+                      .arg(billId))
         .toString();
 }
 
@@ -408,13 +399,7 @@ void TestPaymentDialogs::calendarSetsTheDateAndKeepsTheTime()
     BillPaymentDialog dialog(&m_file);
     dialog.loadPayment(paymentId);
     dialog.show();
-    ModalAnswerer nextDay([](QWidget *calendar) {
-        auto *view = calendar->findChild<QTableView *>("qt_calendar_calendarview");
-        view->setFocus();
-        QTest::keyClick(view, Qt::Key_Right);
-        if (calendar->isVisible())
-            calendar->close();
-    });
+    ModalAnswerer nextDay(nextDayInCalendar());
     click(&dialog, "calendarPushButton");
     QVERIFY(nextDay.wasAnswered());
     QCOMPARE(dialog.findChild<QDateTimeEdit *>("paymentDateTimeEdit")->dateTime(),
@@ -444,11 +429,11 @@ void TestPaymentDialogs::paymentOnSeriesBillLeavesItPaidAndUnique()
     click(&dialog, "okButton");
 
     // The flag that takes the bill out of its series must not undo what the payment changed.
-    QCOMPARE(m_db->scalar(QString("SELECT paid FROM bills WHERE id = %1").arg(billId)).toInt(), 1);
-    QCOMPARE(m_db->scalar(QString("SELECT paiddate FROM bills WHERE id = %1").arg(billId)).toDate(),
-             now.date());
-    QCOMPARE(m_db->scalar(QString("SELECT isunique FROM bills WHERE id = %1").arg(billId)).toInt(),
-             1);
+    QCOMPARE(m_db->scalar(QString("SELECT paid || date(paiddate) || isunique FROM bills WHERE id "
+                                  "= %1")
+                              .arg(billId))
+                 .toString(),
+             "1" + now.date().toString(Qt::ISODate) + "1");
     QCOMPARE(m_db->scalar("SELECT SUM(isunique) + SUM(paid) FROM bills").toInt(), 2);
 }
 
@@ -673,7 +658,7 @@ void TestPaymentDialogs::estimatePaidConfirmsItsAmount()
     QVERIFY(!dialog.isVisible());
     QCOMPARE(messages.count() ? messages.last().text : QString(), asked);
     QCOMPARE(storedBillState(billId), bill);
-    QCOMPARE(fileScalar("SELECT COUNT(*) || ' ' || SUM(amount) FROM billpayment").toString(),
+    QCOMPARE(scalar("SELECT COUNT(*) || ' ' || SUM(amount) FROM billpayment").toString(),
              "1 " + QString::number(paid));
 }
 
@@ -715,7 +700,7 @@ void TestPaymentDialogs::unconfirmedEstimateStoresNothing()
     QCOMPARE(messages.count(), 1);
     QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
     QCOMPARE(storedBillState(billId), QString("70 1 0"));
-    QCOMPARE(fileScalar("SELECT COUNT(*) FROM billpayment").toInt(), 0);
+    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 0);
     if (refusal.isEmpty())
         QCOMPARE(dialog.focusWidget()->objectName(), QString("billAmountLineEdit"));
 }

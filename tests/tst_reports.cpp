@@ -434,9 +434,21 @@ QTreeWidgetItem *reportItem(QTreeWidget *list, const QString &text)
     return found.isEmpty() ? nullptr : found.first();
 }
 
-void clickItem(QTreeWidget *list, QTreeWidgetItem *item)
+// Clicks the report in the dialog's list, as a person picks one.
+void chooseReport(const ReportDialog &dialog, const QString &report)
 {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(reportItem(list, report)).center());
+}
+
+// The text pdftotext reads from a PDF, with its options before the file.
+QString pdfText(const QString &pdftotext, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(pdftotext, arguments + QStringList{"-"});
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // What a laid-out row shows: the text of each value and where it starts and ends.
@@ -649,15 +661,11 @@ void TestReports::printedRowsFitThePage()
     QVERIFY(loaded.file.loadCurrentBills());
     ReportDialog dialog(&loaded.file);
     dialog.show();
-    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
-    clickItem(list, reportItem(list, "Past Due"));
+    chooseReport(dialog, "Past Due");
     const QString path = loaded.dir.filePath("past due.pdf");
     QVERIFY(dialog.exportReport(path));
 
-    QProcess process;
-    process.start(pdftotext, {"-bbox", path, "-"});
-    QVERIFY(process.waitForFinished());
-    const QString boxes = QString::fromUtf8(process.readAllStandardOutput());
+    const QString boxes = pdfText(pdftotext, {"-bbox", path});
     const QRegularExpression page("<page width=\"([\\d.]+)\"");
     const QRegularExpression word(
         "yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)<");
@@ -715,17 +723,16 @@ void TestReports::clickingAReportReplacesThePrevious()
     ReportDialog dialog(&loaded.file);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
     auto *browser = dialog.findChild<QTextBrowser *>("reportTextBrowser");
 
-    clickItem(list, reportItem(list, "Past Due"));
+    chooseReport(dialog, "Past Due");
     QCOMPARE(dialog.reportKey(), QString("PastDue"));
     QCOMPARE(dialog.reportHtml(), ReportHtml::pastDue(loaded.file.billsById(), today));
     QVERIFY(browser->toPlainText().contains("Total Past Due:"));
     QVERIFY(browser->toPlainText().contains("Water Works"));
     QVERIFY(!browser->toPlainText().contains("March power"));
 
-    clickItem(list, reportItem(list, "Payee List"));
+    chooseReport(dialog, "Payee List");
     QCOMPARE(dialog.reportKey(), QString("PayeeList"));
     QCOMPARE(dialog.reportHtml(), ReportHtml::payeeList(loaded.file.payeesById(), today));
     QVERIFY(!browser->toPlainText().contains("Total Past Due:"));
@@ -742,15 +749,14 @@ void TestReports::scrollBarShowsOnlyForALongReport()
     ReportDialog dialog(&loaded.file);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
     auto *browser = dialog.findChild<QTextBrowser *>("reportTextBrowser");
 
-    clickItem(list, reportItem(list, "Past Due"));
+    chooseReport(dialog, "Past Due");
     QVERIFY(browser->toPlainText().contains("overdue 299"));
     QCOMPARE(browser->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     QTRY_VERIFY(browser->verticalScrollBar()->isVisible());
 
-    clickItem(list, reportItem(list, "Current Month Bills Due"));
+    chooseReport(dialog, "Current Month Bills Due");
     QVERIFY(browser->toPlainText().contains("March power"));
     QCOMPARE(browser->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     QTRY_VERIFY(!browser->verticalScrollBar()->isVisible());
@@ -762,8 +768,7 @@ void TestReports::printsReportToPdf()
     ReportDialog dialog(&loaded.file);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
-    clickItem(list, reportItem(list, "Current Month"));
+    chooseReport(dialog, "Current Month");
     QCOMPARE(dialog.reportKey(), QString("CurrentMonth"));
 
     QTemporaryDir dir;
@@ -811,10 +816,9 @@ void TestReports::exportWritesTheShownReport()
     ReportDialog dialog(&loaded.file);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
     auto *exportButton = dialog.findChild<QPushButton *>("exportPushButton");
     QVERIFY(!exportButton->isEnabled());
-    clickItem(list, reportItem(list, report));
+    chooseReport(dialog, report);
     QVERIFY(exportButton->isEnabled());
 
     MessageRecorder messages;
@@ -830,10 +834,7 @@ void TestReports::exportWritesTheShownReport()
     QCOMPARE(messages.count(), 0);
     QString text = QString::fromUtf8(fileBytes(path));
     if (pdf) {
-        QProcess process;
-        process.start(pdftotext, {path, "-"});
-        QVERIFY(process.waitForFinished());
-        text = QString::fromUtf8(process.readAllStandardOutput());
+        text = pdfText(pdftotext, {path});
         QVERIFY(text.contains(report));
     }
     QVERIFY2(text.contains(expected), qPrintable(text));
@@ -845,8 +846,7 @@ void TestReports::printButtonAsksForAPrinter()
     auto *printButton = dialog.findChild<QPushButton *>("printPushButton");
     QVERIFY(!printButton->isEnabled());
     dialog.show();
-    auto *list = dialog.findChild<QTreeWidget *>("reportsTreeWidget");
-    clickItem(list, reportItem(list, "Payee List"));
+    chooseReport(dialog, "Payee List");
     QVERIFY(printButton->isEnabled());
     // Both print dialogs work on the dialog's one printer, so the second starts from the
     // first one's choices.

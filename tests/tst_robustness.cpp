@@ -154,24 +154,18 @@ bool execAll(const ScratchDatabase &db, const QStringList &statements)
 bool fillFile11(const ScratchDatabase &db)
 {
     return execAll(
-        db, {"CREATE TABLE filedata(firstname TEXT, lastname TEXT, address TEXT, version TEXT)",
-             "CREATE TABLE payees(payeeid INTEGER PRIMARY KEY, payeename TEXT, accountnumber "
-             "TEXT, mailingaddress TEXT, note TEXT, deleted BOOL)",
-             "CREATE TABLE billschedule(billscheduleid INTEGER PRIMARY KEY, billscheduletype "
-             "TEXT, weeklydayofweek INTEGER, monthlydayofmonth INTEGER, rangetype TEXT, "
-             "rangestartdate DATETIME, rangeenddate DATETIME)",
-             "CREATE TABLE bills(billid INTEGER PRIMARY KEY, payeeid INTEGER, description TEXT, "
-             "amount DECIMAL, duedate DATETIME, paiddate DATETIME, billtype TEXT, billscheduleid "
-             "INTEGER, paid BOOL, note TEXT, deleted BOOL)",
-             "INSERT INTO filedata VALUES ('Ann', 'Lee', '1 Road', '1.1')",
-             "INSERT INTO payees VALUES (3, 'Power', 'A1', 'Street 1', '', 0)",
-             "INSERT INTO payees VALUES (7, 'Water', 'B2', 'Street 2', '', 0)",
-             "INSERT INTO billschedule VALUES (1, 'MONTHLY', 0, 5, 'ENDDATE', '2009-01-05', "
-             "'2009-12-05')",
-             "INSERT INTO bills VALUES (1, 3, 'power', 80, '2009-06-20', NULL, 'SINGLE', 0, 0, "
-             "'', 0)",
-             "INSERT INTO bills VALUES (2, 7, 'water', 20, '2009-06-01', '2009-06-02', "
-             "'SINGLE', 0, 1, '', 0)"});
+        db,
+        file11Layout() +
+            QStringList{
+                "INSERT INTO filedata VALUES ('Ann', 'Lee', '1 Road', '1.1')",
+                "INSERT INTO payees VALUES (3, 'Power', 'A1', 'Street 1', '', 0)",
+                "INSERT INTO payees VALUES (7, 'Water', 'B2', 'Street 2', '', 0)",
+                "INSERT INTO billschedule VALUES (1, 'MONTHLY', 0, 5, 'ENDDATE', '2009-01-05', "
+                "'2009-12-05')",
+                "INSERT INTO bills VALUES (1, 3, 'power', 80, '2009-06-20', NULL, 'SINGLE', 0, 0, "
+                "'', 0)",
+                "INSERT INTO bills VALUES (2, 7, 'water', 20, '2009-06-01', '2009-06-02', "
+                "'SINGLE', 0, 1, '', 0)"});
 }
 
 // A "1.2" file: the current layout with an older version in its header.

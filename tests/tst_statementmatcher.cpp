@@ -4,7 +4,7 @@
 #include "statementmatcher.h"
 #include "testmain.h"
 
-#include <QSet>
+#include <QMap>
 
 namespace {
 QStringList items(const QString &text)
@@ -22,19 +22,24 @@ qint64 centsOf(const QString &amount)
     return cents;
 }
 
-// "date|amount|name|memo", the memo optional; positions count from 1.
+// "date|amount|name|memo", the memo optional.
+StatementTransaction transactionOf(const QStringList &f)
+{
+    StatementTransaction t;
+    t.date = QDate::fromString(f.at(0), Qt::ISODate);
+    t.cents = centsOf(f.at(1));
+    t.name = f.at(2);
+    t.memo = f.value(3);
+    return t;
+}
+
+// Positions count from 1.
 QList<StatementTransaction> transactionsOf(const QStringList &rows)
 {
     QList<StatementTransaction> transactions;
     for (const QString &row : rows) {
-        const QStringList f = row.split(QLatin1Char('|'));
-        StatementTransaction t;
-        t.position = int(transactions.size()) + 1;
-        t.date = QDate::fromString(f.at(0), Qt::ISODate);
-        t.cents = centsOf(f.at(1));
-        t.name = f.at(2);
-        t.memo = f.value(3);
-        transactions.append(t);
+        transactions.append(transactionOf(row.split(QLatin1Char('|'))));
+        transactions.last().position = int(transactions.size());
     }
     return transactions;
 }
@@ -99,56 +104,30 @@ QString described(const QList<TransactionMatch> &matches)
     return items.join(QLatin1Char(';'));
 }
 
-// "statement|mapping|fitid|bank|account|date|amount|name|memo".
-struct ImportRow
-{
-    int statement = 0;
-    QString mapping;
-    StatementTransaction transaction;
-};
-
-ImportRow importRowOf(const QString &row)
-{
-    const QStringList f = row.split(QLatin1Char('|'));
-    if (f.size() != 9)
-        qFatal("bad row in test table: %s", qPrintable(row));
-    ImportRow r;
-    r.statement = f.at(0).toInt();
-    r.mapping = f.at(1);
-    r.transaction.fitId = f.at(2);
-    r.transaction.bankId = f.at(3);
-    r.transaction.accountId = f.at(4);
-    r.transaction.date = QDate::fromString(f.at(5), Qt::ISODate);
-    r.transaction.cents = centsOf(f.at(6));
-    r.transaction.name = f.at(7);
-    r.transaction.memo = f.at(8);
-    return r;
-}
-
-// The ids of the rows, each statement's rows read as one statement in their order.
+// "statement|mapping|fitid|bank|account|date|amount|name|memo": the ids of the rows, each
+// statement's rows read as one statement in their order.
 QStringList importIdsOf(const QStringList &rows)
 {
-    QList<ImportRow> parsed;
-    for (const QString &row : rows)
-        parsed.append(importRowOf(row));
-    QStringList ids(parsed.size());
-    QSet<int> statements;
-    for (const ImportRow &row : parsed)
-        statements.insert(row.statement);
-    for (const int statement : statements) {
+    QMap<int, QList<int>> statements;
+    for (int i = 0; i < rows.size(); ++i)
+        statements[rows.at(i).section(QLatin1Char('|'), 0, 0).toInt()].append(i);
+    QStringList ids(rows.size());
+    for (const QList<int> &at : std::as_const(statements)) {
         QList<StatementTransaction> transactions;
-        QList<int> at;
         QString mapping;
-        for (int i = 0; i < parsed.size(); ++i) {
-            if (parsed.at(i).statement != statement)
-                continue;
-            transactions.append(parsed.at(i).transaction);
-            mapping = parsed.at(i).mapping;
-            at.append(i);
+        for (const int i : at) {
+            const QStringList f = rows.at(i).split(QLatin1Char('|'));
+            if (f.size() != 9)
+                qFatal("bad row in test table: %s", qPrintable(rows.at(i)));
+            mapping = f.at(1);
+            transactions.append(transactionOf(f.mid(5)));
+            transactions.last().fitId = f.at(2);
+            transactions.last().bankId = f.at(3);
+            transactions.last().accountId = f.at(4);
         }
         const QStringList statementIds = StatementMatcher::importIds(transactions, mapping);
-        for (int i = 0; i < at.size(); ++i)
-            ids[at.at(i)] = statementIds.at(i);
+        for (int k = 0; k < at.size(); ++k)
+            ids[at.at(k)] = statementIds.at(k);
     }
     return ids;
 }

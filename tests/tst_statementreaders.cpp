@@ -31,9 +31,9 @@ QStringList described(const Statement &statement)
     return lines;
 }
 
-QifOptions qif(Order order, bool decimalComma = false)
+QVariant qif(Order order, bool decimalComma = false)
 {
-    return QifOptions{order, decimalComma};
+    return QVariant::fromValue(QifOptions{order, decimalComma});
 }
 
 CsvMapping csv(const QString &format, QChar separator, int skipRows, int amount,
@@ -54,6 +54,20 @@ CsvMapping csv(const QString &format, QChar separator, int skipRows, int amount,
     return mapping;
 }
 
+QVariant csvOf(const QString &format, QChar separator, int skipRows, int amount,
+               bool decimalComma = false)
+{
+    return QVariant::fromValue(csv(format, separator, skipRows, amount, decimalComma));
+}
+
+// A row's reader is told by what it is given.
+Statement read(const QByteArray &bytes, const QVariant &options)
+{
+    if (options.metaType() == QMetaType::fromType<QifOptions>())
+        return QifReader::read(bytes, options.value<QifOptions>());
+    return CsvStatementReader::read(bytes, options.value<CsvMapping>());
+}
+
 const QByteArray bankQif = "!Type:Bank\r\n"
                            "D1/15/2026\r\nT-84.50\r\nN1001\r\nPCity Power\r\nMJanuary\r\n"
                            "LUtilities\r\nCX\r\n^\r\n"
@@ -66,17 +80,11 @@ class TestStatementReaders : public QObject
     Q_OBJECT
 
 private slots:
-    // QIF
-    void qifStatementIsRead_data();
-    void qifStatementIsRead();
-    void damagedQifIsRefused_data();
-    void damagedQifIsRefused();
-
-    // CSV
-    void csvStatementIsRead_data();
-    void csvStatementIsRead();
-    void damagedCsvIsRefused_data();
-    void damagedCsvIsRefused();
+    // QIF and CSV
+    void statementIsRead_data();
+    void statementIsRead();
+    void damagedStatementIsRefused_data();
+    void damagedStatementIsRefused();
     void previewShowsTheRowsAsSplit_data();
     void previewShowsTheRowsAsSplit();
 
@@ -86,168 +94,158 @@ private slots:
     void unusableMappingIsNotLoaded();
 };
 
-void TestStatementReaders::qifStatementIsRead_data()
+namespace {
+void addQifRows()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QifOptions>("options");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("bank export") << bankQif << qif(Order::MonthDayYear)
-                                 << QStringList{"1 2026-01-15 -8450 City Power | January",
-                                                "2 2026-01-20 125000 Employer | "};
-    QTest::newRow("credit card, padded apostrophe years")
+    QTest::newRow("QIF: bank export") << bankQif << qif(Order::MonthDayYear)
+                                      << QStringList{"1 2026-01-15 -8450 City Power | January",
+                                                     "2 2026-01-20 125000 Employer | "};
+    QTest::newRow("QIF: credit card, padded apostrophe years")
         << QByteArray("!Type:CCard \nD 1/ 5'26\nU-19.99\nT-19.99\nPBook Shop\n^\nD12/31' 5\n"
                       "T+5\nPRefund\n^\n")
         << qif(Order::MonthDayYear)
         << QStringList{"1 2026-01-05 -1999 Book Shop | ", "2 2005-12-31 500 Refund | "};
-    QTest::newRow("decimal comma, day first")
+    QTest::newRow("QIF: decimal comma, day first")
         << QByteArray("!Type:Bank\nD15.01.2026\nT-1.234,56\nPStadtwerke\n^\nD16.01.26\n"
                       "T-12,5\nPB\xc3\xa4"
                       "ckerei\n^\nD17.1.2026\nT2 000\nPLohn\n^\n")
         << qif(Order::DayMonthYear, true)
         << QStringList{"1 2026-01-15 -123456 Stadtwerke | ", "2 2026-01-16 -1250 Bäckerei | ",
                        "3 2026-01-17 200000 Lohn | "};
-    QTest::newRow("carriage returns alone end the lines")
+    QTest::newRow("QIF: carriage returns alone end the lines")
         << QByteArray("!Type:Bank\rD1/15/2026\rT-1.00\rPOld Mac\r^\r") << qif(Order::MonthDayYear)
         << QStringList{"1 2026-01-15 -100 Old Mac | "};
-    QTest::newRow("year first, splits skipped")
+    QTest::newRow("QIF: year first, splits skipped")
         << QByteArray("!Type:Bank\nD2026-02-28\nT-60.00\nPMarket\nSFood\nEweek\n$-40.00\n"
                       "SHome\n$-20.00\n^\n")
         << qif(Order::YearMonthDay) << QStringList{"1 2026-02-28 -6000 Market | "};
-    QTest::newRow("other types skipped whole")
+    QTest::newRow("QIF: other types skipped whole")
         << QByteArray("!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\n!Clear:AutoSwitch\n"
                       "!Type:Cat\nNUtilities\nE\n^\n!Type:Invst\nD2026-02-31\nNBuy\nYACME\n"
                       "Tabc\n^\n!Type:Cash\nD3/1/2026\nT-3.20\nPKiosk\n^\n")
         << qif(Order::MonthDayYear) << QStringList{"1 2026-03-01 -320 Kiosk | "};
-    QTest::newRow("Windows-1252 text, a blank line")
+    QTest::newRow("QIF: Windows-1252 text, a blank line")
         << QByteArray("!Type:Bank\n\nD3/2/2026\nT-4.10\nPCaf\xe9 \x80 Bar\n^\n")
         << qif(Order::MonthDayYear) << QStringList{"1 2026-03-02 -410 Café € Bar | "};
 }
 
-void TestStatementReaders::qifStatementIsRead()
+void addDamagedQifRows()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QifOptions, options);
-    QFETCH(QStringList, expected);
-    const Statement statement = QifReader::read(bytes, options);
-    QVERIFY2(statement.ok, qPrintable(statement.where + ": " + statement.error));
-    QCOMPARE(described(statement), expected);
-}
-
-void TestStatementReaders::damagedQifIsRefused_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QifOptions>("options");
-    QTest::addColumn<QString>("where");
-    const QifOptions us = qif(Order::MonthDayYear);
-    QTest::newRow("amount abc") << QByteArray("!Type:Bank\nD1/15/2026\nTabc\n^\n") << us
-                                << "line 3";
-    QTest::newRow("date that does not exist")
+    const QVariant us = qif(Order::MonthDayYear);
+    QTest::newRow("QIF: amount abc")
+        << QByteArray("!Type:Bank\nD1/15/2026\nTabc\n^\n") << us << "line 3";
+    QTest::newRow("QIF: date that does not exist")
         << QByteArray("!Type:Bank\nD2026/1/2\nT1\n^\nD2026-02-31\nT-1.00\n^\n")
         << qif(Order::YearMonthDay) << "line 5";
-    QTest::newRow("year in other digits")
+    QTest::newRow("QIF: year in other digits")
         << QByteArray("!Type:Bank\nD1/15/\xd9\xa2\xd9\xa6\nT-1\n^\n") << us << "line 2";
-    QTest::newRow("truncated") << bankQif.left(bankQif.size() - 3) << us << "line 12";
-    QTest::newRow("no date") << QByteArray("!Type:Bank\nT-1.00\nPX\n^\n") << us << "line 4";
-    QTest::newRow("no amount") << QByteArray("!Type:Bank\nD1/1/2026\n^\n") << us << "line 3";
-    QTest::newRow("not text") << QByteArray("!Type:Bank\nD1/1/2026\nP\x01\n^\n") << us << "line 3";
-    QTest::newRow("not QIF") << QByteArray("\nDate,Amount\n") << us << "line 2";
-    QTest::newRow("empty") << QByteArray() << us << "line 1";
-    QTest::newRow("three decimals")
+    QTest::newRow("QIF: truncated") << bankQif.left(bankQif.size() - 3) << us << "line 12";
+    QTest::newRow("QIF: no date") << QByteArray("!Type:Bank\nT-1.00\nPX\n^\n") << us << "line 4";
+    QTest::newRow("QIF: no amount") << QByteArray("!Type:Bank\nD1/1/2026\n^\n") << us << "line 3";
+    QTest::newRow("QIF: not text")
+        << QByteArray("!Type:Bank\nD1/1/2026\nP\x01\n^\n") << us << "line 3";
+    QTest::newRow("QIF: not QIF") << QByteArray("\nDate,Amount\n") << us << "line 2";
+    QTest::newRow("QIF: empty") << QByteArray() << us << "line 1";
+    QTest::newRow("QIF: three decimals")
         << QByteArray("!Type:Bank\nD1/1/2026\nT12.345\n^\n") << us << "line 3";
-    QTest::newRow("decimal comma read as grouping")
+    QTest::newRow("QIF: decimal comma read as grouping")
         << QByteArray("!Type:Bank\nD1/1/2026\nT-12,50\n^\n") << us << "line 3";
-    QTest::newRow("two amounts differ")
+    QTest::newRow("QIF: two amounts differ")
         << QByteArray("!Type:Bank\nD1/1/2026\nT-1.00\nU-2.00\n^\n") << us << "line 5";
-    QTest::newRow("section inside a transaction")
+    QTest::newRow("QIF: section inside a transaction")
         << QByteArray("!Type:Bank\nD1/1/2026\n!Type:Bank\nT1\n^\n") << us << "line 3";
-    QTest::newRow("second date") << QByteArray("!Type:Bank\nD1/1/2026\nD1/2/2026\nT1\n^\n") << us
-                                 << "line 3";
+    QTest::newRow("QIF: second date")
+        << QByteArray("!Type:Bank\nD1/1/2026\nD1/2/2026\nT1\n^\n") << us << "line 3";
 }
 
-void TestStatementReaders::damagedQifIsRefused()
+void addCsvRows()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QifOptions, options);
-    QFETCH(QString, where);
-    const Statement statement = QifReader::read(bytes, options);
-    QVERIFY(!statement.ok);
-    QVERIFY(statement.transactions.isEmpty());
-    QCOMPARE(statement.where, where);
-    QVERIFY(!statement.error.isEmpty());
-}
-
-void TestStatementReaders::csvStatementIsRead_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<CsvMapping>("mapping");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("bank export")
+    QTest::newRow("CSV: bank export")
         << QByteArray("Date,Name,Amount,Memo\n2026-01-15,City Power,-84.50,January\n"
                       "2026-01-20,Employer,\"1,250.00\",\n")
-        << csv("yyyy-MM-dd", ',', 1, 2)
+        << csvOf("yyyy-MM-dd", ',', 1, 2)
         << QStringList{"1 2026-01-15 -8450 City Power | January",
                        "2 2026-01-20 125000 Employer | "};
-    QTest::newRow("decimal comma, title rows")
+    QTest::newRow("CSV: decimal comma, title rows")
         << QByteArray("Konto;123\n\nDatum;Name;Betrag;Zweck\n15.01.26;Stadtwerke;-1.234,56;"
                       "Strom\n16.01.26;B\xe4"
                       "ckerei;-2,5;\n")
-        << csv("dd.MM.yy", ';', 3, 2, true)
+        << csvOf("dd.MM.yy", ';', 3, 2, true)
         << QStringList{"1 2026-01-15 -123456 Stadtwerke | Strom", "2 2026-01-16 -250 Bäckerei | "};
-    QTest::newRow("debit and credit columns")
+    QTest::newRow("CSV: debit and credit columns")
         << QByteArray("01/15/2026\tCity Power\t84.50\t\n01/16/2026\tRefund\t0.00\t12.00\n"
                       "01/17/2026\tFee\t-1.00\t\n")
-        << csv("MM/dd/yyyy", '\t', 0, -1)
+        << csvOf("MM/dd/yyyy", '\t', 0, -1)
         << QStringList{"1 2026-01-15 -8450 City Power | ", "2 2026-01-16 1200 Refund | ",
                        "3 2026-01-17 -100 Fee | "};
-    QTest::newRow("quoted names, BOM, CRLF, empty lines at the end")
+    QTest::newRow("CSV: quoted names, BOM, CRLF, empty lines at the end")
         << QByteArray("\xef\xbb\xbf"
                       "2026-03-01,\"Smith, Jones \"\"& Co\"\"\",-10.00,\"two\r\n"
                       "lines\"\r\n\r\n2026-03-02,\"Plain\",-1,\"\"\r\n\r\n\r\n")
-        << csv("yyyy-MM-dd", ',', 0, 2)
+        << csvOf("yyyy-MM-dd", ',', 0, 2)
         << QStringList{"1 2026-03-01 -1000 Smith, Jones \"& Co\" | two\r\nlines",
                        "2 2026-03-02 -100 Plain | "};
 }
 
-void TestStatementReaders::csvStatementIsRead()
+void addDamagedCsvRows()
+{
+    const QVariant iso = csvOf("yyyy-MM-dd", ',', 1, 2);
+    const QByteArray head = "Date,Name,Amount,Memo\n2026-01-15,A,-1.00,\n";
+    QTest::newRow("CSV: amount abc") << head + "2026-01-16,B,abc,\n" << iso << "row 3";
+    QTest::newRow("CSV: date that does not exist") << head + "2026-02-31,B,-1.00,\n"
+                                                   << iso << "row 3";
+    QTest::newRow("CSV: too few columns") << head + "\n2026-01-16,B,-1.00\n" << iso << "row 4";
+    QTest::newRow("CSV: quote left open") << head + "2026-01-16,\"B,-1.00,\n" << iso << "row 3";
+    QTest::newRow("CSV: text after a closing quote") << head + "2026-01-16,\"B\"x,-1,\n"
+                                                     << iso << "row 3";
+    QTest::newRow("CSV: decimal comma read as grouping") << head + "2026-01-16,B,\"-1,50\",\n"
+                                                         << iso << "row 3";
+    QTest::newRow("CSV: not text") << head + "2026-01-16,B\x7f,-1,\n" << iso << "line 3";
+    const QVariant split = csvOf("yyyy-MM-dd", ',', 0, -1);
+    QTest::newRow("CSV: debit and credit both")
+        << QByteArray("2026-01-16,B,1.00,2.00\n") << split << "row 1";
+    QTest::newRow("CSV: neither debit nor credit")
+        << QByteArray("2026-01-16,B,,\n") << split << "row 1";
+    QTest::newRow("CSV: mapping without a date format")
+        << head << csvOf(QString(), ',', 1, 2) << "mapping \"Bank\"";
+}
+
+} // namespace
+
+void TestStatementReaders::statementIsRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QVariant>("options"); // QifOptions or a CsvMapping
+    QTest::addColumn<QStringList>("expected");
+    addQifRows();
+    addCsvRows();
+}
+
+void TestStatementReaders::statementIsRead()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(CsvMapping, mapping);
+    QFETCH(QVariant, options);
     QFETCH(QStringList, expected);
-    const Statement statement = CsvStatementReader::read(bytes, mapping);
+    const Statement statement = read(bytes, options);
     QVERIFY2(statement.ok, qPrintable(statement.where + ": " + statement.error));
     QCOMPARE(described(statement), expected);
 }
 
-void TestStatementReaders::damagedCsvIsRefused_data()
+void TestStatementReaders::damagedStatementIsRefused_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<CsvMapping>("mapping");
+    QTest::addColumn<QVariant>("options");
     QTest::addColumn<QString>("where");
-    const CsvMapping iso = csv("yyyy-MM-dd", ',', 1, 2);
-    const QByteArray head = "Date,Name,Amount,Memo\n2026-01-15,A,-1.00,\n";
-    QTest::newRow("amount abc") << head + "2026-01-16,B,abc,\n" << iso << "row 3";
-    QTest::newRow("date that does not exist") << head + "2026-02-31,B,-1.00,\n" << iso << "row 3";
-    QTest::newRow("too few columns") << head + "\n2026-01-16,B,-1.00\n" << iso << "row 4";
-    QTest::newRow("quote left open") << head + "2026-01-16,\"B,-1.00,\n" << iso << "row 3";
-    QTest::newRow("text after a closing quote") << head + "2026-01-16,\"B\"x,-1,\n"
-                                                << iso << "row 3";
-    QTest::newRow("decimal comma read as grouping") << head + "2026-01-16,B,\"-1,50\",\n"
-                                                    << iso << "row 3";
-    QTest::newRow("not text") << head + "2026-01-16,B\x7f,-1,\n" << iso << "line 3";
-    const CsvMapping split = csv("yyyy-MM-dd", ',', 0, -1);
-    QTest::newRow("debit and credit both")
-        << QByteArray("2026-01-16,B,1.00,2.00\n") << split << "row 1";
-    QTest::newRow("neither debit nor credit") << QByteArray("2026-01-16,B,,\n") << split << "row 1";
-    QTest::newRow("mapping without a date format")
-        << head << csv(QString(), ',', 1, 2) << "mapping \"Bank\"";
+    addDamagedQifRows();
+    addDamagedCsvRows();
 }
 
-void TestStatementReaders::damagedCsvIsRefused()
+void TestStatementReaders::damagedStatementIsRefused()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(CsvMapping, mapping);
+    QFETCH(QVariant, options);
     QFETCH(QString, where);
-    const Statement statement = CsvStatementReader::read(bytes, mapping);
+    const Statement statement = read(bytes, options);
     QVERIFY(!statement.ok);
     QVERIFY(statement.transactions.isEmpty());
     QCOMPARE(statement.where, where);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QTableView>
 #include <QWidget>
 #include <QtTest>
 
@@ -41,4 +42,15 @@ void ModalAnswerer::poll()
     }
     if (--m_remainingPolls <= 0)
         m_timer.stop();
+}
+
+std::function<void(QWidget *)> nextDayInCalendar()
+{
+    return [](QWidget *calendar) {
+        auto *view = calendar->findChild<QTableView *>(QStringLiteral("qt_calendar_calendarview"));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Right);
+        if (calendar->isVisible())
+            calendar->close();
+    };
 }

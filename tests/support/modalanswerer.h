@@ -33,3 +33,6 @@ private:
     int m_remainingPolls;
     bool m_answered = false;
 };
+
+// Answers a calendar window by moving its choice to the next day with the arrow key.
+std::function<void(QWidget *)> nextDayInCalendar();
