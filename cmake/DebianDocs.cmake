@@ -14,7 +14,7 @@ endif()
 find_program(NV_GZIP gzip REQUIRED)
 set(nv_compressed_dir ${CMAKE_CURRENT_BINARY_DIR}/compressed)
 set(nv_compressed)
-foreach(nv_doc IN ITEMS nvdue.1 norvo-rava-rodozod.1 changelog)
+foreach(nv_doc IN ITEMS nvdue.1 nvimport.1 norvo-rava-rodozod.1 changelog)
     add_custom_command(
         OUTPUT ${nv_compressed_dir}/${nv_doc}.gz
         COMMAND ${CMAKE_COMMAND} -E copy ${NV_INSTALL_SOURCE_DIR}/${nv_doc} ${nv_compressed_dir}/${nv_doc}
@@ -37,7 +37,8 @@ string(REPLACE "\n" "\n " NV_LICENSE_TEXT " ${NV_LICENSE_TEXT}")
 configure_file(${NV_INSTALL_SOURCE_DIR}/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
 
 set(nv_docdir ${CMAKE_INSTALL_DATADIR}/doc/${CPACK_PACKAGE_NAME})
-install(FILES ${nv_compressed_dir}/nvdue.1.gz ${nv_compressed_dir}/norvo-rava-rodozod.1.gz
+install(FILES ${nv_compressed_dir}/nvdue.1.gz ${nv_compressed_dir}/nvimport.1.gz
+              ${nv_compressed_dir}/norvo-rava-rodozod.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${nv_compressed_dir}/changelog.gz ${CMAKE_CURRENT_BINARY_DIR}/copyright
         DESTINATION ${nv_docdir})

@@ -34,6 +34,20 @@ void showInvalidFile()
                         DataFile::invalidFileText());
 }
 
+// An older file that only the window's open upgrades. A tool without a window cannot ask, so
+// it names the program that can.
+void showOlderRefused(const QString &version, bool readOnly)
+{
+    MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
+                        QStringLiteral("The file version (") + version +
+                            QStringLiteral(") is older than the current file version (") +
+                            currentVersion() + QStringLiteral(").\n") +
+                            (readOnly ? QStringLiteral("It cannot be read before Norvo Rava "
+                                                       "Rodozod has upgraded it.")
+                                      : QStringLiteral("Open it once in Norvo Rava Rodozod, "
+                                                       "which upgrades it, and try again.")));
+}
+
 // A file that cannot be opened or created at all, with the system's reason; without it New
 // or Open would simply do nothing.
 void showCannotUse(const QString &what, const QString &path, const QString &reason = QString())
@@ -179,6 +193,16 @@ bool DataFile::openReadOnly(const QString &path)
     return open(path, Access::ReadOnly, false);
 }
 
+bool DataFile::openCurrent(const QString &path, bool readOnly)
+{
+    return open(path, readOnly ? Access::CurrentReadOnly : Access::CurrentReadWrite, false);
+}
+
+bool DataFile::readsOnly(Access access)
+{
+    return access == Access::ReadOnly || access == Access::CurrentReadOnly;
+}
+
 // What was loaded from the open file stays until another file has been opened: after a
 // refused open the previous file is open again and the window still lists its records.
 bool DataFile::open(const QString &path, Access access, bool reopening)
@@ -194,7 +218,7 @@ bool DataFile::open(const QString &path, Access access, bool reopening)
         opened = openExisting(fullPath, access);
     else if (reopening) // a file that vanished meanwhile is not created afresh in its place
         opened = false;
-    else if (access == Access::ReadOnly)
+    else if (access != Access::ReadWrite)
         showCannotUse(QStringLiteral("The file could not be opened:"), fullPath,
                       QStringLiteral("There is no such file."));
     else
@@ -205,7 +229,7 @@ bool DataFile::open(const QString &path, Access access, bool reopening)
         clearCollections();
     m_path = fullPath;
     m_version = FileData::readVersion();
-    m_readOnly = access == Access::ReadOnly;
+    m_readOnly = readsOnly(access);
     return true;
 }
 
@@ -228,7 +252,7 @@ bool DataFile::openNew(const QString &path)
 bool DataFile::openExisting(const QString &path, Access access)
 {
     RecordSql::setLastErrorText(QString());
-    if (!Connections::open(Connections::current(), path, access == Access::ReadOnly)) {
+    if (!Connections::open(Connections::current(), path, readsOnly(access))) {
         showCannotUse(QStringLiteral("The file could not be opened:"), path);
         return false;
     }
@@ -280,13 +304,8 @@ bool DataFile::checkVersion(const QString &version, Access access)
         showInvalidFile();
         return false;
     }
-    if (access == Access::ReadOnly) {
-        MessageHelper::show(MessageIcon::Critical, MessageHelper::fileErrorTitle(),
-                            QStringLiteral("The file version (") + version +
-                                QStringLiteral(") is older than the current file version (") +
-                                currentVersion() +
-                                QStringLiteral(").\nIt cannot be read before Norvo Rava Rodozod "
-                                               "has upgraded it."));
+    if (access != Access::ReadWrite) {
+        showOlderRefused(version, access == Access::ReadOnly);
         return false;
     }
     // A file the upgrade could carry over but for such ids or tables is refused before the

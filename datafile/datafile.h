@@ -43,6 +43,10 @@ public:
     // of the current version and of the older layouts that read as they are (see readsAsIs)
     // are opened unchanged; older ones are refused rather than upgraded.
     bool openReadOnly(const QString &path);
+    // Opens an existing file of the current version, as a tool without a window does: a missing
+    // file is not created, and an older one is refused (with a message that says to open it once
+    // in the program) rather than upgraded. readOnly: as openReadOnly, otherwise for writing.
+    bool openCurrent(const QString &path, bool readOnly);
     bool isReadOnly() const { return m_readOnly; }
     // The versions a read-only open takes as they stand: "1.4" (a file without estimates,
     // whose bills are all confirmed) up to the current one. A timer that reads the file keeps
@@ -203,8 +207,12 @@ private:
     enum class Access
     {
         ReadWrite,
-        ReadOnly
+        ReadOnly,
+        // Files of the current version only, never upgraded.
+        CurrentReadWrite,
+        CurrentReadOnly,
     };
+    static bool readsOnly(Access access);
 
     bool open(const QString &path, Access access, bool reopening);
     bool openNew(const QString &path);

@@ -111,26 +111,6 @@ QStringList eventLines(const Bill &bill, const QString &uid, const QString &stam
                                QStringLiteral("END:VEVENT")};
 }
 
-// QJsonDocument escapes the controls below a space but writes DEL and the C1 controls (U+0080
-// to U+009F, which some terminals obey) as they are. As \u escapes they read back the same.
-QByteArray escapedControls(const QByteArray &json)
-{
-    QByteArray escaped;
-    escaped.reserve(json.size());
-    for (qsizetype i = 0; i < json.size(); ++i) {
-        const uchar byte = uchar(json.at(i));
-        const uchar next = i + 1 < json.size() ? uchar(json.at(i + 1)) : 0;
-        if (byte == 0x7f) {
-            escaped += "\\u007f";
-        } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {
-            escaped += "\\u00" + QByteArray::number(next, 16);
-            ++i;
-        } else {
-            escaped += char(byte);
-        }
-    }
-    return escaped;
-}
 } // namespace
 
 namespace DueBills {
@@ -251,7 +231,7 @@ QByteArray jsonDocument(const QList<DueBill> &bills)
             {QStringLiteral("days"), due.days},
             {QStringLiteral("estimate"), bill.isEstimate()}});
     }
-    return escapedControls(QJsonDocument(array).toJson(QJsonDocument::Indented));
+    return Formatting::escapedJsonControls(QJsonDocument(array).toJson(QJsonDocument::Indented));
 }
 
 QByteArray icsDocument(const QList<DueBill> &bills, const QString &dataFilePath,

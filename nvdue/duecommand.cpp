@@ -2,6 +2,7 @@
 
 #include "bill.h"
 #include "clock.h"
+#include "commandopen.h"
 #include "connections.h"
 #include "datafile.h"
 #include "duebills.h"
@@ -97,34 +98,6 @@ bool notify(const QList<DueBill> &due, int days)
     return false;
 }
 
-// What is wrong with a data file, in one line that names it. The data file manager says it
-// in the window's words, which are taken here and put as the command's.
-QString openProblem(DataFile &file, const QString &path)
-{
-    const QFileInfo info(path);
-    const QString name = QDir::toNativeSeparators(path);
-    if (info.isDir())
-        return name + QStringLiteral(" is a folder");
-    if (!info.exists())
-        return name + QStringLiteral(": there is no such file");
-    // Not a file (a pipe, a device): SQLite could wait on it for ever.
-    if (!info.isFile())
-        return name + QStringLiteral(": not a data file of this program");
-    QStringList said;
-    MessageHelper::setPresenter([&said](const MessageRequest &request, QObject *) {
-        said.append(request.text);
-        return request.escapeButton;
-    });
-    const bool opened = file.openReadOnly(path);
-    MessageHelper::setPresenter({});
-    if (opened)
-        return QString();
-    const QString reason = said.value(0);
-    if (reason == DataFile::invalidFileText())
-        return name + QStringLiteral(": not a data file of this program");
-    return name + QStringLiteral(": ") + reason;
-}
-
 QByteArray document(const QString &format, const QList<DueBill> &bills, const QString &path)
 {
     if (format == QLatin1String("csv"))
@@ -148,7 +121,7 @@ int runDueCommand(const DueOptions &options)
     if (path.isEmpty())
         return FileUnreadable;
     DataFile file(nullptr);
-    const QString problem = openProblem(file, path);
+    const QString problem = openForCommand(file, path, CommandAccess::ReadAsIs);
     if (!problem.isEmpty()) {
         printError(problem);
         return FileUnreadable;

@@ -1,24 +1,12 @@
 #include "activedomainobject.h"
 #include "duecommand.h"
+#include "logging.h"
 #include "systemlocation.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace {
-// A script reads stderr for the one line that says what is wrong, which is written there
-// directly. What comes through Qt's log is for developers: the program's own lines, which
-// arrive only when their categories are switched on (QT_LOGGING_RULES="norvo.*=true"), and
-// Qt's own warnings, shown too once QT_LOGGING_RULES asks for any lines at all.
-void quietLog(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    static const bool rulesGiven = qEnvironmentVariableIsSet("QT_LOGGING_RULES");
-    const bool ours = context.category && qstrncmp(context.category, "norvo.", 6) == 0;
-    if (type == QtFatalMsg || ours || rulesGiven)
-        std::fputs(qPrintable(qFormatLogMessage(type, context, message) + QLatin1Char('\n')),
-                   stderr);
-}
-
 // With --user-data the file used last comes from the store in the user's data folder, which
 // only a run without a FILE needs. False when --system names another store.
 bool useUserData(bool userData, bool systemGiven, DueOptions *options)
@@ -68,7 +56,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nvdue"));
     QCoreApplication::setApplicationVersion(currentVersion());
-    qInstallMessageHandler(quietLog);
+    installCommandLineLog();
     // No presenter: what is wrong is one line on stderr, and a question (to upgrade, say) is
     // answered no.
 

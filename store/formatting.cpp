@@ -127,4 +127,23 @@ QString shortLine(const QString &text, int width)
     return oneLine(text.left(end(width - 1))) + QChar(0x2026);
 }
 
+QByteArray escapedJsonControls(const QByteArray &json)
+{
+    QByteArray escaped;
+    escaped.reserve(json.size());
+    for (qsizetype i = 0; i < json.size(); ++i) {
+        const uchar byte = uchar(json.at(i));
+        const uchar next = i + 1 < json.size() ? uchar(json.at(i + 1)) : 0;
+        if (byte == 0x7f) {
+            escaped += "\\u007f";
+        } else if (byte == 0xc2 && next >= 0x80 && next <= 0x9f) {
+            escaped += "\\u00" + QByteArray::number(next, 16);
+            ++i;
+        } else {
+            escaped += char(byte);
+        }
+    }
+    return escaped;
+}
+
 } // namespace Formatting

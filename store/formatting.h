@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 
@@ -45,5 +46,9 @@ QString shortDate(const QDate &day);
 QString oneLine(const QString &text);
 // oneLine, cut to at most width characters, the last of them "…" when anything was cut.
 QString shortLine(const QString &text, int width);
+// UTF-8 JSON as QJsonDocument writes it, with DEL and the C1 controls (U+0080 to U+009F, which
+// some terminals obey) written as \u escapes too: QJsonDocument escapes only those below a
+// space. The escapes read back as the same text.
+QByteArray escapedJsonControls(const QByteArray &json);
 
 } // namespace Formatting

@@ -10,3 +10,9 @@
 Q_DECLARE_LOGGING_CATEGORY(lcStore)
 // norvo.upgrade: the steps of a file upgrade, its backup, and the checks of a file's schema.
 Q_DECLARE_LOGGING_CATEGORY(lcUpgrade)
+
+// A command-line tool's log. A script reads stderr for the one line that says what is wrong,
+// which the tool writes there directly. What comes through Qt's log is for developers: the
+// program's own lines, which arrive only when their categories are switched on, and Qt's own
+// warnings, shown too once QT_LOGGING_RULES asks for any lines at all.
+void installCommandLineLog();

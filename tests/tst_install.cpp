@@ -21,11 +21,11 @@ struct Run
 QStringList expectedFiles()
 {
     QStringList files{
-        "bin/norvo-rava-rodozod", "bin/nvdue", "share/applications/" + appId + ".desktop",
-        "share/metainfo/" + appId + ".metainfo.xml",
+        "bin/norvo-rava-rodozod", "bin/nvdue", "bin/nvimport",
+        "share/applications/" + appId + ".desktop", "share/metainfo/" + appId + ".metainfo.xml",
         "share/icons/hicolor/scalable/apps/" + appId + ".svg", "share/man/man1/nvdue.1.gz",
-        "share/man/man1/norvo-rava-rodozod.1.gz", "share/doc/norvo-rava-rodozod/copyright",
-        "share/doc/norvo-rava-rodozod/changelog.gz",
+        "share/man/man1/nvimport.1.gz", "share/man/man1/norvo-rava-rodozod.1.gz",
+        "share/doc/norvo-rava-rodozod/copyright", "share/doc/norvo-rava-rodozod/changelog.gz",
         "lib/systemd/user/norvo-rava-rodozod-reminder.service",
         // The name the Reminders dialog enables must be the unit installed.
         "lib/systemd/user/" + MorningReminder::timerName()};
@@ -123,7 +123,7 @@ void TestInstall::filesPassTheirValidators_data()
                                      "validate", "--no-net",
                                      installed("share/metainfo/" + appId + ".metainfo.xml")};
     // The installed pages are these, compressed; lintian reads those (packageHasNoLintianErrors).
-    for (const QString page : {"nvdue.1", "norvo-rava-rodozod.1"})
+    for (const QString page : {"nvdue.1", "nvimport.1", "norvo-rava-rodozod.1"})
         QTest::newRow(qPrintable(page))
             << "groff" << QStringList{"-ww", "-z", "-man", sourceFile("resources/install/" + page)};
 }
