@@ -126,6 +126,9 @@ DataFile::StatementPayment StatementImport::newBillPayment(const ImportLine &lin
     DataFile::StatementPayment payment = StatementImport::payment(line, 0, false);
     const StatementTransaction &t = line.transaction;
     payment.newPayeeName = nameOf(t);
+    // A line that names nobody still becomes a bill: a payee needs a name.
+    if (payment.newPayeeName.isEmpty())
+        payment.newPayeeName = QStringLiteral("Unnamed payee");
     payment.newDescription = t.memo.isEmpty() ? t.name : t.memo;
     return payment;
 }
