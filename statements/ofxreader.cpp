@@ -1,10 +1,9 @@
 #include "ofxreader.h"
 
+#include "libofxlibrary.h"
 #include "ofxtext.h"
 
 #include <QFile>
-
-#include <libofx/libofx.h>
 
 #include <cmath>
 
@@ -55,34 +54,16 @@ int onStatus(const OfxStatusData data, void *user)
     return 0;
 }
 
-// libofx prints its parser's progress and its errors to stderr, which a command-line tool's
-// caller reads as our own output. What went wrong reaches the person through the refusal.
-void silenceLibrary()
-{
-    ofx_PARSER_msg = 0;
-    ofx_DEBUG_msg = 0;
-    ofx_DEBUG1_msg = 0;
-    ofx_DEBUG2_msg = 0;
-    ofx_DEBUG3_msg = 0;
-    ofx_DEBUG4_msg = 0;
-    ofx_DEBUG5_msg = 0;
-    ofx_STATUS_msg = 0;
-    ofx_INFO_msg = 0;
-    ofx_WARNING_msg = 0;
-    ofx_ERROR_msg = 0;
-    ofx_show_position = 0;
-}
-
 // Reads the file through libofx; false when the library reports that it failed.
-bool readThroughLibrary(const QString &path, Gathered &gathered)
+bool readThroughLibrary(const LibofxLibrary &library, const QString &path, Gathered &gathered)
 {
-    silenceLibrary();
-    LibofxContextPtr context = libofx_get_new_context();
-    ofx_set_transaction_cb(context, &onTransaction, &gathered);
-    ofx_set_status_cb(context, &onStatus, &gathered);
+    library.silence();
+    LibofxContextPtr context = library.getNewContext();
+    library.setTransactionCallback(context, &onTransaction, &gathered);
+    library.setStatusCallback(context, &onStatus, &gathered);
     const QByteArray name = QFile::encodeName(path);
-    const int status = libofx_proc_file(context, name.constData(), OFX);
-    libofx_free_context(context);
+    const int status = library.processFile(context, name.constData(), OFX);
+    library.freeContext(context);
     return status == 0;
 }
 
@@ -133,8 +114,11 @@ Statement OfxReader::read(const QString &path)
     if (!text.ok())
         return refused(text.where(), text.error());
 
+    const LibofxLibrary *library = LibofxLibrary::get();
+    if (!library)
+        return refused(path, LibofxLibrary::error());
     Gathered gathered;
-    if (!readThroughLibrary(path, gathered))
+    if (!readThroughLibrary(*library, path, gathered))
         return refused(QStringLiteral("<OFX>"),
                        QStringLiteral("The OFX library could not read the statement."));
     if (!gathered.bankError.isEmpty())
