@@ -14,6 +14,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -28,15 +29,24 @@ const QStringList dateFormats{
     QStringLiteral("d.M.yyyy"),   QStringLiteral("M/d/yyyy"),   QStringLiteral("dd.MM.yy"),
     QStringLiteral("dd/MM/yy"),   QStringLiteral("MM/dd/yy")};
 
-// The separator the first line of the file uses most; a comma when it shows none.
+// The separator the most of the first lines use, then the one they use most often; a comma when
+// they show none. Lines rather than the first line alone: a bank's title line above the columns
+// often holds none, and a decimal comma is only in the amounts.
 QChar guessedSeparator(const QByteArray &start)
 {
-    const QByteArray firstLine = start.left(start.indexOf('\n'));
+    // The last line may be cut where the file's start was cut.
+    const qsizetype end = start.lastIndexOf('\n');
+    const QList<QByteArray> lines = (end < 0 ? start : start.left(end)).split('\n').mid(0, 10);
     QChar best = QLatin1Char(',');
-    qsizetype most = firstLine.count(',');
-    for (const char candidate : {';', '\t'}) {
-        if (firstLine.count(candidate) > most) {
-            most = firstLine.count(candidate);
+    std::pair<int, qsizetype> most{0, 0};
+    for (const char candidate : {',', ';', '\t'}) {
+        std::pair<int, qsizetype> uses{0, 0};
+        for (const QByteArray &line : lines) {
+            uses.first += line.contains(candidate) ? 1 : 0;
+            uses.second += line.count(candidate);
+        }
+        if (uses > most) {
+            most = uses;
             best = QLatin1Char(candidate);
         }
     }

@@ -63,6 +63,8 @@ private slots:
     void fieldsMakeTheMappingThatOkSaves();
     void savedNameLoadsIntoTheFields();
     void failedSaveKeepsTheDialogOpen();
+    void separatorIsGuessed_data();
+    void separatorIsGuessed();
 };
 
 // The person picks the columns by their headers; OK is offered once the mapping can be used.
@@ -154,6 +156,30 @@ void TestCsvMappingDialog::failedSaveKeepsTheDialogOpen()
     QCOMPARE(recorder.count(), 1);
     QCOMPARE(recorder.last().icon, QMessageBox::Critical);
     QVERIFY(SystemCsvMappings::names().isEmpty());
+}
+
+void TestCsvMappingDialog::separatorIsGuessed_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QString>("separator");
+    QTest::newRow("a title line above columns with decimal commas")
+        << QByteArray("Account 11223344\nDate;Name;Amount\n18.11.2026;POWER;-93,31\n"
+                      "01.12.2026;PAYROLL;2.400,00\n")
+        << ";";
+    QTest::newRow("commas inside quoted amounts")
+        << QByteArray("Date,Name,Amount\n2026-03-01,Power,\"-84,50\"\n2026-03-02,Water,-9\n")
+        << ",";
+    QTest::newRow("tabs") << QByteArray("Date\tName\tAmount\n2026-03-01\tA, B\t-1.00\n") << "\t";
+    QTest::newRow("one line, cut short") << QByteArray("Date;Name;Amount;Memo, more") << ";";
+}
+
+// A new mapping starts from the separator the file's first lines use.
+void TestCsvMappingDialog::separatorIsGuessed()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(QString, separator);
+    const CsvMappingDialog dialog(CsvMappingDialog::Purpose::Statement, start);
+    QCOMPARE(QString(dialog.mapping().separator), separator);
 }
 
 NV_TEST_MAIN(TestCsvMappingDialog)
