@@ -65,8 +65,7 @@ bool record(DataFile &file, const QList<DataFile::StatementPayment> &payments, Q
         return false;
     }
     tell(MessageIcon::Information,
-         QCoreApplication::translate("StatementImportCommand", "%n payment(s) recorded.", nullptr,
-                                     recorded),
+         recorded == 1 ? tr("1 payment recorded.") : tr("%1 payments recorded.").arg(recorded),
          parent);
     return recorded > 0;
 }

@@ -4,14 +4,22 @@
 #include "clock.h"
 #include "currentsql.h"
 #include "datafile.h"
+#include "messagerecorder.h"
+#include "modalanswerer.h"
 #include "monthlyseries.h"
+#include "norvoravarodozod.h"
 #include "payee.h"
+#include "scopedworkdir.h"
 #include "scratchdatafile.h"
 #include "statementimport.h"
 #include "statementreviewdialog.h"
 #include "testmain.h"
+#include "windowsupport.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QPushButton>
 #include <QTreeWidget>
 
 class TestStatementImport : public QObject
@@ -25,6 +33,8 @@ private slots:
     void linesAreRecordedOnce_data();
     void linesAreRecordedOnce();
     void reviewedStatementIsRecordedOnce();
+    void importStatementCommand_data();
+    void importStatementCommand();
 };
 
 void TestStatementImport::linesAreRecordedOnce_data()
@@ -149,6 +159,69 @@ void TestStatementImport::reviewedStatementIsRecordedOnce()
     QCOMPARE(statuses,
              QList<S>({S::AlreadyImported, S::AlreadyImported, S::AlreadyImported, S::Ignored}));
     QVERIFY(StatementReviewDialog(*lines, bills).chosenPayments().isEmpty());
+}
+
+void TestStatementImport::importStatementCommand_data()
+{
+    QTest::addColumn<QString>("statement"); // a sample statement, or text for notes.txt
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("paid");
+
+    QTest::newRow("a bank's statement") << "checking-1x.ofx"
+                                        << "2 payments recorded."
+                                        << "City Power Works,Bakery";
+    QTest::newRow("a statement cut short")
+        << "damaged-truncated.ofx"
+        << "The statement cannot be read (</OFX>): The statement ends before its closing </OFX>: "
+           "the file is incomplete.\n\nNothing was recorded."
+        << "";
+    QTest::newRow("another kind of file")
+        << "Pay the bakery on Friday."
+        << "notes.txt is not a statement this program reads: it reads OFX, QFX, QIF and CSV files."
+        << "";
+}
+
+// File > Import Statement as a person uses it: the statement chosen, the review confirmed with
+// the line no bill takes turned into a bill, and what the program then says.
+void TestStatementImport::importStatementCommand()
+{
+    QFETCH(QString, statement);
+    QFETCH(QString, message);
+    QFETCH(QString, paid);
+    ScopedWorkDir dir;
+    FileAnswers answers;
+    NorvoRavaRodozod window;
+    newFileInWindow(window, answers, dir.filePath("bills.nvbf"));
+    QVERIFY(addBill("City Power Works", "May", 84.20, QDate(2026, 5, 5)));
+    QString path = QString(NV_STATEMENTS_DIR "/") + statement;
+    if (!QFile::exists(path)) {
+        QFile notes(path = dir.filePath("notes.txt"));
+        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write(statement.toUtf8()) > 0);
+    }
+    answers.paths = QStringList{path};
+    MessageRecorder recorder;
+    {
+        std::unique_ptr<ModalAnswerer> review;
+        if (!paid.isEmpty())
+            review = std::make_unique<ModalAnswerer>("StatementReviewDialog", [](QWidget *dialog) {
+                auto *tree = dialog->findChild<QTreeWidget *>("linesTreeWidget");
+                qobject_cast<QComboBox *>(tree->itemWidget(tree->topLevelItem(2), 4))
+                    ->setCurrentIndex(1);
+                dialog->findChild<QDialogButtonBox *>("buttonBox")
+                    ->button(QDialogButtonBox::Ok)
+                    ->click();
+            });
+        trigger(window, "actionImport_Statement");
+    }
+    QCOMPARE(recorder.count(), 1);
+    QCOMPARE(recorder.last().text, message);
+    QCOMPARE(scalar("SELECT group_concat(payeename) FROM (SELECT p.payeename FROM bills b JOIN "
+                    "payees p ON p.id = b.payeeid WHERE b.paid = 1 ORDER BY b.id)")
+                 .toString(),
+             paid);
+    // The bills paid leave the list of unpaid ones at once.
+    if (!paid.isEmpty())
+        QCOMPARE(billList(window)->topLevelItemCount(), 0);
 }
 
 NV_TEST_MAIN(TestStatementImport)
