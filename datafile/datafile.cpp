@@ -418,6 +418,14 @@ bool DataFile::reloadPayees()
     return readPayees(&payees, &m_payeesById);
 }
 
+bool DataFile::readForecastBills(const QString &statement, bool everyBill, BillRead *read) const
+{
+    RecordLoader::PayeeSnapshots payees;
+    return readPayees(&payees, &read->listedPayees) &&
+           readBills(statement, payees, &read->billsById, &read->bills, &read->unreadable) &&
+           forecastEstimates(read->bills, everyBill);
+}
+
 // Reads the bills of the statement with three queries in all (payees, bills, payments) rather
 // than two more per bill, inside one transaction, so that they see one state of the file. The
 // one read of the payees also gives the payees the lists show.
@@ -431,20 +439,16 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     m_unreadableBillCount = 0;
 
     Transaction transaction(Connections::current());
-    RecordLoader::PayeeSnapshots payees;
-    QHash<int, PayeePtr> listedPayees;
-    QHash<int, BillPtr> billsById;
-    QList<BillPtr> bills;
-    int unreadable = 0;
-    if (!readPayees(&payees, &listedPayees) ||
-        !readBills(statement, payees, &billsById, &bills, &unreadable) ||
-        !forecastEstimates(bills, selection != BillSelection::Paid))
+    BillRead read;
+    if (!readForecastBills(statement, selection != BillSelection::Paid, &read))
         return false;
+    QHash<int, BillPtr> &billsById = read.billsById;
+    int unreadable = read.unreadable;
     // A write-back that finds the file locked or read-only fails at once rather than after a
     // wait per bill; the bills are shown as read, and a later load writes their paid states.
     const LockWaitSuspension noWaiting(Connections::current());
     QList<BillPtr> billList;
-    for (const BillPtr &bill : std::as_const(bills)) {
+    for (const BillPtr &bill : std::as_const(read.bills)) {
         // A payment whose amount cannot be read leaves the balance unknown.
         if (!bill->isReadable()) {
             ++unreadable;
@@ -460,7 +464,7 @@ bool DataFile::loadBills(const QString &statement, BillSelection selection)
     }
     m_billsById.swap(billsById);
     m_billList.swap(billList);
-    m_payeesById.swap(listedPayees);
+    m_payeesById.swap(read.listedPayees);
     m_unreadableBillCount = unreadable;
     // The bills were read; a write-back that cannot be committed does not make them unread.
     transaction.commit();

@@ -232,6 +232,18 @@ private:
     // to; unreadable counts those left out.
     static bool readBills(const QString &statement, const RecordLoader::PayeeSnapshots &payees,
                           QHash<int, BillPtr> *billsById, QList<BillPtr> *bills, int *unreadable);
+    // What one read of the bills gives: the bills with their payees, and the payees the lists
+    // show.
+    struct BillRead
+    {
+        QHash<int, PayeePtr> listedPayees;
+        QHash<int, BillPtr> billsById;
+        QList<BillPtr> bills;
+        int unreadable = 0;
+    };
+    // The bills of the statement with every payee they may name, estimates with their
+    // forecasts (see forecastEstimates for everyBill), in the caller's transaction.
+    bool readForecastBills(const QString &statement, bool everyBill, BillRead *read) const;
     // Orders readable bills by due date, then id, as SQLite orders "yyyy-MM-dd" texts.
     static void sortByDueDate(QList<BillPtr> *bills);
     // Every payee of the file as the bills' snapshots, and those the lists show.

@@ -157,18 +157,11 @@ bool DataFile::recordStatementPayments(const QList<StatementPayment> &lines, int
 std::optional<QList<DataFile::BillPtr>> DataFile::readUnpaidBills() const
 {
     Transaction transaction(Connections::current());
-    RecordLoader::PayeeSnapshots payees;
-    QHash<int, PayeePtr> listedPayees;
-    QHash<int, BillPtr> billsById;
-    QList<BillPtr> bills;
-    int unreadable = 0;
-    if (!readPayees(&payees, &listedPayees) ||
-        !readBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0"), payees, &billsById,
-                   &bills, &unreadable) ||
-        !forecastEstimates(bills, true))
+    BillRead read;
+    if (!readForecastBills(QStringLiteral("SELECT * FROM bills WHERE deleted = 0"), true, &read))
         return std::nullopt;
     QList<BillPtr> unpaid;
-    for (const BillPtr &bill : std::as_const(bills)) {
+    for (const BillPtr &bill : std::as_const(read.bills)) {
         if (!bill->isReadable())
             continue;
         // Settled in memory only: the window's next load writes the state down.
