@@ -7,10 +7,12 @@
 #include "messagehelper.h"
 #include "recordsql.h"
 #include "statementimport.h"
+#include "statementtext.h"
 #include "systemcsvmappings.h"
 #include "systemdatabase.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -51,6 +53,75 @@ QChar guessedSeparator(const QByteArray &start)
         }
     }
     return best;
+}
+
+// Whether every cell of the column, from the row on, that is not blank reads as a date.
+bool columnReadsAs(const QList<QStringList> &rows, int from, int column, const QString &format)
+{
+    for (qsizetype row = from; row < rows.size(); ++row) {
+        const QString cell = rows.at(row).value(column).trimmed();
+        if (!cell.isEmpty() && !StatementText::date(cell, format))
+            return false;
+    }
+    return true;
+}
+
+// The first row with a cell that reads as a date: the rows above it are taken for titles and
+// column names, and the cell's column and the format all its dates read in for the date's.
+void guessDates(const QList<QStringList> &rows, CsvMapping *mapping)
+{
+    for (int row = 0; row < int(rows.size()); ++row) {
+        for (int column = 0; column < int(rows.at(row).size()); ++column) {
+            const QString cell = rows.at(row).at(column).trimmed();
+            for (const QString &format : dateFormats) {
+                if (StatementText::date(cell, format) &&
+                    columnReadsAs(rows, row + 1, column, format)) {
+                    mapping->skipRows = row;
+                    mapping->dateColumn = column;
+                    mapping->dateFormat = format;
+                    return;
+                }
+            }
+        }
+    }
+}
+
+// Whether the column holds an amount on some row from the row on, and nothing else.
+bool columnHoldsAmounts(const QList<QStringList> &rows, int from, int column, bool decimalComma)
+{
+    bool any = false;
+    for (qsizetype row = from; row < rows.size(); ++row) {
+        const QString cell = rows.at(row).value(column).trimmed();
+        if (cell.isEmpty())
+            continue;
+        if (!StatementText::cents(cell, decimalComma))
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+// Below the dates, the first column of amounts is the amount's; the first two that hold words
+// are the name's and the memo's.
+void guessStatementColumns(const QList<QStringList> &rows, CsvMapping *mapping)
+{
+    const int from = mapping->skipRows;
+    if (from >= rows.size())
+        return;
+    QList<int> texts;
+    int amount = -1;
+    for (int column = 0; column < int(rows.at(from).size()); ++column) {
+        if (column == mapping->dateColumn)
+            continue;
+        if (amount < 0 && columnHoldsAmounts(rows, from, column, mapping->decimalComma))
+            amount = column;
+        else if (rows.at(from).at(column).contains(QRegularExpression(QStringLiteral("\\p{L}"))))
+            texts.append(column);
+    }
+    if (amount >= 0)
+        mapping->amountColumn = amount;
+    mapping->nameColumn = texts.value(0, mapping->nameColumn);
+    mapping->memoColumn = texts.value(1, mapping->memoColumn);
 }
 
 int widestRow(const QList<QStringList> &rows)
@@ -171,7 +242,15 @@ CsvMapping CsvMappingDialog::firstMapping() const
         mapping.paidDateColumn = 5;
     } else if (m_purpose == Purpose::Qif) {
         mapping.dateFormat = QStringLiteral("MM/dd/yyyy");
+        return mapping;
     }
+    // The rows read whole, the last one perhaps cut where the file's start was cut.
+    QList<QStringList> rows = CsvStatementReader::preview(m_start, mapping.separator, 12);
+    if (rows.size() > 1)
+        rows.removeLast();
+    guessDates(rows, &mapping);
+    if (m_purpose == Purpose::Statement)
+        guessStatementColumns(rows, &mapping);
     return mapping;
 }
 

@@ -63,8 +63,8 @@ private slots:
     void fieldsMakeTheMappingThatOkSaves();
     void savedNameLoadsIntoTheFields();
     void failedSaveKeepsTheDialogOpen();
-    void separatorIsGuessed_data();
-    void separatorIsGuessed();
+    void firstMappingIsGuessed_data();
+    void firstMappingIsGuessed();
 };
 
 // The person picks the columns by their headers; OK is offered once the mapping can be used.
@@ -85,6 +85,9 @@ void TestCsvMappingDialog::fieldsMakeTheMappingThatOkSaves()
     QVERIFY(!okButton(dialog)->isEnabled());
     chooseColumn(dialog, "debitColumnCombo", "4: Debit");
     chooseColumn(dialog, "creditColumnCombo", "5: Credit");
+    // The format guessed from the file, changed to one its dates are not written in.
+    QCOMPARE(child<QComboBox>(dialog, "dateFormatCombo")->currentText(), QString("dd.MM.yyyy"));
+    typeInto(dialog, "dateFormatCombo", "yyyy-MM-dd");
     auto *problem = child<QLabel>(dialog, "problemLabel");
     QCOMPARE(problem->text(), QString("The mapping needs a name."));
     QVERIFY(!okButton(dialog)->isEnabled());
@@ -158,28 +161,39 @@ void TestCsvMappingDialog::failedSaveKeepsTheDialogOpen()
     QVERIFY(SystemCsvMappings::names().isEmpty());
 }
 
-void TestCsvMappingDialog::separatorIsGuessed_data()
+void TestCsvMappingDialog::firstMappingIsGuessed_data()
 {
     QTest::addColumn<QByteArray>("start");
-    QTest::addColumn<QString>("separator");
+    // separator, rows to skip, date column and format, amount, name and memo columns
+    QTest::addColumn<QString>("guess");
     QTest::newRow("a title line above columns with decimal commas")
-        << QByteArray("Account 11223344\nDate;Name;Amount\n18.11.2026;POWER;-93,31\n"
-                      "01.12.2026;PAYROLL;2.400,00\n")
-        << ";";
-    QTest::newRow("commas inside quoted amounts")
-        << QByteArray("Date,Name,Amount\n2026-03-01,Power,\"-84,50\"\n2026-03-02,Water,-9\n")
-        << ",";
-    QTest::newRow("tabs") << QByteArray("Date\tName\tAmount\n2026-03-01\tA, B\t-1.00\n") << "\t";
-    QTest::newRow("one line, cut short") << QByteArray("Date;Name;Amount;Memo, more") << ";";
+        << QByteArray("Account 11223344\nDate;Name;Ref;Amount\n18.11.2026;POWER;A 1;-93,31\n"
+                      "01.12.2026;PAYROLL;Dec;2.400,00\n03.12.2026;CAFE;;-2,10\n")
+        << ";|2|0|dd.MM.yyyy|3|1|2";
+    QTest::newRow("commas inside quoted amounts, the day after the month")
+        << QByteArray("Posted,Amount,Payee\n03/01/2026,\"-1,084.50\",Power\n"
+                      "03/13/2026,-9.00,Water\n03/14/2026,-1.00,Ca")
+        << ",|1|0|MM/dd/yyyy|1|2|-1";
+    QTest::newRow("tabs, no dates")
+        << QByteArray("Date\tName\tAmount\nsoon\tA, B\t-1.00\n") << "\t|1|0|yyyy-MM-dd|2|1|-1";
+    QTest::newRow("one line, cut short")
+        << QByteArray("Date;Name;Amount;Memo, more") << ";|1|0|yyyy-MM-dd|2|1|-1";
 }
 
-// A new mapping starts from the separator the file's first lines use.
-void TestCsvMappingDialog::separatorIsGuessed()
+// A new mapping starts from what the file's first lines show.
+void TestCsvMappingDialog::firstMappingIsGuessed()
 {
     QFETCH(QByteArray, start);
-    QFETCH(QString, separator);
-    const CsvMappingDialog dialog(CsvMappingDialog::Purpose::Statement, start);
-    QCOMPARE(QString(dialog.mapping().separator), separator);
+    QFETCH(QString, guess);
+    const CsvMapping m = CsvMappingDialog(CsvMappingDialog::Purpose::Statement, start).mapping();
+    const QStringList made{m.separator,
+                           QString::number(m.skipRows),
+                           QString::number(m.dateColumn),
+                           m.dateFormat,
+                           QString::number(m.amountColumn),
+                           QString::number(m.nameColumn),
+                           QString::number(m.memoColumn)};
+    QCOMPARE(made.join('|'), guess);
 }
 
 NV_TEST_MAIN(TestCsvMappingDialog)
