@@ -267,6 +267,7 @@ void CsvMappingDialog::setMapping(const CsvMapping &mapping)
         m_ui->separatorCombo->setCurrentIndex(std::max(separator, 0));
         m_ui->skipRowsSpin->setValue(mapping.skipRows);
         m_ui->decimalCommaCheck->setChecked(mapping.decimalComma);
+        m_setDateFormat = mapping.dateFormat;
         if (m_purpose == Purpose::Qif) {
             const auto order = StatementImport::qifOptions(mapping).order;
             for (int index = 0; index < m_ui->dateFormatCombo->count(); ++index) {
@@ -279,8 +280,9 @@ void CsvMappingDialog::setMapping(const CsvMapping &mapping)
             m_ui->dateFormatCombo->setEditText(mapping.dateFormat);
         }
     }
+    // The spin box holds the rows to skip within its range, whatever the mapping says.
     m_rows = CsvStatementReader::preview(m_start, mapping.separator,
-                                         std::max(mapping.skipRows, 0) + previewRows);
+                                         m_ui->skipRowsSpin->value() + previewRows);
     fillPreviewTable();
     fillColumnCombos(mapping);
     updateState();
@@ -289,7 +291,9 @@ void CsvMappingDialog::setMapping(const CsvMapping &mapping)
 CsvMapping CsvMappingDialog::mapping() const
 {
     CsvMapping mapping;
-    mapping.name = m_ui->nameCombo->currentText().trimmed();
+    // As the store compares names, so that a statement's lines are known under one name.
+    mapping.name =
+        m_ui->nameCombo->currentText().trimmed().normalized(QString::NormalizationForm_C);
     const QString separator = m_ui->separatorCombo->currentData().toString();
     mapping.separator = separator.isEmpty() ? QLatin1Char(',') : separator.at(0);
     mapping.skipRows = m_ui->skipRowsSpin->value();
@@ -298,6 +302,18 @@ CsvMapping CsvMappingDialog::mapping() const
             field.combo->count() > 0 ? field.combo->currentData().toInt() : -1;
     mapping.dateFormat = m_purpose == Purpose::Qif ? m_ui->dateFormatCombo->currentData().toString()
                                                    : m_ui->dateFormatCombo->currentText().trimmed();
+    // A QIF file asks only for the order of day, month and year: a saved mapping of a bank's CSV
+    // keeps its own format when the order stays, so that its CSV statements still read.
+    if (m_purpose == Purpose::Qif) {
+        CsvMapping saved;
+        saved.dateFormat = m_setDateFormat;
+        if (StatementImport::qifOptions(saved).order ==
+                StatementImport::qifOptions(mapping).order &&
+            m_setDateFormat.contains(QLatin1Char('d')) &&
+            m_setDateFormat.contains(QLatin1Char('M')) &&
+            m_setDateFormat.contains(QLatin1Char('y')))
+            mapping.dateFormat = m_setDateFormat;
+    }
     mapping.decimalComma = m_ui->decimalCommaCheck->isChecked();
     return mapping;
 }

@@ -76,4 +76,6 @@ private:
     QByteArray m_start;
     // The first rows of the file as the chosen separator splits them.
     QList<QStringList> m_rows;
+    // The date format of the mapping last set, kept by a QIF mapping that does not change it.
+    QString m_setDateFormat;
 };

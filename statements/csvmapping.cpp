@@ -41,6 +41,8 @@ QString CsvMapping::problem() const
         return QStringLiteral("The date format needs a year, a month and a day.");
     if (skipRows < 0)
         return QStringLiteral("The rows to skip cannot be fewer than none.");
+    if (skipRows > 999)
+        return QStringLiteral("At most 999 rows can be skipped.");
     if (separator != QLatin1Char(',') && separator != QLatin1Char(';') &&
         separator != QLatin1Char('\t'))
         return QStringLiteral("The separator must be a comma, a semicolon or a tab.");

@@ -45,6 +45,9 @@ CsvTable CsvTable::parse(const QString &text, QChar separator)
         if (at < text.size())
             at = skipLineEnd(text, at);
     }
+    // A last row that ends in a separator, with no line end after it.
+    if (!row.isEmpty())
+        table.rows.append(row);
     return table;
 }
 

@@ -334,7 +334,22 @@ QStringList StatementMatcher::importIds(const QList<StatementTransaction> &trans
     const QList<int> indexes = duplicateIndexes(transactions);
     QStringList ids;
     ids.reserve(transactions.size());
-    for (qsizetype i = 0; i < transactions.size(); ++i)
-        ids.append(importId(transactions.at(i), mappingName, indexes.at(i)));
+    // Some banks give one FITID to several lines of an account (even "0" to all of them); the
+    // second and later lines of one id are told apart by their place among them, so that each
+    // is recorded, and the same statement read again gives the same ids. "/" is kept out of
+    // every part, so the place cannot be mistaken for a part.
+    QHash<QString, int> repeats;
+    for (qsizetype i = 0; i < transactions.size(); ++i) {
+        const QString id = importId(transactions.at(i), mappingName, indexes.at(i));
+        const int repeat = repeats[id]++;
+        if (repeat == 0) {
+            ids.append(id);
+            continue;
+        }
+        const QString numbered = id + QLatin1Char('/') + QString::number(repeat);
+        ids.append(numbered.size() <= longestImportId
+                       ? numbered
+                       : QStringLiteral("ofx-sha256:") + sha256Hex(numbered.toUtf8()));
+    }
     return ids;
 }

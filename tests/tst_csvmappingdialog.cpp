@@ -144,6 +144,13 @@ void TestCsvMappingDialog::savedNameLoadsIntoTheFields()
     QVERIFY(dialog.mapping() == SystemCsvMappings::load("Household"));
     QVERIFY(okButton(dialog)->isEnabled());
     QCOMPARE(recorder.count(), 0);
+
+    // A bank's CSV mapping used for its QIF files keeps the way its CSV dates are written.
+    CsvMapping giro = dialog.mapping();
+    giro.dateFormat = "dd.MM.yy";
+    CsvMappingDialog qif(CsvMappingDialog::Purpose::Qif, QByteArray());
+    qif.setMapping(giro);
+    QVERIFY(qif.mapping() == giro);
 }
 
 // Without a system store to write to, the person is told and the fields stay as they are.

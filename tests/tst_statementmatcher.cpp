@@ -292,6 +292,11 @@ void addOfxIdentityRows()
     QTest::newRow("OFX: the triple alone identifies")
         << QStringList{"1||F1|B|A|2026-03-01|-1.00|x|", "2|map|F1|B|A|2026-03-02|-2.00|y|z"}
         << QList<int>{1, 1};
+    QTest::newRow("OFX: one FITID for every line of an account, read twice")
+        << QStringList{"1||0|B|A|2026-03-01|-1.00|x|", "1||0|B|A|2026-03-02|-2.00|y|",
+                       "1||0|B|A|2026-03-03|-3.00|z|", "2||0|B|A|2026-03-01|-1.00|x|",
+                       "2||0|B|A|2026-03-02|-2.00|y|", "2||0/1|B|A|2026-03-02|-2.00|y|"}
+        << QList<int>{1, 2, 3, 1, 2, 4};
     QTest::newRow("OFX: long FITIDs") << QStringList{"1||" + longText + "1|B|A|2026-03-01|-1.00|x|",
                                                      "1||" + longText + "2|B|A|2026-03-01|-1.00|x|",
                                                      "2||" + longText + "1|B|A|2026-03-01|-1.00|x|"}

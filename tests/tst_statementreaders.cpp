@@ -185,6 +185,10 @@ void addCsvRows()
         << csvOf("yyyy-MM-dd", ',', 0, 2)
         << QStringList{"1 2026-03-01 -1000 Smith, Jones \"& Co\" | two\r\nlines",
                        "2 2026-03-02 -100 Plain | "};
+    QTest::newRow("CSV: every line ends in a separator, the last without a line end")
+        << QByteArray("2026-03-01;City Power;-10,00;;\n2026-03-02;Water Co;-3,00;;")
+        << csvOf("yyyy-MM-dd", ';', 0, 2, true)
+        << QStringList{"1 2026-03-01 -1000 City Power | ", "2 2026-03-02 -300 Water Co | "};
 }
 
 void addDamagedCsvRows()
