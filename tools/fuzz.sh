@@ -23,9 +23,12 @@ shift || true
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNV_FUZZ=ON \
     -DNV_BUILD_TESTS=OFF >/dev/null
 # The fuzzer, its seeds, its dictionary, the largest input worth making and its own work folder.
+extra_seeds=
 case "${NV_FUZZ_TARGET:-datafile}" in
 datafile) set -- nvdatafilefuzz corpus nvbf.dict 16384 fuzz-work "$@" ;;
-statements) set -- nvstatementfuzz statements ofx.dict 8192 fuzz-work-statements "$@" ;;
+statements) set -- nvstatementfuzz statements ofx.dict 8192 fuzz-work-statements "$@"
+    # The statements the reader tests keep are seeds too.
+    extra_seeds=$root/tests/data/statements ;;
 *) echo "NV_FUZZ_TARGET is datafile or statements" >&2; exit 64 ;;
 esac
 fuzzer=$1 seeds=$2 dict=$3 max_len=$4 work=$5
@@ -42,7 +45,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Leaks of libofx's own (tests/fuzz/libofx.supp); the data file fuzzer does not load it.
 export LSAN_OPTIONS=suppressions=$root/tests/fuzz/libofx.supp
 status=0
-"$root/build-fuzz/tests/fuzz/$fuzzer" corpus "$root/tests/fuzz/$seeds" \
+"$root/build-fuzz/tests/fuzz/$fuzzer" corpus "$root/tests/fuzz/$seeds" $extra_seeds \
     -jobs=1 -workers=1 -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
     -rss_limit_mb=2048 -dict="$root/tests/fuzz/$dict" -artifact_prefix=findings/ \
     -print_final_stats=1 "$@" || status=$?
