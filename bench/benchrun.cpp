@@ -70,6 +70,12 @@ bool runAll(const QSqlDatabase &db, const QStringList &statements)
     return true;
 }
 
+// The payees' table of the current layout, which every floor copies into.
+const QString payeesTable =
+    QStringLiteral("CREATE TABLE payees2(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
+                   "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), "
+                   "deleted BOOL)");
+
 // The rows of a "1.1" file carried into tables of the current layout by SQLite alone, as the
 // upgrade leaves them: the payees under new ids, a default schedule for each old one, a "SINGLE"
 // schedule of its own for every bill, the bills under the ids of their places, and a payment of
@@ -78,9 +84,7 @@ bool runAll(const QSqlDatabase &db, const QStringList &statements)
 // from "1.2" and the look-up of each payee's new id.
 const QStringList copyStatements = {
     QStringLiteral("BEGIN"),
-    QStringLiteral("CREATE TABLE payees2(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
-                   "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), "
-                   "deleted BOOL)"),
+    payeesTable,
     QStringLiteral("CREATE TABLE billschedule2(id INTEGER NOT NULL PRIMARY KEY, scheduletype "
                    "VARCHAR(20), dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, "
                    "frequencyvalue VARCHAR(20), rangetype VARCHAR(20), rangestartdate DATETIME, "
@@ -114,9 +118,7 @@ const QStringList copyStatements = {
 // it is, with a confirmed amount, a fixed rule and no reference.
 const QStringList copyStatements14 = {
     QStringLiteral("BEGIN"),
-    QStringLiteral("CREATE TABLE payees2(id INTEGER PRIMARY KEY, payeename VARCHAR(100) NOT NULL, "
-                   "accountnumber VARCHAR(200), mailingaddress VARCHAR(400), note VARCHAR(200), "
-                   "deleted BOOL)"),
+    payeesTable,
     QStringLiteral("CREATE TABLE billschedule2(id INTEGER NOT NULL PRIMARY KEY, scheduletype "
                    "VARCHAR(20), dayofmonth INTEGER, dayofweek INTEGER, frequency INTEGER, "
                    "frequencyvalue VARCHAR(20), rangetype VARCHAR(20), rangestartdate DATETIME, "
