@@ -1,10 +1,9 @@
 #include "importedtransaction.h"
 
-#include "activedomainobject.h"
 #include "connections.h"
+#include "newtableupgrade.h"
 #include "recordsql.h"
 #include "tableupgrade.h"
-#include "upgraderunner.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -68,11 +67,8 @@ bool ImportedTransaction::createTable()
 
 QString ImportedTransaction::layoutColumns(const QString &version)
 {
-    if (version == currentVersion())
-        return QStringLiteral("importedtransactions,id,importid,paymentid,importdate");
-    if (UpgradeRunner::isKnownOlder(version))
-        return QStringLiteral("none");
-    return QString();
+    return NewTableUpgrade::layoutColumns(
+        version, QStringLiteral("importedtransactions,id,importid,paymentid,importdate"));
 }
 
 bool ImportedTransaction::layoutMatches(const QString &version)
@@ -82,12 +78,8 @@ bool ImportedTransaction::layoutMatches(const QString &version)
 
 bool ImportedTransaction::upgradePrepare(const QString &version)
 {
-    // Files of 1.0 and 1.1 come up in two passes; the second, from 1.2, creates the table.
-    if (version == QLatin1String("1.0") || version == QLatin1String("1.1"))
-        return true;
-    return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
-                                 QStringLiteral("ALTER TABLE importedtransactions RENAME TO "),
-                                 &ImportedTransaction::createTable);
+    return NewTableUpgrade::prepare(version, layoutColumns(version),
+                                    &ImportedTransaction::createTable);
 }
 
 bool ImportedTransaction::upgradeCopy(const QString &version)

@@ -1,10 +1,9 @@
 #include "payeealias.h"
 
-#include "activedomainobject.h"
 #include "connections.h"
+#include "newtableupgrade.h"
 #include "recordsql.h"
 #include "tableupgrade.h"
-#include "upgraderunner.h"
 
 #include <QSqlQuery>
 #include <QStringList>
@@ -56,11 +55,7 @@ bool PayeeAlias::createTable()
 
 QString PayeeAlias::layoutColumns(const QString &version)
 {
-    if (version == currentVersion())
-        return QStringLiteral("payeealiases,id,payeeid,alias");
-    if (UpgradeRunner::isKnownOlder(version))
-        return QStringLiteral("none");
-    return QString();
+    return NewTableUpgrade::layoutColumns(version, QStringLiteral("payeealiases,id,payeeid,alias"));
 }
 
 bool PayeeAlias::layoutMatches(const QString &version)
@@ -70,12 +65,7 @@ bool PayeeAlias::layoutMatches(const QString &version)
 
 bool PayeeAlias::upgradePrepare(const QString &version)
 {
-    // Files of 1.0 and 1.1 come up in two passes; the second, from 1.2, creates the table.
-    if (version == QLatin1String("1.0") || version == QLatin1String("1.1"))
-        return true;
-    return TableUpgrade::prepare(Connections::current(), layoutColumns(version),
-                                 QStringLiteral("ALTER TABLE payeealiases RENAME TO "),
-                                 &PayeeAlias::createTable);
+    return NewTableUpgrade::prepare(version, layoutColumns(version), &PayeeAlias::createTable);
 }
 
 bool PayeeAlias::upgradeCopy(const QString &version)
