@@ -23,15 +23,10 @@ QString tr(const char *text)
     return QCoreApplication::translate("BillImport", text);
 }
 
+// Texts here may quote the file's name and what it holds: plain text, never markup.
 void tell(MessageIcon icon, const QString &text, QWidget *parent)
 {
-    MessageRequest request;
-    request.icon = icon;
-    request.title = tr("Import Bills");
-    request.text = text;
-    // The text may quote the file's own cells.
-    request.textFormat = Qt::PlainText;
-    MessageHelper::ask(request, parent);
+    MessageHelper::show(icon, tr("Import Bills"), text, parent);
 }
 
 std::optional<QByteArray> readFile(const QString &path, QWidget *parent)

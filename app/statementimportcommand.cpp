@@ -23,15 +23,10 @@ QString title()
     return tr("Import Statement");
 }
 
+// Texts here may quote the file's name and what it holds: plain text, never markup.
 void tell(MessageIcon icon, const QString &text, QWidget *parent)
 {
-    MessageRequest request;
-    request.icon = icon;
-    request.title = title();
-    request.text = text;
-    // The text may quote the file's name and what the statement holds.
-    request.textFormat = Qt::PlainText;
-    MessageHelper::ask(request, parent);
+    MessageHelper::show(icon, title(), text, parent);
 }
 
 // The first bytes of the file, which tell its format and fill the preview of a CSV mapping.

@@ -16,7 +16,7 @@ bool openAs(DataFile &file, const QString &path, CommandAccess access)
 }
 } // namespace
 
-QString openForCommand(DataFile &file, const QString &path, CommandAccess access)
+QString notARegularFile(const QString &path, const QString &notWhat)
 {
     const QFileInfo info(path);
     const QString name = QDir::toNativeSeparators(path);
@@ -24,9 +24,18 @@ QString openForCommand(DataFile &file, const QString &path, CommandAccess access
         return name + QStringLiteral(" is a folder");
     if (!info.exists())
         return name + QStringLiteral(": there is no such file");
-    // Not a file (a pipe, a device): SQLite could wait on it for ever.
     if (!info.isFile())
-        return name + QStringLiteral(": not a data file of this program");
+        return name + QStringLiteral(": ") + notWhat;
+    return QString();
+}
+
+QString openForCommand(DataFile &file, const QString &path, CommandAccess access)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    // SQLite could wait for ever on a pipe or a device.
+    if (QString problem = notARegularFile(path, QStringLiteral("not a data file of this program"));
+        !problem.isEmpty())
+        return problem;
     QStringList said;
     MessageHelper::setPresenter([&said](const MessageRequest &request, QObject *) {
         said.append(request.text);

@@ -325,12 +325,7 @@ void CsvMappingDialog::loadSaved(const QString &name)
     QString error;
     const std::optional<CsvMapping> saved = SystemCsvMappings::load(name, &error);
     if (!saved) {
-        MessageRequest request;
-        request.icon = MessageIcon::Warning;
-        request.title = windowTitle();
-        request.text = error;
-        request.textFormat = Qt::PlainText;
-        MessageHelper::ask(request, this);
+        MessageHelper::show(MessageIcon::Warning, windowTitle(), error, this);
         return;
     }
     setMapping(*saved);

@@ -32,19 +32,6 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// A path that is no regular file is refused before it is opened: a pipe would be waited on.
-QString notAFile(const QString &path)
-{
-    const QFileInfo info(path);
-    if (info.isDir())
-        return shown(path) + QStringLiteral(" is a folder");
-    if (!info.exists())
-        return shown(path) + QStringLiteral(": there is no such file");
-    if (!info.isFile())
-        return shown(path) + QStringLiteral(": not a statement file");
-    return QString();
-}
-
 // The format the options name, or the one the statement's name or first bytes tell.
 std::optional<StatementFormat> formatOf(const ImportOptions &options, Refusal *refusal)
 {
@@ -106,7 +93,7 @@ QString statementProblem(const QString &path, const Statement &statement)
 std::optional<Statement> readStatement(const ImportOptions &options, QString *mappingName,
                                        Refusal *refusal)
 {
-    refusal->line = notAFile(options.statement);
+    refusal->line = notARegularFile(options.statement, QStringLiteral("not a statement file"));
     if (!refusal->line.isEmpty())
         return std::nullopt;
     const std::optional<StatementFormat> format = formatOf(options, refusal);
