@@ -68,7 +68,6 @@ void StatementReviewDialog::addLine(const ImportLine &line)
 {
     const StatementTransaction &t = line.transaction;
     auto *item = new QTreeWidgetItem(m_ui->linesTreeWidget);
-    m_items.append(item);
     item->setText(DateColumn, Formatting::shortDate(t.date));
     item->setText(AmountColumn, Formatting::currency(double(t.cents) / 100.0));
     item->setTextAlignment(AmountColumn, Qt::AlignRight | Qt::AlignVCenter);
@@ -93,7 +92,6 @@ void StatementReviewDialog::addLine(const ImportLine &line)
         auto *choice = new QComboBox(m_ui->linesTreeWidget);
         choice->addItems({ignoreText(), createBillText()});
         m_ui->linesTreeWidget->setItemWidget(item, ActionColumn, choice);
-        m_unmatchedChoices.insert(int(m_items.size() - 1), choice);
         break;
     }
     case TransactionMatch::Credit:
@@ -150,18 +148,22 @@ void StatementReviewDialog::showSummary()
 
 QList<DataFile::StatementPayment> StatementReviewDialog::chosenPayments() const
 {
+    // The rows stand in the order of the lines.
+    const QTreeWidget *tree = m_ui->linesTreeWidget;
     QList<DataFile::StatementPayment> payments;
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         const ImportLine &line = m_lines.at(i);
         if (line.status != ImportLine::Status::New)
             continue;
+        QTreeWidgetItem *item = tree->topLevelItem(int(i));
         const TransactionMatch::Kind kind = line.match.kind;
         if ((kind == TransactionMatch::Exact || kind == TransactionMatch::Likely) &&
-            m_items.at(i)->checkState(TickColumn) == Qt::Checked) {
+            item->checkState(TickColumn) == Qt::Checked) {
             // Confirming a likely match is the person saying the name is that payee's.
             payments.append(StatementImport::payment(line, line.match.billId,
                                                      kind == TransactionMatch::Likely));
-        } else if (const QComboBox *choice = m_unmatchedChoices.value(int(i));
+        } else if (const auto *choice =
+                       qobject_cast<const QComboBox *>(tree->itemWidget(item, ActionColumn));
                    choice && choice->currentIndex() == 1) {
             payments.append(StatementImport::newBillPayment(line));
         }

@@ -9,9 +9,6 @@
 
 #include <memory>
 
-class QComboBox;
-class QTreeWidgetItem;
-
 namespace Ui {
 class StatementReviewDialogClass;
 }
@@ -46,7 +43,4 @@ private:
     std::unique_ptr<Ui::StatementReviewDialogClass> m_ui;
     QList<ImportLine> m_lines;
     QHash<int, DataFile::BillPtr> m_bills;
-    // The row of each line, and the choice of each line no bill takes, by line index.
-    QList<QTreeWidgetItem *> m_items;
-    QHash<int, QComboBox *> m_unmatchedChoices;
 };
