@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "currentsql.h"
 #include "datafile.h"
+#include "filebytes.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
 #include "monthlyseries.h"
@@ -70,13 +71,8 @@ void TestStatementImport::linesAreRecordedOnce()
                         .arg(billId)
                         .arg(paidBefore)));
 
-    DataFile::StatementPayment line;
-    line.importId = "ofx:1/2/F-77";
-    line.reference = "F-77";
-    line.date = QDate(2026, 5, 16);
-    line.cents = cents;
-    line.billId = billId;
-    line.alias = "CITY POWER DD";
+    const DataFile::StatementPayment line{
+        "ofx:1/2/F-77", "F-77", QDate(2026, 5, 16), cents, billId, "CITY POWER DD", {}, {}};
     int recorded = -1;
     QVERIFY(data.file.recordStatementPayments({line}, &recorded));
     QCOMPARE(recorded, 1);
@@ -194,10 +190,8 @@ void TestStatementImport::importStatementCommand()
     newFileInWindow(window, answers, dir.filePath("bills.nvbf"));
     QVERIFY(addBill("City Power Works", "May", 84.20, QDate(2026, 5, 5)));
     QString path = QString(NV_STATEMENTS_DIR "/") + statement;
-    if (!QFile::exists(path)) {
-        QFile notes(path = dir.filePath("notes.txt"));
-        QVERIFY(notes.open(QIODevice::WriteOnly) && notes.write(statement.toUtf8()) > 0);
-    }
+    if (!QFile::exists(path))
+        QVERIFY(writeFileBytes(path = dir.filePath("notes.txt"), statement.toUtf8()));
     answers.paths = QStringList{path};
     MessageRecorder recorder;
     {
