@@ -131,8 +131,6 @@ void TestCsvMappingDialog::savedNameLoadsIntoTheFields()
     QCOMPARE(names->currentText(), QString("Household"));
     QCOMPARE(child<QComboBox>(dialog, "paidDateColumnCombo")->currentText(), QString("none"));
     QCOMPARE(child<QComboBox>(dialog, "dateColumnCombo")->currentText(), QString("3"));
-    QCOMPARE(child<QComboBox>(dialog, "dateFormatCombo")->currentText(), QString("dd/MM/yyyy"));
-    QCOMPARE(child<QSpinBox>(dialog, "skipRowsSpin")->value(), 0);
     QVERIFY(dialog.mapping() == SystemCsvMappings::load("Household"));
     QVERIFY(okButton(dialog)->isEnabled());
     QCOMPARE(recorder.count(), 0);
