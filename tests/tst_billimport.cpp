@@ -2,6 +2,7 @@
 #include "csvbillreader.h"
 #include "currentsql.h"
 #include "datafile.h"
+#include "filebytes.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
 #include "norvoravarodozod.h"
@@ -13,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -23,18 +23,8 @@ namespace {
 // Payee, description, due date, amount and paid date, below a row of column names.
 CsvMapping billColumns(bool decimalComma)
 {
-    CsvMapping mapping;
-    mapping.name = QStringLiteral("Sheet");
-    mapping.nameColumn = 0;
-    mapping.memoColumn = 1;
-    mapping.dateColumn = 2;
-    mapping.amountColumn = 3;
-    mapping.paidDateColumn = 4;
-    mapping.skipRows = 1;
-    mapping.dateFormat = QStringLiteral("yyyy-MM-dd");
-    mapping.decimalComma = decimalComma;
-    mapping.separator = decimalComma ? QLatin1Char(';') : QLatin1Char(',');
-    return mapping;
+    const QChar separator = decimalComma ? QLatin1Char(';') : QLatin1Char(',');
+    return CsvMapping{"Sheet", 2, 3, -1, -1, 0, 1, 4, "yyyy-MM-dd", decimalComma, 1, separator};
 }
 
 // Each bill as payee|description|due|amount|paid|the payment's day=amount, in the order added.
@@ -73,6 +63,10 @@ void TestBillImport::rowsBecomeBills_data()
     QTest::addColumn<int>("payees");
 
     const QByteArray header = "Payee,What,Due,Amount,Paid\n";
+    // A file refused at a row stores nothing beside the payee there before.
+    const auto refused = [&header](const char *name, const char *rows, const char *where) {
+        QTest::newRow(name) << header + rows << false << QString(where) << QString() << 1;
+    };
     QTest::newRow("paid and unpaid, payees by name")
         << header + "city power,March,2026-03-15,84.50,2026-03-14\n"
                     "Water Works,Q1,2026-03-31,120.00,\n"
@@ -82,24 +76,15 @@ void TestBillImport::rowsBecomeBills_data()
         << "City Power|March|2026-03-15|84.5|1|2026-03-14=84.5;"
            "Water Works|Q1|2026-03-31|120|0|-;Water Works|Q2|2026-06-30|121|0|-"
         << 2;
-    QTest::newRow("decimal comma") << QByteArray("Payee;What;Due;Amount;Paid\n"
-                                                 "Gas Co;Winter;2026-01-10;1.234,56;\r\n")
-                                   << true << ""
-                                   << "Gas Co|Winter|2026-01-10|1234.56|0|-" << 2;
-    QTest::newRow("amount not a number")
-        << header + "Gas Co,Winter,2026-01-10,12.00,\nPhone,March,2026-03-02,abc,\n"
-        << false << "row 3"
-        << "" << 1;
-    QTest::newRow("due date that does not exist") << header + "Gas Co,Winter,2026-02-31,12.00,\n"
-                                                  << false << "row 2"
-                                                  << "" << 1;
-    QTest::newRow("paid date that is not a date")
-        << header + "Gas Co,Winter,2026-02-01,12.00,paid\n"
-        << false << "row 2"
-        << "" << 1;
-    QTest::newRow("zero amount") << header + "\nGas Co,Winter,2026-02-01,0.00,\n"
-                                 << false << "row 3"
-                                 << "" << 1;
+    QTest::newRow("decimal comma")
+        << QByteArray("Payee;What;Due;Amount;Paid\nGas Co;Winter;2026-01-10;1.234,56;\r\n") << true
+        << ""
+        << "Gas Co|Winter|2026-01-10|1234.56|0|-" << 2;
+    refused("amount not a number", "Gas Co,Winter,2026-01-10,12.00,\nPhone,March,2026-03-02,abc,\n",
+            "row 3");
+    refused("due date that does not exist", "Gas Co,Winter,2026-02-31,12.00,\n", "row 2");
+    refused("paid date that is not a date", "Gas Co,Winter,2026-02-01,12.00,paid\n", "row 2");
+    refused("zero amount", "\nGas Co,Winter,2026-02-01,0.00,\n", "row 3");
 }
 
 // What the rows of a spreadsheet become in the file; a file refused at a row adds nothing.
@@ -147,13 +132,11 @@ void TestBillImport::importBillsCommandAddsTheFile()
     FileAnswers answers;
     NorvoRavaRodozod window;
     newFileInWindow(window, answers, dir.filePath("bills.nvbf"));
-    QFile sheet(dir.filePath("bills.csv"));
-    QVERIFY(sheet.open(QIODevice::WriteOnly));
-    sheet.write("Payee,Description,Due Date,Amount,Balance,Paid Date\n"
-                "City Power,March,2026-03-15,84.50,84.50,\n"
-                "Rent,March,2026-03-01,900.00,0.00,2026-02-28\n");
-    sheet.close();
-    answers.paths = QStringList{sheet.fileName()};
+    const QString sheet = dir.filePath("bills.csv");
+    QVERIFY(writeFileBytes(sheet, "Payee,Description,Due Date,Amount,Balance,Paid Date\n"
+                                  "City Power,March,2026-03-15,84.50,84.50,\n"
+                                  "Rent,March,2026-03-01,900.00,0.00,2026-02-28\n"));
+    answers.paths = QStringList{sheet};
     MessageRecorder recorder;
     {
         ModalAnswerer answerer("CsvMappingDialog", [](QWidget *dialog) {

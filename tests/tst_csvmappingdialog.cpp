@@ -98,17 +98,9 @@ void TestCsvMappingDialog::fieldsMakeTheMappingThatOkSaves()
     typeInto(dialog, "dateFormatCombo", "dd.MM.yyyy");
     QVERIFY(problem->isHidden());
 
-    CsvMapping expected;
-    expected.name = "Giro";
-    expected.separator = ';';
-    expected.decimalComma = true;
-    expected.skipRows = 2;
-    expected.dateColumn = 0;
-    expected.nameColumn = 1;
-    expected.memoColumn = 2;
-    expected.debitColumn = 3;
-    expected.creditColumn = 4;
-    expected.dateFormat = "dd.MM.yyyy";
+    // name, date, amount, debit, credit, name, memo and paid date columns, date format,
+    // decimal comma, rows to skip, separator
+    const CsvMapping expected{"Giro", 0, -1, 3, 4, 1, 2, -1, "dd.MM.yyyy", true, 2, ';'};
     QVERIFY(dialog.mapping() == expected);
     QTest::mouseClick(okButton(dialog), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -139,8 +131,6 @@ void TestCsvMappingDialog::savedNameLoadsIntoTheFields()
     QCOMPARE(names->currentText(), QString("Household"));
     QCOMPARE(child<QComboBox>(dialog, "paidDateColumnCombo")->currentText(), QString("none"));
     QCOMPARE(child<QComboBox>(dialog, "dateColumnCombo")->currentText(), QString("3"));
-    QCOMPARE(child<QComboBox>(dialog, "dateFormatCombo")->currentText(), QString("dd/MM/yyyy"));
-    QCOMPARE(child<QSpinBox>(dialog, "skipRowsSpin")->value(), 0);
     QVERIFY(dialog.mapping() == SystemCsvMappings::load("Household"));
     QVERIFY(okButton(dialog)->isEnabled());
     QCOMPARE(recorder.count(), 0);
@@ -193,14 +183,15 @@ void TestCsvMappingDialog::firstMappingIsGuessed()
     QFETCH(QByteArray, start);
     QFETCH(QString, guess);
     const CsvMapping m = CsvMappingDialog(CsvMappingDialog::Purpose::Statement, start).mapping();
-    const QStringList made{m.separator,
-                           QString::number(m.skipRows),
-                           QString::number(m.dateColumn),
-                           m.dateFormat,
-                           QString::number(m.amountColumn),
-                           QString::number(m.nameColumn),
-                           QString::number(m.memoColumn)};
-    QCOMPARE(made.join('|'), guess);
+    const QString made = QString("%1|%2|%3|%4|%5|%6|%7")
+                             .arg(m.separator)
+                             .arg(m.skipRows)
+                             .arg(m.dateColumn)
+                             .arg(m.dateFormat)
+                             .arg(m.amountColumn)
+                             .arg(m.nameColumn)
+                             .arg(m.memoColumn);
+    QCOMPARE(made, guess);
 }
 
 NV_TEST_MAIN(TestCsvMappingDialog)

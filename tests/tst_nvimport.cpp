@@ -50,12 +50,10 @@ QStringList listed(const QByteArray &json)
     QStringList found;
     for (const QJsonValue &line : QJsonDocument::fromJson(json).array()) {
         const QJsonValue match = line["match"];
-        found.append(QStringList{
-            line["date"].toString(), QString::number(line["amount"].toDouble()),
-            line["status"].toString(),
-            match.isNull() ? QString("-")
-                           : match["kind"].toString() + QString::number(match["bill"].toInt())}
-                         .join(' '));
+        const QString bill = match["kind"].toString() + QString::number(match["bill"].toInt());
+        found.append(QString("%1 %2 %3 %4")
+                         .arg(line["date"].toString(), QString::number(line["amount"].toDouble()),
+                              line["status"].toString(), match.isNull() ? "-" : bill));
     }
     return found;
 }

@@ -36,28 +36,15 @@ QVariant qif(Order order, bool decimalComma = false)
     return QVariant::fromValue(QifOptions{order, decimalComma});
 }
 
-CsvMapping csv(const QString &format, QChar separator, int skipRows, int amount,
-               bool decimalComma = false)
-{
-    CsvMapping mapping;
-    mapping.name = QStringLiteral("Bank");
-    mapping.dateColumn = 0;
-    mapping.nameColumn = 1;
-    mapping.amountColumn = amount;
-    mapping.memoColumn = amount < 0 ? -1 : 3;
-    mapping.debitColumn = amount < 0 ? 2 : -1;
-    mapping.creditColumn = amount < 0 ? 3 : -1;
-    mapping.dateFormat = format;
-    mapping.separator = separator;
-    mapping.skipRows = skipRows;
-    mapping.decimalComma = decimalComma;
-    return mapping;
-}
-
+// Date and name in the first two columns; the amount's column, or, when amount is -1, debits
+// and credits in the third and fourth.
 QVariant csvOf(const QString &format, QChar separator, int skipRows, int amount,
                bool decimalComma = false)
 {
-    return QVariant::fromValue(csv(format, separator, skipRows, amount, decimalComma));
+    const bool split = amount < 0;
+    return QVariant::fromValue(CsvMapping{"Bank", 0, amount, split ? 2 : -1, split ? 3 : -1, 1,
+                                          split ? -1 : 3, -1, format, decimalComma, skipRows,
+                                          separator});
 }
 
 // A row's reader is told by what it is given.
@@ -282,9 +269,9 @@ void TestStatementReaders::mappingsAreRememberedByName()
 {
     ScopedWorkDir dir;
     MessageRecorder recorder;
-    CsvMapping first = csv("dd.MM.yyyy", ';', 2, 2, true);
+    CsvMapping first = csvOf("dd.MM.yyyy", ';', 2, 2, true).value<CsvMapping>();
     first.name = QStringLiteral("csvmap/Sparkasse \"Giro\"; DROP TABLE settings");
-    CsvMapping second = csv("MM/dd/yy", '\t', 0, -1);
+    CsvMapping second = csvOf("MM/dd/yy", '\t', 0, -1).value<CsvMapping>();
     second.name = QString::fromUtf8("Cre\xcc\x81"
                                     "dit");
     {
