@@ -165,10 +165,10 @@ void TestStatementImport::importStatementCommand_data()
     QTest::newRow("a bank's statement") << "checking-1x.ofx"
                                         << "2 payments recorded."
                                         << "City Power Works,Bakery";
-    QTest::newRow("a statement cut short")
-        << "damaged-truncated.ofx"
-        << "The statement cannot be read (</OFX>): The statement ends before its closing </OFX>: "
-           "the file is incomplete.\n\nNothing was recorded."
+    QTest::newRow("a bank's error in place of a statement")
+        << "damaged-bank-error.ofx"
+        << "The statement cannot be read (<STATUS>): The bank reports an error: General "
+           "error\n\nNothing was recorded."
         << "";
     QTest::newRow("another kind of file")
         << "Pay the bakery on Friday."
