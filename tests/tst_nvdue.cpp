@@ -69,8 +69,6 @@ QStringList layoutStatements(const QString &version)
 
 } // namespace
 
-Q_DECLARE_METATYPE(QList<bool>)
-
 class TestNvdue : public QObject
 {
     Q_OBJECT
@@ -320,47 +318,40 @@ void TestNvdue::buildVaryingSeries(const QString &version, const QString &rule)
 // the other series' estimate and June.
 void TestNvdue::estimatesCarryTheirForecast_data()
 {
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("file"); // the file's version and the series' amount rule
     QTest::addColumn<QStringList>("amounts");
     QTest::addColumn<QStringList>("balances");
-    QTest::addColumn<QList<bool>>("estimates");
 
-    const QList<bool> estimated{false, true, true, true};
     // The last three confirmed before May: 90, 100 and 120; the deleted 1,000 does not count.
     QTest::newRow("mean of the last 3")
-        << "1.5"
-        << "AVERAGE3" << QStringList{"120.00", "103.33", "33.00", "103.33"}
-        << QStringList{"120.00", "83.33", "33.00", "103.33"} << estimated;
+        << "1.5 AVERAGE3" << QStringList{"120.00", "103.33", "33.00", "103.33"}
+        << QStringList{"120.00", "83.33", "33.00", "103.33"};
     // All five confirmed: 451 / 5.
     QTest::newRow("mean of the last 12")
-        << "1.5"
-        << "AVERAGE12" << QStringList{"120.00", "90.20", "33.00", "90.20"}
-        << QStringList{"120.00", "70.20", "33.00", "90.20"} << estimated;
+        << "1.5 AVERAGE12" << QStringList{"120.00", "90.20", "33.00", "90.20"}
+        << QStringList{"120.00", "70.20", "33.00", "90.20"};
     // May has last May's 61; June has no June a year before and takes the mean of the last 3.
     QTest::newRow("same month last year")
-        << "1.5"
-        << "LASTYEAR" << QStringList{"120.00", "61.00", "33.00", "103.33"}
-        << QStringList{"120.00", "41.00", "33.00", "103.33"} << estimated;
-    const QList<bool> confirmed{false, false, false, false};
+        << "1.5 LASTYEAR" << QStringList{"120.00", "61.00", "33.00", "103.33"}
+        << QStringList{"120.00", "41.00", "33.00", "103.33"};
     QTest::newRow("the same each time")
-        << "1.5"
-        << "FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
-        << QStringList{"120.00", "30.00", "33.00", "50.00"} << confirmed;
+        << "1.5 FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
+        << QStringList{"120.00", "30.00", "33.00", "50.00"};
     QTest::newRow("1.4 file, read as it is")
-        << "1.4"
-        << "FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
-        << QStringList{"120.00", "30.00", "33.00", "50.00"} << confirmed;
+        << "1.4 FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
+        << QStringList{"120.00", "30.00", "33.00", "50.00"};
 }
 
 void TestNvdue::estimatesCarryTheirForecast()
 {
-    QFETCH(QString, version);
-    QFETCH(QString, rule);
+    QFETCH(QString, file);
     QFETCH(QStringList, amounts);
     QFETCH(QStringList, balances);
-    QFETCH(QList<bool>, estimates);
-    buildVaryingSeries(version, rule);
+    const QString rule = file.section(' ', 1);
+    buildVaryingSeries(file.section(' ', 0, 0), rule);
+    // Every bill listed but the confirmed April one is an estimate while the amount varies.
+    QList<bool> estimates(amounts.size(), rule != "FIXED");
+    estimates[0] = false;
     const QByteArray before = fileBytes(m_path);
     const QStringList base{m_path, "--all", "--today", today.toString(Qt::ISODate), "--format"};
 
@@ -412,30 +403,26 @@ void TestNvdue::recentFileComesFromTheSystemStore()
 
 void TestNvdue::notificationBodyCarriesNoMarkup_data()
 {
-    QTest::addColumn<QString>("payee");
-    QTest::addColumn<QString>("description");
+    QTest::addColumn<QStringList>("bill"); // payee and description
     QTest::addColumn<bool>("estimate");
     QTest::addColumn<QString>("body");
     QTest::newRow("markup and controls")
-        << "<a href=x>Pay</a> & co"
-        << "bill\x1b[2J" << false
+        << QStringList{"<a href=x>Pay</a> & co", "bill\x1b[2J"} << false
         << "&lt;a href=x&gt;Pay&lt;/a&gt; &amp; co: bill [2J, $10.00, 1 day overdue";
     // Nothing confirmed before it: its stored amount, marked.
-    QTest::newRow("estimate") << "Power Co"
-                              << "power" << true
+    QTest::newRow("estimate") << QStringList{"Power Co", "power"} << true
                               << QString::fromUtf8("Power Co: power, ≈$10.00, 1 day overdue");
 }
 
 void TestNvdue::notificationBodyCarriesNoMarkup()
 {
-    QFETCH(QString, payee);
-    QFETCH(QString, description);
+    QFETCH(QStringList, bill);
     QFETCH(bool, estimate);
     QFETCH(QString, body);
     {
         DataFile file(nullptr);
         QVERIFY(file.open(m_path));
-        const int id = addBill(payee, description, 10, today.addDays(-1));
+        const int id = addBill(bill.at(0), bill.at(1), 10, today.addDays(-1));
         QVERIFY(id > 0);
         if (estimate)
             QVERIFY(run(QString("UPDATE bills SET isestimate = 1 WHERE id = %1").arg(id)));

@@ -11,6 +11,7 @@
 #include "importedtransaction.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
+#include "monthlyseries.h"
 #include "payee.h"
 #include "scratchdatabase.h"
 #include "scratchdatafile.h"
@@ -107,24 +108,16 @@ void click(QWidget *dialog, const char *button)
 }
 
 // A monthly series estimated from its last three bills: January to March confirmed at 80.00,
-// 86.40 and 92.80, and April an estimate stored as 70.00 and forecast as their mean, 86.40.
+// 86.40 and 92.80, and April an estimate stored as 50.00 and forecast as their mean, 86.40.
 // Returns April's id, 0 on failure.
 int estimatedBill(DataFile &file)
 {
-    BillSchedule schedule;
-    schedule.setScheduleType("MONTHLY");
-    schedule.setDayOfMonth(5);
-    schedule.setRangeStartDate(QDate(2026, 1, 1));
-    schedule.setRangeEndDate(QDate(2026, 4, 30));
-    schedule.setAmountRule(BillSchedule::averageOf3);
-    Bill templateBill;
-    templateBill.setAmount(70.0);
-    if (!schedule.save() || !schedule.generateBills(templateBill))
-        return 0;
-    QList<Bill> bills = schedule.bills();
+    QList<Bill> bills = addMonthlySeries(file, "Power Co", BillSchedule::averageOf3,
+                                         QDate(2026, 1, 5), QDate(2026, 4, 30))
+                            .bills();
     const QList<double> confirmed{80.0, 86.4, 92.8};
     for (int i = 0; i < confirmed.size(); ++i) {
-        if (!file.confirmAmount(bills[i], confirmed.at(i)))
+        if (bills.size() != 4 || !file.confirmAmount(bills[i], confirmed.at(i)))
             return 0;
     }
     return bills.at(3).id();
@@ -604,42 +597,35 @@ void TestPaymentDialogs::estimatePaidConfirmsItsAmount_data()
 {
     QTest::addColumn<bool>("estimate"); // forecast at 86.40, or a bill of 100.00
     QTest::addColumn<QString>("keys");  // typed from the field with the focus at first
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("offered"); // the payment's amount then
-    QTest::addColumn<QString>("asked");   // whether it overpays, answered Yes
-    QTest::addColumn<QString>("bill");    // stored afterwards: amount, isestimate, paid
-    QTest::addColumn<double>("paid");
+    QTest::addColumn<QString>("asked"); // whether it overpays, answered Yes
+    // The field with the focus at first, the payment's amount then, and what is stored
+    // afterwards: the bill's amount, isestimate and paid, and the payment.
+    QTest::addColumn<QString>("result");
 
-    const QString onBill = "billAmountLineEdit", payment = "amountLineEdit";
-    const QString back = "\x19"; // apart, or the digits after it would join the escape
+    const QString back = "\x19", none; // apart, or the digits after it would join the escape
+    const QString onBill = "billAmountLineEdit ";
     QTest::newRow("not an estimate")
-        << false << "\t" << payment << "100.00" << QString() << "100 0 1" << 100.0;
+        << false << "\t" << none << "amountLineEdit 100.00 100 0 1 100";
     QTest::newRow("the estimate as it is")
-        << true << "" << onBill << "86.40" << QString() << "86.4 0 1" << 86.4;
-    QTest::newRow("higher") << true << "9120" << onBill << "91.20" << QString() << "91.2 0 1"
-                            << 91.2;
-    QTest::newRow("lower") << true << "5000" << onBill << "50.00" << QString() << "50 0 1" << 50.0;
-    QTest::newRow("a part of it") << true << "9120\t2000" << onBill << "20.00" << QString()
-                                  << "91.2 0 0" << 20.0;
+        << true << none << none << onBill + "86.40 86.4 0 1 86.4";
+    QTest::newRow("higher") << true << "9120" << none << onBill + "91.20 91.2 0 1 91.2";
+    QTest::newRow("lower") << true << "5000" << none << onBill + "50.00 50 0 1 50";
+    QTest::newRow("a part of it") << true << "9120\t2000" << none << onBill + "20.00 91.2 0 0 20";
     QTest::newRow("retyped after the payment was set")
-        << true << "9120\t2000" + back + "10000" << onBill << "20.00" << QString() << "100 0 0"
-        << 20.0;
+        << true << "9120\t2000" + back + "10000" << none << onBill + "20.00 100 0 0 20";
     // The balance it overpays is that of the amount typed, not of the estimate.
     QTest::newRow("more than the amount typed")
-        << true << "8000\t8500" << onBill << "85.00"
+        << true << "8000\t8500"
         << "This payment is $5.00 more than the balance of $80.00. Record it anyway?"
-        << "80 0 1" << 85.0;
+        << onBill + "85.00 80 0 1 85";
 }
 
 void TestPaymentDialogs::estimatePaidConfirmsItsAmount()
 {
     QFETCH(bool, estimate);
     QFETCH(QString, keys);
-    QFETCH(QString, first);
-    QFETCH(QString, offered);
     QFETCH(QString, asked);
-    QFETCH(QString, bill);
-    QFETCH(double, paid);
+    QFETCH(QString, result);
     ScratchDataFile scratch;
     QVERIFY(scratch.isOpen);
     const int billId = estimate ? estimatedBill(scratch.file) : storedBill(100.0);
@@ -649,17 +635,17 @@ void TestPaymentDialogs::estimatePaidConfirmsItsAmount()
     BillPaymentDialog dialog(&scratch.file);
     dialog.setBill(billId);
     QVERIFY(showActive(&dialog));
-    QCOMPARE(QApplication::focusWidget()->objectName(), first);
+    QCOMPARE(QApplication::focusWidget()->objectName(), result.section(' ', 0, 0));
     QCOMPARE(dialog.findChild<QLineEdit *>("billAmountLineEdit")->isVisible(), estimate);
     typeIntoFocus(keys);
-    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), offered);
+    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), result.section(' ', 1, 1));
     click(&dialog, "okButton");
 
     QVERIFY(!dialog.isVisible());
     QCOMPARE(messages.count() ? messages.last().text : QString(), asked);
-    QCOMPARE(storedBillState(billId), bill);
-    QCOMPARE(scalar("SELECT COUNT(*) || ' ' || SUM(amount) FROM billpayment").toString(),
-             "1 " + QString::number(paid));
+    QCOMPARE(storedBillState(billId) + " " +
+                 scalar("SELECT COUNT(*) || ' ' || SUM(amount) FROM billpayment").toString(),
+             result.section(' ', 2, 4) + " 1 " + result.section(' ', 5));
 }
 
 void TestPaymentDialogs::unconfirmedEstimateStoresNothing_data()
@@ -699,7 +685,7 @@ void TestPaymentDialogs::unconfirmedEstimateStoresNothing()
     QVERIFY(dialog.isVisible());
     QCOMPARE(messages.count(), 1);
     QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
-    QCOMPARE(storedBillState(billId), QString("70 1 0"));
+    QCOMPARE(storedBillState(billId), QString("50 1 0"));
     QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 0);
     if (refusal.isEmpty())
         QCOMPARE(dialog.focusWidget()->objectName(), QString("billAmountLineEdit"));
@@ -714,17 +700,15 @@ void TestPaymentDialogs::referenceStoredAndListed_data()
     QTest::addColumn<QString>("listed");
 
     const QString none, stored = "conf\n<b>9</b>\x07", oneLine = "conf <b>9</b> ";
+    const QString typed = "CHK 1042", old = "OLD-1", replaced = "NEW-2", longer(120, 'x');
     QTest::newRow("none") << none << none << none << none << none;
-    QTest::newRow("typed") << none << QString("CHK 1042") << none << "CHK 1042"
-                           << "CHK 1042";
-    QTest::newRow("spaces around") << none << QString(" TX-77 ") << none << "TX-77"
-                                   << "TX-77";
+    QTest::newRow("typed") << none << typed << none << typed << typed;
+    QTest::newRow("spaces around")
+        << none << QString(" TX-77 ") << none << QString("TX-77") << QString("TX-77");
     QTest::newRow("longer than the field takes")
-        << none << QString(120, 'x') << none << QString(100, 'x') << QString(100, 'x');
+        << none << longer << none << longer.left(100) << longer.left(100);
     QTest::newRow("stored, left alone") << stored << none << oneLine << stored << oneLine;
-    QTest::newRow("stored, replaced")
-        << QString("OLD-1") << QString("NEW-2") << QString("OLD-1") << "NEW-2"
-        << "NEW-2";
+    QTest::newRow("stored, replaced") << old << replaced << old << replaced << replaced;
 }
 
 void TestPaymentDialogs::referenceStoredAndListed()
