@@ -194,8 +194,6 @@ private slots:
     // Paying an estimate
     void estimatePaidConfirmsItsAmount_data();
     void estimatePaidConfirmsItsAmount();
-    void unconfirmedEstimateStoresNothing_data();
-    void unconfirmedEstimateStoresNothing();
 
     // References
     void referenceStoredAndListed_data();
@@ -597,97 +595,78 @@ void TestPaymentDialogs::estimatePaidConfirmsItsAmount_data()
 {
     QTest::addColumn<bool>("estimate"); // forecast at 86.40, or a bill of 100.00
     QTest::addColumn<QString>("keys");  // typed from the field with the focus at first
-    QTest::addColumn<QString>("asked"); // whether it overpays, answered Yes
-    // The field with the focus at first, the payment's amount then, and what is stored
-    // afterwards: the bill's amount, isestimate and paid, and the payment.
+    QTest::addColumn<bool>("refused");  // the file refuses to store a payment
+    QTest::addColumn<QString>(
+        "message"); // how the one message shown starts; a question is answered Yes
+    // The field with the focus at first, the payment's amount then ("-": not looked at), and
+    // what is stored afterwards: the bill's amount, isestimate and paid, then the count and sum
+    // of the payments.
     QTest::addColumn<QString>("result");
 
     const QString back = "\x19", none; // apart, or the digits after it would join the escape
     const QString onBill = "billAmountLineEdit ";
     QTest::newRow("not an estimate")
-        << false << "\t" << none << "amountLineEdit 100.00 100 0 1 100";
+        << false << "\t" << false << none << "amountLineEdit 100.00 100 0 1 1 100";
     QTest::newRow("the estimate as it is")
-        << true << none << none << onBill + "86.40 86.4 0 1 86.4";
-    QTest::newRow("higher") << true << "9120" << none << onBill + "91.20 91.2 0 1 91.2";
-    QTest::newRow("lower") << true << "5000" << none << onBill + "50.00 50 0 1 50";
-    QTest::newRow("a part of it") << true << "9120\t2000" << none << onBill + "20.00 91.2 0 0 20";
+        << true << none << false << none << onBill + "86.40 86.4 0 1 1 86.4";
+    QTest::newRow("higher") << true << "9120" << false << none << onBill + "91.20 91.2 0 1 1 91.2";
+    QTest::newRow("lower") << true << "5000" << false << none << onBill + "50.00 50 0 1 1 50";
+    QTest::newRow("a part of it") << true << "9120\t2000" << false << none
+                                  << onBill + "20.00 91.2 0 0 1 20";
     QTest::newRow("retyped after the payment was set")
-        << true << "9120\t2000" + back + "10000" << none << onBill + "20.00 100 0 0 20";
+        << true << "9120\t2000" + back + "10000" << false << none << onBill + "20.00 100 0 0 1 20";
     // The balance it overpays is that of the amount typed, not of the estimate.
     QTest::newRow("more than the amount typed")
-        << true << "8000\t8500"
+        << true << "8000\t8500" << false
         << "This payment is $5.00 more than the balance of $80.00. Record it anyway?"
-        << onBill + "85.00 80 0 1 85";
+        << onBill + "85.00 80 0 1 1 85";
+    // Neither the amount nor the payment is stored without the other.
+    const QString unread = "Please enter the amount on the bill.";
+    QTest::newRow("emptied") << true << "\b" << false << unread << onBill + "- 50 1 0 0 0";
+    QTest::newRow("zero") << true << "000" << false << unread << onBill + "- 50 1 0 0 0";
+    QTest::newRow("payment refused by the file")
+        << true << "9120" << true << "The payment could not be saved."
+        << onBill + "91.20 50 1 0 0 0";
 }
 
 void TestPaymentDialogs::estimatePaidConfirmsItsAmount()
 {
     QFETCH(bool, estimate);
     QFETCH(QString, keys);
-    QFETCH(QString, asked);
+    QFETCH(bool, refused);
+    QFETCH(QString, message);
     QFETCH(QString, result);
+    const QStringList r = result.split(' ');
     ScratchDataFile scratch;
     QVERIFY(scratch.isOpen);
     const int billId = estimate ? estimatedBill(scratch.file) : storedBill(100.0);
     QVERIFY(billId);
+    if (refused)
+        QVERIFY(run("CREATE TRIGGER reject BEFORE INSERT ON billpayment BEGIN SELECT "
+                    "RAISE(ABORT, 'rejected'); END"));
     MessageRecorder messages;
-    messages.answer("Yes");
+    if (message.endsWith('?'))
+        messages.answer("Yes");
     BillPaymentDialog dialog(&scratch.file);
     dialog.setBill(billId);
     QVERIFY(showActive(&dialog));
-    QCOMPARE(QApplication::focusWidget()->objectName(), result.section(' ', 0, 0));
+    QCOMPARE(QApplication::focusWidget()->objectName(), r.at(0));
     QCOMPARE(dialog.findChild<QLineEdit *>("billAmountLineEdit")->isVisible(), estimate);
     typeIntoFocus(keys);
-    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), result.section(' ', 1, 1));
+    if (r.at(1) != "-")
+        QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), r.at(1));
     click(&dialog, "okButton");
 
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(messages.count() ? messages.last().text : QString(), asked);
-    QCOMPARE(storedBillState(billId) + " " +
-                 scalar("SELECT COUNT(*) || ' ' || SUM(amount) FROM billpayment").toString(),
-             result.section(' ', 2, 4) + " 1 " + result.section(' ', 5));
-}
-
-void TestPaymentDialogs::unconfirmedEstimateStoresNothing_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("refusal"); // a trigger that makes the file refuse the write
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("emptied") << "\b" << QString() << "Please enter the amount on the bill.";
-    QTest::newRow("zero") << "000" << QString() << "Please enter the amount on the bill.";
-    QTest::newRow("payment refused by the file")
-        << "9120"
-        << "CREATE TRIGGER reject BEFORE INSERT ON billpayment BEGIN SELECT RAISE(ABORT, "
-           "'rejected'); END"
-        << "The payment could not be saved.";
-}
-
-// Neither the amount nor the payment is stored without the other.
-void TestPaymentDialogs::unconfirmedEstimateStoresNothing()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, refusal);
-    QFETCH(QString, message);
-    ScratchDataFile scratch;
-    QVERIFY(scratch.isOpen);
-    const int billId = estimatedBill(scratch.file);
-    QVERIFY(billId);
-    if (!refusal.isEmpty())
-        QVERIFY(QSqlQuery(Connections::database(Connections::current())).exec(refusal));
-    MessageRecorder messages;
-    BillPaymentDialog dialog(&scratch.file);
-    dialog.setBill(billId);
-    QVERIFY(showActive(&dialog));
-    typeIntoFocus(keys);
-    click(&dialog, "okButton");
-
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(messages.count(), 1);
-    QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
-    QCOMPARE(storedBillState(billId), QString("50 1 0"));
-    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 0);
-    if (refusal.isEmpty())
+    const bool saved = r.at(5) == "1";
+    QCOMPARE(dialog.isVisible(), !saved);
+    QCOMPARE(messages.count(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
+    QCOMPARE(
+        storedBillState(billId) + " " +
+            scalar("SELECT COUNT(*) || ' ' || IFNULL(SUM(amount), 0) FROM billpayment").toString(),
+        r.mid(2).join(' '));
+    if (!saved && !refused)
         QCOMPARE(dialog.focusWidget()->objectName(), QString("billAmountLineEdit"));
 }
 
