@@ -119,6 +119,14 @@ void confirmInFile(int billId, int amount)
                     .arg(billId)));
 }
 
+// One text of every bill, by due date: "80 0, 90 1".
+QString billsText(const QString &expression)
+{
+    return scalar("SELECT group_concat(" + expression +
+                  ", ', ') FROM (SELECT * FROM bills ORDER BY duedate)")
+        .toString();
+}
+
 QList<AmountForecast::Confirmed> monthlyAmounts(const QList<qint64> &cents)
 {
     QList<AmountForecast::Confirmed> amounts;
@@ -164,8 +172,7 @@ private slots:
     void ruleChangeOfAnExistingSeries();
     void editsOfAVaryingSeries_data();
     void editsOfAVaryingSeries();
-    void historyPictureOfTheSeries_data();
-    void historyPictureOfTheSeries();
+    void noHistoryPictureOnANewBill();
     void historyDrawing_data();
     void historyDrawing();
 
@@ -174,6 +181,7 @@ private:
     QList<int> storedSeries(double amount, int months,
                             const QString &amountRule = BillSchedule::fixedAmount);
     int storedSingleBill(double amount);
+    QList<int> varyingSeries(const QString &amountRule);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<DataFile> m_file;
@@ -686,224 +694,167 @@ void TestBillDialog::confirmationMadeMeanwhileStays()
              QString("64 0 checked"));
 }
 
+// Four bills from January, the first confirmed at 80 and the third at 91.
+QList<int> TestBillDialog::varyingSeries(const QString &amountRule)
+{
+    const QList<int> ids = storedSeries(50.0, 4, amountRule);
+    confirmInFile(ids.at(0), 80);
+    confirmInFile(ids.at(2), 91);
+    return ids;
+}
+
 void TestBillDialog::ruleChangeOfAnExistingSeries_data()
 {
-    QTest::addColumn<QString>("rule");
-    QTest::addColumn<QString>("choice");
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QVariantList>("estimates");
+    QTest::addColumn<QString>("change"); // the rule stored, the choice made and the rule written
+    QTest::addColumn<QString>("estimates");
 
     // Bill 1 has a payment of part of it; bill 3's amount was confirmed at 90.
-    QTest::newRow("fixed to the last 3") << "FIXED"
-                                         << "amountAverageRadioButton=3"
-                                         << "AVERAGE3" << QVariantList{1, 0, 1, 1};
-    QTest::newRow("the last 3 to fixed") << "AVERAGE3"
-                                         << "amountFixedRadioButton"
-                                         << "FIXED" << QVariantList{0, 0, 0, 0};
-    QTest::newRow("the last 3 to the last 12") << "AVERAGE3"
-                                               << "amountAverageRadioButton=12"
-                                               << "AVERAGE12" << QVariantList{1, 1, 1, 0};
-    QTest::newRow("the last 6 to last year") << "AVERAGE6"
-                                             << "amountLastYearRadioButton"
-                                             << "LASTYEAR" << QVariantList{1, 1, 1, 0};
+    QTest::newRow("fixed to the last 3")
+        << "FIXED amountAverageRadioButton=3 AVERAGE3" << QString("1, 0, 1, 1");
+    QTest::newRow("the last 3 to fixed")
+        << "AVERAGE3 amountFixedRadioButton FIXED" << QString("0, 0, 0, 0");
+    QTest::newRow("the last 3 to the last 12")
+        << "AVERAGE3 amountAverageRadioButton=12 AVERAGE12" << QString("1, 1, 1, 0");
+    QTest::newRow("the last 6 to last year")
+        << "AVERAGE6 amountLastYearRadioButton LASTYEAR" << QString("1, 1, 1, 0");
 }
 
 void TestBillDialog::ruleChangeOfAnExistingSeries()
 {
-    QFETCH(QString, rule);
-    QFETCH(QString, choice);
-    QFETCH(QString, written);
-    QFETCH(QVariantList, estimates);
-    const QList<int> ids = storedSeries(50.0, 4, rule);
+    QFETCH(QString, change);
+    QFETCH(QString, estimates);
+    const QStringList rules = change.split(' ');
+    const QList<int> ids = storedSeries(50.0, 4, rules.at(0));
     QVERIFY(BillPayment(ids.at(1), now, 20.0).save());
     confirmInFile(ids.at(3), 90);
 
     BillDialog dialog(m_file.get());
     showBill(dialog, "RECURRING", ids.at(0));
-    chooseAmountRule(&dialog, choice);
+    chooseAmountRule(&dialog, rules.at(1));
     click(&dialog, "OkButton");
     QVERIFY(!dialog.isVisible());
 
-    QCOMPARE(scalar("SELECT amountrule FROM billschedule").toString(), written);
-    QCOMPARE(column("isestimate"), estimates);
+    QCOMPARE(scalar("SELECT amountrule FROM billschedule").toString(), rules.at(2));
+    QCOMPARE(billsText("isestimate"), estimates);
     // A new rule alone edits no bill: the real amount stays, and every bill in the series.
-    QCOMPARE(column("amount"), (QVariantList{50, 50, 50, 90}));
-    QCOMPARE(column("isunique"), (QVariantList{0, 0, 0, 0}));
+    QCOMPARE(billsText("amount || ' ' || isunique"), QString("50 0, 50 0, 50 0, 90 0"));
 }
 
 void TestBillDialog::editsOfAVaryingSeries_data()
 {
-    QTest::addColumn<QString>("rule");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<int>("edited");
-    QTest::addColumn<QString>("amountKeys"); // typed over the amount; empty leaves it
-    QTest::addColumn<bool>("noted");         // whether the note is changed too
-    QTest::addColumn<QString>("shown");      // the amount field, and "~" when marked an estimate
-    QTest::addColumn<QString>("stored");     // amount, isestimate and isunique of every bill
+    // The rule, the mode, the bill edited, the keys typed over the amount ("-" leaves it) and
+    // "note" when the note is changed too.
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("shown");  // the amount field, and "~" when marked an estimate
+    QTest::addColumn<QString>("stored"); // amount, isestimate and isunique of every bill
 
     // Bill 0 was confirmed at 80 and bill 2 at 91; the rule makes 80 of bill 1. One bill:
     QTest::newRow("amount only: confirmed in its series")
-        << "AVERAGE3"
-        << "RECURRINGUNIQUE" << 1 << "9000" << false << "80.00~"
+        << "AVERAGE3 RECURRINGUNIQUE 1 9000" << QString("80.00~")
         << "80 0 0, 90 0 0, 91 0 0, 50 1 0";
     QTest::newRow("amount and note: confirmed, on its own")
-        << "AVERAGE3"
-        << "RECURRINGUNIQUE" << 1 << "9000" << true << "80.00~"
+        << "AVERAGE3 RECURRINGUNIQUE 1 9000 note" << QString("80.00~")
         << "80 0 0, 90 0 1, 91 0 0, 50 1 0";
     QTest::newRow("note only: an estimate still, on its own")
-        << "LASTYEAR"
-        << "RECURRINGUNIQUE" << 1 << "" << true << "80.00~"
+        << "LASTYEAR RECURRINGUNIQUE 1 - note" << QString("80.00~")
         << "80 0 0, 50 1 1, 91 0 0, 50 1 0";
     QTest::newRow("the estimate typed again: confirmed as it is")
-        << "AVERAGE6"
-        << "RECURRINGUNIQUE" << 1 << "8000" << false << "80.00~"
+        << "AVERAGE6 RECURRINGUNIQUE 1 8000" << QString("80.00~")
         << "80 0 0, 80 0 0, 91 0 0, 50 1 0";
     QTest::newRow("fixed series, amount only: on its own")
-        << "FIXED"
-        << "RECURRINGUNIQUE" << 1 << "9000" << false << "50.00"
-        << "80 0 0, 90 0 1, 91 0 0, 50 0 0";
+        << "FIXED RECURRINGUNIQUE 1 9000" << QString("50.00") << "80 0 0, 90 0 1, 91 0 0, 50 0 0";
     // The whole series shows and writes what its unconfirmed bills hold; real amounts stay.
     QTest::newRow("series from a confirmed bill, note only")
-        << "AVERAGE3"
-        << "RECURRING" << 2 << "" << true << "50.00"
-        << "80 0 0, 50 1 0, 91 0 0, 50 1 0";
+        << "AVERAGE3 RECURRING 2 - note" << QString("50.00") << "80 0 0, 50 1 0, 91 0 0, 50 1 0";
     QTest::newRow("series from an estimate, a new amount")
-        << "AVERAGE3"
-        << "RECURRING" << 1 << "6000" << true << "50.00"
-        << "80 0 0, 60 1 0, 91 0 0, 60 1 0";
+        << "AVERAGE3 RECURRING 1 6000 note" << QString("50.00") << "80 0 0, 60 1 0, 91 0 0, 60 1 0";
 }
 
 void TestBillDialog::editsOfAVaryingSeries()
 {
-    QFETCH(QString, rule);
-    QFETCH(QString, mode);
-    QFETCH(int, edited);
-    QFETCH(QString, amountKeys);
-    QFETCH(bool, noted);
+    QFETCH(QString, edit);
     QFETCH(QString, shown);
     QFETCH(QString, stored);
-    const QList<int> ids = storedSeries(50.0, 4, rule);
-    confirmInFile(ids.at(0), 80);
-    confirmInFile(ids.at(2), 91);
+    const QStringList e = edit.split(' ');
+    const QList<int> ids = varyingSeries(e.at(0));
 
     BillDialog dialog(m_file.get());
-    showBill(dialog, mode, ids.at(edited));
+    showBill(dialog, e.at(1), ids.at(e.at(2).toInt()));
     const bool marked = child<QLabel>(&dialog, "estimateLabel")->isVisible();
     QCOMPARE(child<QLineEdit>(&dialog, "AmountLineEdit")->text() + (marked ? "~" : ""), shown);
-    if (!amountKeys.isEmpty())
-        typeAmount(&dialog, amountKeys);
-    if (noted)
+    // A series whose amount varies pictures its confirmed amounts and this bill's estimate,
+    // which the rule makes 80 for a confirmed bill too.
+    auto *chart = child<AmountHistoryChart>(&dialog, "amountHistoryChart");
+    const QString pictured = "2 amounts from Jan 2026 to Mar 2026; estimate \u2248$80.00";
+    QCOMPARE(chart->isVisible(), e.at(0) != "FIXED");
+    if (chart->isVisible())
+        QCOMPARE(chart->toolTip() + chart->accessibleDescription(), pictured + pictured);
+    if (e.at(3) != "-")
+        typeAmount(&dialog, e.at(3));
+    if (e.size() > 4)
         QTest::keyClicks(child<QTextEdit>(&dialog, "NoteTextEdit"), "checked");
     click(&dialog, "OkButton");
     QVERIFY(!dialog.isVisible());
-
-    QStringList bills;
-    for (const QVariant &bill : column("amount || ' ' || isestimate || ' ' || isunique"))
-        bills.append(bill.toString());
-    QCOMPARE(bills.join(", "), stored);
+    QCOMPARE(billsText("amount || ' ' || isestimate || ' ' || isunique"), stored);
 }
 
-void TestBillDialog::historyPictureOfTheSeries_data()
+void TestBillDialog::noHistoryPictureOnANewBill()
 {
-    QTest::addColumn<QString>("rule");
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<int>("edited");        // -1: a new bill
-    QTest::addColumn<QString>("described"); // empty: no picture
-
-    // Bill 0 (January) was confirmed at 80 and bill 2 (March) at 91.
-    QTest::newRow("an estimate") << "AVERAGE3"
-                                 << "RECURRINGUNIQUE" << 1
-                                 << "2 amounts from Jan 2026 to Mar 2026; estimate \u2248$80.00";
-    QTest::newRow("a confirmed bill, as the rule gives it")
-        << "AVERAGE3"
-        << "RECURRINGUNIQUE" << 3 << "3 amounts from Jan 2026 to Apr 2026; estimate \u2248$85.50";
-    QTest::newRow("a fixed series") << "FIXED"
-                                    << "RECURRINGUNIQUE" << 1 << "";
-    QTest::newRow("a new bill") << "AVERAGE3"
-                                << "NEW" << -1 << "";
-}
-
-void TestBillDialog::historyPictureOfTheSeries()
-{
-    QFETCH(QString, rule);
-    QFETCH(QString, mode);
-    QFETCH(int, edited);
-    QFETCH(QString, described);
-    const QList<int> ids = storedSeries(50.0, 4, rule);
-    confirmInFile(ids.at(0), 80);
-    confirmInFile(ids.at(2), 91);
-    if (edited == 3)
-        confirmInFile(ids.at(3), 70);
-
+    varyingSeries(BillSchedule::averageOf3);
     BillDialog dialog(m_file.get());
-    dialog.setEditMode(mode);
-    if (edited >= 0)
-        dialog.loadBill(ids.at(edited));
+    dialog.setEditMode("NEW");
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto *chart = child<AmountHistoryChart>(&dialog, "amountHistoryChart");
-    QCOMPARE(chart->isVisible(), !described.isEmpty());
-    if (!described.isEmpty()) {
-        QCOMPARE(chart->toolTip(), described);
-        QCOMPARE(chart->accessibleDescription(), described);
-    }
+    QVERIFY(!child<AmountHistoryChart>(&dialog, "amountHistoryChart")->isVisible());
 }
 
 void TestBillDialog::historyDrawing_data()
 {
     QTest::addColumn<QList<qint64>>("amounts"); // monthly from January 2025
-    QTest::addColumn<QVariant>("estimate");     // in cents; invalid when there is none
-    QTest::addColumn<QString>("bars");          // count, first due date, first and last cents
-    QTest::addColumn<QString>("scale");         // low and high cents
+    // Count of bars, first due date, first and last cents; then the scale's low and high cents.
+    QTest::addColumn<QString>("drawn");
+    QTest::addColumn<QVariant>("estimate"); // in cents; invalid when there is none
     QTest::addColumn<QString>("described");
 
     QList<qint64> thirty;
     for (int i = 0; i < 30; ++i)
         thirty.append(1000 + 100 * i);
-    QTest::newRow("none") << QList<qint64>() << QVariant(8640) << "0"
-                          << "0 8640"
+    QTest::newRow("none") << QList<qint64>() << "0; 0 8640" << QVariant(8640)
                           << "No confirmed amounts yet; estimate \u2248$86.40";
-    QTest::newRow("none, no estimate") << QList<qint64>() << QVariant() << "0"
-                                       << "0 1"
-                                       << "No confirmed amounts yet";
-    QTest::newRow("one") << QList<qint64>{12000} << QVariant() << "1 2025-01-05 12000 12000"
-                         << "0 12000"
-                         << "1 amount in Jan 2025";
+    QTest::newRow("none, no estimate")
+        << QList<qint64>() << "0; 0 1" << QVariant() << "No confirmed amounts yet";
+    QTest::newRow("one") << QList<qint64>{12000} << "1 2025-01-05 12000 12000; 0 12000"
+                         << QVariant() << "1 amount in Jan 2025";
     QTest::newRow("fewer than 24")
-        << QList<qint64>{8000, 9550, 7025} << QVariant(8192) << "3 2025-01-05 8000 7025"
-        << "0 9550"
+        << QList<qint64>{8000, 9550, 7025} << "3 2025-01-05 8000 7025; 0 9550" << QVariant(8192)
         << "3 amounts from Jan 2025 to Mar 2025; estimate \u2248$81.92";
     QTest::newRow("more than 24: the latest")
-        << thirty << QVariant(3800) << "24 2025-07-05 1600 3900"
-        << "0 3900"
+        << thirty << "24 2025-07-05 1600 3900; 0 3900" << QVariant(3800)
         << "24 amounts from Jul 2025 to Jun 2027; estimate \u2248$38.00";
-    QTest::newRow("a credit") << QList<qint64>{5000, -2500} << QVariant(1250)
-                              << "2 2025-01-05 5000 -2500"
-                              << "-2500 5000"
+    QTest::newRow("a credit") << QList<qint64>{5000, -2500} << "2 2025-01-05 5000 -2500; -2500 5000"
+                              << QVariant(1250)
                               << "2 amounts from Jan 2025 to Feb 2025; estimate \u2248$12.50";
-    QTest::newRow("nothing but zeros") << QList<qint64>{0, 0} << QVariant() << "2 2025-01-05 0 0"
-                                       << "0 1"
-                                       << "2 amounts from Jan 2025 to Feb 2025";
+    QTest::newRow("nothing but zeros") << QList<qint64>{0, 0} << "2 2025-01-05 0 0; 0 1"
+                                       << QVariant() << "2 amounts from Jan 2025 to Feb 2025";
 }
 
 void TestBillDialog::historyDrawing()
 {
     QFETCH(QList<qint64>, amounts);
+    QFETCH(QString, drawn);
     QFETCH(QVariant, estimate);
-    QFETCH(QString, bars);
-    QFETCH(QString, scale);
     QFETCH(QString, described);
 
     const AmountHistoryChart::Drawing drawing = AmountHistoryChart::drawingOf(
         monthlyAmounts(amounts),
         estimate.isValid() ? std::optional<qint64>(estimate.toLongLong()) : std::nullopt);
-    QStringList drawn{QString::number(drawing.bars.size())};
+    QStringList bars{QString::number(drawing.bars.size())};
     if (!drawing.bars.isEmpty())
-        drawn << drawing.bars.constFirst().dueDate.toString(Qt::ISODate)
-              << QString::number(drawing.bars.constFirst().cents)
-              << QString::number(drawing.bars.constLast().cents);
-    QCOMPARE(drawn.join(' '), bars);
-    QCOMPARE(QString("%1 %2").arg(drawing.lowCents).arg(drawing.highCents), scale);
+        bars << drawing.bars.constFirst().dueDate.toString(Qt::ISODate)
+             << QString::number(drawing.bars.constFirst().cents)
+             << QString::number(drawing.bars.constLast().cents);
+    QCOMPARE(QString("%1; %2 %3").arg(bars.join(' ')).arg(drawing.lowCents).arg(drawing.highCents),
+             drawn);
     QCOMPARE(AmountHistoryChart::describe(drawing), described);
 
     // However the scale comes out, the picture paints.

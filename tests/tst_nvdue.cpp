@@ -54,22 +54,7 @@ public slots:
     }
 };
 
-// Statements of the tables as a file of that version holds them: from 1.5 on a series has its
-// amount rule, a bill its estimate flag and a payment its reference.
-QStringList layoutStatements(const QString &version)
-{
-    QStringList statements = file14Layout();
-    if (version != "1.4")
-        statements << "ALTER TABLE billschedule ADD COLUMN amountrule VARCHAR(20)"
-                   << "ALTER TABLE bills ADD COLUMN isestimate BOOL"
-                   << "ALTER TABLE billpayment ADD COLUMN reference VARCHAR(100)";
-    return statements << "INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '', '', '" + version + "')"
-                      << "INSERT INTO payees VALUES (1, 'Power Co', '', '', '', 0)";
-}
-
 } // namespace
-
-Q_DECLARE_METATYPE(QList<bool>)
 
 class TestNvdue : public QObject
 {
@@ -274,44 +259,52 @@ void TestNvdue::outputsCarryTheBillsExactly()
 // estimate and nothing confirmed yet. A 1.4 file has no estimates.
 void TestNvdue::buildVaryingSeries(const QString &version, const QString &rule)
 {
+    QStringList statements = file14Layout();
+    statements << "INSERT INTO filedata VALUES (1, 'Ann', 'Lee', '', '', '" + version + "')"
+               << "INSERT INTO payees VALUES (1, 'Power Co', '', '', '', 0)";
+    for (int schedule : {1, 2})
+        statements << QString("INSERT INTO billschedule VALUES (%1, 'MONTHLY', 10, 0, 1, 'DAY', "
+                              "'ENDON', '2025-05-10', '2026-12-10')")
+                          .arg(schedule);
+    // Schedule, due date, amount, and whether paid (p), an estimate (e) or deleted (d).
+    const QStringList bills{
+        "1 2025-05-10 61.00 p",  "1 2026-01-10 80.00 p",  "1 2026-02-10 90.00 p",
+        "1 2026-03-10 100.00 p", "1 2026-04-10 120.00 -", "1 2026-04-20 1000.00 d",
+        "1 2026-05-10 50.00 e",  "2 2026-05-20 33.00 e",  "1 2026-06-10 50.00 e"};
+    QStringList estimates;
+    for (int id = 1; id <= bills.size(); ++id) {
+        const QStringList f = bills.at(id - 1).split(' ');
+        const bool paid = f.at(3) == "p";
+        statements << QString("INSERT INTO bills VALUES (%1, %2, 1, 'power', %3, "
+                              "'2025-05-01T09:00:00', '%4', '%5', 0, %6, '', %7)")
+                          .arg(id)
+                          .arg(f.at(0), f.at(2), f.at(1), paid ? f.at(1) : "")
+                          .arg(int(paid))
+                          .arg(int(f.at(3) == "d"));
+        const QString amount = paid ? f.at(2) : id == 7 ? "20.00" : "";
+        if (!amount.isEmpty())
+            statements << QString("INSERT INTO billpayment VALUES (%1, %1, '%2T08:00:00', %3)")
+                              .arg(id)
+                              .arg(f.at(1), amount);
+        if (f.at(3) == "e")
+            estimates << QString::number(id);
+    }
+    // From 1.5 on a series has its amount rule, a bill its estimate flag and a payment its
+    // reference.
+    if (version != "1.4")
+        statements << "ALTER TABLE billschedule ADD COLUMN amountrule VARCHAR(20)"
+                   << "ALTER TABLE bills ADD COLUMN isestimate BOOL"
+                   << "ALTER TABLE billpayment ADD COLUMN reference VARCHAR(100)"
+                   << "UPDATE billschedule SET amountrule = '" + rule + "'"
+                   << QString("UPDATE bills SET isestimate = (id IN (%1) AND %2)")
+                          .arg(estimates.join(','))
+                          .arg(int(rule != "FIXED"))
+                   << "UPDATE billpayment SET reference = ''";
     QVERIFY(Connections::open("raw", m_path));
     {
         QSqlQuery query(Connections::database("raw"));
-        for (const QString &statement : layoutStatements(version))
+        for (const QString &statement : statements)
             QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
-        const bool varies = rule != "FIXED";
-        const auto ending = [&version](const QString &value) {
-            return version == "1.4" ? QString(")") : ", " + value + ")";
-        };
-        for (int schedule : {1, 2})
-            QVERIFY(query.exec(QString("INSERT INTO billschedule VALUES (%1, 'MONTHLY', 10, 0, 1, "
-                                       "'DAY', 'ENDON', '2025-05-10', '2026-12-10'")
-                                   .arg(schedule) +
-                               ending("'" + rule + "'")));
-        // Schedule, due date, amount, and whether paid (p), an estimate (e) or deleted (d).
-        const QStringList bills{
-            "1 2025-05-10 61.00 p",  "1 2026-01-10 80.00 p",  "1 2026-02-10 90.00 p",
-            "1 2026-03-10 100.00 p", "1 2026-04-10 120.00 -", "1 2026-04-20 1000.00 d",
-            "1 2026-05-10 50.00 e",  "2 2026-05-20 33.00 e",  "1 2026-06-10 50.00 e"};
-        for (int id = 1; id <= bills.size(); ++id) {
-            const QStringList f = bills.at(id - 1).split(' ');
-            const bool paid = f.at(3) == "p";
-            const QString insert = "INSERT INTO bills VALUES (%1, %2, 1, 'power', %3, "
-                                   "'2025-05-01T09:00:00', '%4', '%5', 0, %6, '', %7" +
-                                   ending(QString::number(int(f.at(3) == "e" && varies)));
-            QVERIFY2(query.exec(insert.arg(id)
-                                    .arg(f.at(0), f.at(2), f.at(1), paid ? f.at(1) : "")
-                                    .arg(int(paid))
-                                    .arg(int(f.at(3) == "d"))),
-                     qPrintable(query.lastError().text()));
-            const QString amount = paid ? f.at(2) : id == 7 ? "20.00" : "";
-            if (!amount.isEmpty())
-                QVERIFY(query.exec(QString("INSERT INTO billpayment VALUES (%1, %1, '%2T08:00:00', "
-                                           "%3" +
-                                           ending("''"))
-                                       .arg(id)
-                                       .arg(f.at(1), amount)));
-        }
     }
     Connections::close("raw");
 }
@@ -320,47 +313,36 @@ void TestNvdue::buildVaryingSeries(const QString &version, const QString &rule)
 // the other series' estimate and June.
 void TestNvdue::estimatesCarryTheirForecast_data()
 {
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("rule");
+    QTest::addColumn<QString>("file"); // the file's version and the series' amount rule
     QTest::addColumn<QStringList>("amounts");
-    QTest::addColumn<QStringList>("balances");
-    QTest::addColumn<QList<bool>>("estimates");
 
-    const QList<bool> estimated{false, true, true, true};
     // The last three confirmed before May: 90, 100 and 120; the deleted 1,000 does not count.
     QTest::newRow("mean of the last 3")
-        << "1.5"
-        << "AVERAGE3" << QStringList{"120.00", "103.33", "33.00", "103.33"}
-        << QStringList{"120.00", "83.33", "33.00", "103.33"} << estimated;
+        << "1.5 AVERAGE3" << QStringList{"120.00", "103.33", "33.00", "103.33"};
     // All five confirmed: 451 / 5.
     QTest::newRow("mean of the last 12")
-        << "1.5"
-        << "AVERAGE12" << QStringList{"120.00", "90.20", "33.00", "90.20"}
-        << QStringList{"120.00", "70.20", "33.00", "90.20"} << estimated;
+        << "1.5 AVERAGE12" << QStringList{"120.00", "90.20", "33.00", "90.20"};
     // May has last May's 61; June has no June a year before and takes the mean of the last 3.
     QTest::newRow("same month last year")
-        << "1.5"
-        << "LASTYEAR" << QStringList{"120.00", "61.00", "33.00", "103.33"}
-        << QStringList{"120.00", "41.00", "33.00", "103.33"} << estimated;
-    const QList<bool> confirmed{false, false, false, false};
+        << "1.5 LASTYEAR" << QStringList{"120.00", "61.00", "33.00", "103.33"};
     QTest::newRow("the same each time")
-        << "1.5"
-        << "FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
-        << QStringList{"120.00", "30.00", "33.00", "50.00"} << confirmed;
+        << "1.5 FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"};
     QTest::newRow("1.4 file, read as it is")
-        << "1.4"
-        << "FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"}
-        << QStringList{"120.00", "30.00", "33.00", "50.00"} << confirmed;
+        << "1.4 FIXED" << QStringList{"120.00", "50.00", "33.00", "50.00"};
 }
 
 void TestNvdue::estimatesCarryTheirForecast()
 {
-    QFETCH(QString, version);
-    QFETCH(QString, rule);
+    QFETCH(QString, file);
     QFETCH(QStringList, amounts);
-    QFETCH(QStringList, balances);
-    QFETCH(QList<bool>, estimates);
-    buildVaryingSeries(version, rule);
+    // May, the second listed, has 20 paid towards it.
+    QStringList balances = amounts;
+    balances[1] = QString::number(amounts.at(1).toDouble() - 20, 'f', 2);
+    const QString rule = file.section(' ', 1);
+    buildVaryingSeries(file.section(' ', 0, 0), rule);
+    // Every bill listed but the confirmed April one is an estimate while the amount varies.
+    QList<bool> estimates(amounts.size(), rule != "FIXED");
+    estimates[0] = false;
     const QByteArray before = fileBytes(m_path);
     const QStringList base{m_path, "--all", "--today", today.toString(Qt::ISODate), "--format"};
 
@@ -412,30 +394,26 @@ void TestNvdue::recentFileComesFromTheSystemStore()
 
 void TestNvdue::notificationBodyCarriesNoMarkup_data()
 {
-    QTest::addColumn<QString>("payee");
-    QTest::addColumn<QString>("description");
+    QTest::addColumn<QStringList>("bill"); // payee and description
     QTest::addColumn<bool>("estimate");
     QTest::addColumn<QString>("body");
     QTest::newRow("markup and controls")
-        << "<a href=x>Pay</a> & co"
-        << "bill\x1b[2J" << false
+        << QStringList{"<a href=x>Pay</a> & co", "bill\x1b[2J"} << false
         << "&lt;a href=x&gt;Pay&lt;/a&gt; &amp; co: bill [2J, $10.00, 1 day overdue";
     // Nothing confirmed before it: its stored amount, marked.
-    QTest::newRow("estimate") << "Power Co"
-                              << "power" << true
+    QTest::newRow("estimate") << QStringList{"Power Co", "power"} << true
                               << QString::fromUtf8("Power Co: power, ≈$10.00, 1 day overdue");
 }
 
 void TestNvdue::notificationBodyCarriesNoMarkup()
 {
-    QFETCH(QString, payee);
-    QFETCH(QString, description);
+    QFETCH(QStringList, bill);
     QFETCH(bool, estimate);
     QFETCH(QString, body);
     {
         DataFile file(nullptr);
         QVERIFY(file.open(m_path));
-        const int id = addBill(payee, description, 10, today.addDays(-1));
+        const int id = addBill(bill.at(0), bill.at(1), 10, today.addDays(-1));
         QVERIFY(id > 0);
         if (estimate)
             QVERIFY(run(QString("UPDATE bills SET isestimate = 1 WHERE id = %1").arg(id)));

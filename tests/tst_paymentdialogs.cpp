@@ -11,6 +11,7 @@
 #include "importedtransaction.h"
 #include "messagerecorder.h"
 #include "modalanswerer.h"
+#include "monthlyseries.h"
 #include "payee.h"
 #include "scratchdatabase.h"
 #include "scratchdatafile.h"
@@ -107,24 +108,16 @@ void click(QWidget *dialog, const char *button)
 }
 
 // A monthly series estimated from its last three bills: January to March confirmed at 80.00,
-// 86.40 and 92.80, and April an estimate stored as 70.00 and forecast as their mean, 86.40.
+// 86.40 and 92.80, and April an estimate stored as 50.00 and forecast as their mean, 86.40.
 // Returns April's id, 0 on failure.
 int estimatedBill(DataFile &file)
 {
-    BillSchedule schedule;
-    schedule.setScheduleType("MONTHLY");
-    schedule.setDayOfMonth(5);
-    schedule.setRangeStartDate(QDate(2026, 1, 1));
-    schedule.setRangeEndDate(QDate(2026, 4, 30));
-    schedule.setAmountRule(BillSchedule::averageOf3);
-    Bill templateBill;
-    templateBill.setAmount(70.0);
-    if (!schedule.save() || !schedule.generateBills(templateBill))
-        return 0;
-    QList<Bill> bills = schedule.bills();
+    QList<Bill> bills = addMonthlySeries(file, "Power Co", BillSchedule::averageOf3,
+                                         QDate(2026, 1, 5), QDate(2026, 4, 30))
+                            .bills();
     const QList<double> confirmed{80.0, 86.4, 92.8};
     for (int i = 0; i < confirmed.size(); ++i) {
-        if (!file.confirmAmount(bills[i], confirmed.at(i)))
+        if (bills.size() != 4 || !file.confirmAmount(bills[i], confirmed.at(i)))
             return 0;
     }
     return bills.at(3).id();
@@ -201,8 +194,6 @@ private slots:
     // Paying an estimate
     void estimatePaidConfirmsItsAmount_data();
     void estimatePaidConfirmsItsAmount();
-    void unconfirmedEstimateStoresNothing_data();
-    void unconfirmedEstimateStoresNothing();
 
     // References
     void referenceStoredAndListed_data();
@@ -604,104 +595,78 @@ void TestPaymentDialogs::estimatePaidConfirmsItsAmount_data()
 {
     QTest::addColumn<bool>("estimate"); // forecast at 86.40, or a bill of 100.00
     QTest::addColumn<QString>("keys");  // typed from the field with the focus at first
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("offered"); // the payment's amount then
-    QTest::addColumn<QString>("asked");   // whether it overpays, answered Yes
-    QTest::addColumn<QString>("bill");    // stored afterwards: amount, isestimate, paid
-    QTest::addColumn<double>("paid");
+    QTest::addColumn<bool>("refused");  // the file refuses to store a payment
+    QTest::addColumn<QString>(
+        "message"); // how the one message shown starts; a question is answered Yes
+    // The field with the focus at first, the payment's amount then ("-": not looked at), and
+    // what is stored afterwards: the bill's amount, isestimate and paid, then the count and sum
+    // of the payments.
+    QTest::addColumn<QString>("result");
 
-    const QString onBill = "billAmountLineEdit", payment = "amountLineEdit";
-    const QString back = "\x19"; // apart, or the digits after it would join the escape
+    const QString back = "\x19", none; // apart, or the digits after it would join the escape
+    const QString onBill = "billAmountLineEdit ";
     QTest::newRow("not an estimate")
-        << false << "\t" << payment << "100.00" << QString() << "100 0 1" << 100.0;
+        << false << "\t" << false << none << "amountLineEdit 100.00 100 0 1 1 100";
     QTest::newRow("the estimate as it is")
-        << true << "" << onBill << "86.40" << QString() << "86.4 0 1" << 86.4;
-    QTest::newRow("higher") << true << "9120" << onBill << "91.20" << QString() << "91.2 0 1"
-                            << 91.2;
-    QTest::newRow("lower") << true << "5000" << onBill << "50.00" << QString() << "50 0 1" << 50.0;
-    QTest::newRow("a part of it") << true << "9120\t2000" << onBill << "20.00" << QString()
-                                  << "91.2 0 0" << 20.0;
+        << true << none << false << none << onBill + "86.40 86.4 0 1 1 86.4";
+    QTest::newRow("higher") << true << "9120" << false << none << onBill + "91.20 91.2 0 1 1 91.2";
+    QTest::newRow("lower") << true << "5000" << false << none << onBill + "50.00 50 0 1 1 50";
+    QTest::newRow("a part of it") << true << "9120\t2000" << false << none
+                                  << onBill + "20.00 91.2 0 0 1 20";
     QTest::newRow("retyped after the payment was set")
-        << true << "9120\t2000" + back + "10000" << onBill << "20.00" << QString() << "100 0 0"
-        << 20.0;
+        << true << "9120\t2000" + back + "10000" << false << none << onBill + "20.00 100 0 0 1 20";
     // The balance it overpays is that of the amount typed, not of the estimate.
     QTest::newRow("more than the amount typed")
-        << true << "8000\t8500" << onBill << "85.00"
+        << true << "8000\t8500" << false
         << "This payment is $5.00 more than the balance of $80.00. Record it anyway?"
-        << "80 0 1" << 85.0;
+        << onBill + "85.00 80 0 1 1 85";
+    // Neither the amount nor the payment is stored without the other.
+    const QString unread = "Please enter the amount on the bill.";
+    QTest::newRow("emptied") << true << "\b" << false << unread << onBill + "- 50 1 0 0 0";
+    QTest::newRow("zero") << true << "000" << false << unread << onBill + "- 50 1 0 0 0";
+    QTest::newRow("payment refused by the file")
+        << true << "9120" << true << "The payment could not be saved."
+        << onBill + "91.20 50 1 0 0 0";
 }
 
 void TestPaymentDialogs::estimatePaidConfirmsItsAmount()
 {
     QFETCH(bool, estimate);
     QFETCH(QString, keys);
-    QFETCH(QString, first);
-    QFETCH(QString, offered);
-    QFETCH(QString, asked);
-    QFETCH(QString, bill);
-    QFETCH(double, paid);
+    QFETCH(bool, refused);
+    QFETCH(QString, message);
+    QFETCH(QString, result);
+    const QStringList r = result.split(' ');
     ScratchDataFile scratch;
     QVERIFY(scratch.isOpen);
     const int billId = estimate ? estimatedBill(scratch.file) : storedBill(100.0);
     QVERIFY(billId);
+    if (refused)
+        QVERIFY(run("CREATE TRIGGER reject BEFORE INSERT ON billpayment BEGIN SELECT "
+                    "RAISE(ABORT, 'rejected'); END"));
     MessageRecorder messages;
-    messages.answer("Yes");
+    if (message.endsWith('?'))
+        messages.answer("Yes");
     BillPaymentDialog dialog(&scratch.file);
     dialog.setBill(billId);
     QVERIFY(showActive(&dialog));
-    QCOMPARE(QApplication::focusWidget()->objectName(), first);
+    QCOMPARE(QApplication::focusWidget()->objectName(), r.at(0));
     QCOMPARE(dialog.findChild<QLineEdit *>("billAmountLineEdit")->isVisible(), estimate);
     typeIntoFocus(keys);
-    QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), offered);
+    if (r.at(1) != "-")
+        QCOMPARE(dialog.findChild<QLineEdit *>("amountLineEdit")->text(), r.at(1));
     click(&dialog, "okButton");
 
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(messages.count() ? messages.last().text : QString(), asked);
-    QCOMPARE(storedBillState(billId), bill);
-    QCOMPARE(scalar("SELECT COUNT(*) || ' ' || SUM(amount) FROM billpayment").toString(),
-             "1 " + QString::number(paid));
-}
-
-void TestPaymentDialogs::unconfirmedEstimateStoresNothing_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("refusal"); // a trigger that makes the file refuse the write
-    QTest::addColumn<QString>("message");
-
-    QTest::newRow("emptied") << "\b" << QString() << "Please enter the amount on the bill.";
-    QTest::newRow("zero") << "000" << QString() << "Please enter the amount on the bill.";
-    QTest::newRow("payment refused by the file")
-        << "9120"
-        << "CREATE TRIGGER reject BEFORE INSERT ON billpayment BEGIN SELECT RAISE(ABORT, "
-           "'rejected'); END"
-        << "The payment could not be saved.";
-}
-
-// Neither the amount nor the payment is stored without the other.
-void TestPaymentDialogs::unconfirmedEstimateStoresNothing()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, refusal);
-    QFETCH(QString, message);
-    ScratchDataFile scratch;
-    QVERIFY(scratch.isOpen);
-    const int billId = estimatedBill(scratch.file);
-    QVERIFY(billId);
-    if (!refusal.isEmpty())
-        QVERIFY(QSqlQuery(Connections::database(Connections::current())).exec(refusal));
-    MessageRecorder messages;
-    BillPaymentDialog dialog(&scratch.file);
-    dialog.setBill(billId);
-    QVERIFY(showActive(&dialog));
-    typeIntoFocus(keys);
-    click(&dialog, "okButton");
-
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(messages.count(), 1);
-    QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
-    QCOMPARE(storedBillState(billId), QString("70 1 0"));
-    QCOMPARE(scalar("SELECT COUNT(*) FROM billpayment").toInt(), 0);
-    if (refusal.isEmpty())
+    const bool saved = r.at(5) == "1";
+    QCOMPARE(dialog.isVisible(), !saved);
+    QCOMPARE(messages.count(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(messages.last().text.startsWith(message), qPrintable(messages.last().text));
+    QCOMPARE(
+        storedBillState(billId) + " " +
+            scalar("SELECT COUNT(*) || ' ' || IFNULL(SUM(amount), 0) FROM billpayment").toString(),
+        r.mid(2).join(' '));
+    if (!saved && !refused)
         QCOMPARE(dialog.focusWidget()->objectName(), QString("billAmountLineEdit"));
 }
 
@@ -714,17 +679,15 @@ void TestPaymentDialogs::referenceStoredAndListed_data()
     QTest::addColumn<QString>("listed");
 
     const QString none, stored = "conf\n<b>9</b>\x07", oneLine = "conf <b>9</b> ";
+    const QString typed = "CHK 1042", old = "OLD-1", replaced = "NEW-2", longer(120, 'x');
     QTest::newRow("none") << none << none << none << none << none;
-    QTest::newRow("typed") << none << QString("CHK 1042") << none << "CHK 1042"
-                           << "CHK 1042";
-    QTest::newRow("spaces around") << none << QString(" TX-77 ") << none << "TX-77"
-                                   << "TX-77";
+    QTest::newRow("typed") << none << typed << none << typed << typed;
+    QTest::newRow("spaces around")
+        << none << QString(" TX-77 ") << none << QString("TX-77") << QString("TX-77");
     QTest::newRow("longer than the field takes")
-        << none << QString(120, 'x') << none << QString(100, 'x') << QString(100, 'x');
+        << none << longer << none << longer.left(100) << longer.left(100);
     QTest::newRow("stored, left alone") << stored << none << oneLine << stored << oneLine;
-    QTest::newRow("stored, replaced")
-        << QString("OLD-1") << QString("NEW-2") << QString("OLD-1") << "NEW-2"
-        << "NEW-2";
+    QTest::newRow("stored, replaced") << old << replaced << old << replaced << replaced;
 }
 
 void TestPaymentDialogs::referenceStoredAndListed()
